@@ -1,0 +1,29 @@
+#pragma once
+// The program's modal message boxes, reached through one seam: the GUI installs real boxes, tests
+// install answers, and the pure code asks without knowing which.
+
+#include <functional>
+#include <string>
+
+namespace chimewell {
+
+enum class MessageKind {
+    Information, // a notice or refusal: information icon, OK
+    Question,    // OK and Cancel
+    YesNo,       // Yes and No
+    Error,       // the general error box: error icon, OK
+};
+
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+using MessageBoxFunction = std::function<MessageAnswer(MessageKind, const std::string& title, const std::string& text)>;
+
+// Shows a box and returns the button pressed. Without an installed function every box is answered with
+// its negative button (Cancel, No), or OK for a notice.
+MessageAnswer ShowMessageBox(MessageKind kind, const std::string& title, const std::string& text);
+bool IsAffirmative(MessageAnswer answer);
+
+// Installs the function that shows boxes; returns the one it replaces.
+MessageBoxFunction SetMessageBoxFunction(MessageBoxFunction function);
+
+} // namespace chimewell
