@@ -1,0 +1,230 @@
+#include "calendar/clock.h"
+#include "calendar/lunar.h"
+#include "calendar/solar_terms.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+
+#include <string_view>
+
+namespace chimewell::cli {
+
+namespace {
+// Beyond this many days a range is refused rather than printed for hours.
+constexpr double LongestRangeDays = 3'700'000;
+
+void AppendLunarLine(std::string& buffer, TDateTime date) {
+    const LunarDate lunar = SolarToLunar(date);
+    buffer += FormatDate(date);
+    for (const int field : {lunar.Year, lunar.Month, lunar.Day, lunar.IsLeapMonth ? 1 : 0}) {
+        buffer += '\t';
+        buffer += std::to_string(field);
+    }
+    buffer += '\t';
+    buffer += SolarTermNameOf(date);
+    buffer += '\n';
+}
+
+// The lunar names a printed calendar uses: two characters for every day and month.
+std::string LunarDayName(int day) {
+    static constexpr std::string_view Tens[] = {"初", "十", "廿", "三"};
+    if (day == 10) {
+        return "初十";
+    }
+    if (day == 20) {
+        return "二十";
+    }
+    if (day == 30) {
+        return "三十";
+    }
+    return std::string(Tens[day / 10]) + std::string(LunarNumberNames[static_cast<std::size_t>(day % 10)]);
+}
+
+std::string LunarMonthName(int month, bool isLeapMonth) {
+    std::string name = isLeapMonth ? "闰" : "";
+    if (month == 1) {
+        return name + "正月";
+    }
+    if (month == 11) {
+        return name + "冬月";
+    }
+    if (month == 12) {
+        return name + "腊月";
+    }
+    return name + std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
+}
+
+std::string CellText(TDateTime date) {
+    const std::string_view term = SolarTermNameOf(date);
+    if (!term.empty()) {
+        return std::string(term);
+    }
+    const LunarDate lunar = SolarToLunar(date);
+    if (lunar.IsEmpty()) {
+        return "";
+    }
+    return lunar.Day == 1 ? LunarMonthName(lunar.Month, lunar.IsLeapMonth) : LunarDayName(lunar.Day);
+}
+
+// Terminal columns of UTF-8 text: the Chinese characters used here are two columns wide.
+std::size_t DisplayWidth(std::string_view text) {
+    std::size_t width = 0;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            ++width;
+        } else if (byte >= 0xC0) {
+            width += 2;
+        }
+    }
+    return width;
+}
+
+std::string TrimmedRight(std::string text) {
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text;
+}
+
+std::string PadTo(std::string text, std::size_t width) {
+    for (std::size_t shown = DisplayWidth(text); shown < width; ++shown) {
+        text += ' ';
+    }
+    return text;
+}
+
+constexpr std::size_t CellWidth = 8;
+
+void PrintMonth(std::ostream& out, int year, int month) {
+    const TDateTime first = EncodeDate(year, month, 1);
+    const int days = GregorianMonthDays(year, month);
+    const TDateTime today = Today();
+
+    std::string title = std::to_string(year) + "年" + std::to_string(month) + "月";
+    const LunarDate middle = SolarToLunar(first + 14);
+    if (!middle.IsEmpty()) {
+        title += "  农历" + GanZhiYearName(middle.Year - 1924) + "年 " + std::string(ZodiacAnimalName(middle.Year));
+    }
+    const std::size_t gridWidth = CellWidth * 7;
+    const std::size_t titleWidth = DisplayWidth(title);
+    out << std::string(titleWidth < gridWidth ? (gridWidth - titleWidth) / 2 : 0, ' ') << title << "\n";
+    std::string header;
+    for (const char* weekday : {"日", "一", "二", "三", "四", "五", "六"}) {
+        header += PadTo(std::string("  ") + weekday, CellWidth);
+    }
+    out << TrimmedRight(header) << "\n";
+
+    int column = DayOfWeek(first) - 1; // [0, 6], Sunday first
+    std::string numbers(CellWidth * static_cast<std::size_t>(column), ' ');
+    std::string names = numbers;
+    for (int day = 1; day <= days; ++day) {
+        const TDateTime date = first + (day - 1);
+        const bool isToday = date == today;
+        char number[16];
+        std::snprintf(number, sizeof number, " %c%2d%c", isToday ? '[' : ' ', day, isToday ? ']' : ' ');
+        numbers += PadTo(number, CellWidth);
+        names += PadTo(" " + CellText(date), CellWidth);
+        if (++column == 7 || day == days) {
+            out << TrimmedRight(numbers) << "\n" << TrimmedRight(names) << "\n";
+            numbers.clear();
+            names.clear();
+            column = 0;
+        }
+    }
+}
+} // namespace
+
+int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    std::string buffer;
+    if (!arguments.empty() && arguments[0] == "--from") {
+        if (arguments.size() != 4 || arguments[2] != "--to") {
+            throw UsageError("lunar --from needs the form: lunar --from DATE --to DATE");
+        }
+        const TDateTime from = ParseDate(arguments[1]);
+        const TDateTime to = ParseDate(arguments[3]);
+        if (to < from) {
+            throw UsageError("invalid range: --to " + arguments[3] + " is before --from " + arguments[1]);
+        }
+        if (to - from > LongestRangeDays) {
+            throw UsageError("invalid range: more than ten thousand years");
+        }
+        buffer.reserve(static_cast<std::size_t>(to - from + 1) * 32);
+        for (TDateTime date = from; date <= to; date += 1) {
+            AppendLunarLine(buffer, date);
+        }
+    } else {
+        if (arguments.empty()) {
+            throw UsageError("lunar needs at least one DATE (YYYY-MM-DD)");
+        }
+        for (const std::string& argument : arguments) {
+            AppendLunarLine(buffer, ParseDate(argument));
+        }
+    }
+    out << buffer;
+    return 0;
+}
+
+int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    Arguments numbers;
+    bool isLeapMonth = false;
+    for (const std::string& argument : arguments) {
+        if (argument == "--leap") {
+            isLeapMonth = true;
+        } else {
+            numbers.push_back(argument);
+        }
+    }
+    if (numbers.size() != 3) {
+        throw UsageError("solar needs YEAR MONTH DAY [--leap]");
+    }
+    const LunarDate date{ParseInteger(numbers[0], "lunar year", 1, 9999),
+                         ParseInteger(numbers[1], "lunar month", 1, 12), ParseInteger(numbers[2], "lunar day", 1, 31),
+                         isLeapMonth};
+    if (!IsValidLunarDate(date)) {
+        err << "chimewell-cli: no such lunar date: " << date.Year << " " << (isLeapMonth ? "leap " : "") << "month "
+            << date.Month << " day " << date.Day << " (lunar years 1901 to 2099";
+        if (isLeapMonth) {
+            const int leap = date.Year >= 1901 && date.Year <= 2099 ? LunarLeapMonth(date.Year) : 0;
+            err << "; " << date.Year << (leap == 0 ? " has no leap month" : " has leap month " + std::to_string(leap));
+        }
+        err << ")\n";
+        return 1;
+    }
+    out << FormatDate(LunarToSolar(date)) << "\n";
+    return 0;
+}
+
+int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    if (arguments.size() != 1) {
+        throw UsageError("terms needs one YEAR");
+    }
+    const int year = ParseInteger(arguments[0], "year", 1, 9999);
+    for (int index = 0; index < SolarTermCount; ++index) {
+        out << index << "\t" << SolarTermNames[static_cast<std::size_t>(index)] << "\t"
+            << FormatDateTime(SolarTermMoment(year, index)) << "\n";
+    }
+    return 0;
+}
+
+int RunCal(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    if (arguments.size() > 2) {
+        throw UsageError("cal takes at most YEAR and MONTH");
+    }
+    if (arguments.empty()) {
+        const DateFields today = DecodeDate(Today());
+        PrintMonth(out, today.Year, today.Month);
+        return 0;
+    }
+    const int year = ParseInteger(arguments[0], "year", 1, 9999);
+    if (arguments.size() == 2) {
+        PrintMonth(out, year, ParseInteger(arguments[1], "month", 1, 12));
+        return 0;
+    }
+    for (int month = 1; month <= 12; ++month) {
+        if (month > 1) {
+            out << "\n";
+        }
+        PrintMonth(out, year, month);
+    }
+    return 0;
+}
+
+} // namespace chimewell::cli

@@ -1,0 +1,74 @@
+#include "cli/commands.h"
+
+#include "cli/arguments.h"
+
+#include <exception>
+
+namespace chimewell::cli {
+
+namespace {
+void PrintHelp(std::ostream& out) {
+    out << "chimewell-cli: the command-line companion of 晴铃提醒 (Chimewell)\n\n"
+           "Usage: chimewell-cli COMMAND [ARGUMENTS]\n\n";
+    for (const Command& command : Commands()) {
+        out << "  chimewell-cli " << command.Usage << "\n" << command.Help << "\n";
+    }
+    out << "Dates are YYYY-MM-DD. A malformed argument gives a message and exit status 2.\n";
+}
+} // namespace
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"lunar", "lunar DATE... | lunar --from DATE --to DATE",
+         "      One line per day: DATE, lunar YEAR, MONTH, DAY, LEAP (0 or 1) and the solar term of the day,\n"
+         "      separated by tabs. The lunar fields are 0 outside 1900-01-31 .. 2100-12-31.\n",
+         RunLunar},
+        {"solar", "solar YEAR MONTH DAY [--leap]",
+         "      The Gregorian date of a lunar date (lunar years 1901..2099); --leap names the leap month.\n"
+         "      A date the lunar calendar does not have gives a message and exit status 1.\n",
+         RunSolar},
+        {"terms", "terms YEAR",
+         "      The 24 solar terms of the year: INDEX, NAME and the moment in China Standard Time.\n", RunTerms},
+        {"cal", "cal [YEAR [MONTH]]",
+         "      A month in Chinese with lunar days, lunar months and solar terms, today in brackets;\n"
+         "      the current month without arguments, the whole year with YEAR alone.\n",
+         RunCal},
+    };
+    return commands;
+}
+
+int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    if (arguments.empty()) {
+        PrintHelp(err);
+        return 2;
+    }
+    if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
+        PrintHelp(out);
+        return 0;
+    }
+    for (const Command& command : Commands()) {
+        if (arguments[0] != command.Name) {
+            continue;
+        }
+        const Arguments rest(arguments.begin() + 1, arguments.end());
+        for (const std::string& argument : rest) {
+            if (argument == "--help") {
+                out << "Usage: chimewell-cli " << command.Usage << "\n" << command.Help;
+                return 0;
+            }
+        }
+        try {
+            return command.Run(rest, out, err);
+        } catch (const UsageError& error) {
+            err << "chimewell-cli " << command.Name << ": " << error.what() << "\n";
+            return 2;
+        } catch (const std::exception& error) {
+            err << "chimewell-cli " << command.Name << ": " << error.what() << "\n";
+            return 1;
+        }
+    }
+    err << "chimewell-cli: unknown command '" << arguments[0] << "' (see chimewell-cli --help)\n";
+    return 2;
+}
+
+} // namespace chimewell::cli

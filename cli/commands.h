@@ -1,0 +1,30 @@
+#pragma once
+// The commands of chimewell-cli. Each takes the arguments after its name and writes to out; a malformed
+// argument throws UsageError; the result is the exit status.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace chimewell::cli {
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* Name;
+    const char* Usage;
+    const char* Help;
+    int (*Run)(const Arguments& arguments, std::ostream& out, std::ostream& err);
+};
+
+const std::vector<Command>& Commands();
+
+// The whole command line: dispatch, --help, and the messages and exit statuses of failures.
+int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& err);
+
+int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunCal(const Arguments& arguments, std::ostream& out, std::ostream& err);
+
+} // namespace chimewell::cli

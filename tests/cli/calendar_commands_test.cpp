@@ -1,0 +1,109 @@
+#include "calendar/clock.h"
+#include "cli/commands.h"
+
+#include "row_name.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace chimewell::cli {
+namespace {
+
+struct Result {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+Result RunCli(const Arguments& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunCommandLine(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(LunarCommand, OneLinePerDayWithTermAndRange) {
+    EXPECT_EQ(RunCli({"lunar", "2023-03-22", "2026-06-05", "1900-01-30"}).Out, "2023-03-22\t2023\t2\t1\t1\t\n"
+                                                                               "2026-06-05\t2026\t4\t20\t0\t芒种\n"
+                                                                               "1900-01-30\t0\t0\t0\t0\t\n");
+    const Result range = RunCli({"lunar", "--from", "2024-02-09", "--to", "2024-02-10"});
+    EXPECT_EQ(range.Status, 0);
+    EXPECT_EQ(range.Out, "2024-02-09\t2023\t12\t30\t0\t\n2024-02-10\t2024\t1\t1\t0\t\n");
+}
+
+TEST(SolarCommand, ConvertsAndRefusesDatesTheCalendarLacks) {
+    EXPECT_EQ(RunCli({"solar", "2023", "2", "1", "--leap"}).Out, "2023-03-22\n");
+    EXPECT_EQ(RunCli({"solar", "2000", "1", "1"}).Out, "2000-02-05\n");
+    const Result missing = RunCli({"solar", "2024", "3", "1", "--leap"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_NE(missing.Err.find("no such lunar date"), std::string::npos);
+    EXPECT_TRUE(missing.Out.empty());
+}
+
+TEST(TermsCommand, TwentyFourMomentsInOrder) {
+    const Result terms = RunCli({"terms", "2026"});
+    EXPECT_EQ(terms.Status, 0);
+    std::istringstream lines(terms.Out);
+    std::string line;
+    int count = 0;
+    while (std::getline(lines, line)) {
+        EXPECT_EQ(line.rfind(std::to_string(count) + "\t", 0), 0U) << line;
+        ++count;
+    }
+    EXPECT_EQ(count, 24);
+    EXPECT_NE(terms.Out.find("10\t芒种\t2026-06-05 23:4"), std::string::npos) << terms.Out;
+}
+
+TEST(CalCommand, MarksTodayAndNamesLunarDaysAndTerms) {
+    ClockOverride clock(EncodeDateTime(2026, 6, 5, 9, 0));
+    const Result month = RunCli({"cal"});
+    EXPECT_EQ(month.Status, 0);
+    EXPECT_NE(month.Out.find("2026年6月"), std::string::npos);
+    EXPECT_NE(month.Out.find("[ 5]"), std::string::npos) << "today is marked";
+    EXPECT_NE(month.Out.find("芒种"), std::string::npos);
+    EXPECT_NE(month.Out.find("夏至"), std::string::npos);
+    EXPECT_NE(RunCli({"cal", "2020", "5"}).Out.find("闰四月"), std::string::npos) << "a leap month's first day";
+    EXPECT_EQ(RunCli({"cal", "2025", "6"}).Out.find('['), std::string::npos) << "nor in another year";
+}
+
+struct MalformedCase {
+    const char* Name;
+    Arguments Line;
+    const char* Named; // what the message must name
+};
+
+class MalformedArguments : public testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedArguments, GetOneLineAndStatus2) {
+    const Result result = RunCli(GetParam().Line);
+    EXPECT_EQ(result.Status, 2);
+    EXPECT_TRUE(result.Out.empty());
+    EXPECT_NE(result.Err.find(GetParam().Named), std::string::npos) << result.Err;
+    EXPECT_EQ(result.Err.find('\n'), result.Err.size() - 1) << "one line";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MalformedArguments,
+    testing::Values(MalformedCase{"BadDate", {"lunar", "2025-02-30"}, "2025-02-30"},
+                    MalformedCase{"ShortDate", {"lunar", "2025-2-3"}, "2025-2-3"},
+                    MalformedCase{"NoDate", {"lunar"}, "DATE"},
+                    MalformedCase{"BackwardsRange", {"lunar", "--from", "2025-02-03", "--to", "2025-02-01"}, "--to"},
+                    MalformedCase{"HalfRange", {"lunar", "--from", "2025-02-03"}, "--from"},
+                    MalformedCase{"MonthWord", {"solar", "2025", "x", "1"}, "'x'"},
+                    MalformedCase{"HugeNumber", {"solar", "2025", "1", "99999999999999"}, "99999999999999"},
+                    MalformedCase{"TermsYear", {"terms", "0"}, "'0'"},
+                    MalformedCase{"CalMonth", {"cal", "2025", "13"}, "'13'"},
+                    MalformedCase{"Unknown", {"frobnicate"}, "frobnicate"}),
+    RowName<MalformedCase>);
+
+TEST(Help, ExplainsEveryCommand) {
+    const Result help = RunCli({"--help"});
+    EXPECT_EQ(help.Status, 0);
+    for (const Command& command : Commands()) {
+        EXPECT_NE(help.Out.find(command.Usage), std::string::npos) << command.Name;
+    }
+    EXPECT_EQ(RunCli({"terms", "--help"}).Status, 0);
+}
+
+} // namespace
+} // namespace chimewell::cli
