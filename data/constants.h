@@ -1,0 +1,26 @@
+#pragma once
+// Program-wide constants: names, version, the files the program keeps and the file-dialog filters.
+
+#include <string_view>
+
+namespace chimewell {
+
+inline constexpr std::string_view ProductName = "晴铃提醒";
+inline constexpr std::string_view ProgramVersion = "2.01.000 Alpha5";
+inline constexpr std::string_view CompletionDate = "2005-06-26";
+// The maker, whose pages the help menu opens.
+inline constexpr std::string_view StudioName = "青禾工作室";
+
+inline constexpr std::string_view ConfigFileName = "config.ini";
+inline constexpr std::string_view DataFileName = "reminddata.sdt";
+inline constexpr std::string_view QuickFinishFileName = "quickfinish.ini";
+
+inline constexpr std::string_view MainFormName = "frmRemind";
+inline constexpr std::string_view MainFormTypeName = "TfrmRemind";
+
+// Caption and pattern list, separated by a vertical bar.
+inline constexpr std::string_view MusicFileFilter = "音乐文件|*.mp3;*.mid;*.avi;*.wav";
+inline constexpr std::string_view ImportFileFilter = "导入文件|*.txt";
+inline constexpr std::string_view ExportFileFilter = "本文文件|*.txt";
+
+} // namespace chimewell

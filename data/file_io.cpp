@@ -1,0 +1,180 @@
+#include "data/file_io.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace chimewell {
+
+namespace {
+
+// Closes the descriptor and removes the temporary file unless the write went through.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(std::string nameTemplate) : Name(std::move(nameTemplate)) {
+        Descriptor = mkostemp(Name.data(), O_CLOEXEC);
+        Created = Descriptor >= 0;
+    }
+    ~TemporaryFile() {
+        if (Descriptor >= 0) {
+            close(Descriptor);
+        }
+        if (Created && !Kept) {
+            unlink(Name.c_str());
+        }
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool IsOpen() const { return Descriptor >= 0; }
+    int Handle() const { return Descriptor; }
+    const std::string& Path() const { return Name; }
+    bool Close() {
+        const int result = close(Descriptor);
+        Descriptor = -1;
+        return result == 0;
+    }
+    void Keep() { Kept = true; }
+
+private:
+    std::string Name;
+    int Descriptor = -1;
+    bool Created = false;
+    bool Kept = false;
+};
+
+bool WriteAll(int descriptor, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = write(descriptor, bytes.data(), bytes.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// The process's umask without changing it: umask() can only be read by setting it, which would race with
+// other threads creating files.
+mode_t CurrentUmask() {
+    FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned int mask = 022;
+    if (status != nullptr) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status) != nullptr) {
+            if (std::sscanf(line, "Umask: %o", &mask) == 1) {
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return static_cast<mode_t>(mask);
+}
+
+// A symbolic link stays a link: the new contents go beside the file it points to.
+std::string ResolveTarget(const std::string& path) {
+    struct stat info {};
+    if (lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        char resolved[PATH_MAX];
+        if (realpath(path.c_str(), resolved) != nullptr) {
+            return resolved;
+        }
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void SyncFolder(const std::string& folder) {
+    const int descriptor = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        // The rename has happened either way; this only hastens it to the disk.
+        fsync(descriptor);
+        close(descriptor);
+    }
+}
+
+bool WriteReplacement(const std::string& target, std::string_view bytes) {
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+        return false;
+    }
+    TemporaryFile temporary(target + ".tmpXXXXXX");
+    if (!temporary.IsOpen()) {
+        return false;
+    }
+    const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
+    if (exists && (old.st_uid != geteuid() || old.st_gid != getegid())) {
+        // Only possible for a privileged user; without privilege the new file simply stays ours.
+        [[maybe_unused]] const int ignored = fchown(temporary.Handle(), old.st_uid, old.st_gid);
+    }
+    if (!WriteAll(temporary.Handle(), bytes) || fchmod(temporary.Handle(), mode) != 0 ||
+        fsync(temporary.Handle()) != 0 || !temporary.Close()) {
+        return false;
+    }
+    if (rename(temporary.Path().c_str(), target.c_str()) != 0) {
+        return false;
+    }
+    temporary.Keep();
+    SyncFolder(FolderOf(target));
+    return true;
+}
+
+} // namespace
+
+std::string UnableToWriteMessage(const std::string& path) {
+    return "Unable to write to " + path;
+}
+
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return errno == ENOENT || errno == ENOTDIR ? FileReadResult::Missing : FileReadResult::Unreadable;
+    }
+    struct stat info {};
+    if (fstat(descriptor, &info) == 0 && info.st_size > 0) {
+        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    }
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = read(descriptor, buffer, sizeof buffer);
+        if (got == 0) {
+            break;
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            close(descriptor);
+            bytes.clear();
+            return FileReadResult::Unreadable;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(descriptor);
+    return FileReadResult::Read;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty() || !WriteReplacement(ResolveTarget(path), bytes)) {
+        throw std::runtime_error(UnableToWriteMessage(path));
+    }
+}
+
+} // namespace chimewell

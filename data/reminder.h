@@ -1,0 +1,79 @@
+#pragma once
+// One reminder. Its field names are also the key names of the data file and of the exchange files.
+
+#include "calendar/datetime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace chimewell {
+
+// Method codes; any other value behaves and shows as RemindAtStartupHourly.
+inline constexpr std::int32_t RemindExact = 0;
+inline constexpr std::int32_t RemindHourly = 1;
+inline constexpr std::int32_t RemindAtStartup = 2;
+inline constexpr std::int32_t RemindAtStartupHourly = 3;
+
+// The caption of a method code, as the editor and the view window show it.
+std::string_view MethodCaption(std::int32_t method);
+
+// Which pieces a reminder's description holds.
+struct DescribeOptions {
+    bool Calendar = false;
+    bool Date = false;
+    bool Time = false;
+    bool Method = false;
+    bool Forward = false;
+    bool Music = false;
+    bool Command = false;
+    bool Script = false;
+
+    static DescribeOptions All() { return {true, true, true, true, true, true, true, true}; }
+};
+
+struct TRmMainDate {
+    // 0 = every year; the Gregorian or lunar year.
+    std::int32_t Year = 0;
+    // 0 = every month; 1..12; a lunar 13 (SolarTermMonth) makes Day a solar-term index.
+    std::int32_t Month = 0;
+    // 0 = every day; the day of the month; with bit 0x80 (WeekdayMask) a set of weekdays.
+    std::int32_t Day = 0;
+    std::int32_t Hour = 0;
+    std::int32_t Minuter = 0;
+    // Minutes early.
+    std::int32_t Forward = 0;
+    std::int32_t Method = RemindExact;
+    bool IsLunar = false;
+    bool IsLeapMonth = false;
+    bool WithScript = false;
+    bool AutoExecScript = false;
+    bool Reminded = false;
+    std::string Music;
+    std::string Command;
+    std::string Message;
+
+    void CopyFrom(const TRmMainDate& source);
+
+    // Due at the clock's current minute, Forward minutes early included.
+    bool IsDueNow() const;
+    bool IsDueNowAt(TDateTime now) const;
+    // The date matches today; the time of day does not count.
+    bool IsDueToday() const;
+    bool IsDueTodayAt(TDateTime now) const;
+    // The fixed date lies wholly before today.
+    bool IsExpired() const;
+    bool IsExpiredAt(TDateTime now) const;
+
+    std::string YearText() const;
+    std::string MonthText() const;
+    std::string DayText() const;
+    std::string WeekdaysText() const;
+    std::string DateText() const;
+    std::string TimeText() const;
+    std::string Describe(const DescribeOptions& options) const;
+
+    friend bool operator==(const TRmMainDate&, const TRmMainDate&) = default;
+};
+
+} // namespace chimewell

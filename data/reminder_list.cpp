@@ -1,0 +1,167 @@
+#include "data/reminder_list.h"
+
+#include "calendar/clock.h"
+#include "data/ini_file.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+namespace chimewell {
+
+std::string ItemSectionName(std::int32_t number) {
+    return "Item" + std::to_string(number);
+}
+
+TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section) {
+    TRmMainDate record;
+    record.Year = ini.ReadInteger(section, "Year", 0);
+    record.Month = ini.ReadInteger(section, "Month", 0);
+    record.Day = ini.ReadInteger(section, "Day", 0);
+    record.Hour = ini.ReadInteger(section, "Hour", 0);
+    record.Minuter = ini.ReadInteger(section, "Minuter", 0);
+    record.Forward = ini.ReadInteger(section, "Forward", 0);
+    record.Method = ini.ReadInteger(section, "Method", 0);
+    record.IsLunar = ini.ReadBool(section, "IsLunar", false);
+    record.IsLeapMonth = ini.ReadBool(section, "IsLeapMonth", false);
+    record.WithScript = ini.ReadBool(section, "WithScript", false);
+    record.AutoExecScript = ini.ReadBool(section, "AutoExecScript", false);
+    record.Reminded = ini.ReadBool(section, "Reminded", false);
+    record.Music = ini.ReadString(section, "Music", "");
+    record.Command = ini.ReadString(section, "Command", "");
+    record.Message = ini.ReadString(section, "Message", "");
+    return record;
+}
+
+void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate& record) {
+    ini.WriteInteger(section, "Year", record.Year);
+    ini.WriteInteger(section, "Month", record.Month);
+    ini.WriteInteger(section, "Day", record.Day);
+    ini.WriteInteger(section, "Hour", record.Hour);
+    ini.WriteInteger(section, "Minuter", record.Minuter);
+    ini.WriteInteger(section, "Forward", record.Forward);
+    ini.WriteInteger(section, "Method", record.Method);
+    ini.WriteBool(section, "IsLunar", record.IsLunar);
+    ini.WriteBool(section, "IsLeapMonth", record.IsLeapMonth);
+    ini.WriteBool(section, "WithScript", record.WithScript);
+    ini.WriteBool(section, "AutoExecScript", record.AutoExecScript);
+    ini.WriteBool(section, "Reminded", record.Reminded);
+    ini.WriteString(section, "Music", record.Music);
+    ini.WriteString(section, "Command", record.Command);
+    ini.WriteString(section, "Message", record.Message);
+}
+
+TRmMainDate& TRmDataList::Item(std::int32_t index) {
+    return const_cast<TRmMainDate&>(static_cast<const TRmDataList&>(*this).Item(index));
+}
+
+const TRmMainDate& TRmDataList::Item(std::int32_t index) const {
+    if (index < 0 || index >= Count) {
+        throw std::out_of_range("No reminder at index " + std::to_string(index));
+    }
+    return *Slots[static_cast<std::size_t>(index)];
+}
+
+void TRmDataList::ResizeToBlocks(std::int32_t blocks) {
+    BlockCount = blocks;
+    Slots.resize(static_cast<std::size_t>(BlockSize) * static_cast<std::size_t>(BlockCount));
+}
+
+void TRmDataList::Reset(const std::string& fileName) {
+    FileName = fileName;
+    Count = 0;
+    BlockSize = 9;
+    Slots.clear();
+    ResizeToBlocks(1);
+}
+
+void TRmDataList::Clear() {
+    for (std::int32_t i = 0; i < Count; ++i) {
+        Slots[static_cast<std::size_t>(i)].reset();
+    }
+    Reset(FileName);
+}
+
+void TRmDataList::Load() {
+    Clear();
+    const TIniFile ini(FileName);
+    const std::int32_t items = std::min(ini.ReadInteger(DataMainSection, DataItemsKey, 0), MaxDataItems);
+    if (items <= 0) {
+        return;
+    }
+    const std::int32_t blocks = items / BlockSize + 1;
+    if (blocks != BlockCount) {
+        ResizeToBlocks(blocks);
+    }
+    for (std::int32_t i = 0; i < items; ++i) {
+        Slots[static_cast<std::size_t>(i)] = std::make_unique<TRmMainDate>(ReadReminder(ini, ItemSectionName(i + 1)));
+    }
+    Count = items;
+}
+
+void TRmDataList::Add(const TRmMainDate& record, bool save) {
+    auto copy = std::make_unique<TRmMainDate>();
+    copy->CopyFrom(record);
+    const std::int32_t blocks = (Count + 1) / BlockSize + 1;
+    if (blocks != BlockCount) {
+        ResizeToBlocks(blocks);
+    }
+    Slots[static_cast<std::size_t>(Count)] = std::move(copy);
+    ++Count;
+    if (save) {
+        SaveItem(Count - 1);
+    }
+}
+
+void TRmDataList::Delete(std::int32_t index, bool save) {
+    if (index == -1) {
+        index = Count - 1;
+    }
+    if (index >= 0 && index < Count) {
+        const auto first = Slots.begin() + index;
+        // The removed record is destroyed; the rest move down one slot and the old last slot ends up empty.
+        first->reset();
+        std::rotate(first, first + 1, Slots.begin() + Count);
+        --Count;
+    }
+    if (save) {
+        SaveFrom(index);
+    }
+}
+
+void TRmDataList::SaveItem(std::int32_t index) const {
+    if (index == -1) {
+        index = Count - 1;
+    }
+    if (index < 0 || index >= Count) {
+        return;
+    }
+    TIniFile ini(FileName);
+    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
+    WriteReminder(ini, ItemSectionName(index + 1), Item(index));
+    ini.UpdateFile();
+}
+
+void TRmDataList::SaveFrom(std::int32_t index) const {
+    if (index == -1) {
+        index = Count - 1;
+    }
+    if (index < 0 || index > Count) {
+        return;
+    }
+    TIniFile ini(FileName);
+    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
+    for (std::int32_t i = index; i < Count; ++i) {
+        WriteReminder(ini, ItemSectionName(i + 1), Item(i));
+    }
+    ini.UpdateFile();
+}
+
+bool TRmDataList::IsItemDueNowAt(std::int32_t index, TDateTime now) const {
+    return index >= 0 && index < Count && Item(index).IsDueNowAt(now);
+}
+
+bool TRmDataList::IsItemDueNow(std::int32_t index) const {
+    return IsItemDueNowAt(index, Now());
+}
+
+} // namespace chimewell

@@ -1,0 +1,66 @@
+#pragma once
+// All reminders of the run, in the order of the data file, which every change is written to at once.
+
+#include "data/reminder.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace chimewell {
+
+class TIniFile;
+
+inline constexpr const char* DataMainSection = "Main";
+inline constexpr const char* DataItemsKey = "Items";
+// A hand-edited count beyond this is taken as this many; no list a person keeps comes near it, and a count
+// in the billions would otherwise exhaust memory at start-up.
+inline constexpr std::int32_t MaxDataItems = 100000;
+
+// "Item" followed by the 1-based number.
+std::string ItemSectionName(std::int32_t number);
+// The 15 keys of one reminder, with their defaults for missing keys.
+TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section);
+void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate& record);
+
+class TRmDataList {
+public:
+    TRmDataList() { Reset({}); }
+
+    // Full path of the data file.
+    std::string FileName;
+    // Reminders held; they fill the first Count slots, the other slots are empty.
+    std::int32_t Count = 0;
+    // Growth step of the storage.
+    std::int32_t BlockSize = 9;
+    // The storage holds BlockSize * BlockCount slots, always more than Count.
+    std::int32_t BlockCount = 1;
+    std::vector<std::unique_ptr<TRmMainDate>> Slots;
+
+    // The reminder at 0..Count-1; throws std::out_of_range for any other index.
+    TRmMainDate& Item(std::int32_t index);
+    const TRmMainDate& Item(std::int32_t index) const;
+
+    // An empty list of one block for the given file.
+    void Reset(const std::string& fileName);
+    void Clear();
+    // Replaces the contents with the data file's; a missing file gives an empty list.
+    void Load();
+    // Appends a copy of the record; with save, writes it at once.
+    void Add(const TRmMainDate& record, bool save);
+    // Removes the reminder at index (-1: the last one); with save, rewrites the file from that index on.
+    void Delete(std::int32_t index, bool save);
+    // Writes the count and the reminder at index (-1: the last one).
+    void SaveItem(std::int32_t index) const;
+    // Writes the count and every reminder from index (-1: the last one) to the end; an index equal to Count
+    // writes the count alone.
+    void SaveFrom(std::int32_t index) const;
+    bool IsItemDueNow(std::int32_t index) const;
+    bool IsItemDueNowAt(std::int32_t index, TDateTime now) const;
+
+private:
+    void ResizeToBlocks(std::int32_t blocks);
+};
+
+} // namespace chimewell

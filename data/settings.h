@@ -1,0 +1,85 @@
+#pragma once
+// The user's settings for one run, kept in config.ini in the program's folder, and the quick-finish texts.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace chimewell {
+
+inline constexpr const char* ConfigSection = "Config";
+
+struct TRmConfig {
+    bool HideMainForm = true;
+    bool ShowMsgDateTime = true;
+    bool AutoCloseMsgBox = false;
+    bool EnableLog = false;
+    bool ShowGL = true;
+    bool ShowDate = true;
+    bool ShowTime = true;
+    bool ShowRms = true;
+    bool ShowCommand = false;
+    bool ShowSetMusic = false;
+    bool ShowBefRemind = false;
+    bool ShowWithScript = false;
+    bool EnableQuickKey = false;
+    bool BeginWithSunday = false;
+    bool FontWithfsBold = false;
+    bool FontWithfsItalic = false;
+    bool FontWithfsUnderline = false;
+    bool FontWithfsStrikeOut = false;
+
+    std::int32_t OpenTimes = 0;
+    std::int32_t AutoCloseMsgTime = 50;
+    std::int32_t LaterRemindTime = 5;
+    std::int32_t MainWndLeft = 265;
+    std::int32_t MainWndTop = 202;
+    std::int32_t MainWndWidth = 429;
+    std::int32_t MainWndHeight = 279;
+    std::int32_t HotKeyShift = 0;
+    std::int32_t HotKeyChar = 0;
+    std::int32_t FontWithSize = 9;
+    std::int32_t FontWithColor = 0;
+
+    std::string ConfigFileName;
+    std::string DataFileName;
+    std::string QuickFinishFileName;
+    std::string UserName;
+    std::string UserCorp;
+    std::string SysMusicFile;
+    std::string MainFormName;
+    std::string MainFormTypeName;
+    std::string ProductName;
+    // The program's folder, ending in "/".
+    std::string AppDir;
+    std::string LastMusicDir;
+    std::string LastImportDir;
+    std::string LastExportDir;
+    std::string SkinFileName;
+    std::string FontWithName = "宋体";
+
+    // The constants, the folder and the main window's designed geometry, which stay in place for keys that
+    // config.ini lacks. The three last-used folders start at the program's folder.
+    void InitDefaults(const std::string& appDir, std::int32_t left, std::int32_t top, std::int32_t width,
+                      std::int32_t height);
+    // Reads every stored key with its default, then counts this start in OpenTimes.
+    void LoadConfig();
+    // Writes all 37 stored keys at once; throws std::runtime_error "Unable to write to <path>" on failure.
+    void SaveConfig() const;
+
+    std::string ConfigFilePath() const { return AppDir + ConfigFileName; }
+    std::string DataFilePath() const { return AppDir + DataFileName; }
+    std::string QuickFinishFilePath() const { return AppDir + QuickFinishFileName; }
+
+    friend bool operator==(const TRmConfig&, const TRmConfig&) = default;
+};
+
+// Copies every setting, the constants and the folders included.
+void CopyConfig(const TRmConfig& source, TRmConfig& target);
+
+// The ready-made reminder texts, one per line; a missing or unreadable file gives none.
+std::vector<std::string> LoadQuickFinish(const std::string& path);
+// Writes the lines as the whole file, each ended by CR LF; throws like SaveConfig.
+void SaveQuickFinish(const std::string& path, const std::vector<std::string>& lines);
+
+} // namespace chimewell

@@ -1,0 +1,127 @@
+#include "data/file_io.h"
+
+#include "child_process.h"
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace chimewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FirstRoundKilledBadly;
+using testing::ReadBytes;
+using testing::RunUnprivileged;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+int FilesIn(const fs::path& folder) {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) {
+        ++count;
+    }
+    return count;
+}
+
+// Exit codes of the unprivileged child.
+constexpr int Refused = 0;
+constexpr int Written = 1;
+constexpr int WrongMessage = 2;
+
+int TryWrite(const std::string& path) {
+    try {
+        WriteFileAtomically(path, "new contents");
+        return Written;
+    } catch (const std::runtime_error& error) {
+        return std::string(error.what()) == "Unable to write to " + path ? Refused : WrongMessage;
+    }
+}
+
+class FileIoTest : public ::testing::Test {
+protected:
+    TempFolder Folder;
+    std::string Path = Folder.File("reminddata.sdt");
+};
+
+TEST_F(FileIoTest, ReplacesContentsAndKeepsPermissions) {
+    WriteBytes(Path, "old");
+    fs::permissions(Path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteFileAtomically(Path, "new\r\n");
+    EXPECT_EQ(ReadBytes(Path), "new\r\n");
+    EXPECT_EQ(fs::status(Path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(FilesIn(Folder.Path()), 1);
+}
+
+TEST_F(FileIoTest, NewFileFollowsTheUmask) {
+    const mode_t old = umask(027);
+    WriteFileAtomically(Path, "x");
+    umask(old);
+    struct stat info {};
+    ASSERT_EQ(stat(Path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+}
+
+TEST_F(FileIoTest, SymbolicLinkStaysALink) {
+    const std::string target = Folder.File("real.sdt");
+    WriteBytes(target, "old");
+    fs::create_symlink(target, Path);
+    WriteFileAtomically(Path, "new");
+    EXPECT_TRUE(fs::is_symlink(Path));
+    EXPECT_EQ(ReadBytes(target), "new");
+}
+
+TEST_F(FileIoTest, ReadOnlyFolderRefusesAndLeavesOldFileByteIdentical) {
+    const std::string old = "[Main]\r\nItems=1\r\n";
+    WriteBytes(Path, old);
+    fs::permissions(Folder.Path(), fs::perms::all);
+    fs::permissions(Path,
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(Folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EQ(RunUnprivileged([&] { return TryWrite(Path); }), Refused);
+    EXPECT_EQ(ReadBytes(Path), old);
+    EXPECT_EQ(FilesIn(Folder.Path()), 1);
+}
+
+TEST_F(FileIoTest, ReadOnlyFileIsRefusedEvenInAWritableFolder) {
+    WriteBytes(Path, "old");
+    fs::permissions(Path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(Folder.Path(), fs::perms::all);
+    EXPECT_EQ(RunUnprivileged([&] { return TryWrite(Path); }), Refused);
+    EXPECT_EQ(ReadBytes(Path), "old");
+}
+
+TEST_F(FileIoTest, MissingFolderIsRefused) {
+    const std::string path = Folder.File("gone/reminddata.sdt");
+    EXPECT_EQ(TryWrite(path), Refused);
+}
+
+// Writes that do little else than write, killed at random moments: the file is always one whole version.
+TEST_F(FileIoTest, KilledWriteLeavesOneWholeVersion) {
+    const std::string first(1'000'000, 'a');
+    const std::string second = std::string(700'000, 'b') + "end";
+    WriteFileAtomically(Path, first);
+    const int tornRound = FirstRoundKilledBadly([&](int k) { WriteFileAtomically(Path, k % 2 == 0 ? second : first); },
+                                                [&] {
+                                                    const std::string now = ReadBytes(Path);
+                                                    return now == first || now == second;
+                                                },
+                                                15, 20000);
+    EXPECT_EQ(tornRound, -1);
+}
+
+TEST_F(FileIoTest, ReadTellsMissingFromUnreadable) {
+    std::string bytes = "stale";
+    EXPECT_EQ(ReadWholeFile(Path, bytes), FileReadResult::Missing);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(ReadWholeFile(Folder.File("no/such/file"), bytes), FileReadResult::Missing);
+    EXPECT_EQ(ReadWholeFile(Folder.Path().string(), bytes), FileReadResult::Unreadable);
+    WriteBytes(Path, std::string(200000, '\x80'));
+    EXPECT_EQ(ReadWholeFile(Path, bytes), FileReadResult::Read);
+    EXPECT_EQ(bytes, std::string(200000, '\x80'));
+}
+
+} // namespace
+} // namespace chimewell
