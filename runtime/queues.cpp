@@ -1,0 +1,133 @@
+#include "runtime/queues.h"
+
+#include <algorithm>
+
+namespace chimewell {
+
+namespace {
+
+constexpr std::int32_t QueueBlockSize = 9;
+
+// The storage grows and shrinks in whole blocks and always keeps at least one free slot.
+// Returns true when the number of blocks changed and the arrays must be resized.
+bool UpdateBlockCount(std::int32_t count, std::int32_t blockSize, std::int32_t& blockCount) {
+    const std::int32_t wanted = count / blockSize + 1;
+    if (wanted == blockCount) {
+        return false;
+    }
+    blockCount = wanted;
+    return true;
+}
+
+std::size_t SlotCount(std::int32_t blockCount, std::int32_t blockSize) {
+    return static_cast<std::size_t>(blockCount) * static_cast<std::size_t>(blockSize);
+}
+
+// Moves the slots after `slot` down by one within the first `count` slots.
+void ShiftDown(std::vector<std::int32_t>& slots, std::int32_t slot, std::int32_t count) {
+    std::copy(slots.begin() + slot + 1, slots.begin() + count, slots.begin() + slot);
+}
+
+} // namespace
+
+void TRmMessage::Init() {
+    BlockSize = QueueBlockSize;
+    Count = 0;
+    BlockCount = 1;
+    Indexes.assign(SlotCount(BlockCount, BlockSize), 0);
+}
+
+void TRmMessage::ApplyStorageRule() {
+    if (UpdateBlockCount(Count, BlockSize, BlockCount)) {
+        Indexes.resize(SlotCount(BlockCount, BlockSize));
+    }
+}
+
+void TRmMessage::Push(std::int32_t position) {
+    if (UpdateBlockCount(Count + 1, BlockSize, BlockCount)) {
+        Indexes.resize(SlotCount(BlockCount, BlockSize));
+    }
+    Indexes[static_cast<std::size_t>(Count)] = position;
+    ++Count;
+}
+
+std::int32_t TRmMessage::Pop() {
+    if (Count <= 0) {
+        return -1;
+    }
+    const std::int32_t position = Indexes[0];
+    ShiftDown(Indexes, 0, Count);
+    --Count;
+    ApplyStorageRule();
+    return position;
+}
+
+void TRmLater::Init() {
+    BlockSize = QueueBlockSize;
+    Count = 0;
+    BlockCount = 1;
+    Minutes.assign(SlotCount(BlockCount, BlockSize), 0);
+    Indexes.assign(SlotCount(BlockCount, BlockSize), 0);
+}
+
+void TRmLater::ApplyStorageRule() {
+    if (UpdateBlockCount(Count, BlockSize, BlockCount)) {
+        Minutes.resize(SlotCount(BlockCount, BlockSize));
+        Indexes.resize(SlotCount(BlockCount, BlockSize));
+    }
+}
+
+void TRmLater::Push(std::int32_t minutes, std::int32_t position) {
+    if (UpdateBlockCount(Count + 1, BlockSize, BlockCount)) {
+        Minutes.resize(SlotCount(BlockCount, BlockSize));
+        Indexes.resize(SlotCount(BlockCount, BlockSize));
+    }
+    Minutes[static_cast<std::size_t>(Count)] = minutes;
+    Indexes[static_cast<std::size_t>(Count)] = position;
+    ++Count;
+}
+
+void TRmLater::TickMinute() {
+    for (std::int32_t slot = 0; slot < Count; ++slot) {
+        // A standing entry must not wrap round to a far future after years of ticks.
+        std::int32_t& minutes = Minutes[static_cast<std::size_t>(slot)];
+        if (minutes > INT32_MIN) {
+            --minutes;
+        }
+    }
+}
+
+void TRmLater::RemoveSlot(std::int32_t slot) {
+    ShiftDown(Minutes, slot, Count);
+    ShiftDown(Indexes, slot, Count);
+    --Count;
+}
+
+std::int32_t TRmLater::PopDue() {
+    for (std::int32_t slot = 0; slot < Count; ++slot) {
+        if (Minutes[static_cast<std::size_t>(slot)] <= 0) {
+            const std::int32_t position = Indexes[static_cast<std::size_t>(slot)];
+            RemoveSlot(slot);
+            ApplyStorageRule();
+            return position;
+        }
+    }
+    return -1;
+}
+
+void TRmLater::RemoveIndex(std::int32_t deletedPosition) {
+    std::int32_t slot = 0;
+    while (slot < Count) {
+        std::int32_t& position = Indexes[static_cast<std::size_t>(slot)];
+        if (position == deletedPosition) {
+            RemoveSlot(slot); // the same slot now holds the next entry
+            continue;
+        }
+        if (position > deletedPosition) {
+            --position;
+        }
+        ++slot;
+    }
+}
+
+} // namespace chimewell

@@ -1,0 +1,45 @@
+#pragma once
+// The reminder text language: "#" codes for the date, the time and the program, "%" codes for the lunar
+// calendar and the computer, and the week conditions ("$mw…$", "$yw…$") that may begin a message.
+
+#include "calendar/datetime.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace chimewell {
+
+// The expansion at the clock's present moment.
+std::string ExpandRemindText(std::string_view text);
+// The expansion at a given moment; the codes read nothing else of the clock.
+std::string ExpandRemindTextAt(std::string_view text, TDateTime moment);
+
+struct TWeekCondition {
+    bool WellFormed = false;
+    bool HasNumber = false;
+    // Numbers beyond what any week can be are held at WeekConditionNumberLimit.
+    std::int64_t Number = 0;
+};
+inline constexpr std::int64_t WeekConditionNumberLimit = 1'000'000'000'000;
+
+// True when the text begins with "$mw" or "$yw".
+bool HasWeekCondition(std::string_view text);
+TWeekCondition ParseWeekCondition(std::string_view text);
+// Whether the present week (of the month or of the year, as the condition says) satisfies the condition.
+// A condition that does not parse, a multiple of 0 and a date without a week number never hold.
+bool WeekConditionHolds(std::string_view text, bool beginWithSunday);
+bool WeekConditionHoldsAt(std::string_view text, TDateTime moment, bool beginWithSunday);
+// The text after its leading "$…$"; the text itself when it does not begin with one.
+std::string StripWeekCondition(std::string_view text);
+
+// What firing a reminder with this message does at a moment.
+struct TRemindTextResult {
+    std::string Expanded;       // the whole message expanded, a week condition left in place
+    std::string Shown;          // what the reminder window shows: Expanded without its week condition
+    bool HasCondition = false;  // the raw message begins with a week condition
+    bool ConditionHolds = true; // false only when a week condition keeps the reminder from showing
+};
+TRemindTextResult PrepareRemindText(std::string_view message, TDateTime moment, bool beginWithSunday);
+
+} // namespace chimewell
