@@ -1,0 +1,94 @@
+#include "platform/qt_message_box.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace chimewell {
+
+namespace {
+
+struct BoxLayout {
+    QMessageBox::Icon Icon;
+    QMessageBox::StandardButton Affirmative;
+    QMessageBox::StandardButton Negative; // NoButton for a box with one button
+};
+
+BoxLayout LayoutOf(MessageKind kind) {
+    switch (kind) {
+    case MessageKind::Question:
+        return {QMessageBox::Question, QMessageBox::Ok, QMessageBox::Cancel};
+    case MessageKind::YesNo:
+        return {QMessageBox::Question, QMessageBox::Yes, QMessageBox::No};
+    case MessageKind::Error:
+        return {QMessageBox::Critical, QMessageBox::Ok, QMessageBox::NoButton};
+    case MessageKind::Information:
+        break;
+    }
+    return {QMessageBox::Information, QMessageBox::Ok, QMessageBox::NoButton};
+}
+
+QString ButtonText(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return QStringLiteral("确定");
+    case QMessageBox::Cancel:
+        return QStringLiteral("取消");
+    case QMessageBox::Yes:
+        return QStringLiteral("是");
+    case QMessageBox::No:
+        return QStringLiteral("否");
+    default:
+        return {};
+    }
+}
+
+MessageAnswer AnswerOf(QMessageBox::StandardButton button) {
+    switch (button) {
+    case QMessageBox::Ok:
+        return MessageAnswer::Ok;
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    default:
+        return MessageAnswer::Cancel;
+    }
+}
+
+MessageAnswer ShowQtMessageBox(MessageKind kind, const std::string& title, const std::string& text) {
+    const BoxLayout layout = LayoutOf(kind);
+    // Over the active window, so the box centres on what the user is looking at; with the main window hidden
+    // in the tray it has no parent and centres on the screen.
+    QWidget* parent =
+        QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
+    QMessageBox box(layout.Icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::NoButton,
+                    parent);
+    QPushButton* affirmative = box.addButton(layout.Affirmative);
+    affirmative->setText(ButtonText(layout.Affirmative));
+    box.setDefaultButton(affirmative);
+    if (layout.Negative != QMessageBox::NoButton) {
+        QPushButton* negative = box.addButton(layout.Negative);
+        negative->setText(ButtonText(layout.Negative));
+        box.setEscapeButton(negative);
+    } else {
+        box.setEscapeButton(affirmative);
+    }
+    box.exec();
+    const auto* clicked = box.clickedButton();
+    if (clicked == affirmative) {
+        return AnswerOf(layout.Affirmative);
+    }
+    if (layout.Negative != QMessageBox::NoButton) {
+        return AnswerOf(layout.Negative);
+    }
+    return AnswerOf(layout.Affirmative);
+}
+
+} // namespace
+
+MessageBoxFunction QtMessageBoxFunction() {
+    return ShowQtMessageBox;
+}
+
+} // namespace chimewell
