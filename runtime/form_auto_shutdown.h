@@ -1,0 +1,56 @@
+#pragma once
+// The countdown window shown before an automatic shutdown or restart: a bar that fills in 60 seconds, after
+// which the computer is switched off or restarted, and a button that asks whether to cancel.
+
+#include "runtime/reminder_actions.h"
+
+#include <QDialog>
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace chimewell {
+
+// The reminder's pop-ups stay on top of every other window, have no taskbar button and only a close box.
+inline constexpr Qt::WindowFlags PopUpWindowFlags =
+    Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+
+class TfrmAutoShutDown : public QDialog {
+    Q_OBJECT
+public:
+    // Without a parent, so the window shows while the main window is hidden to the tray.
+    explicit TfrmAutoShutDown(QWidget* parent = nullptr);
+
+    // Sets the operation and the texts that name it.
+    void SetOperation(ShutDownOperation operation);
+    ShutDownOperation Operation() const { return Countdown.Operation; }
+    // Starts the countdown from where the bar stands.
+    void Start();
+    const ShutDownCountdown& State() const { return Countdown; }
+
+    QLabel* lbAutoShutDownShow;
+    QLabel* lbAutoShutDownHint;
+    QProgressBar* pbAutoShutDown;
+    QPushButton* btnAutoShutDown;
+    QTimer* trAutoShutDown;
+
+public slots:
+    void trAutoShutDownTimer();
+    void btnAutoShutDownClick();
+
+protected:
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Synchronise();
+
+    ShutDownCountdown Countdown;
+};
+
+// Shows the countdown for an operation modally, returning when it has closed.
+void RunShutDownCountdownWindow(ShutDownOperation operation);
+
+} // namespace chimewell

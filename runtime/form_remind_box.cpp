@@ -1,0 +1,318 @@
+#include "runtime/form_remind_box.h"
+
+#include "platform/music_player.h"
+#include "runtime/form_auto_shutdown.h"
+#include "runtime/reminder_actions.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <string_view>
+#include <utility>
+
+namespace chimewell {
+
+namespace {
+
+QString Text(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The message fields are for reading, so they wear the colour of the buttons rather than of an input field.
+void PaintLikeButtonFace(QWidget* field) {
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    field->setPalette(palette);
+}
+
+QPushButton* RowButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setMinimumSize(75, 25);
+    // Enter closes the window whichever button has the focus; only btnClose is a default button.
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+TfrmRemindBox::TfrmRemindBox(QWidget* parent)
+    : QDialog(parent, PopUpWindowFlags), edtShowRemindText(new QLineEdit(this)),
+      btnShowAll(new QPushButton(QStringLiteral("隐藏显示"), this)), memoShowRemindText(new QPlainTextEdit(this)),
+      lbShowClose(new QLabel(QStringLiteral("本窗口将在X秒钟后自动关闭"), this)),
+      btnCommand(RowButton(QStringLiteral("执行命令"), this)), btnLater(RowButton(QStringLiteral("推迟提醒"), this)),
+      btnClose(RowButton(QStringLiteral("关闭[&C]"), this)), trCloseWindow(new QTimer(this)),
+      PopupMenu2(new QMenu(this)), popCopyText(new QMenu(this)),
+      popCopy(popCopyText->addAction(QStringLiteral("复制[&C]"))) {
+    setWindowTitle(QStringLiteral("提醒"));
+
+    // Read-only: typed characters go nowhere, while selecting and copying still work.
+    edtShowRemindText->setReadOnly(true);
+    edtShowRemindText->setContextMenuPolicy(Qt::CustomContextMenu);
+    edtShowRemindText->installEventFilter(this);
+    PaintLikeButtonFace(edtShowRemindText);
+    memoShowRemindText->setReadOnly(true);
+    memoShowRemindText->setTabChangesFocus(true);
+    memoShowRemindText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memoShowRemindText->setContextMenuPolicy(Qt::PreventContextMenu);
+    memoShowRemindText->setMinimumHeight(161);
+    memoShowRemindText->installEventFilter(this);
+    PaintLikeButtonFace(memoShowRemindText);
+    btnShowAll->setMinimumSize(55, 21);
+    btnShowAll->setAutoDefault(false);
+    // The countdown line keeps its place when hidden, so the window does not change size with the setting.
+    QSizePolicy labelPolicy = lbShowClose->sizePolicy();
+    labelPolicy.setRetainSizeWhenHidden(true);
+    lbShowClose->setSizePolicy(labelPolicy);
+    btnClose->setDefault(true);
+    btnLater->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* textRow = new QHBoxLayout;
+    textRow->setSpacing(4);
+    textRow->addWidget(edtShowRemindText, 1);
+    textRow->addWidget(btnShowAll);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setSpacing(2);
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(btnCommand);
+    buttonRow->addWidget(btnLater);
+    buttonRow->addWidget(btnClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 8, 6, 12);
+    layout->setSpacing(6);
+    layout->addLayout(textRow);
+    layout->addWidget(memoShowRemindText);
+    layout->addWidget(lbShowClose);
+    layout->addLayout(buttonRow);
+    // ApplyLayout fixes the window's size, so the layout must not impose its own minimum on top.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+
+    for (const LaterMenuItem& item : LaterMenuItems) {
+        QAction* action = PopupMenu2->addAction(Text(item.Caption));
+        action->setObjectName(Text(item.Name));
+        const int minutes = item.Minutes;
+        connect(action, &QAction::triggered, this, [this, minutes] { LaterClose(minutes); });
+    }
+
+    trCloseWindow->setInterval(1000);
+    connect(trCloseWindow, &QTimer::timeout, this, &TfrmRemindBox::trCloseWindowTimer);
+    connect(btnClose, &QPushButton::clicked, this, &TfrmRemindBox::reject);
+    connect(btnLater, &QPushButton::clicked, this, &TfrmRemindBox::btnLaterClick);
+    connect(btnLater, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { PopupMenu2->popup(btnLater->mapToGlobal(position)); });
+    connect(btnCommand, &QPushButton::clicked, this, &TfrmRemindBox::btnCommandClick);
+    connect(btnShowAll, &QPushButton::clicked, this, &TfrmRemindBox::btnShowAllClick);
+    connect(edtShowRemindText, &QWidget::customContextMenuRequested, this,
+            &TfrmRemindBox::edtShowRemindTextContextPopup);
+    connect(popCopy, &QAction::triggered, this, &TfrmRemindBox::popCopyClick);
+    ApplyLayout();
+}
+
+TfrmRemindBox::~TfrmRemindBox() {
+    FormClose();
+}
+
+void TfrmRemindBox::Prepare(const RemindPresentation& presentation) {
+    const QString text = Text(presentation.Text);
+    edtShowRemindText->setText(text);
+    // A long message reads from its beginning, not from where the cursor of setText leaves it.
+    edtShowRemindText->setCursorPosition(0);
+    memoShowRemindText->setPlainText(text);
+
+    if (presentation.CommandButton != CommandButtonState::Unchanged) {
+        btnCommand->setVisible(presentation.CommandButton == CommandButtonState::Show);
+    }
+    CommandText = presentation.CommandText;
+    AutoRun = presentation.AutoRun;
+    btnCommand->setToolTip(Text(presentation.CommandHint));
+
+    if (presentation.AutoClose) {
+        CloseCountdown = presentation.CloseCountdown;
+        lbShowClose->setText(
+            Text(presentation.CloseLabel.empty() ? CloseCountdownText(CloseCountdown) : presentation.CloseLabel));
+        lbShowClose->show();
+        trCloseWindow->start();
+    } else {
+        lbShowClose->hide();
+        trCloseWindow->stop();
+    }
+
+    if (!presentation.LaterCaption.empty()) {
+        btnLater->setText(Text(presentation.LaterCaption));
+    }
+    btnLater->setToolTip(Text(presentation.LaterHint));
+    LaterMinutes = LATER_NONE;
+    MusicFile = presentation.MusicFile;
+    ApplyLayout();
+}
+
+int TfrmRemindBox::ShowModal() {
+    CloseRequested = false;
+    InShowStep = true;
+    FormShow();
+    InShowStep = false;
+    if (CloseRequested) {
+        FormClose();
+        return LaterMinutes;
+    }
+    PlaceAtScreenCentre();
+    edtShowRemindText->setFocus();
+    exec();
+    return LaterMinutes;
+}
+
+void TfrmRemindBox::RunCommand() {
+    RunReminderCommand(CommandText, RunShutDownCountdownWindow);
+}
+
+bool TfrmRemindBox::ShowsAll() const {
+    return !memoShowRemindText->isHidden();
+}
+
+void TfrmRemindBox::FormShow() {
+    MusicStarted = StartReminderMusic(MusicFile, [this](MusicEnd) { MusicStarted = false; });
+    if (!MusicStarted) {
+        MusicFile.clear();
+    }
+    // Runs before the window is visible, so a shutdown countdown is seen first and this window after it.
+    if (CommandRunsOnShow(CommandText, AutoRun)) {
+        RunCommand();
+    }
+}
+
+void TfrmRemindBox::FormClose() {
+    trCloseWindow->stop();
+    if (MusicStarted) {
+        MusicStarted = false;
+        InstalledMusicPlayer().Stop();
+    }
+}
+
+void TfrmRemindBox::done(int result) {
+    FormClose();
+    QDialog::done(result);
+}
+
+void TfrmRemindBox::trCloseWindowTimer() {
+    if (!CloseCountdownTick(CloseCountdown)) {
+        lbShowClose->setText(Text(CloseCountdownText(CloseCountdown)));
+        return;
+    }
+    trCloseWindow->stop();
+    CloseWindow();
+}
+
+void TfrmRemindBox::CloseWindow() {
+    if (isVisible()) {
+        reject();
+    } else if (InShowStep) {
+        trCloseWindow->stop();
+        CloseRequested = true;
+    } else {
+        FormClose();
+    }
+}
+
+void TfrmRemindBox::btnLaterClick() {
+    LaterClose(LATER_DEFAULT);
+}
+
+void TfrmRemindBox::LaterClose(int minutes) {
+    LaterMinutes = minutes;
+    accept();
+}
+
+void TfrmRemindBox::btnCommandClick() {
+    RunCommand();
+}
+
+void TfrmRemindBox::btnShowAllClick() {
+    memoShowRemindText->setVisible(!ShowsAll());
+    btnShowAll->setText(ShowsAll() ? QStringLiteral("隐藏显示") : QStringLiteral("显示全部"));
+    ApplyLayout();
+}
+
+void TfrmRemindBox::popCopyClick() {
+    if (edtShowRemindText->hasSelectedText()) {
+        QGuiApplication::clipboard()->setText(edtShowRemindText->selectedText());
+    }
+}
+
+void TfrmRemindBox::edtShowRemindTextContextPopup(const QPoint& position) {
+    popCopy->setEnabled(edtShowRemindText->hasSelectedText());
+    popCopyText->popup(edtShowRemindText->mapToGlobal(position));
+}
+
+void TfrmRemindBox::keyPressEvent(QKeyEvent* event) {
+    // The window pops up uninvited while the user may be typing elsewhere; a stray Escape must not dismiss
+    // the reminder unread. Enter still closes it through the default button.
+    if (event->key() == Qt::Key_Escape) {
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfrmRemindBox::eventFilter(QObject* watched, QEvent* event) {
+    // Taking the focus with the window (or by Tab) selects the whole line and scrolls it to its end, which
+    // would hide the beginning of the message; put it back once the line edit has done so.
+    if (watched == edtShowRemindText && event->type() == QEvent::FocusIn &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) {
+        QMetaObject::invokeMethod(
+            edtShowRemindText,
+            [field = edtShowRemindText] {
+                field->deselect();
+                field->setCursorPosition(0);
+            },
+            Qt::QueuedConnection);
+    }
+    // The multi-line field takes Enter for itself, so Enter there does not close the window.
+    if (watched == memoShowRemindText && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmRemindBox::ApplyLayout() {
+    // Fixed size, as the window has no sizing border: at least the designed 427 x 264 when expanded, and
+    // just the text line, the countdown line and the buttons when collapsed.
+    QLayout* rows = layout();
+    rows->invalidate();
+    QSize size = rows->sizeHint().expandedTo(QSize(427, 0));
+    if (ShowsAll()) {
+        size = size.expandedTo(QSize(427, 264));
+    }
+    setFixedSize(size);
+}
+
+void TfrmRemindBox::PlaceAtScreenCentre() {
+    ApplyLayout();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+}
+
+ReminderWindowSeam ReminderWindowSeamFor(TfrmRemindBox& window, std::function<void(bool)> setCloseWindowEnabled) {
+    if (!setCloseWindowEnabled) {
+        setCloseWindowEnabled = [](bool) {};
+    }
+    return ReminderWindowSeam{
+        .Prepare = [&window](const RemindPresentation& presentation) { window.Prepare(presentation); },
+        .ShowModal = [&window] { return window.ShowModal(); },
+        .RunCommand = [&window] { window.RunCommand(); },
+        .SetCloseWindowEnabled = std::move(setCloseWindowEnabled),
+    };
+}
+
+} // namespace chimewell

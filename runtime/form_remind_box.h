@@ -1,0 +1,89 @@
+#pragma once
+// The pop-up that presents one due reminder: its message, an optional countdown after which it closes
+// itself, postponement by a default or a chosen delay, the reminder's command and its music. One instance
+// serves every reminder of a run, so the collapsed or expanded layout carries over from one to the next.
+
+#include "runtime/remind_presentation.h"
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace chimewell {
+
+class TfrmRemindBox : public QDialog {
+    Q_OBJECT
+public:
+    // Without a parent, so the window shows while the main window is hidden to the tray.
+    explicit TfrmRemindBox(QWidget* parent = nullptr);
+    ~TfrmRemindBox() override;
+
+    // Fills the window for one reminder; the countdown starts here, whether or not the window is shown.
+    void Prepare(const RemindPresentation& presentation);
+    // The show step (music, and the command when it runs on show), then the modal showing; returns
+    // LaterMinutes once the window has closed.
+    int ShowModal();
+    // Runs the prepared command; a shutdown or restart shows its countdown modally first.
+    void RunCommand();
+
+    int CloseCountdown = 0;
+    int LaterMinutes = LATER_NONE;
+    std::string MusicFile;
+    std::string CommandText;
+    bool AutoRun = false;
+
+    QLineEdit* edtShowRemindText;
+    QPushButton* btnShowAll;
+    QPlainTextEdit* memoShowRemindText;
+    QLabel* lbShowClose;
+    QPushButton* btnCommand;
+    QPushButton* btnLater;
+    QPushButton* btnClose;
+    QTimer* trCloseWindow;
+    QMenu* PopupMenu2;
+    QMenu* popCopyText;
+    QAction* popCopy;
+
+    // Whether the multi-line field shows; the layout toggle flips it.
+    bool ShowsAll() const;
+
+public slots:
+    void trCloseWindowTimer();
+    void btnLaterClick();
+    void LaterClose(int minutes);
+    void btnCommandClick();
+    void btnShowAllClick();
+    void popCopyClick();
+    // Closes the window from outside (the tray's close item); before the window has become visible (a
+    // shutdown countdown is still open) it closes as soon as that countdown is over.
+    void CloseWindow();
+
+protected:
+    void done(int result) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormShow();
+    void FormClose();
+    void edtShowRemindTextContextPopup(const QPoint& position);
+    void ApplyLayout();
+    void PlaceAtScreenCentre();
+
+    bool MusicStarted = false;
+    bool InShowStep = false;
+    bool CloseRequested = false;
+};
+
+// The window as the firing routine sees it; `setCloseWindowEnabled` switches the tray item that closes it.
+ReminderWindowSeam ReminderWindowSeamFor(TfrmRemindBox& window, std::function<void(bool)> setCloseWindowEnabled);
+
+} // namespace chimewell
