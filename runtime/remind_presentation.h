@@ -1,0 +1,41 @@
+#pragma once
+// What the firing routine hands the one reminder window for each reminder, and the window's side of the
+// conversation. The pure firing code fills a RemindPresentation; the Qt window applies it and shows itself.
+
+#include <functional>
+#include <string>
+
+namespace chimewell {
+
+// Postponement chosen in the reminder window.
+inline constexpr int LATER_NONE = -1;
+inline constexpr int LATER_DEFAULT = -2;
+
+// The command button keeps the previous reminder's state for commands of kinds it does not run by button.
+enum class CommandButtonState { Show, Hide, Unchanged };
+
+struct RemindPresentation {
+    std::string Text; // expanded message, week condition stripped when it holds
+    CommandButtonState CommandButton = CommandButtonState::Unchanged;
+    std::string CommandText;  // the record's Command; empty for none
+    bool AutoRun = false;     // the record's AutoExecScript
+    std::string CommandHint;  // "命令为:..." or empty (hint off)
+    bool AutoClose = false;   // show the countdown label and start the countdown
+    int CloseCountdown = 0;   // seconds
+    std::string CloseLabel;   // "本窗口将在N秒钟后自动关闭"
+    std::string LaterCaption; // "推迟提醒(N)"
+    std::string LaterHint;    // "推迟提醒:N分钟提醒"
+    std::string MusicFile;    // full path, or empty for none
+};
+
+// The reminder window as the firing routine sees it. Prepare is called for every fired reminder, shown or not;
+// ShowModal returns when the window closes, with its LaterMinutes; RunCommand runs the prepared command without
+// showing the window; SetCloseWindowEnabled switches the tray item that closes the window.
+struct ReminderWindowSeam {
+    std::function<void(const RemindPresentation&)> Prepare;
+    std::function<int()> ShowModal;
+    std::function<void()> RunCommand;
+    std::function<void(bool)> SetCloseWindowEnabled;
+};
+
+} // namespace chimewell
