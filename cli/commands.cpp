@@ -13,7 +13,9 @@ void PrintHelp(std::ostream& out) {
     for (const Command& command : Commands()) {
         out << "  chimewell-cli " << command.Usage << "\n" << command.Help << "\n";
     }
-    out << "Dates are YYYY-MM-DD. A malformed argument gives a message and exit status 2.\n";
+    out << "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
+           "the program keeps its files in. The commands only read; they never write a file.\n"
+           "A malformed argument gives a message and exit status 2.\n";
 }
 } // namespace
 
@@ -33,6 +35,19 @@ const std::vector<Command>& Commands() {
          "      A month in Chinese with lunar days, lunar months and solar terms, today in brackets;\n"
          "      the current month without arguments, the whole year with YEAR alone.\n",
          RunCal},
+        {"list", "list [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"]",
+         "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
+         "      reminder's full description.\n",
+         RunList},
+        {"due", "due --at \"YYYY-MM-DD HH:MM\" [--dir DIR] [--startup]",
+         "      What the once-a-minute check would fire at that minute, in firing order: INDEX, PASS (exact,\n"
+         "      hourly, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
+         RunDue},
+        {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] TEXT",
+         "      The reminder text with its # and % codes filled in at that moment (default now); for a text\n"
+         "      with a week condition a second line WEEK<TAB>holds or fails (weeks begin on Monday unless\n"
+         "      --sunday).\n",
+         RunExpand},
     };
     return commands;
 }

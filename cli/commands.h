@@ -26,5 +26,8 @@ int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunCal(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunList(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli

@@ -1,0 +1,156 @@
+#include "calendar/clock.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "data/paths.h"
+#include "data/reminder_list.h"
+#include "data/settings.h"
+#include "runtime/remind_runtime.h"
+#include "runtime/remind_text.h"
+
+#include <optional>
+
+namespace chimewell::cli {
+
+namespace {
+// The options these commands share; every one of them only reads.
+struct DataOptions {
+    std::string Folder;
+    std::optional<std::string> At;
+    bool Startup = false;
+    bool Sunday = false;
+    Arguments Rest;
+};
+
+DataOptions ParseOptions(const Arguments& arguments, bool allowStartup, bool allowSunday, bool allowDir) {
+    DataOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool takesValue = (argument == "--dir" && allowDir) || argument == "--at";
+        if (takesValue) {
+            if (i + 1 >= arguments.size()) {
+                throw UsageError(argument + " needs a value");
+            }
+            (argument == "--dir" ? options.Folder : options.At.emplace()) = arguments[++i];
+        } else if (argument == "--startup" && allowStartup) {
+            options.Startup = true;
+        } else if (argument == "--sunday" && allowSunday) {
+            options.Sunday = true;
+        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
+            throw UsageError("unknown option '" + argument + "'");
+        } else {
+            options.Rest.push_back(argument);
+        }
+    }
+    if (allowDir) {
+        if (options.Folder.empty()) {
+            options.Folder = ProgramFilesFolder();
+        } else if (options.Folder.back() != '/') {
+            options.Folder += '/';
+        }
+    }
+    return options;
+}
+
+struct LoadedFolder {
+    TRmConfig Config;
+    TRmDataList List;
+};
+
+void Load(const std::string& folder, LoadedFolder& loaded) {
+    loaded.Config.InitDefaults(folder, 265, 202, 429, 279);
+    loaded.Config.LoadConfig();
+    loaded.List.Reset(loaded.Config.DataFilePath());
+    loaded.List.Load();
+}
+
+const char* PassName(QueuePass pass) {
+    switch (pass) {
+    case QueuePass::Exact:
+        return "exact";
+    case QueuePass::Hourly:
+        return "hourly";
+    case QueuePass::Snooze:
+        return "snooze";
+    case QueuePass::Startup:
+        return "startup";
+    }
+    return "";
+}
+
+const char* ActionName(FiringAction action) {
+    switch (action) {
+    case FiringAction::Show:
+        return "show";
+    case FiringAction::Silent:
+        return "silent";
+    case FiringAction::Skip:
+        return "skip";
+    }
+    return "";
+}
+} // namespace
+
+int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    const DataOptions options = ParseOptions(arguments, false, false, true);
+    if (!options.Rest.empty()) {
+        throw UsageError("unexpected argument '" + options.Rest.front() + "'");
+    }
+    const TDateTime moment = options.At ? ParseDateTime(*options.At, false) : Now();
+    LoadedFolder loaded;
+    Load(options.Folder, loaded);
+    std::string buffer;
+    for (std::int32_t index = 0; index < loaded.List.Count; ++index) {
+        const TRmMainDate& record = loaded.List.Item(index);
+        buffer += std::to_string(index) + "\t" + (record.IsExpiredAt(moment) ? "1" : "0") + "\t" +
+                  record.Describe(DescribeOptions::All()) + "\n";
+    }
+    out << buffer;
+    return 0;
+}
+
+int RunDue(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    const DataOptions options = ParseOptions(arguments, true, false, true);
+    if (!options.Rest.empty()) {
+        throw UsageError("unexpected argument '" + options.Rest.front() + "'");
+    }
+    if (!options.At) {
+        throw UsageError("due needs --at \"YYYY-MM-DD HH:MM\"");
+    }
+    const TDateTime moment = ParseDateTime(*options.At, false);
+    LoadedFolder loaded;
+    Load(options.Folder, loaded);
+
+    std::vector<QueuedReminder> queued;
+    if (options.Startup) {
+        queued = StartupPass(loaded.List, moment);
+    } else {
+        queued = ExactPass(loaded.List, moment);
+        // The previous tick ran a minute earlier, so the hour changed exactly when this is minute 0.
+        if (DecodeTime(moment).Minute == 0) {
+            const std::vector<QueuedReminder> hourly = HourlyPass(loaded.List, moment);
+            queued.insert(queued.end(), hourly.begin(), hourly.end());
+        }
+    }
+    for (const QueuedReminder& reminder : queued) {
+        const FiringPlan plan = PlanFiring(loaded.List.Item(reminder.Position), loaded.Config, moment);
+        out << reminder.Position << "\t" << PassName(reminder.Pass) << "\t" << ActionName(plan.Action) << "\t"
+            << plan.Presentation.Text << "\n";
+    }
+    return 0;
+}
+
+int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    const DataOptions options = ParseOptions(arguments, false, true, false);
+    if (options.Rest.size() != 1) {
+        throw UsageError("expand needs exactly one TEXT (quote it)");
+    }
+    const TDateTime moment = options.At ? ParseDateTime(*options.At, true) : Now();
+    const std::string& text = options.Rest.front();
+    out << ExpandRemindTextAt(text, moment) << "\n";
+    if (HasWeekCondition(text)) {
+        out << "WEEK\t" << (WeekConditionHoldsAt(text, moment, options.Sunday) ? "holds" : "fails") << "\n";
+    }
+    return 0;
+}
+
+} // namespace chimewell::cli

@@ -1,0 +1,133 @@
+#include "cli/commands.h"
+#include "data/reminder_list.h"
+
+#include "data/temp_folder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+#include <sstream>
+
+namespace chimewell::cli {
+namespace {
+
+struct Result {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+Result RunCli(const Arguments& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = RunCommandLine(arguments, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TRmMainDate Record(int year, int month, int day, int hour, int minute, const std::string& message) {
+    TRmMainDate record;
+    record.Year = year;
+    record.Month = month;
+    record.Day = day;
+    record.Hour = hour;
+    record.Minuter = minute;
+    record.Message = message;
+    return record;
+}
+
+// Every file of the folder with its size and time of last change.
+std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>>
+Snapshot(const std::filesystem::path& folder) {
+    std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        files[entry.path().filename().string()] = {entry.file_size(), entry.last_write_time()};
+    }
+    return files;
+}
+
+class DataCommands : public ::testing::Test {
+protected:
+    DataCommands() {
+        List.Reset(Folder.File("reminddata.sdt"));
+        List.Add(Record(2025, 3, 2, 9, 0, "过期了"), true);
+        TRmMainDate hourly = Record(0, 0, 0, 9, 0, "整点 #h:#t");
+        hourly.Method = RemindHourly;
+        List.Add(hourly, true);
+        List.Add(Record(0, 0, 0, 9, 0, "$mw1$第一周"), true);
+        TRmMainDate silent = Record(0, 0, 0, 9, 0, "NOTSHOWREMINDBOX");
+        silent.Command = "chello";
+        silent.AutoExecScript = true;
+        List.Add(silent, true);
+        TRmMainDate startup = Record(0, 0, 0, 23, 0, "开机");
+        startup.Method = RemindAtStartup;
+        List.Add(startup, true);
+    }
+
+    testing::TempFolder Folder;
+    TRmDataList List;
+};
+
+TEST_F(DataCommands, ListDescribesEveryReminderWithItsExpiry) {
+    const auto before = Snapshot(Folder.Path());
+    const Result list = RunCli({"list", "--dir", Folder.Folder(), "--at", "2025-03-03 09:00"});
+    EXPECT_EQ(list.Status, 0) << list.Err;
+    std::istringstream lines(list.Out);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "0\t1\t公历，2025年3月2日9时0分0方式，不提前，提醒为：过期了(无音乐)(无脚本)");
+    std::getline(lines, line);
+    EXPECT_EQ(line.substr(0, 4), "1\t0\t");
+    EXPECT_EQ(Snapshot(Folder.Path()), before) << "list only reads";
+}
+
+TEST_F(DataCommands, DueListsTheFiringOrderWithPassesAndActions) {
+    // 2025-03-03 is a Monday in the second week of March when weeks begin on Monday.
+    const Result due = RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 09:00"});
+    EXPECT_EQ(due.Status, 0) << due.Err;
+    EXPECT_EQ(due.Out, "1\texact\tshow\t整点 09:00\n"
+                       "2\texact\tskip\t第一周\n"
+                       "3\texact\tsilent\tNOTSHOWREMINDBOX\n"
+                       "1\thourly\tshow\t整点 09:00\n");
+    EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 09:01"}).Out, "");
+    EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 10:00"}).Out,
+              "1\thourly\tshow\t整点 10:00\n");
+    EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 10:00", "--startup"}).Out,
+              "4\tstartup\tshow\t开机\n");
+}
+
+TEST_F(DataCommands, DueFollowsTheFoldersWeekSetting) {
+    std::ofstream(Folder.File("config.ini"), std::ios::binary) << "[Config]\r\nBeginWithSunday=1\r\n";
+    const Result due = RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 09:00"});
+    EXPECT_NE(due.Out.find("2\texact\tskip"), std::string::npos) << "March 2..8 is week 2 either way";
+    const Result sunday = RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-01 09:00"});
+    EXPECT_NE(sunday.Out.find("2\texact\tshow\t第一周"), std::string::npos) << sunday.Out;
+}
+
+TEST(ExpandCommand, ExpandsAtTheMomentAndJudgesTheWeekCondition) {
+    EXPECT_EQ(RunCli({"expand", "--at", "2025-03-07 13:05:09", "#y-#m-#d #h:#t:#s"}).Out, "2025-03-07 13:05:09\n");
+    EXPECT_EQ(RunCli({"expand", "--at", "2025-03-02 08:00:00", "--sunday", "$mw2$周日"}).Out,
+              "$mw2$周日\nWEEK\tholds\n");
+    EXPECT_EQ(RunCli({"expand", "--at", "2025-03-02 08:00:00", "$mw2$周日"}).Out, "$mw2$周日\nWEEK\tfails\n");
+}
+
+TEST(DataCommandErrors, MalformedOptionsAreNamed) {
+    const Result noMoment = RunCli({"due"});
+    EXPECT_EQ(noMoment.Status, 2);
+    EXPECT_NE(noMoment.Err.find("--at"), std::string::npos);
+    const Result badMoment = RunCli({"due", "--at", "2025-03-03 25:00"});
+    EXPECT_EQ(badMoment.Status, 2);
+    EXPECT_NE(badMoment.Err.find("2025-03-03 25:00"), std::string::npos);
+    EXPECT_EQ(RunCli({"list", "--bogus"}).Status, 2);
+    EXPECT_EQ(RunCli({"expand"}).Status, 2);
+}
+
+TEST(DataCommandErrors, AnEmptyFolderListsNothing) {
+    testing::TempFolder folder;
+    const Result list = RunCli({"list", "--dir", folder.Folder()});
+    EXPECT_EQ(list.Status, 0);
+    EXPECT_EQ(list.Out, "");
+    EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
+}
+
+} // namespace
+} // namespace chimewell::cli
