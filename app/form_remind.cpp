@@ -1,0 +1,371 @@
+#include "app/form_remind.h"
+
+#include "app/app_icon.h"
+#include "calendar/clock.h"
+#include "data/constants.h"
+#include "platform/desktop_actions.h"
+#include "platform/message_box.h"
+#include "runtime/form_remind_box.h"
+#include "system/autorun.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <filesystem>
+
+namespace chimewell {
+
+namespace {
+const QString MainCaption = QStringLiteral("晴铃提醒");
+const QString PausedCaption = QStringLiteral("晴铃提醒 (暂停提醒)");
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Stored colours are 0x00BBGGRR, as the settings file has always kept them.
+QColor ColorFromStored(std::int32_t stored) {
+    const auto value = static_cast<std::uint32_t>(stored);
+    return QColor(static_cast<int>(value & 0xFFU), static_cast<int>((value >> 8) & 0xFFU),
+                  static_cast<int>((value >> 16) & 0xFFU));
+}
+
+void OpenTarget(const std::string& target) {
+    InstalledDesktopActions().OpenTarget(target);
+}
+} // namespace
+
+TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executablePath, bool trayAvailable)
+    : AppPath(appPath), ExecutablePath(executablePath) {
+    setObjectName(Q(MainFormName));
+    setWindowTitle(MainCaption);
+    setWindowIcon(ApplicationIcon());
+    setMinimumSize(429, 279);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    lstRecordList = new QListWidget(central);
+    lstRecordList->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstRecordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(lstRecordList, 1);
+    auto* buttons = new QVBoxLayout();
+    btnOpenHelpFile = new QPushButton(QStringLiteral("打开帮助"), central);
+    btnOpenHelpFile->setMinimumWidth(92);
+    buttons->addWidget(btnOpenHelpFile);
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    setCentralWidget(central);
+    connect(btnOpenHelpFile, &QPushButton::clicked, this, &TfrmRemind::nmHelpFileClick);
+
+    CreateMenus();
+    if (trayAvailable) {
+        CreateTray();
+    }
+    FormCreate();
+}
+
+TfrmRemind::~TfrmRemind() {
+    trOneSecond.stop();
+    trShowTip.stop();
+    // The data file needs no writing: every change went to it when it was made.
+    try {
+        Config.SaveConfig();
+    } catch (const std::exception& error) {
+        ShowMessageBox(MessageKind::Error, MainCaption.toStdString(), error.what());
+    }
+    delete RemindBox;
+}
+
+void TfrmRemind::CreateMenus() {
+    QMenu* softMenu = menuBar()->addMenu(QStringLiteral("软件[&S]"));
+    mnHideForm = softMenu->addAction(QStringLiteral("隐藏界面[&H]"), this, &TfrmRemind::mnHideFormClick);
+    softMenu->addSeparator();
+    nmExitSoft = softMenu->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
+    QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("帮助[&H]"));
+    nmHelpFile = helpMenu->addAction(QStringLiteral("打开帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
+    nmOpenWebSite = helpMenu->addAction(QStringLiteral("打开青禾网站[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
+    nmBugReport = helpMenu->addAction(QStringLiteral("向青禾报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
+
+    popRemindMenu = new QMenu(this);
+    popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
+    popPauseRemind = popRemindMenu->addAction(QStringLiteral("暂停提醒[&P]"), this, &TfrmRemind::popPauseRemindClick);
+    popPauseRemind->setCheckable(true);
+    popCloseWindow = popRemindMenu->addAction(QStringLiteral("关闭窗口[&C]"), this, &TfrmRemind::popCloseWindowClick);
+    popCloseWindow->setEnabled(false);
+    popOpenRun = popRemindMenu->addAction(QStringLiteral("开机运行[&R]"), this, &TfrmRemind::popOpenRunClick);
+    popOpenRun->setCheckable(true);
+    popRemindMenu->addSeparator();
+    popHelpFile = popRemindMenu->addAction(QStringLiteral("帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
+    popBugReport = popRemindMenu->addAction(QStringLiteral("报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
+    popOpenWebSite = popRemindMenu->addAction(QStringLiteral("青禾主页[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
+    popOpenAbout = popRemindMenu->addAction(QStringLiteral("关于软件[&A]"), this, &TfrmRemind::popOpenAboutClick);
+    popRemindMenu->addSeparator();
+    popExitSoft = popRemindMenu->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
+}
+
+void TfrmRemind::CreateTray() {
+    ttiRemindTray = new QSystemTrayIcon(ApplicationIcon(), this);
+    ttiRemindTray->setToolTip(MainCaption);
+    ttiRemindTray->setContextMenu(popRemindMenu);
+    connect(ttiRemindTray, &QSystemTrayIcon::activated, this, &TfrmRemind::ttiRemindTrayActivated);
+    ttiRemindTray->show();
+}
+
+void TfrmRemind::FormCreate() {
+    RemindBox = new TfrmRemindBox();
+    RemindBox->setWindowIcon(ApplicationIcon());
+
+    Config.InitDefaults(AppPath, 265, 202, 429, 279);
+    Config.LoadConfig();
+
+    TrackGeometry = false;
+    move(Config.MainWndLeft, Config.MainWndTop);
+    resize(std::max(Config.MainWndWidth, 429), std::max(Config.MainWndHeight, 279));
+    TrackGeometry = true;
+    Exiting = false;
+
+    ReminderWindowSeam window;
+    window.Prepare = [this](const RemindPresentation& presentation) { RemindBox->Prepare(presentation); };
+    window.ShowModal = [this] { return RemindBox->ShowModal(); };
+    window.RunCommand = [this] { RemindBox->RunCommand(); };
+    window.SetCloseWindowEnabled = [this](bool enabled) { popCloseWindow->setEnabled(enabled); };
+    Runtime = std::make_unique<TRmRuntime>(List, Config, window);
+    Runtime->Start();
+
+    List.Reset(Config.DataFilePath());
+    List.Load();
+    RefreshRecordList();
+    ApplySkin();
+
+    popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath));
+
+    trOneSecond.setInterval(1000);
+    trShowTip.setInterval(1000);
+    connect(&trOneSecond, &QTimer::timeout, this, &TfrmRemind::trOneSecondTimer);
+    connect(&trShowTip, &QTimer::timeout, this, &TfrmRemind::trShowTipTimer);
+    trOneSecond.start();
+    trShowTip.start();
+    ApplyListFont();
+}
+
+void TfrmRemind::ApplySkin() {
+    if (Config.SkinFileName.empty()) {
+        return;
+    }
+    // A skin is a style sheet; one that is missing or unreadable is ignored.
+    QFile skin(Q(AppPath + "skins/" + Config.SkinFileName));
+    if (skin.open(QIODevice::ReadOnly)) {
+        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+    }
+}
+
+void TfrmRemind::ApplyListFont() {
+    QFont font(Q(Config.FontWithName));
+    if (Config.FontWithSize > 0) {
+        font.setPointSize(Config.FontWithSize);
+    }
+    font.setBold(Config.FontWithfsBold);
+    font.setItalic(Config.FontWithfsItalic);
+    font.setUnderline(Config.FontWithfsUnderline);
+    font.setStrikeOut(Config.FontWithfsStrikeOut);
+    lstRecordList->setFont(font);
+    QPalette palette = lstRecordList->palette();
+    palette.setColor(QPalette::Text, ColorFromStored(Config.FontWithColor));
+    lstRecordList->setPalette(palette);
+}
+
+bool TfrmRemind::ShowAtStart() const {
+    return ttiRemindTray == nullptr || !Config.HideMainForm;
+}
+
+void TfrmRemind::RefreshRecordList() {
+    const DescribeOptions options{Config.ShowGL,        Config.ShowDate,     Config.ShowTime,    Config.ShowRms,
+                                  Config.ShowBefRemind, Config.ShowSetMusic, Config.ShowCommand, Config.ShowWithScript};
+    QStringList lines;
+    lines.reserve(List.Count);
+    for (std::int32_t index = 0; index < List.Count; ++index) {
+        lines.append(Q(List.Item(index).Describe(options)));
+    }
+    lstRecordList->clear();
+    lstRecordList->addItems(lines);
+}
+
+void TfrmRemind::trOneSecondTimer() {
+    Runtime->Tick();
+}
+
+void TfrmRemind::trShowTipTimer() {
+    trShowTip.stop();
+    Runtime->RunStartupPass();
+    if (Config.OpenTimes < 10 && ttiRemindTray != nullptr) {
+        ttiRemindTray->showMessage(QStringLiteral("提示"), QStringLiteral("新版晴铃提醒2.01已经运行！"),
+                                   QSystemTrayIcon::Information, 10000);
+    }
+}
+
+void TfrmRemind::popPauseRemindClick() {
+    if (trOneSecond.isActive()) {
+        const MessageAnswer answer = ShowMessageBox(MessageKind::Question, "暂停提醒", "你确定要暂停提醒吗？");
+        if (IsAffirmative(answer)) {
+            trOneSecond.stop();
+            setWindowTitle(PausedCaption);
+        }
+    } else {
+        trOneSecond.start();
+        setWindowTitle(MainCaption);
+    }
+    popPauseRemind->setChecked(!trOneSecond.isActive());
+}
+
+void TfrmRemind::popCloseWindowClick() {
+    if (RemindBox != nullptr) {
+        RemindBox->CloseWindow();
+    }
+}
+
+void TfrmRemind::popOpenRunClick() {
+    // The check mark follows what is registered, never a write that failed.
+    const bool registered = !popOpenRun->isChecked();
+    popOpenRun->setChecked(registered);
+    if (!registered) {
+        WriteAutorun(AutorunValueName, ExecutablePath);
+        popOpenRun->setChecked(true);
+        return;
+    }
+    const MessageAnswer answer =
+        ShowMessageBox(MessageKind::Information, "取消自运行", "你确定要取消晴铃提醒开机自动运行吗？");
+    if (answer == MessageAnswer::Ok) {
+        DeleteAutorun(AutorunValueName);
+        popOpenRun->setChecked(false);
+    }
+}
+
+void TfrmRemind::popOpenAboutClick() {
+    const std::string text = std::string(ProductName) + "\n版本：" + std::string(ProgramVersion) + "\n完成日期：" +
+                             std::string(CompletionDate);
+    ShowMessageBox(MessageKind::Information, "关于" + std::string(ProductName), text);
+}
+
+void TfrmRemind::ShowMainWindow() {
+    if (isMinimized()) {
+        showNormal();
+    } else {
+        show();
+    }
+    raise();
+    activateWindow();
+}
+
+void TfrmRemind::HideMainWindow() {
+    if (ttiRemindTray == nullptr) {
+        // Without a notification area a hidden window could never be reached again.
+        showMinimized();
+        return;
+    }
+    hide();
+    popShowHideMain->setText(QStringLiteral("显示界面[&M]"));
+}
+
+void TfrmRemind::popShowHideMainClick() {
+    if (isVisible() && !isMinimized()) {
+        HideMainWindow();
+    } else {
+        ShowMainWindow();
+    }
+}
+
+void TfrmRemind::mnHideFormClick() {
+    HideMainWindow();
+}
+
+void TfrmRemind::ttiRemindTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason != QSystemTrayIcon::DoubleClick) {
+        return;
+    }
+    if (RemindBox != nullptr && RemindBox->isVisible()) {
+        return;
+    }
+    ShowMainWindow();
+}
+
+void TfrmRemind::nmExitSoftClick() {
+    const MessageAnswer answer = ShowMessageBox(MessageKind::Question, "退出程序", "你真的要退出晴铃提醒吗？");
+    if (!IsAffirmative(answer)) {
+        return;
+    }
+    Exiting = true;
+    close();
+}
+
+void TfrmRemind::nmHelpFileClick() {
+    const std::string helpFile = AppPath + HelpFileName;
+    std::error_code ignored;
+    if (std::filesystem::exists(helpFile, ignored)) {
+        OpenTarget(helpFile);
+        return;
+    }
+    ShowMessageBox(MessageKind::Information, "文件丢失", "软件帮助文件“RemindHelp.chm”未找到！");
+    OpenTarget(std::string(MakerWebSite) + "?nohelp");
+}
+
+void TfrmRemind::nmOpenWebSiteClick() {
+    OpenTarget(std::string(MakerWebSite) + "?Chimewell");
+}
+
+void TfrmRemind::nmBugReportClick() {
+    OpenTarget(MakerBugReportSite);
+}
+
+void TfrmRemind::closeEvent(QCloseEvent* event) {
+    if (Exiting) {
+        event->accept();
+        QApplication::quit();
+        return;
+    }
+    event->ignore();
+    HideMainWindow();
+}
+
+void TfrmRemind::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    popShowHideMain->setText(QStringLiteral("隐藏界面[&M]"));
+}
+
+void TfrmRemind::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    if (TrackGeometry && isVisible() && !isMinimized()) {
+        Config.MainWndLeft = pos().x();
+        Config.MainWndTop = pos().y();
+    }
+}
+
+void TfrmRemind::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (TrackGeometry && isVisible() && !isMinimized()) {
+        Config.MainWndWidth = width();
+        Config.MainWndHeight = height();
+    }
+}
+
+void TfrmRemind::PostSearchRequest(int code, int argument) {
+    QMetaObject::invokeMethod(
+        this, [this, code, argument] { HandleSearchRequest(code, argument); }, Qt::QueuedConnection);
+}
+
+void TfrmRemind::HandleSearchRequest(int code, int argument) {
+    // Codes 100 (dock beside the main window) and 101 (search again) concern the search window alone, which
+    // a run has only once the user opens it; until then they change nothing.
+    if (code == 102 && argument >= 0 && argument < lstRecordList->count()) {
+        lstRecordList->setCurrentRow(argument);
+    }
+}
+
+} // namespace chimewell
