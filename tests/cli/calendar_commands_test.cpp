@@ -1,5 +1,6 @@
 #include "calendar/clock.h"
 #include "cli/commands.h"
+#include "cli/run_cli.h"
 
 #include "row_name.h"
 
@@ -8,19 +9,6 @@
 
 namespace chimewell::cli {
 namespace {
-
-struct Result {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-Result RunCli(const Arguments& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCommandLine(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TEST(LunarCommand, OneLinePerDayWithTermAndRange) {
     EXPECT_EQ(RunCli({"lunar", "2023-03-22", "2026-06-05", "1900-01-30"}).Out, "2023-03-22\t2023\t2\t1\t1\t\n"

@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/run_cli.h"
 #include "data/reminder_list.h"
 
 #include "data/temp_folder.h"
@@ -10,19 +11,6 @@
 
 namespace chimewell::cli {
 namespace {
-
-struct Result {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
-
-Result RunCli(const Arguments& arguments) {
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = RunCommandLine(arguments, out, err);
-    return {status, out.str(), err.str()};
-}
 
 TRmMainDate Record(int year, int month, int day, int hour, int minute, const std::string& message) {
     TRmMainDate record;
