@@ -240,9 +240,10 @@ void TfrmRemind::popOpenRunClick() {
         popOpenRun->setChecked(true);
         return;
     }
+    // A question with OK and Cancel: a notice with its single OK would leave the user no way to say no.
     const MessageAnswer answer =
-        ShowMessageBox(MessageKind::Information, "取消自运行", "你确定要取消晴铃提醒开机自动运行吗？");
-    if (answer == MessageAnswer::Ok) {
+        ShowMessageBox(MessageKind::Question, "取消自运行", "你确定要取消晴铃提醒开机自动运行吗？");
+    if (IsAffirmative(answer)) {
         DeleteAutorun(AutorunValueName);
         popOpenRun->setChecked(false);
     }

@@ -11,6 +11,7 @@
 #include <QListWidget>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -85,6 +86,21 @@ TEST_F(MainWindowTest, PauseAsksAndResumeDoesNot) {
     EXPECT_TRUE(form->trOneSecond.isActive());
     EXPECT_EQ(Asked.size(), questions);
     EXPECT_EQ(form->windowTitle().toStdString(), "晴铃提醒");
+}
+
+TEST_F(MainWindowTest, StartWithSystemFollowsWhatIsRegistered) {
+    auto form = Create();
+    form->popOpenRun->trigger();
+    EXPECT_TRUE(form->popOpenRun->isChecked());
+    EXPECT_TRUE(std::filesystem::exists(Folder.File("xdg/autostart/Chimewell2.1.desktop")));
+    Answers = {MessageAnswer::Cancel};
+    form->popOpenRun->trigger();
+    EXPECT_TRUE(form->popOpenRun->isChecked()) << "Cancel keeps the entry";
+    EXPECT_EQ(Asked.back(), "取消自运行");
+    Answers = {MessageAnswer::Ok};
+    form->popOpenRun->trigger();
+    EXPECT_FALSE(form->popOpenRun->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(Folder.File("xdg/autostart/Chimewell2.1.desktop")));
 }
 
 TEST_F(MainWindowTest, TheSettingsAreSavedWhenTheWindowGoes) {
