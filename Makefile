@@ -17,7 +17,7 @@ build-test:
 
 build-run:
 	tools/install-deps run
-	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(RUN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHIMEWELL_TESTS=OFF
 	cmake --build $(RUN_DIR) -j$(JOBS)
 
 run: build-run
