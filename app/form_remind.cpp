@@ -132,12 +132,8 @@ void TfrmRemind::FormCreate() {
     TrackGeometry = true;
     Exiting = false;
 
-    ReminderWindowSeam window;
-    window.Prepare = [this](const RemindPresentation& presentation) { RemindBox->Prepare(presentation); };
-    window.ShowModal = [this] { return RemindBox->ShowModal(); };
-    window.RunCommand = [this] { RemindBox->RunCommand(); };
-    window.SetCloseWindowEnabled = [this](bool enabled) { popCloseWindow->setEnabled(enabled); };
-    Runtime = std::make_unique<TRmRuntime>(List, Config, window);
+    Runtime = std::make_unique<TRmRuntime>(
+        List, Config, ReminderWindowSeamFor(*RemindBox, [this](bool enabled) { popCloseWindow->setEnabled(enabled); }));
     Runtime->Start();
 
     List.Reset(Config.DataFilePath());

@@ -8,32 +8,22 @@
 #include "system/system_queries.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace chimewell {
 
 namespace {
 
-// Everything the codes print about one moment; the lunar date is worked out only when a code needs it.
-class MomentFacts {
-public:
+// Everything the codes print about one moment.
+struct MomentFacts {
     explicit MomentFacts(TDateTime moment)
-        : Day(DateOf(moment)), Date(DecodeDate(moment)), Time(DecodeTime(moment)), Weekday(DayOfWeek(moment)) {}
-
-    const LunarDate& Lunar() {
-        if (!LunarCache) {
-            LunarCache = SolarToLunar(Day);
-        }
-        return *LunarCache;
-    }
+        : Day(DateOf(moment)), Date(DecodeDate(moment)), Time(DecodeTime(moment)), Weekday(DayOfWeek(moment)),
+          Lunar(SolarToLunar(Day)) {}
 
     TDateTime Day;
     DateFields Date;
     TimeFields Time;
     int Weekday; // 1 = Sunday .. 7 = Saturday
-
-private:
-    std::optional<LunarDate> LunarCache;
+    LunarDate Lunar;
 };
 
 // Length in bytes of the UTF-8 character that begins at text[at]; a stray byte counts as one.
@@ -49,7 +39,7 @@ std::string TwoDigits(int value, bool chinese) {
     return chinese ? ChineseDigitsPadded(value, 2) : ZeroPad(value, 2);
 }
 
-std::string HashCode(char code, MomentFacts& facts) {
+std::string HashCode(char code, const MomentFacts& facts) {
     const int hour = facts.Time.Hour;
     const bool morning = hour < 12;
     const bool upper = code >= 'A' && code <= 'Z';
@@ -124,7 +114,7 @@ std::string LunarCode(char code, const LunarDate& lunar) {
     }
 }
 
-std::string PercentCode(char code, MomentFacts& facts) {
+std::string PercentCode(char code, const MomentFacts& facts) {
     switch (code) {
     case '%':
         return "%";
@@ -133,7 +123,7 @@ std::string PercentCode(char code, MomentFacts& facts) {
     case 'S':
     case 'M':
     case 'D':
-        return LunarCode(code, facts.Lunar());
+        return LunarCode(code, facts.Lunar);
     case 'J': {
         const std::string_view term = SolarTermNameOf(facts.Day);
         return term.empty() ? std::string() : "节气：" + std::string(term);
