@@ -209,7 +209,7 @@ void TfrmRemind::trShowTipTimer() {
 
 void TfrmRemind::popPauseRemindClick() {
     if (trOneSecond.isActive()) {
-        const MessageAnswer answer = ShowMessageBox(MessageKind::Question, "暂停提醒", "你确定要暂停提醒吗？");
+        const MessageAnswer answer = ShowMessageBox(MessageKind::Confirm, "暂停提醒", "你确定要暂停提醒吗？");
         if (IsAffirmative(answer)) {
             trOneSecond.stop();
             setWindowTitle(PausedCaption);
@@ -236,9 +236,8 @@ void TfrmRemind::popOpenRunClick() {
         popOpenRun->setChecked(true);
         return;
     }
-    // A question with OK and Cancel: a notice with its single OK would leave the user no way to say no.
     const MessageAnswer answer =
-        ShowMessageBox(MessageKind::Question, "取消自运行", "你确定要取消晴铃提醒开机自动运行吗？");
+        ShowMessageBox(MessageKind::Confirm, "取消自运行", "你确定要取消晴铃提醒开机自动运行吗？");
     if (IsAffirmative(answer)) {
         DeleteAutorun(AutorunValueName);
         popOpenRun->setChecked(false);

@@ -1,3 +1,4 @@
+#include "app/app_icon.h"
 #include "app/application.h"
 #include "app/form_remind.h"
 #include "data/paths.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtPlatform(&application);
     QuitOnTerminationSignals(&application);
+    QApplication::setWindowIcon(ApplicationIcon());
 
     const std::string folder = ProgramFilesFolder();
     SingleInstance instance;

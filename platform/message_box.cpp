@@ -17,6 +17,7 @@ MessageAnswer ShowMessageBox(MessageKind kind, const std::string& title, const s
     }
     switch (kind) {
     case MessageKind::Question:
+    case MessageKind::Confirm:
         return MessageAnswer::Cancel;
     case MessageKind::YesNo:
         return MessageAnswer::No;

@@ -10,6 +10,7 @@ namespace chimewell {
 enum class MessageKind {
     Information, // a notice or refusal: information icon, OK
     Question,    // OK and Cancel
+    Confirm,     // a notice that asks: information icon, OK and Cancel
     YesNo,       // Yes and No
     Error,       // the general error box: error icon, OK
 };

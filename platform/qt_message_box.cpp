@@ -18,6 +18,8 @@ BoxLayout LayoutOf(MessageKind kind) {
     switch (kind) {
     case MessageKind::Question:
         return {QMessageBox::Question, QMessageBox::Ok, QMessageBox::Cancel};
+    case MessageKind::Confirm:
+        return {QMessageBox::Information, QMessageBox::Ok, QMessageBox::Cancel};
     case MessageKind::YesNo:
         return {QMessageBox::Question, QMessageBox::Yes, QMessageBox::No};
     case MessageKind::Error:
