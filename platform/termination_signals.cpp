@@ -28,7 +28,8 @@ void QuitOnTerminationSignals(QObject* owner) {
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(SignalSockets[1], &byte, 1);
-        QCoreApplication::quit();
+        // exit, not quit: quit asks the windows first, and the main window declines to close (it hides).
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;

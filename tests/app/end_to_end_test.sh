@@ -33,8 +33,20 @@ app=$!
 for _ in $(seq 300); do
     if grep -q 'Reminded=1' "$work/reminddata.sdt" 2>/dev/null &&
         xwininfo -display ":$display" -root -tree 2>/dev/null | grep -q '"提醒"'; then
-        echo "1 passed, 0 failed"
-        exit 0
+        # The end of the session: the program leaves as after its exit command, saving its settings.
+        for pid in $(pgrep -x chimewell); do
+            [ "$(readlink "/proc/$pid/cwd")" = "$work" ] && kill -TERM "$pid"
+        done
+        for _ in $(seq 100); do
+            if grep -q 'OpenTimes=1' "$work/config.ini" 2>/dev/null; then
+                echo "1 passed, 0 failed"
+                exit 0
+            fi
+            sleep 0.1
+        done
+        echo "the settings were not saved when the program was asked to end"
+        echo "0 passed, 1 failed"
+        exit 1
     fi
     sleep 0.1
 done
