@@ -1,4 +1,5 @@
-// The program's start with a list of 1,000 reminders, and the work of one idle second of its timer.
+// The program's start with a list of 1,000 reminders, and the work of one idle second of its timer. The
+// minute's check itself is measured without windows in the data benchmarks.
 
 #include "app/form_remind.h"
 #include "calendar/clock.h"
@@ -56,6 +57,7 @@ void BM_IdleSecond(benchmark::State& state) {
     RecordingDesktopActions actions;
     ClockOverride clock(EncodeDateTime(2026, 12, 8, 10, 30, 5));
     TfrmRemind form(path, path + "chimewell", false);
+    // No sample reminder is set for 10:30, so the minute's check fires nothing and no window opens.
     form.trOneSecondTimer();
     for (auto _ : state) {
         form.trOneSecondTimer(); // the same minute: one read of the clock
@@ -63,18 +65,6 @@ void BM_IdleSecond(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleSecond);
 
-void BM_MinuteCheckOfThousandReminders(benchmark::State& state) {
-    QTemporaryDir folder;
-    const std::string path = SampleFolder(folder, 1000);
-    RecordingDesktopActions actions;
-    ClockOverride clock(EncodeDateTime(2026, 12, 8, 10, 30, 5));
-    TfrmRemind form(path, path + "chimewell", false);
-    for (auto _ : state) {
-        clock.AdvanceMinutes(1);
-        form.trOneSecondTimer();
-    }
-}
-BENCHMARK(BM_MinuteCheckOfThousandReminders)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {

@@ -103,6 +103,21 @@ TEST_F(MainWindowTest, StartWithSystemFollowsWhatIsRegistered) {
     EXPECT_FALSE(std::filesystem::exists(Folder.File("xdg/autostart/Chimewell2.1.desktop")));
 }
 
+TEST_F(MainWindowTest, MovesAndResizesReachTheSettings) {
+    auto form = Create();
+    form->show();
+    form->move(311, 222);
+    form->resize(640, 480);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Config.MainWndLeft, form->pos().x());
+    EXPECT_EQ(form->Config.MainWndTop, form->pos().y());
+    EXPECT_EQ(form->Config.MainWndWidth, 640);
+    EXPECT_EQ(form->Config.MainWndHeight, 480);
+    form->resize(100, 100);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Config.MainWndWidth, 429) << "the designed size is the smallest";
+}
+
 TEST_F(MainWindowTest, TheSettingsAreSavedWhenTheWindowGoes) {
     {
         auto form = Create();
