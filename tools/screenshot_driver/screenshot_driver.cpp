@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -185,7 +186,11 @@ int main(int argc, char** argv) {
                        box.btnClose->click();
                        clock.Set(EncodeDateTime(2026, 12, 22, 8, 2, 0));
                    }},
-                  {[&] { return qobject_cast<TfrmAutoShutDown*>(modal()) != nullptr; },
+                  // A few seconds into the countdown, so the bar shows its progress.
+                  {[&] {
+                       auto* countdown = qobject_cast<TfrmAutoShutDown*>(modal());
+                       return countdown != nullptr && countdown->pbAutoShutDown->value() >= 5;
+                   },
                    [&] {
                        auto* countdown = qobject_cast<TfrmAutoShutDown*>(modal());
                        tour.Photograph(countdown, "shutdown-countdown.png");
