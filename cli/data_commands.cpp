@@ -69,8 +69,6 @@ const char* PassName(QueuePass pass) {
         return "exact";
     case QueuePass::Hourly:
         return "hourly";
-    case QueuePass::Snooze:
-        return "snooze";
     case QueuePass::Startup:
         return "startup";
     }

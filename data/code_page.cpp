@@ -1,5 +1,7 @@
 #include "data/code_page.h"
 
+#include "data/text_helpers.h"
+
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -61,21 +63,6 @@ private:
 
 bool IsAscii(char c) {
     return static_cast<unsigned char>(c) < 0x80;
-}
-
-// Length of the well-formed UTF-8 character at the start of text, or 1 for a byte that starts none.
-std::size_t Utf8CharacterLength(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text.front());
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (length > text.size()) {
-        return 1;
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            return 1;
-        }
-    }
-    return length;
 }
 
 bool IsLineBreak(char c) {
@@ -164,7 +151,7 @@ std::string EncodeFileText(std::string_view text) {
         // Malformed UTF-8, or one of the few private-use code points that GB18030 gives no bytes.
         toGb18030.Convert(piece, output, [](std::string_view rejected, std::string& out) {
             out.append(Gb18030Replacement);
-            return Utf8CharacterLength(rejected);
+            return Utf8SequenceLength(rejected);
         });
     });
 }

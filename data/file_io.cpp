@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -21,12 +23,15 @@ public:
         Created = Descriptor >= 0;
     }
     ~TemporaryFile() {
+        // Cleaning up must not overwrite the error that made the write fail.
+        const int error = errno;
         if (Descriptor >= 0) {
             close(Descriptor);
         }
         if (Created && !Kept) {
             unlink(Name.c_str());
         }
+        errno = error;
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -111,7 +116,11 @@ void SyncFolder(const std::string& folder) {
 bool WriteReplacement(const std::string& target, std::string_view bytes) {
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)) {
+    if (exists && !S_ISREG(old.st_mode)) {
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+        return false;
+    }
+    if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         return false;
     }
     TemporaryFile temporary(target + ".tmpXXXXXX");
@@ -141,16 +150,34 @@ std::string UnableToWriteMessage(const std::string& path) {
     return "Unable to write to " + path;
 }
 
-FileReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
     bytes.clear();
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO does not wait for a writer; regular files ignore the flag.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return errno == ENOENT || errno == ENOTDIR ? FileReadResult::Missing : FileReadResult::Unreadable;
     }
     struct stat info {};
-    if (fstat(descriptor, &info) == 0 && info.st_size > 0) {
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (fstat(descriptor, &info) != 0) {
+        const int error = errno;
+        close(descriptor);
+        errno = error;
+        return FileReadResult::Unreadable;
     }
+    if (S_ISDIR(info.st_mode)) {
+        close(descriptor);
+        errno = EISDIR;
+        return FileReadResult::Unreadable;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        close(descriptor);
+        return FileReadResult::NotRegular;
+    }
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes) {
+        close(descriptor);
+        return FileReadResult::TooLarge;
+    }
+    bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t got = read(descriptor, buffer, sizeof buffer);
@@ -161,18 +188,58 @@ FileReadResult ReadWholeFile(const std::string& path, std::string& bytes) {
             if (errno == EINTR) {
                 continue;
             }
+            const int error = errno;
             close(descriptor);
             bytes.clear();
+            errno = error;
             return FileReadResult::Unreadable;
         }
         bytes.append(buffer, static_cast<std::size_t>(got));
+        // A file that grows while it is read is held to the same limit.
+        if (bytes.size() > maxBytes) {
+            close(descriptor);
+            bytes.clear();
+            return FileReadResult::TooLarge;
+        }
     }
     close(descriptor);
     return FileReadResult::Read;
 }
 
+std::string FileReadFailureText(FileReadResult result, int error) {
+    switch (result) {
+    case FileReadResult::Read:
+        return {};
+    case FileReadResult::Missing:
+        return "文件不存在";
+    case FileReadResult::NotRegular:
+        return "不是普通文件";
+    case FileReadResult::TooLarge:
+        return "文件太大";
+    case FileReadResult::Unreadable:
+        break;
+    }
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "没有读取权限";
+    case EISDIR:
+        return "这是一个文件夹";
+    default:
+        return std::string("读取出错（") + std::strerror(error) + "）";
+    }
+}
+
+bool TryWriteFileAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    return WriteReplacement(ResolveTarget(path), bytes);
+}
+
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty() || !WriteReplacement(ResolveTarget(path), bytes)) {
+    if (!TryWriteFileAtomically(path, bytes)) {
         throw std::runtime_error(UnableToWriteMessage(path));
     }
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Whole-file reads and atomic whole-file writes for every file the program stores.
 
+#include <cstddef>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -11,16 +13,30 @@ enum class FileReadResult {
     Missing,
     // The file is there but could not be read (no permission, a folder of that name, an I/O error).
     Unreadable,
+    // Something other than a regular file (a FIFO, a device, a socket): never read, since reading could block
+    // for ever or never end.
+    NotRegular,
+    // Larger than the caller accepts.
+    TooLarge,
 };
 
-// Reads the file's bytes into bytes (left empty unless Read).
-FileReadResult ReadWholeFile(const std::string& path, std::string& bytes);
+// Reads the file's bytes into bytes (left empty unless Read). A file of more than maxBytes is not read.
+FileReadResult ReadWholeFile(const std::string& path, std::string& bytes,
+                             std::size_t maxBytes = std::numeric_limits<std::size_t>::max());
+
+// Why a read failed, as a short Chinese phrase for messages ("没有读取权限", "不是普通文件" …); errno of the
+// failed call is taken into account for Unreadable.
+std::string FileReadFailureText(FileReadResult result, int error);
 
 // Replaces the file's contents in one step: the bytes go to a temporary file in the same folder, which is
 // flushed to the disk and then renamed over the old file, taking over its permissions. A crash at any moment
 // leaves either the old file or the new one, never a mixture. A file the user made read-only is refused.
 // Throws std::runtime_error("Unable to write to <path>") on any failure; the old file then stays as it was.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// WriteFileAtomically without the exception, for callers that report failures themselves: false, with errno
+// set, when the file could not be written.
+bool TryWriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The message of every refused write.
 std::string UnableToWriteMessage(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "data/code_page.h"
 #include "data/file_io.h"
+#include "data/text_helpers.h"
 
 #include <charconv>
 #include <stdexcept>
@@ -9,20 +10,6 @@
 namespace chimewell {
 
 namespace {
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -59,19 +46,6 @@ std::string SingleLine(std::string_view value) {
 }
 
 } // namespace
-
-std::string_view FirstCharacters(std::string_view text, int maxCharacters) {
-    int seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (seen == maxCharacters) {
-                return text.substr(0, i);
-            }
-            ++seen;
-        }
-    }
-    return text;
-}
 
 std::int32_t IniTextToInteger(std::string_view text, std::int32_t defaultValue) {
     std::string_view digits = text;
@@ -115,7 +89,7 @@ TIniFile::TIniFile(std::string fileName) : Path(std::move(fileName)) {
         break;
     case FileReadResult::Missing:
         break;
-    case FileReadResult::Unreadable:
+    default:
         ReadFailed = true;
         break;
     }

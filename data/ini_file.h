@@ -74,7 +74,4 @@ private:
 // text is longer than two characters), within 32 bits; anything else gives the default.
 std::int32_t IniTextToInteger(std::string_view text, std::int32_t defaultValue);
 
-// The text cut to at most maxCharacters whole UTF-8 characters.
-std::string_view FirstCharacters(std::string_view text, int maxCharacters);
-
 } // namespace chimewell

@@ -35,12 +35,19 @@ bool IsWritableFolder(const std::string& folder) {
            faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
-const char* HomeFromPasswordFile() {
-    const passwd* entry = getpwuid(geteuid());
-    return entry != nullptr ? entry->pw_dir : nullptr;
-}
-
 } // namespace
+
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return home;
+    }
+    const passwd* entry = getpwuid(geteuid());
+    if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
+        return entry->pw_dir;
+    }
+    return {};
+}
 
 bool MakeFolders(const std::string& folder) {
     std::string path;
@@ -76,11 +83,8 @@ std::string ChooseProgramFilesFolder(const std::string& executableFolder, const 
 }
 
 std::string ProgramFilesFolder() {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') {
-        home = HomeFromPasswordFile();
-    }
-    return ChooseProgramFilesFolder(ExecutableFolder(), std::getenv("XDG_DATA_HOME"), home);
+    const std::string home = HomeFolder();
+    return ChooseProgramFilesFolder(ExecutableFolder(), std::getenv("XDG_DATA_HOME"), home.c_str());
 }
 
 } // namespace chimewell

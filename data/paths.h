@@ -14,6 +14,10 @@ std::string ProgramFilesFolder();
 // executable's folder stays the answer, and saves there fail with their usual message.
 std::string ChooseProgramFilesFolder(const std::string& executableFolder, const char* xdgDataHome, const char* home);
 
+// The user's home folder: $HOME when it is an absolute path, else the password database's entry; empty when
+// neither knows one.
+std::string HomeFolder();
+
 // Creates the folder and its missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& folder);
 

@@ -4,7 +4,7 @@
 #include "calendar/due.h"
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 
 #include <array>
 #include <string_view>

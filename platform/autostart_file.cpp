@@ -1,14 +1,12 @@
 #include "platform/autostart_file.h"
 
+#include "data/file_io.h"
+#include "data/paths.h"
+#include "data/text_helpers.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
-#include <pwd.h>
 #include <sstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace chimewell {
@@ -17,28 +15,7 @@ namespace {
 
 constexpr std::string_view EntryGroup = "[Desktop Entry]";
 // An entry is a few lines; anything far larger is not one of ours and is not worth reading.
-constexpr std::streamsize LargestEntryFile = 1 << 20;
-
-std::string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return home;
-    }
-    const passwd* entry = getpwuid(geteuid());
-    if (entry != nullptr && entry->pw_dir != nullptr && entry->pw_dir[0] == '/') {
-        return entry->pw_dir;
-    }
-    return {};
-}
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(" \t\r");
-    return text.substr(first, last - first + 1);
-}
+constexpr std::size_t LargestEntryFile = 1 << 20;
 
 bool NeedsQuoting(std::string_view argument) {
     return argument.empty() || argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") != std::string_view::npos;
@@ -51,7 +28,7 @@ std::vector<std::pair<std::string, std::string>> ReadEntryKeys(const std::string
     std::string line;
     bool inEntryGroup = false;
     while (std::getline(lines, line)) {
-        const std::string_view trimmed = Trim(line);
+        const std::string_view trimmed = Trim(line, " \t\r");
         if (trimmed.empty() || trimmed.front() == '#') {
             continue;
         }
@@ -63,13 +40,13 @@ std::vector<std::pair<std::string, std::string>> ReadEntryKeys(const std::string
         if (!inEntryGroup || equals == std::string_view::npos) {
             continue;
         }
-        std::string key(Trim(trimmed.substr(0, equals)));
+        std::string key(Trim(trimmed.substr(0, equals), " \t\r"));
         bool known = false;
         for (const auto& [name, value] : keys) {
             known = known || name == key;
         }
         if (!known) {
-            keys.emplace_back(std::move(key), std::string(Trim(trimmed.substr(equals + 1))));
+            keys.emplace_back(std::move(key), std::string(Trim(trimmed.substr(equals + 1), " \t\r")));
         }
     }
     return keys;
@@ -85,99 +62,6 @@ std::optional<std::string> KeyValue(const std::vector<std::pair<std::string, std
     return std::nullopt;
 }
 
-bool ReadSmallFile(const std::string& path, std::string& contents) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    file.seekg(0, std::ios::end);
-    const std::streamsize size = file.tellg();
-    if (size < 0 || size > LargestEntryFile) {
-        return false;
-    }
-    file.seekg(0);
-    contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool MakeDirectories(const std::string& path) {
-    if (IsDirectory(path)) {
-        return true;
-    }
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string part = path.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            return false;
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
-    }
-    return IsDirectory(path);
-}
-
-bool WriteAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Writes the file through a temporary file in the same folder and a rename, so a crash leaves either
-// the old entry or the new one, never a torn file.
-bool ReplaceFile(const std::string& path, std::string_view contents) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".")
-                               : slash == 0               ? std::string("/")
-                                                          : path.substr(0, slash);
-    if (!MakeDirectories(folder)) {
-        return false;
-    }
-    mode_t mode = 0644;
-    struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    }
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        return false;
-    }
-    bool written = WriteAll(fd, contents) && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-    int failure = errno;
-    if (close(fd) != 0 && written) {
-        written = false;
-        failure = errno;
-    }
-    if (written && rename(temporary.c_str(), path.c_str()) != 0) {
-        written = false;
-        failure = errno;
-    }
-    if (!written) {
-        unlink(temporary.c_str());
-        errno = failure;
-        return false;
-    }
-    const int folderFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (folderFd >= 0) {
-        fsync(folderFd);
-        close(folderFd);
-    }
-    return true;
-}
-
 } // namespace
 
 std::string AutostartDirectory() {
@@ -186,7 +70,7 @@ std::string AutostartDirectory() {
     if (configHome != nullptr && configHome[0] == '/') {
         return std::string(configHome) + "/autostart";
     }
-    const std::string home = HomeDirectory();
+    const std::string home = HomeFolder();
     return home.empty() ? std::string() : home + "/.config/autostart";
 }
 
@@ -316,7 +200,7 @@ std::optional<std::vector<std::string>> SplitExecLine(std::string_view value) {
 
 std::string ReadAutostartEntry(const std::string& path) {
     std::string contents;
-    if (path.empty() || !ReadSmallFile(path, contents)) {
+    if (path.empty() || ReadWholeFile(path, contents, LargestEntryFile) != FileReadResult::Read) {
         return {};
     }
     const auto keys = ReadEntryKeys(contents);
@@ -350,7 +234,11 @@ bool WriteAutostartEntry(const std::string& path, std::string_view displayName, 
     contents += "\nExec=";
     contents += EscapeDesktopString(QuoteExecArgument(program));
     contents += "\n";
-    return ReplaceFile(path, contents);
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) {
+        return false;
+    }
+    return TryWriteFileAtomically(path, contents);
 }
 
 bool DeleteAutostartEntry(const std::string& path) {

@@ -3,7 +3,7 @@
 #include "calendar/clock.h"
 #include "calendar/due.h"
 #include "runtime/remind_text.h"
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 
 #include <exception>
 #include <string>

@@ -19,7 +19,7 @@ namespace chimewell {
 // The whole message that marks a silent reminder: its command runs, no window shows.
 inline constexpr std::string_view SilentReminderMessage = "NOTSHOWREMINDBOX";
 
-enum class QueuePass { Exact, Hourly, Snooze, Startup };
+enum class QueuePass { Exact, Hourly, Startup };
 
 struct QueuedReminder {
     std::int32_t Position = 0;

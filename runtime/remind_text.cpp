@@ -4,7 +4,7 @@
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
 #include "data/constants.h"
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 #include "system/system_queries.h"
 
 #include <algorithm>
@@ -25,15 +25,6 @@ struct MomentFacts {
     int Weekday; // 1 = Sunday .. 7 = Saturday
     LunarDate Lunar;
 };
-
-// Length in bytes of the UTF-8 character that begins at text[at]; a stray byte counts as one.
-std::size_t CharacterLength(std::string_view text, std::size_t at) {
-    std::size_t length = 1;
-    while (at + length < text.size() && (static_cast<unsigned char>(text[at + length]) & 0xC0) == 0x80) {
-        ++length;
-    }
-    return length;
-}
 
 std::string TwoDigits(int value, bool chinese) {
     return chinese ? ChineseDigitsPadded(value, 2) : ZeroPad(value, 2);
@@ -171,7 +162,7 @@ std::string ExpandRemindTextAt(std::string_view text, TDateTime moment) {
         if (i + 1 == text.size()) {
             break; // a trailing # or % is dropped
         }
-        const std::size_t length = CharacterLength(text, i + 1);
+        const std::size_t length = Utf8SequenceLength(text, i + 1);
         if (length == 1) {
             expanded += c == '#' ? HashCode(text[i + 1], facts) : PercentCode(text[i + 1], facts);
         } else {

@@ -2,7 +2,7 @@
 
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 
 namespace chimewell {
 

@@ -1,5 +1,7 @@
 #include "system/system_queries.h"
 
+#include "data/text_helpers.h"
+
 namespace chimewell {
 
 namespace {
@@ -7,18 +9,6 @@ namespace {
 constexpr int ComputerNameLength = 15;
 constexpr int PlatformWin9x = 1;
 constexpr int PlatformWinNT = 2;
-
-// The first `count` characters of a UTF-8 text; a multibyte character is never cut in two.
-std::string FirstCharacters(const std::string& text, int count) {
-    int seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (startsCharacter && seen++ == count) {
-            return text.substr(0, i);
-        }
-    }
-    return text;
-}
 
 int Windows9xCode(const WindowsVersionInfo& version) {
     if (version.Major != 4) {
@@ -64,7 +54,7 @@ std::string TempDirectoryText() {
 }
 
 std::string ComputerNameText() {
-    return FirstCharacters(PlatformHostName(), ComputerNameLength);
+    return std::string(FirstCharacters(PlatformHostName(), ComputerNameLength));
 }
 
 std::string LogonUserNameText() {

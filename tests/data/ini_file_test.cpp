@@ -1,4 +1,5 @@
 #include "data/ini_file.h"
+#include "data/text_helpers.h"
 
 #include "temp_folder.h"
 

@@ -1,4 +1,4 @@
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 
 #include <cstdint>
 
@@ -8,16 +8,12 @@ const std::array<std::string_view, 10> ChineseNumerals = {"○", "一", "二", "
 
 namespace {
 
-bool IsContinuationByte(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // Byte offset at which the character with the given 0-based index begins, or text.size() past the end.
 // A stray continuation byte belongs to the character before it, so no offset ever falls inside one.
 std::size_t ByteOffsetOfCharacter(std::string_view text, int index) {
     std::size_t offset = 0;
     for (int seen = 0; offset < text.size(); ++offset) {
-        if (offset > 0 && IsContinuationByte(text[offset])) {
+        if (offset > 0 && IsUtf8ContinuationByte(text[offset])) {
             continue;
         }
         if (seen == index) {
@@ -49,10 +45,45 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
     return !text.empty() && !suffix.empty() && text.ends_with(suffix);
 }
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (at + length > text.size()) {
+        return 1;
+    }
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!IsUtf8ContinuationByte(text[at + i])) {
+            return 1;
+        }
+    }
+    return length;
+}
+
+std::string_view FirstCharacters(std::string_view text, int maxCharacters) {
+    int seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!IsUtf8ContinuationByte(text[i])) {
+            if (seen == maxCharacters) {
+                return text.substr(0, i);
+            }
+            ++seen;
+        }
+    }
+    return text;
+}
+
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
 int CharacterCount(std::string_view text) {
     int count = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (i == 0 || !IsContinuationByte(text[i])) {
+        if (i == 0 || !IsUtf8ContinuationByte(text[i])) {
             ++count;
         }
     }

@@ -1,5 +1,6 @@
 #pragma once
-// Small text helpers shared by the macros, the command runner, the record descriptions and the search.
+// Small text helpers shared by the stored files, the macros, the command runner, the record descriptions and
+// the search.
 // Texts are UTF-8. Positions are 1-based and count characters, so a position taken from FindText and
 // handed to TailFrom never lands inside a multibyte character.
 
@@ -26,6 +27,18 @@ std::string TailFrom(std::string_view text, int position);
 
 // Number of characters (not bytes) in a UTF-8 text.
 int CharacterCount(std::string_view text);
+
+// A byte that continues a UTF-8 character rather than beginning one.
+inline bool IsUtf8ContinuationByte(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+// Length in bytes of the UTF-8 character that begins at text[at]: its lead byte and the continuation bytes
+// the lead byte announces, or 1 for a byte that begins no whole character.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at = 0);
+// The text cut to at most maxCharacters whole UTF-8 characters.
+std::string_view FirstCharacters(std::string_view text, int maxCharacters);
+// The text without the given characters at either end (by default blanks and tabs).
+std::string_view Trim(std::string_view text, std::string_view blanks = " \t");
 
 // Decimal digits of |n| filled with "0" on the left up to width, with "-" in front for a negative n.
 std::string ZeroPad(int n, int width);

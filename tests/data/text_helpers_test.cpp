@@ -1,4 +1,4 @@
-#include "runtime/text_helpers.h"
+#include "data/text_helpers.h"
 
 #include <gtest/gtest.h>
 
