@@ -4,9 +4,15 @@
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
 
+#include <cstdint>
+
 namespace chimewell {
 
 namespace {
+int LunarMonthLength(const LunarDate& date) {
+    return date.IsLeapMonth ? LunarLeapMonthDays(date.Year) : LunarMonthDays(date.Year, date.Month);
+}
+
 // Monday = bit 0x01 .. Sunday = bit 0x40; DayOfWeek counts 1 = Sunday .. 7 = Saturday.
 int WeekdayBit(TDateTime date) {
     const int weekday = DayOfWeek(date);
@@ -14,6 +20,7 @@ int WeekdayBit(TDateTime date) {
 }
 
 bool DayMatches(int Day, int today, TDateTime date) {
+    // Day is a field of a hand-editable file: any value must give an answer.
     if (Day == 0 || Day == today) {
         return true;
     }
@@ -45,16 +52,25 @@ bool LunarDateMatches(TDateTime date, int Year, int Month, int Day, bool IsLeapM
     if (Month != 0 && (Month != today.Month || IsLeapMonth != today.IsLeapMonth)) {
         return false;
     }
+    // A lunar month has 29 or 30 days, varying from year to year. A reminder for day 30 of every year (除夕 on
+    // the twelfth month's 30th) falls on the month's last day, the 29th, when the month is short that year. A
+    // reminder for one particular year names a date that either exists or never comes.
+    if (Year == 0 && Day == 30 && today.Day == 29 && LunarMonthLength(today) == 29) {
+        return true;
+    }
     return DayMatches(Day, today.Day, date);
 }
 
-// The set time, or Forward minutes before it on the same day; never across midnight.
+// The set time, or Forward minutes before it on the same day; never across midnight. Wide arithmetic, since
+// hand-edited fields may hold any 32-bit value.
 bool TimeMatches(TDateTime now, int Hour, int Minuter, int Forward) {
     const TimeFields time = DecodeTime(now);
     if (time.Hour == Hour && time.Minute == Minuter) {
         return true;
     }
-    return Forward > 0 && time.Hour * 60 + time.Minute + Forward == Hour * 60 + Minuter;
+    const std::int64_t minuteOfDay = time.Hour * 60 + time.Minute; // [0, 1439]
+    const std::int64_t setMinute = std::int64_t{Hour} * 60 + Minuter;
+    return Forward > 0 && minuteOfDay + Forward == setMinute;
 }
 } // namespace
 

@@ -4,8 +4,10 @@
 #include "calendar/solar_terms.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <set>
 #include <string>
+#include <tuple>
 
 namespace chimewell {
 namespace {
@@ -116,6 +118,56 @@ TEST(LunarDateTest, OutsideTheTableOnlyWildcardsMatch) {
     EXPECT_FALSE(DueToday({.Year = 2101, .IsLunar = true}));
     EXPECT_FALSE(DueToday({.Month = 1, .IsLunar = true}));
     EXPECT_TRUE(DueToday({.IsLunar = true}));
+}
+
+// 除夕 is the 30th of the twelfth month; in 2025, 2026 and 2027 that month has 29 days, and the eve is its
+// 29th. A reminder kept for every year falls on the last day; one for a given year names a day that never is.
+TEST(LunarDateTest, DayThirtyOfEveryYearFallsOnTheLastDayOfAShortMonth) {
+    const Fields newYearsEve{.Month = 12, .Day = 30, .Hour = 20, .IsLunar = true};
+    for (const auto& [year, month, day] : {std::tuple{2026, 2, 16}, {2027, 2, 5}, {2028, 1, 25}}) {
+        EXPECT_EQ(DueMinutesOn(newYearsEve, year, month, day), Minutes{"20:00"}) << year;
+        EXPECT_TRUE(DueMinutesOn(newYearsEve, year, month, day - 1).empty()) << "only the last day, " << year;
+    }
+    ASSERT_EQ(LunarMonthDays(2025, 12), 29);
+    EXPECT_TRUE(DueMinutesOn({.Year = 2025, .Month = 12, .Day = 30, .Hour = 20, .IsLunar = true}, 2026, 2, 16).empty());
+    // Every month's 30th is its last day; a 30-day month still fires on the 30th alone.
+    const Fields monthEnd{.Day = 30, .IsLunar = true};
+    const std::set<std::string> days = DueDaysOf(monthEnd, 2026);
+    for (TDateTime day = EncodeDate(2026, 1, 1); day < EncodeDate(2027, 1, 1); day += 1) {
+        const bool lastOfMonth = SolarToLunar(day + 1).Day == 1;
+        const DateFields d = DecodeDate(day);
+        EXPECT_EQ(days.contains(std::to_string(d.Month) + "-" + std::to_string(d.Day)), lastOfMonth)
+            << d.Month << "-" << d.Day;
+    }
+    ASSERT_EQ(SolarToLunar(EncodeDate(2026, 2, 16)).Day, 29);
+    EXPECT_TRUE(days.contains("2-16"));
+    EXPECT_FALSE(days.contains("2-15"));
+}
+
+// Every field of a reminder comes from a file a person may edit; no value may overflow the arithmetic (the
+// sanitizers abort on that) or match where it should not.
+TEST(DueTimeTest, ExtremeFieldValuesGiveAnAnswer) {
+    constexpr int Max = std::numeric_limits<int>::max();
+    constexpr int Min = std::numeric_limits<int>::min();
+    ClockOverride clock(EncodeDateTime(2025, 3, 1, 23, 59));
+    for (const int value : {Max, Min, -1, 0, 13, 32, 0x80, 0xFF, 1 << 30}) {
+        for (const bool lunar : {false, true}) {
+            Fields f{.Year = value,
+                     .Month = value,
+                     .Day = value,
+                     .Hour = value,
+                     .Minuter = value,
+                     .Forward = value,
+                     .IsLunar = lunar,
+                     .IsLeapMonth = value != 0};
+            DueNow(f);
+            DueToday(f);
+            f = {.Hour = 0, .Minuter = 0, .Forward = value, .IsLunar = lunar};
+            EXPECT_FALSE(DueNow(f)) << value;
+            f = {.Hour = value, .Minuter = value, .Forward = Max, .IsLunar = lunar};
+            DueNow(f);
+        }
+    }
 }
 
 TEST(EdgeDetectors, FireOncePerNewMinuteAndHour) {
