@@ -1,9 +1,12 @@
 #include "app/application.h"
 
+#include "app/program_end.h"
+
 #include "data/constants.h"
 #include "platform/message_box.h"
 
 #include <exception>
+#include <iostream>
 
 namespace chimewell {
 
@@ -21,6 +24,11 @@ bool TRmApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ShowGeneralError(const std::string& message) {
+    if (ProgramIsEnding()) {
+        // The session is ending: a box would keep the program alive for nobody to answer it.
+        std::cerr << "chimewell: " << message << std::endl;
+        return;
+    }
     ShowMessageBox(MessageKind::Error, std::string(ProductName), message);
 }
 

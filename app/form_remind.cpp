@@ -1,22 +1,29 @@
 #include "app/form_remind.h"
 
 #include "app/app_icon.h"
+#include "app/application.h"
+#include "app/program_end.h"
+#include "app/window_geometry.h"
 #include "calendar/clock.h"
 #include "data/constants.h"
+#include "data/paths.h"
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
+#include "platform/notification_area.h"
 #include "runtime/form_remind_box.h"
 #include "system/autorun.h"
+#include "system/skin.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -43,8 +50,9 @@ void OpenTarget(const std::string& target) {
 }
 } // namespace
 
-TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executablePath, bool trayAvailable)
-    : AppPath(appPath), ExecutablePath(executablePath) {
+TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executablePath, std::optional<bool> trayAvailable)
+    : AppPath(appPath), ExecutablePath(executablePath),
+      ExecutableFolder(executablePath.substr(0, executablePath.rfind('/') + 1)) {
     setObjectName(Q(MainFormName));
     setWindowTitle(MainCaption);
     setWindowIcon(ApplicationIcon());
@@ -66,35 +74,40 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
     connect(btnOpenHelpFile, &QPushButton::clicked, this, &TfrmRemind::nmHelpFileClick);
 
     CreateMenus();
-    if (trayAvailable) {
-        CreateTray();
-    }
+    CreateTray(trayAvailable);
+    // Wayland tells a window neither where it is nor lets it choose; a position read there would be wrong.
+    TrackPosition = QGuiApplication::platformName() != QStringLiteral("wayland");
     FormCreate();
+    SetProgramEndHook([this] {
+        Exiting = true;
+        Runtime->StopFiring();
+    });
 }
 
 TfrmRemind::~TfrmRemind() {
+    SetProgramEndHook({});
     trOneSecond.stop();
     trShowTip.stop();
     // The data file needs no writing: every change went to it when it was made.
     try {
         Config.SaveConfig();
     } catch (const std::exception& error) {
-        ShowMessageBox(MessageKind::Error, MainCaption.toStdString(), error.what());
+        ShowGeneralError(error.what());
     }
     delete RemindBox;
 }
 
 void TfrmRemind::CreateMenus() {
-    QMenu* softMenu = menuBar()->addMenu(QStringLiteral("软件[&S]"));
-    mnHideForm = softMenu->addAction(QStringLiteral("隐藏界面[&H]"), this, &TfrmRemind::mnHideFormClick);
-    softMenu->addSeparator();
-    nmExitSoft = softMenu->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
+    mnSoft = menuBar()->addMenu(QStringLiteral("软件[&S]"));
+    mnHideForm = mnSoft->addAction(QStringLiteral("隐藏界面[&H]"), this, &TfrmRemind::mnHideFormClick);
+    mnSoft->addSeparator();
+    nmExitSoft = mnSoft->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("帮助[&H]"));
     nmHelpFile = helpMenu->addAction(QStringLiteral("打开帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
     nmOpenWebSite = helpMenu->addAction(QStringLiteral("打开青禾网站[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
     nmBugReport = helpMenu->addAction(QStringLiteral("向青禾报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
 
-    popRemindMenu = new QMenu(this);
+    popRemindMenu = std::make_unique<QMenu>();
     popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
     popPauseRemind = popRemindMenu->addAction(QStringLiteral("暂停提醒[&P]"), this, &TfrmRemind::popPauseRemindClick);
     popPauseRemind->setCheckable(true);
@@ -111,12 +124,36 @@ void TfrmRemind::CreateMenus() {
     popExitSoft = popRemindMenu->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
 }
 
-void TfrmRemind::CreateTray() {
-    ttiRemindTray = new QSystemTrayIcon(ApplicationIcon(), this);
-    ttiRemindTray->setToolTip(MainCaption);
-    ttiRemindTray->setContextMenu(popRemindMenu);
-    connect(ttiRemindTray, &QSystemTrayIcon::activated, this, &TfrmRemind::ttiRemindTrayActivated);
-    ttiRemindTray->show();
+void TfrmRemind::CreateTray(std::optional<bool> trayAvailable) {
+    ttiRemindTray = new NotificationAreaIcon(ApplicationIcon(), MainCaption, popRemindMenu.get(), trayAvailable, this);
+    connect(ttiRemindTray, &NotificationAreaIcon::activated, this, &TfrmRemind::ttiRemindTrayActivated);
+    connect(ttiRemindTray, &NotificationAreaIcon::availabilityChanged, this, &TfrmRemind::TrayAvailabilityChanged);
+    if (!ttiRemindTray->IsAvailable()) {
+        TrayAvailabilityChanged(false);
+    }
+}
+
+bool TfrmRemind::TrayAvailable() const {
+    return ttiRemindTray != nullptr && ttiRemindTray->IsAvailable();
+}
+
+void TfrmRemind::TrayAvailabilityChanged(bool available) {
+    // The tray's own commands, on the main menu while there is no tray to reach them from.
+    for (QAction* action : {popPauseRemind, popOpenRun, popOpenAbout}) {
+        mnSoft->removeAction(action);
+        if (!available) {
+            mnSoft->insertAction(nmExitSoft, action);
+        }
+    }
+    if (available) {
+        if (ShownForLackOfTray && Config.HideMainForm && isVisible()) {
+            HideMainWindow();
+        }
+        ShownForLackOfTray = false;
+    } else if (Runtime && !isVisible()) {
+        // Hidden to a tray that has gone: nothing else would ever bring the window back.
+        ShowMainWindow();
+    }
 }
 
 void TfrmRemind::FormCreate() {
@@ -126,20 +163,39 @@ void TfrmRemind::FormCreate() {
     Config.InitDefaults(AppPath, 265, 202, 429, 279);
     Config.LoadConfig();
 
+    // Placed before it is first shown, on the screens there are: the stored geometry may come from a screen
+    // that is gone, or from a hand-edited file.
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        screens.append(screen->availableGeometry());
+    }
+    // The frame is not known before the window is shown; window managers add about this much.
+    const QSize decoration(8, 40);
+    const QRect kept = KeepOnScreens(Config.MainWndLeft, Config.MainWndTop, Config.MainWndWidth, Config.MainWndHeight,
+                                     screens, minimumSize(), decoration);
     TrackGeometry = false;
-    move(Config.MainWndLeft, Config.MainWndTop);
-    resize(std::max(Config.MainWndWidth, 429), std::max(Config.MainWndHeight, 279));
+    // As the values are kept: the position of the frame, the size of the inside.
+    resize(kept.size());
+    move(kept.topLeft());
+    Config.MainWndLeft = kept.x();
+    Config.MainWndTop = kept.y();
+    Config.MainWndWidth = kept.width();
+    Config.MainWndHeight = kept.height();
     TrackGeometry = true;
     Exiting = false;
 
-    Runtime = std::make_unique<TRmRuntime>(
-        List, Config, ReminderWindowSeamFor(*RemindBox, [this](bool enabled) { popCloseWindow->setEnabled(enabled); }));
+    Runtime = std::make_unique<TRmRuntime>(List, Config, ReminderWindow());
     Runtime->Start();
 
     List.Reset(Config.DataFilePath());
     List.Load();
     RefreshRecordList();
     ApplySkin();
+    if (!List.LoadFailure.empty()) {
+        ShowMessageBox(MessageKind::Information, "无法读取",
+                       List.LoadFailure +
+                           "在解决这个问题并重新启动晴铃提醒之前，不会提醒其中的提醒，也不会改写这个文件。");
+    }
 
     popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath));
 
@@ -156,11 +212,33 @@ void TfrmRemind::ApplySkin() {
     if (Config.SkinFileName.empty()) {
         return;
     }
-    // A skin is a style sheet; one that is missing or unreadable is ignored.
-    QFile skin(Q(AppPath + "skins/" + Config.SkinFileName));
-    if (skin.open(QIODevice::ReadOnly)) {
-        qApp->setStyleSheet(QString::fromUtf8(skin.readAll()));
+    // A skin is a style sheet; one that is missing, unreadable or not a plain name in the skins folder is ignored.
+    if (const std::optional<std::string> styleSheet = ReadSkin(SkinsFolder(ExecutableFolder), Config.SkinFileName)) {
+        qApp->setStyleSheet(Q(*styleSheet));
     }
+}
+
+ReminderWindowSeam TfrmRemind::ReminderWindow() {
+    ReminderWindowSeam seam = ReminderWindowSeamFor(*RemindBox, [this](bool showing) {
+        popCloseWindow->setEnabled(showing);
+        // The reminder window blocks no other window, so that the tray menu stays usable; the record commands
+        // of this window must wait, since a deletion would move the queued positions.
+        setEnabled(!showing);
+    });
+    const auto prepare = seam.Prepare;
+    seam.Prepare = [this, prepare](const RemindPresentation& presentation) {
+        ShownReminderText = presentation.Text;
+        prepare(presentation);
+    };
+    const auto showModal = seam.ShowModal;
+    seam.ShowModal = [this, showModal] {
+        if (!TrackPosition) {
+            // On Wayland the window may come up behind others: the desktop's notification makes sure it is seen.
+            InstalledDesktopActions().Notify(MainCaption.toStdString(), ShownReminderText);
+        }
+        return showModal();
+    };
+    return seam;
 }
 
 void TfrmRemind::ApplyListFont() {
@@ -179,7 +257,14 @@ void TfrmRemind::ApplyListFont() {
 }
 
 bool TfrmRemind::ShowAtStart() const {
-    return ttiRemindTray == nullptr || !Config.HideMainForm;
+    return !TrayAvailable() || !Config.HideMainForm;
+}
+
+void TfrmRemind::ShowIfWanted() {
+    if (ShowAtStart()) {
+        ShownForLackOfTray = Config.HideMainForm;
+        show();
+    }
 }
 
 void TfrmRemind::RefreshRecordList() {
@@ -195,15 +280,18 @@ void TfrmRemind::RefreshRecordList() {
 }
 
 void TfrmRemind::trOneSecondTimer() {
+    const int minute = Runtime->LastMinute;
     Runtime->Tick();
+    if (Runtime->LastMinute != minute) {
+        ttiRemindTray->Recheck();
+    }
 }
 
 void TfrmRemind::trShowTipTimer() {
     trShowTip.stop();
     Runtime->RunStartupPass();
-    if (Config.OpenTimes < 10 && ttiRemindTray != nullptr) {
-        ttiRemindTray->showMessage(QStringLiteral("提示"), QStringLiteral("新版晴铃提醒2.01已经运行！"),
-                                   QSystemTrayIcon::Information, 10000);
+    if (Config.OpenTimes < 10 && TrayAvailable()) {
+        ttiRemindTray->ShowMessage(QStringLiteral("提示"), QStringLiteral("新版晴铃提醒2.01已经运行！"), 10000);
     }
 }
 
@@ -261,7 +349,7 @@ void TfrmRemind::ShowMainWindow() {
 }
 
 void TfrmRemind::HideMainWindow() {
-    if (ttiRemindTray == nullptr) {
+    if (!TrayAvailable()) {
         // Without a notification area a hidden window could never be reached again.
         showMinimized();
         return;
@@ -282,10 +370,7 @@ void TfrmRemind::mnHideFormClick() {
     HideMainWindow();
 }
 
-void TfrmRemind::ttiRemindTrayActivated(QSystemTrayIcon::ActivationReason reason) {
-    if (reason != QSystemTrayIcon::DoubleClick) {
-        return;
-    }
+void TfrmRemind::ttiRemindTrayActivated() {
     if (RemindBox != nullptr && RemindBox->isVisible()) {
         return;
     }
@@ -297,14 +382,12 @@ void TfrmRemind::nmExitSoftClick() {
     if (!IsAffirmative(answer)) {
         return;
     }
-    Exiting = true;
-    close();
+    EndProgram();
 }
 
 void TfrmRemind::nmHelpFileClick() {
-    const std::string helpFile = AppPath + HelpFileName;
-    std::error_code ignored;
-    if (std::filesystem::exists(helpFile, ignored)) {
+    const std::string helpFile = FindShippedFileFrom(ExecutableFolder, HelpFileName);
+    if (!helpFile.empty()) {
         OpenTarget(helpFile);
         return;
     }
@@ -323,7 +406,6 @@ void TfrmRemind::nmBugReportClick() {
 void TfrmRemind::closeEvent(QCloseEvent* event) {
     if (Exiting) {
         event->accept();
-        QApplication::quit();
         return;
     }
     event->ignore();
@@ -337,7 +419,7 @@ void TfrmRemind::showEvent(QShowEvent* event) {
 
 void TfrmRemind::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (TrackGeometry && isVisible() && !isMinimized()) {
+    if (TrackGeometry && TrackPosition && isVisible() && !isMinimized()) {
         Config.MainWndLeft = pos().x();
         Config.MainWndTop = pos().y();
     }

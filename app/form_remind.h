@@ -7,10 +7,10 @@
 #include "runtime/remind_runtime.h"
 
 #include <QMainWindow>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -20,6 +20,7 @@ class QPushButton;
 
 namespace chimewell {
 
+class NotificationAreaIcon;
 class TfrmRemindBox;
 
 // The maker's pages.
@@ -31,11 +32,18 @@ class TfrmRemind : public QMainWindow {
     Q_OBJECT
 public:
     // appPath: the folder the program keeps its files in, ending in "/"; executablePath: the program's file.
-    TfrmRemind(const std::string& appPath, const std::string& executablePath, bool trayAvailable);
+    // trayAvailable: nothing to follow the desktop's notification area as it comes and goes; a value pins it
+    // (tests).
+    TfrmRemind(const std::string& appPath, const std::string& executablePath,
+               std::optional<bool> trayAvailable = std::nullopt);
     ~TfrmRemind() override;
 
     // The tray's start-up question: whether the main window is to be shown at start.
     bool ShowAtStart() const;
+    // Shows the window at start when ShowAtStart says so, placed on the screens there are.
+    void ShowIfWanted();
+    // A notification area shows the program's icon now.
+    bool TrayAvailable() const;
     void RefreshRecordList();
     // The search window's requests: posted, so they run after the sender's handler has returned.
     void PostSearchRequest(int code, int argument);
@@ -48,15 +56,19 @@ public:
     TfrmRemindBox* RemindBox = nullptr;
     std::string AppPath;
     std::string ExecutablePath;
+    // The folder of the executable, where (or under whose ../share/chimewell) the help and the skins lie.
+    std::string ExecutableFolder;
     bool Exiting = false;
     bool TrackGeometry = false;
 
     QTimer trOneSecond;
     QTimer trShowTip;
-    QSystemTrayIcon* ttiRemindTray = nullptr;
+    NotificationAreaIcon* ttiRemindTray = nullptr;
     QListWidget* lstRecordList = nullptr;
     QPushButton* btnOpenHelpFile = nullptr;
-    QMenu* popRemindMenu = nullptr;
+    // Without a parent: the main window is disabled while a reminder shows, and the tray menu must not be.
+    std::unique_ptr<QMenu> popRemindMenu;
+    QMenu* mnSoft = nullptr;
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
     QAction* popCloseWindow = nullptr;
@@ -85,7 +97,7 @@ public slots:
     void nmHelpFileClick();
     void nmOpenWebSiteClick();
     void nmBugReportClick();
-    void ttiRemindTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void ttiRemindTrayActivated();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,10 +108,20 @@ protected:
 private:
     void FormCreate();
     void CreateMenus();
-    void CreateTray();
+    void CreateTray(std::optional<bool> trayAvailable);
+    // The notification area came or went: without one, the window stays reachable and the tray's own
+    // commands join the main menu.
+    void TrayAvailabilityChanged(bool available);
     void ApplySkin();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);
+    ReminderWindowSeam ReminderWindow();
+
+    // The window was shown at start only because there was no notification area.
+    bool ShownForLackOfTray = false;
+    // A Wayland client can neither know nor choose its place: only the size is kept there.
+    bool TrackPosition = true;
+    std::string ShownReminderText;
 };
 
 } // namespace chimewell

@@ -1,23 +1,29 @@
 #include "app/app_icon.h"
 #include "app/application.h"
 #include "app/form_remind.h"
+#include "app/program_end.h"
+#include "data/constants.h"
+#include "data/file_io.h"
 #include "data/paths.h"
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
 #include "platform/termination_signals.h"
 
-#include <QSystemTrayIcon>
-
 #include <exception>
 
 int main(int argc, char** argv) {
     using namespace chimewell;
+    PreferX11OnWayland();
     TRmApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimewell"));
+    QApplication::setApplicationDisplayName(QString::fromUtf8(ProductName.data(), ProductName.size()));
+    // The desktop matches the windows and notifications to the launcher of this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("chimewell"));
     // The program ends only by its exit command; hiding the last window to the tray must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtPlatform(&application);
-    QuitOnTerminationSignals(&application);
+    // From here on a termination signal ends the program properly, even during a question asked at start.
+    EndOnTerminationSignals(&application, [] { EndProgram(); });
     QApplication::setWindowIcon(ApplicationIcon());
 
     const std::string folder = ProgramFilesFolder();
@@ -25,20 +31,25 @@ int main(int argc, char** argv) {
     if (!instance.TryBecomePrimary(QString::fromStdString(folder))) {
         return 0;
     }
+    // Holding the folder, no other copy can be saving there: what a killed save left behind can go.
+    RemoveLeftoverTemporaryFiles(
+        folder, {std::string(DataFileName), std::string(ConfigFileName), std::string(QuickFinishFileName)});
 
     std::unique_ptr<TfrmRemind> form;
     try {
-        form = std::make_unique<TfrmRemind>(folder, QApplication::applicationFilePath().toStdString(),
-                                            QSystemTrayIcon::isSystemTrayAvailable());
+        form = std::make_unique<TfrmRemind>(folder, QApplication::applicationFilePath().toStdString());
     } catch (const std::exception& error) {
         ShowGeneralError(error.what());
         return 1;
     }
     QObject::connect(&instance, &SingleInstance::showRequested, form.get(), &TfrmRemind::ShowMainWindow);
-    if (form->ShowAtStart()) {
-        form->show();
+    int status = 0;
+    // A signal while the start-with-system question was open has already ended the run: an event loop
+    // started now would not know it.
+    if (!ProgramIsEnding()) {
+        form->ShowIfWanted();
+        status = TRmApplication::exec();
     }
-    const int status = TRmApplication::exec();
     form.reset();
     return status;
 }

@@ -13,6 +13,7 @@ DesktopActions InertActions() {
         .PowerOff = [] { return false; },
         .Reboot = [] { return false; },
         .Beep = [] {},
+        .Notify = [](const std::string&, const std::string&) {},
     };
 }
 

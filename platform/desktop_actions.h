@@ -18,6 +18,8 @@ struct DesktopActions {
     std::function<bool()> Reboot;
     // The desktop's default beep.
     std::function<void()> Beep;
+    // A desktop notification (title and text), where the desktop shows them.
+    std::function<void(const std::string& title, const std::string& text)> Notify;
 };
 
 // The installed actions. Until something is installed every action does nothing and reports failure, so a

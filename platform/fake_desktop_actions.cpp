@@ -35,6 +35,11 @@ RecordingDesktopActions::RecordingDesktopActions() {
                 ++Beeps;
                 Calls.emplace_back("Beep");
             },
+        .Notify =
+            [this](const std::string& title, const std::string& text) {
+                Notifications.push_back(title + ": " + text);
+                Calls.push_back("Notify " + title + ": " + text);
+            },
     });
 }
 

@@ -21,8 +21,9 @@ public:
     int PowerOffs = 0;
     int Reboots = 0;
     int Beeps = 0;
+    std::vector<std::string> Notifications; // "title: text"
     // Every action in the order asked, as "StartProgram <line>", "OpenTarget <target>", "PowerOff", "Reboot"
-    // or "Beep", for tests that care about the order.
+    // "Beep" or "Notify <title>: <text>", for tests that care about the order.
     std::vector<std::string> Calls;
 
     // What the actions report back; a test sets false to see how callers take a refusal.

@@ -4,6 +4,9 @@
 #include "platform/power.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -59,6 +62,17 @@ bool OpenTarget(const std::string& target) {
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
+// A freedesktop notification, sent without waiting: a desktop without a notification service simply shows none.
+void PostDesktopNotification(const std::string& title, const std::string& text) {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("/org/freedesktop/Notifications"),
+        QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    call << QStringLiteral("晴铃提醒") << 0U << QStringLiteral("chimewell") << QString::fromStdString(title)
+         << QString::fromStdString(text) << QStringList()
+         << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("chimewell")}} << -1;
+    QDBusConnection::sessionBus().asyncCall(call);
+}
+
 } // namespace
 
 QUrl OpenTargetUrl(const std::string& target) {
@@ -90,6 +104,7 @@ DesktopActions QtDesktopActions() {
         .PowerOff = [] { return RequestPower(PowerRequest::PowerOff); },
         .Reboot = [] { return RequestPower(PowerRequest::Reboot); },
         .Beep = [] { QApplication::beep(); },
+        .Notify = PostDesktopNotification,
     };
 }
 

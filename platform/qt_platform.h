@@ -10,4 +10,12 @@ namespace chimewell {
 // `musicOwner` (the application when null).
 void InstallQtPlatform(QObject* musicOwner);
 
+// Called before the application object exists. In a Wayland session that also offers X11 (XWayland), the
+// program runs on X11 unless the user chose a platform: only there can the reminder window stay on top and
+// centred, and the main window know its place.
+void PreferX11OnWayland();
+// The choice itself, from the environment's values (null when unset): "xcb", or empty for no change.
+const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,
+                                const char* display);
+
 } // namespace chimewell

@@ -17,6 +17,11 @@ TfrmAutoShutDown::TfrmAutoShutDown(QWidget* parent)
       lbAutoShutDownHint(new QLabel(QStringLiteral("请保存你的访问的文档及完成其它保存工作！"), this)),
       pbAutoShutDown(new QProgressBar(this)), btnAutoShutDown(new QPushButton(QStringLiteral("取消提醒[&C]"), this)),
       trAutoShutDown(new QTimer(this)) {
+    // Like the reminder window: no keyboard taken from another program, no other window blocked.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowModality(Qt::WindowModal);
+    // Named, so that a skin can keep the warning red while it recolours every other label.
+    lbAutoShutDownShow->setObjectName(QStringLiteral("lbAutoShutDownShow"));
     QFont headlineFont = lbAutoShutDownShow->font();
     headlineFont.setBold(true);
     headlineFont.setItalic(true);

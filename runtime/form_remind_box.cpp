@@ -54,6 +54,11 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
       PopupMenu2(new QMenu(this)), popCopyText(new QMenu(this)),
       popCopy(popCopyText->addAction(QStringLiteral("复制[&C]"))) {
     setWindowTitle(QStringLiteral("提醒"));
+    // The window pops up uninvited: it must not take the keyboard from the program the user is typing in (a
+    // stray Enter would dismiss it unread), and it must block no other window, so that the tray menu can still
+    // pause, close it or exit while it shows.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setWindowModality(Qt::WindowModal);
 
     // Read-only: typed characters go nowhere, while selecting and copying still work.
     edtShowRemindText->setReadOnly(true);

@@ -32,7 +32,7 @@ app=$!
 
 for _ in $(seq 300); do
     if grep -q 'Reminded=1' "$work/reminddata.sdt" 2>/dev/null &&
-        xwininfo -display ":$display" -root -tree 2>/dev/null | grep -q '"提醒"'; then
+        xwininfo -display ":$display" -root -tree 2>/dev/null | grep -q '"提醒'; then
         # The end of the session: the program leaves as after its exit command, saving its settings.
         for pid in $(pgrep -x chimewell); do
             [ "$(readlink "/proc/$pid/cwd")" = "$work" ] && kill -TERM "$pid"

@@ -2,14 +2,19 @@
 #include "calendar/clock.h"
 #include "platform/fake_desktop_actions.h"
 #include "platform/message_box.h"
+#include "platform/notification_area.h"
 #include "runtime/form_remind_box.h"
 
 #include "data/temp_folder.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QListWidget>
+#include <QMenu>
+#include <QScreen>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -66,11 +71,8 @@ TEST_F(MainWindowTest, ClosingHidesOrMinimisesAndOnlyAConfirmedExitEnds) {
     form->close();
     EXPECT_TRUE(form->isVisible()) << "no tray: the close box minimises";
     EXPECT_TRUE(form->isMinimized());
-    form->nmExitSoftClick(); // answered Cancel
+    form->nmExitSoftClick(); // answered Cancel; a confirmed exit is tried where the process may end
     EXPECT_FALSE(form->Exiting);
-    Answers = {MessageAnswer::Ok};
-    form->nmExitSoftClick();
-    EXPECT_TRUE(form->Exiting);
     EXPECT_EQ(Asked.back(), "退出程序");
 }
 
@@ -140,6 +142,7 @@ TEST_F(MainWindowTest, SearchRequestsArePostedAndSelectOnlyExistingLines) {
     EXPECT_EQ(form->lstRecordList->currentRow(), 1);
 }
 
+// The help ships with the program: it is looked for beside the executable, never in the user's data folder.
 TEST_F(MainWindowTest, HelpFallsBackToTheWebPageWhenTheFileIsMissing) {
     auto form = Create();
     form->nmHelpFileClick();
@@ -149,6 +152,94 @@ TEST_F(MainWindowTest, HelpFallsBackToTheWebPageWhenTheFileIsMissing) {
     std::ofstream(Folder.File("remindhelp.chm")) << "help";
     form->nmHelpFileClick();
     EXPECT_EQ(Actions.OpenedTargets.back(), Folder.File("remindhelp.chm"));
+}
+
+// Started with the session before the panel, the program finds no notification area; when one comes, the
+// stand-in behaviour ends, and when it goes, the window and the tray's commands come back within reach.
+TEST_F(MainWindowTest, TheWindowAndMenusFollowTheNotificationArea) {
+    auto form = Create(false);
+    form->ShowIfWanted();
+    EXPECT_TRUE(form->isVisible());
+    const auto onMainMenu = [&](QAction* action) { return form->mnSoft->actions().contains(action); };
+    for (QAction* action : {form->popPauseRemind, form->popOpenRun, form->popOpenAbout}) {
+        EXPECT_TRUE(onMainMenu(action)) << action->text().toStdString();
+    }
+    form->ttiRemindTray->PinAvailability(true);
+    EXPECT_FALSE(form->isVisible()) << "HideMainForm: with a tray the program lives there";
+    EXPECT_FALSE(onMainMenu(form->popPauseRemind));
+    form->ttiRemindTray->PinAvailability(false);
+    EXPECT_TRUE(form->isVisible()) << "hidden to a tray that is gone, the window would be lost";
+    EXPECT_TRUE(onMainMenu(form->popOpenAbout));
+}
+
+// The desktops' D-Bus trays know no double click: a click shows the window.
+TEST_F(MainWindowTest, AClickOnTheTrayIconShowsTheWindow) {
+    auto form = Create(true);
+    form->ShowIfWanted();
+    EXPECT_FALSE(form->isVisible());
+    emit form->ttiRemindTray->activated();
+    EXPECT_TRUE(form->isVisible());
+}
+
+// While a reminder shows, the tray menu must still pause, close it or exit: the reminder window blocks no
+// other window and does not take the keyboard from another program; the record commands wait instead.
+TEST_F(MainWindowTest, AShowingReminderBlocksNoWindowAndTakesNoKeyboard) {
+    auto form = Create(true);
+    bool seen = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!form->RemindBox->isVisible()) {
+            return;
+        }
+        seen = true;
+        EXPECT_EQ(form->RemindBox->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(form->RemindBox->parentWidget(), nullptr);
+        EXPECT_TRUE(form->RemindBox->testAttribute(Qt::WA_ShowWithoutActivating));
+        EXPECT_FALSE(form->isEnabled());
+        EXPECT_TRUE(form->popRemindMenu->isEnabled());
+        form->popCloseWindowClick();
+    });
+    closer.start(20);
+    for (int second = 0; second < 40; ++second) {
+        Clock.AdvanceSeconds(1);
+        form->trOneSecondTimer();
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(MainWindowTest, AStoredGeometryNoScreenCanShowIsMadeSound) {
+    std::ofstream(Folder.File("config.ini"), std::ios::binary)
+        << "[Config]\r\nMainWndLeft=-100000\r\nMainWndWidth=2147483647\r\nMainWndHeight=2147483647\r\n";
+    auto form = Create();
+    form->ShowIfWanted();
+    QApplication::processEvents();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(form->frameGeometry()))
+        << form->frameGeometry().x() << "," << form->frameGeometry().width();
+    EXPECT_EQ(form->Config.MainWndWidth, form->width()) << "what is saved is what is shown";
+    EXPECT_EQ(form->Config.MainWndLeft, form->x());
+}
+
+TEST_F(MainWindowTest, ASkinIsAPlainFileOfTheSkinsFolder) {
+    std::filesystem::create_directory(Folder.File("skins"));
+    std::ofstream(Folder.File("skins/blue.skn")) << "QListWidget { color: blue; }";
+    for (const char* name : {"../../../../dev/zero", "../config.ini", "blue.skn"}) {
+        std::ofstream(Folder.File("config.ini"), std::ios::binary) << "[Config]\r\nSkinFileName=" << name << "\r\n";
+        qApp->setStyleSheet({});
+        auto form = Create();
+        EXPECT_EQ(qApp->styleSheet().contains("blue"), std::string(name) == "blue.skn") << name;
+    }
+    qApp->setStyleSheet({});
+}
+
+// A data file the program cannot read is not an empty list: the user hears which file and why.
+TEST_F(MainWindowTest, AnUnreadableDataFileIsNamedAtStart) {
+    std::filesystem::remove(Folder.File("reminddata.sdt"));
+    std::filesystem::create_directory(Folder.File("reminddata.sdt"));
+    auto form = Create();
+    EXPECT_EQ(form->List.Count, 0);
+    EXPECT_NE(std::find(Asked.begin(), Asked.end(), "无法读取"), Asked.end());
 }
 
 TEST_F(MainWindowTest, TheTickFiresThroughTheReminderWindow) {
