@@ -1,0 +1,117 @@
+#include "calendar/clock.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/holidays.h"
+#include "data/reminder_list.h"
+#include "data/settings.h"
+#include "runtime/next_firing.h"
+#include "runtime/remind_runtime.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace chimewell::cli {
+
+namespace {
+
+struct NextOptions {
+    std::string Folder;
+    std::optional<std::string> At;
+    int Count = 20;
+    int Days = 366;
+};
+
+NextOptions ParseNextOptions(const Arguments& arguments) {
+    NextOptions options;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& option = arguments[i];
+        if (option != "--dir" && option != "--at" && option != "--count" && option != "--days") {
+            throw UsageError(option.starts_with("--") ? "unknown option '" + option + "'"
+                                                      : "unexpected argument '" + option + "'");
+        }
+        if (i + 1 >= arguments.size()) {
+            throw UsageError(option + " needs a value");
+        }
+        const std::string& value = arguments[++i];
+        if (option == "--dir") {
+            options.Folder = value;
+        } else if (option == "--at") {
+            options.At = value;
+        } else if (option == "--count") {
+            options.Count = ParseInteger(value, "count", 1, 100000);
+        } else {
+            // Beyond 2100 the calendar has nothing to say, whatever the day asked from.
+            options.Days = ParseInteger(value, "number of days", 1, 100000);
+        }
+    }
+    return options;
+}
+
+std::string FormatMinute(TDateTime moment) {
+    const TimeFields time = DecodeTime(moment);
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", time.Hour, time.Minute);
+    return FormatDate(moment) + " " + clock;
+}
+
+struct AgendaFiring {
+    TDateTime Minute;
+    std::int32_t Position;
+};
+
+} // namespace
+
+int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const NextOptions options = ParseNextOptions(arguments);
+    const TDateTime at = options.At ? ParseDateTime(*options.At, false) : Now();
+    const TDateTime until = at + options.Days;
+    const std::string folder = DataFolder(options.Folder);
+    TRmConfig config;
+    config.InitDefaults(folder, 265, 202, 429, 279);
+    config.LoadConfig();
+    TRmDataList list;
+    list.Reset(config.DataFilePath());
+    list.Load();
+    const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
+
+    // Every record's own first firings, enough of them to fill the agenda alone; then the earliest of all.
+    std::vector<AgendaFiring> agenda;
+    std::vector<TGuessedHolidayYear> guessed;
+    for (std::int32_t position = 0; position < list.Count; ++position) {
+        const TNextFirings firings = NextFirings(list.Item(position), at, until, options.Count, config.BeginWithSunday);
+        for (const TDateTime minute : firings.Minutes) {
+            agenda.push_back({minute, position});
+        }
+        guessed.insert(guessed.end(), firings.GuessedHolidayYears.begin(), firings.GuessedHolidayYears.end());
+    }
+    std::sort(agenda.begin(), agenda.end(), [](const AgendaFiring& a, const AgendaFiring& b) {
+        return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
+    });
+    if (agenda.size() > static_cast<std::size_t>(options.Count)) {
+        agenda.resize(static_cast<std::size_t>(options.Count));
+    }
+
+    std::string buffer;
+    for (const AgendaFiring& firing : agenda) {
+        const FiringPlan plan = PlanFiring(list.Item(firing.Position), config, firing.Minute);
+        buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
+                  (plan.Action == FiringAction::Silent ? "silent" : "show") + "\t" + plan.Presentation.Text + "\n";
+    }
+    out << buffer;
+
+    // A guessed year matters when the agenda reached it: a full agenda ends at its last firing.
+    const TDateTime reached = agenda.size() == static_cast<std::size_t>(options.Count) ? agenda.back().Minute : until;
+    std::sort(guessed.begin(), guessed.end(),
+              [](const TGuessedHolidayYear& a, const TGuessedHolidayYear& b) { return a.Year < b.Year; });
+    UnknownHolidayYears notices(err);
+    for (const TGuessedHolidayYear& year : guessed) {
+        if (year.FirstMoment <= reached) {
+            notices.NoteYear(year.Year);
+        }
+    }
+    return 0;
+}
+
+} // namespace chimewell::cli
