@@ -10,6 +10,7 @@ namespace chimewell {
 namespace {
 
 constexpr std::string_view Blanks = " \t";
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view TrimBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(Blanks);
@@ -54,15 +55,17 @@ std::string Quoted(std::string_view text) {
 THolidayText ParseHolidayText(std::string_view text) {
     THolidayText result;
     std::unordered_map<std::int32_t, int> lineOfDate;
+    if (text.starts_with(Utf8ByteOrderMark)) {
+        text.remove_prefix(Utf8ByteOrderMark.size());
+    }
     int lineNumber = 0;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
+        // Lines end in LF, CR LF or CR, whatever the editor wrote.
+        const std::size_t end = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+        const std::size_t breakLength = end != std::string_view::npos && text.substr(end, 2) == "\r\n" ? 2 : 1;
+        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + breakLength);
         ++lineNumber;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
         line = TrimBlanks(line);
         if (line.empty() || line.front() == '#') {
             continue;

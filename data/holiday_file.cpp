@@ -4,6 +4,7 @@
 #include "data/file_io.h"
 
 #include <cerrno>
+#include <utility>
 
 namespace chimewell {
 
@@ -27,6 +28,12 @@ THolidayScheduleLoad LoadHolidaySchedule(const std::string& folder) {
     }
     load.Schedule.ReplaceYears(text.Entries);
     return load;
+}
+
+std::vector<std::string> InstallHolidayScheduleOf(const std::string& folder) {
+    THolidayScheduleLoad load = LoadHolidaySchedule(folder);
+    InstallHolidaySchedule(std::move(load.Schedule));
+    return std::move(load.Problems);
 }
 
 } // namespace chimewell

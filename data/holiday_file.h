@@ -25,4 +25,8 @@ struct THolidayScheduleLoad {
 // The shipped schedule with the years of folder + "holidays.txt" in place of its own. The folder ends in "/".
 THolidayScheduleLoad LoadHolidaySchedule(const std::string& folder);
 
+// What the program does at start: installs that schedule for the whole process and returns the problems, for
+// the program to show.
+std::vector<std::string> InstallHolidayScheduleOf(const std::string& folder);
+
 } // namespace chimewell

@@ -75,7 +75,7 @@ TEST(ShippedSchedule, YearsWithoutAScheduleFollowTheWeekdayAndSaySo) {
 }
 
 TEST(ParseHolidayText, ReportsEveryUnreadableLineWithItsNumberAndKeepsTheRest) {
-    const THolidayText text = ParseHolidayText("# 2027 年\r\n"
+    const THolidayText text = ParseHolidayText("\xEF\xBB\xBF# 2027 年\r\n"
                                                "2027-01-01\t休\t元旦\r\n"
                                                "\r\n"
                                                "2027-02-30\t休\t春节\n"
@@ -84,13 +84,15 @@ TEST(ParseHolidayText, ReportsEveryUnreadableLineWithItsNumberAndKeepsTheRest) {
                                                "2027-02-07\n"
                                                "2027-02-07  班   春节  \n"
                                                "   2027-02-08 休\n"
-                                               "2027-01-01\t班\t元旦\n"
-                                               "garbage");
-    ASSERT_EQ(text.Entries.size(), 3U);
+                                               "2027-01-01\t班\t元旦\r"
+                                               "garbage\r"
+                                               "2027-02-09 休");
+    ASSERT_EQ(text.Entries.size(), 4U);
     EXPECT_EQ(text.Entries[0], (THolidayEntry{2027, 46388, HolidayKind::RestDay, "元旦"}));
     EXPECT_EQ(text.Entries[1].Kind, HolidayKind::Workday);
     EXPECT_EQ(text.Entries[1].Holiday, "春节") << "blanks separate fields as tabs do";
     EXPECT_EQ(text.Entries[2].Holiday, "") << "the festival may be left out";
+    EXPECT_EQ(text.Entries[3].Date, text.Entries[2].Date + 1) << "a line after CR-only breaks";
     ASSERT_EQ(text.Problems.size(), 6U);
     const int lines[] = {4, 5, 6, 7, 10, 11};
     for (std::size_t i = 0; i < text.Problems.size(); ++i) {

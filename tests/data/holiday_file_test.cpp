@@ -39,6 +39,14 @@ TEST_F(HolidayFile, AddsTheYearsOfTheFileInEitherCodePageAndReportsBadLines) {
     }
 }
 
+TEST_F(HolidayFile, TheProgramInstallsTheMergedScheduleForTheWholeProcess) {
+    testing::WriteBytes(Folder.File("holidays.txt"), EncodeFileText("2027-10-01\t休\t国庆节\nx\n"));
+    EXPECT_EQ(InstallHolidayScheduleOf(Folder.Folder()).size(), 1U);
+    EXPECT_FALSE(IsOfficialWorkday(EncodeDate(2027, 10, 1)));
+    InstallHolidaySchedule(THolidaySchedule::Shipped());
+    EXPECT_TRUE(IsOfficialWorkday(EncodeDate(2027, 10, 1)));
+}
+
 TEST_F(HolidayFile, AFileThatCannotBeReadIsReportedAndTheShippedScheduleStands) {
     std::filesystem::create_directory(Folder.File("holidays.txt"));
     const THolidayScheduleLoad folderInstead = LoadHolidaySchedule(Folder.Folder());
