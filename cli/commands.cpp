@@ -47,7 +47,7 @@ const std::vector<Command>& Commands() {
         {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] [--dir DIR] TEXT",
          "      The reminder text with its # and % codes filled in at that moment (default now); for a text\n"
          "      with a week condition a second line WEEK<TAB>holds or fails (weeks begin on Monday unless\n"
-         "      --sunday).\n",
+         "      --sunday), and likewise for $gzr$ (an official workday) and $xxr$ (an official rest day).\n",
          RunExpand},
         {"workday", "workday [--dir DIR] DATE...",
          "      Whether each date is an official workday or rest day: DATE, workday or restday, and the\n"
