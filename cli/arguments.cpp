@@ -27,6 +27,43 @@ bool ParseDateAt(const std::string& text, DateFields& date) {
 }
 } // namespace
 
+bool LooksLikeOption(const std::string& argument) {
+    return argument.size() > 1 && argument[0] == '-' &&
+           (argument[1] == '-' || (argument[1] < '0' || argument[1] > '9'));
+}
+
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, std::initializer_list<std::string_view> flags,
+                               std::initializer_list<std::string_view> valueOptions) {
+    const auto listed = [](std::initializer_list<std::string_view> names, const std::string& argument) {
+        for (const std::string_view name : names) {
+            if (name == argument) {
+                return true;
+            }
+        }
+        return false;
+    };
+    ParsedArguments parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || !LooksLikeOption(argument)) {
+            parsed.Positional.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (listed(valueOptions, argument)) {
+            if (i + 1 >= arguments.size()) {
+                throw UsageError(argument + " needs a value");
+            }
+            parsed.Values[argument] = arguments[++i];
+        } else if (listed(flags, argument)) {
+            parsed.Flags.insert(argument);
+        } else {
+            throw UsageError("unknown option '" + argument + "'");
+        }
+    }
+    return parsed;
+}
+
 int ParseInteger(const std::string& text, const char* what, int minimum, int maximum) {
     int value = 0;
     const char* end = text.data() + text.size();

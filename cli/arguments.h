@@ -3,8 +3,13 @@
 
 #include "calendar/datetime.h"
 
+#include <initializer_list>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace chimewell::cli {
 
@@ -13,6 +18,24 @@ class UsageError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A command's arguments, its options taken out. Options may stand anywhere; "--" ends them, so that what
+// follows is taken as it is (`expand -- --text`).
+struct ParsedArguments {
+    std::map<std::string, std::string> Values; // options that take a value, by name ("--at")
+    std::set<std::string> Flags;               // options without a value ("--leap")
+    std::vector<std::string> Positional;
+
+    bool Has(const std::string& name) const { return Values.contains(name) || Flags.contains(name); }
+};
+
+// Splits the arguments; an option that is neither a flag nor a value option of the command is named in a
+// UsageError, as is a value option without its value.
+ParsedArguments ParseArguments(const std::vector<std::string>& arguments, std::initializer_list<std::string_view> flags,
+                               std::initializer_list<std::string_view> valueOptions);
+
+// True for an argument that looks like an option: "--name" or "-x".
+bool LooksLikeOption(const std::string& argument);
 
 int ParseInteger(const std::string& text, const char* what, int minimum, int maximum);
 // YYYY-MM-DD.

@@ -10,8 +10,14 @@
 namespace chimewell::cli {
 
 namespace {
-// Beyond this many days a range is refused rather than printed for hours.
-constexpr double LongestRangeDays = 3'700'000;
+// The days the lunar table knows; a range beyond them would print nothing but zeros.
+TDateTime FirstLunarTableDate() {
+    return EncodeDate(1900, 1, 31);
+}
+
+TDateTime LastLunarTableDate() {
+    return EncodeDate(2100, 12, 31);
+}
 
 void AppendLunarLine(std::string& buffer, TDateTime date) {
     const LunarDate lunar = SolarToLunar(date);
@@ -145,28 +151,33 @@ void PrintMonth(std::ostream& out, int year, int month) {
 } // namespace
 
 int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream&) {
+    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--from", "--to"});
     std::string buffer;
-    if (!arguments.empty() && arguments[0] == "--from") {
-        if (arguments.size() != 4 || arguments[2] != "--to") {
+    if (parsed.Has("--from") || parsed.Has("--to")) {
+        if (!parsed.Has("--from") || !parsed.Has("--to") || !parsed.Positional.empty()) {
             throw UsageError("lunar --from needs the form: lunar --from DATE --to DATE");
         }
-        const TDateTime from = ParseDate(arguments[1]);
-        const TDateTime to = ParseDate(arguments[3]);
+        const std::string& fromText = parsed.Values.at("--from");
+        const std::string& toText = parsed.Values.at("--to");
+        const TDateTime from = ParseDate(fromText);
+        const TDateTime to = ParseDate(toText);
         if (to < from) {
-            throw UsageError("invalid range: --to " + arguments[3] + " is before --from " + arguments[1]);
+            throw UsageError("invalid range: --to " + toText + " is before --from " + fromText);
         }
-        if (to - from > LongestRangeDays) {
-            throw UsageError("invalid range: more than ten thousand years");
+        // Outside the table every line would only say that there is no lunar date.
+        if (from < FirstLunarTableDate() || to > LastLunarTableDate()) {
+            throw UsageError("invalid range: lunar dates are known from " + FormatDate(FirstLunarTableDate()) + " to " +
+                             FormatDate(LastLunarTableDate()));
         }
         buffer.reserve(static_cast<std::size_t>(to - from + 1) * 32);
         for (TDateTime date = from; date <= to; date += 1) {
             AppendLunarLine(buffer, date);
         }
     } else {
-        if (arguments.empty()) {
+        if (parsed.Positional.empty()) {
             throw UsageError("lunar needs at least one DATE (YYYY-MM-DD)");
         }
-        for (const std::string& argument : arguments) {
+        for (const std::string& argument : parsed.Positional) {
             AppendLunarLine(buffer, ParseDate(argument));
         }
     }
@@ -175,15 +186,9 @@ int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream&) {
 }
 
 int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    Arguments numbers;
-    bool isLeapMonth = false;
-    for (const std::string& argument : arguments) {
-        if (argument == "--leap") {
-            isLeapMonth = true;
-        } else {
-            numbers.push_back(argument);
-        }
-    }
+    const ParsedArguments parsed = ParseArguments(arguments, {"--leap"}, {});
+    const Arguments& numbers = parsed.Positional;
+    const bool isLeapMonth = parsed.Has("--leap");
     if (numbers.size() != 3) {
         throw UsageError("solar needs YEAR MONTH DAY [--leap]");
     }
@@ -205,10 +210,11 @@ int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err) {
 }
 
 int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream&) {
-    if (arguments.size() != 1) {
+    const Arguments years = ParseArguments(arguments, {}, {}).Positional;
+    if (years.size() != 1) {
         throw UsageError("terms needs one YEAR");
     }
-    const int year = ParseInteger(arguments[0], "year", 1, 9999);
+    const int year = ParseInteger(years[0], "year", 1, 9999);
     for (int index = 0; index < SolarTermCount; ++index) {
         out << index << "\t" << SolarTermNames[static_cast<std::size_t>(index)] << "\t"
             << FormatDateTime(SolarTermMoment(year, index)) << "\n";
@@ -217,17 +223,8 @@ int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream&) {
 }
 
 int RunCal(const Arguments& options, std::ostream& out, std::ostream& err) {
-    Arguments arguments;
-    std::string folder;
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (options[i] != "--dir") {
-            arguments.push_back(options[i]);
-        } else if (i + 1 < options.size()) {
-            folder = options[++i];
-        } else {
-            throw UsageError("--dir needs a value");
-        }
-    }
+    const ParsedArguments parsed = ParseArguments(options, {}, {"--dir"});
+    const Arguments& arguments = parsed.Positional;
     if (arguments.size() > 2) {
         throw UsageError("cal takes at most YEAR and MONTH");
     }
@@ -239,7 +236,7 @@ int RunCal(const Arguments& options, std::ostream& out, std::ostream& err) {
         firstMonth = lastMonth =
             arguments.empty() ? DecodeDate(Today()).Month : ParseInteger(arguments[1], "month", 1, 12);
     }
-    const HolidayScheduleOverride holidays(LoadHolidays(DataFolder(folder), err));
+    const HolidayScheduleOverride holidays(LoadHolidays(DataFolder(parsed), err));
     UnknownHolidayYears(err).NoteYear(year);
     for (int month = firstMonth; month <= lastMonth; ++month) {
         if (month > firstMonth) {

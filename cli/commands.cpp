@@ -78,6 +78,9 @@ int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& 
         }
         const Arguments rest(arguments.begin() + 1, arguments.end());
         for (const std::string& argument : rest) {
+            if (argument == "--") {
+                break;
+            }
             if (argument == "--help") {
                 out << "Usage: chimewell-cli " << command.Usage << "\n" << command.Help;
                 return 0;

@@ -8,7 +8,9 @@
 #include "runtime/remind_runtime.h"
 #include "runtime/remind_text.h"
 
+#include <filesystem>
 #include <optional>
+#include <stdexcept>
 
 namespace chimewell::cli {
 
@@ -23,30 +25,34 @@ struct DataOptions {
 };
 
 DataOptions ParseOptions(const Arguments& arguments, bool allowStartup, bool allowSunday, bool allowDir) {
-    DataOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool takesValue = (argument == "--dir" && allowDir) || argument == "--at";
-        if (takesValue) {
-            if (i + 1 >= arguments.size()) {
-                throw UsageError(argument + " needs a value");
-            }
-            (argument == "--dir" ? options.Folder : options.At.emplace()) = arguments[++i];
-        } else if (argument == "--startup" && allowStartup) {
-            options.Startup = true;
-        } else if (argument == "--sunday" && allowSunday) {
-            options.Sunday = true;
-        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
-            throw UsageError("unknown option '" + argument + "'");
-        } else {
-            options.Rest.push_back(argument);
+    const ParsedArguments parsed = allowDir ? ParseArguments(arguments, {"--startup", "--sunday"}, {"--dir", "--at"})
+                                            : ParseArguments(arguments, {"--startup", "--sunday"}, {"--at"});
+    for (const auto& [flag, allowed] : {std::pair{"--startup", allowStartup}, std::pair{"--sunday", allowSunday}}) {
+        if (parsed.Flags.contains(flag) && !allowed) {
+            throw UsageError("unknown option '" + std::string(flag) + "'");
         }
     }
+    DataOptions options;
+    options.Startup = parsed.Flags.contains("--startup");
+    options.Sunday = parsed.Flags.contains("--sunday");
+    if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
+        options.At = at->second;
+    }
+    options.Rest = parsed.Positional;
     if (allowDir) {
-        if (options.Folder.empty()) {
-            options.Folder = ProgramFilesFolder();
-        } else if (options.Folder.back() != '/') {
-            options.Folder += '/';
+        const auto dir = parsed.Values.find("--dir");
+        if (dir == parsed.Values.end()) {
+            // Reading creates nothing: a folder the program never made stays unmade.
+            options.Folder = ProgramFilesFolder(false);
+        } else {
+            std::error_code error;
+            if (!std::filesystem::is_directory(dir->second, error)) {
+                throw UsageError("--dir '" + dir->second + "' is not a folder");
+            }
+            options.Folder = dir->second;
+            if (options.Folder.back() != '/') {
+                options.Folder += '/';
+            }
         }
     }
     return options;
@@ -62,6 +68,9 @@ void Load(const std::string& folder, LoadedFolder& loaded) {
     loaded.Config.LoadConfig();
     loaded.List.Reset(loaded.Config.DataFilePath());
     loaded.List.Load();
+    if (!loaded.List.LoadFailure.empty()) {
+        throw std::runtime_error(loaded.List.LoadFailure);
+    }
 }
 
 const char* PassName(QueuePass pass) {
@@ -125,12 +134,8 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (options.Startup) {
         queued = StartupPass(loaded.List, moment);
     } else {
-        queued = ExactPass(loaded.List, moment);
         // The previous tick ran a minute earlier, so the hour changed exactly when this is minute 0.
-        if (DecodeTime(moment).Minute == 0) {
-            const std::vector<QueuedReminder> hourly = HourlyPass(loaded.List, moment);
-            queued.insert(queued.end(), hourly.begin(), hourly.end());
-        }
+        queued = MinutePasses(loaded.List, moment, DecodeTime(moment).Minute == 0);
     }
     for (const QueuedReminder& reminder : queued) {
         const FiringPlan plan = PlanFiring(loaded.List.Item(reminder.Position), loaded.Config, moment);

@@ -3,16 +3,20 @@
 #include "data/holiday_file.h"
 #include "data/paths.h"
 
+#include <filesystem>
+
 namespace chimewell::cli {
 
-std::string DataFolder(std::string folder) {
-    if (folder.empty()) {
-        return ProgramFilesFolder();
+std::string DataFolder(const ParsedArguments& parsed) {
+    const auto dir = parsed.Values.find("--dir");
+    if (dir == parsed.Values.end()) {
+        return ProgramFilesFolder(false);
     }
-    if (folder.back() != '/') {
-        folder += '/';
+    std::error_code error;
+    if (!std::filesystem::is_directory(dir->second, error)) {
+        throw UsageError("--dir '" + dir->second + "' is not a folder");
     }
-    return folder;
+    return dir->second.back() == '/' ? dir->second : dir->second + "/";
 }
 
 THolidaySchedule LoadHolidays(const std::string& folder, std::ostream& err) {

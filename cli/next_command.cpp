@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <stdexcept>
 #include <vector>
 
 namespace chimewell::cli {
@@ -24,27 +25,21 @@ struct NextOptions {
 };
 
 NextOptions ParseNextOptions(const Arguments& arguments) {
+    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir", "--at", "--count", "--days"});
+    if (!parsed.Positional.empty()) {
+        throw UsageError("unexpected argument '" + parsed.Positional.front() + "'");
+    }
     NextOptions options;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& option = arguments[i];
-        if (option != "--dir" && option != "--at" && option != "--count" && option != "--days") {
-            throw UsageError(option.starts_with("--") ? "unknown option '" + option + "'"
-                                                      : "unexpected argument '" + option + "'");
-        }
-        if (i + 1 >= arguments.size()) {
-            throw UsageError(option + " needs a value");
-        }
-        const std::string& value = arguments[++i];
-        if (option == "--dir") {
-            options.Folder = value;
-        } else if (option == "--at") {
-            options.At = value;
-        } else if (option == "--count") {
-            options.Count = ParseInteger(value, "count", 1, 100000);
-        } else {
-            // Beyond 2100 the calendar has nothing to say, whatever the day asked from.
-            options.Days = ParseInteger(value, "number of days", 1, 100000);
-        }
+    options.Folder = DataFolder(parsed);
+    if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
+        options.At = at->second;
+    }
+    if (const auto count = parsed.Values.find("--count"); count != parsed.Values.end()) {
+        options.Count = ParseInteger(count->second, "count", 1, 100000);
+    }
+    if (const auto days = parsed.Values.find("--days"); days != parsed.Values.end()) {
+        // Beyond 2100 the calendar has nothing to say, whatever the day asked from.
+        options.Days = ParseInteger(days->second, "number of days", 1, 100000);
     }
     return options;
 }
@@ -67,13 +62,16 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const NextOptions options = ParseNextOptions(arguments);
     const TDateTime at = options.At ? ParseDateTime(*options.At, false) : Now();
     const TDateTime until = at + options.Days;
-    const std::string folder = DataFolder(options.Folder);
+    const std::string& folder = options.Folder;
     TRmConfig config;
     config.InitDefaults(folder, 265, 202, 429, 279);
     config.LoadConfig();
     TRmDataList list;
     list.Reset(config.DataFilePath());
     list.Load();
+    if (!list.LoadFailure.empty()) {
+        throw std::runtime_error(list.LoadFailure);
+    }
     const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
 
     // Every record's own first firings, enough of them to fill the agenda alone; then the earliest of all.

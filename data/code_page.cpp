@@ -11,7 +11,6 @@ namespace chimewell {
 namespace {
 
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::string_view Utf8Replacement = "\xEF\xBF\xBD";
 constexpr std::string_view Gb18030Replacement = "\x84\x31\xA4\x37";
 
 // One glibc converter, opened for one file and closed with it.
@@ -69,6 +68,57 @@ bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
 }
 
+constexpr std::string_view EuroSign = "\xE2\x82\xAC";
+constexpr char EuroByte = '\x80';
+
+// A byte no code page reads, as the program carries it: U+DC80 + (byte − 0x80) in UTF-8 form, ED B2/B3 xx.
+void AppendEscapedByte(unsigned char byte, std::string& out) {
+    const unsigned codePoint = 0xDC00U + byte;
+    out += static_cast<char>(0xE0U | (codePoint >> 12));
+    out += static_cast<char>(0x80U | ((codePoint >> 6) & 0x3FU));
+    out += static_cast<char>(0x80U | (codePoint & 0x3FU));
+}
+
+// The byte an escape at text[at] stands for, or -1 when none begins there.
+int EscapedByteAt(std::string_view text, std::size_t at) {
+    if (at + 3 > text.size() || static_cast<unsigned char>(text[at]) != 0xED) {
+        return -1;
+    }
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    const auto third = static_cast<unsigned char>(text[at + 2]);
+    if ((second != 0xB2 && second != 0xB3) || (third & 0xC0U) != 0x80U) {
+        return -1;
+    }
+    return static_cast<int>((((second & 0x3FU) << 6) | (third & 0x3FU)) + 0xD000U - 0xDC00U);
+}
+
+// Length of the strictly well-formed UTF-8 character at text[at] (no overlong forms, no surrogates, nothing
+// beyond U+10FFFF), or 0 when none begins there.
+std::size_t ValidUtf8Length(std::string_view text, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return i < text.size() ? static_cast<unsigned char>(text[i]) : 0U; };
+    const auto continuation = [&](std::size_t i, unsigned low = 0x80, unsigned high = 0xBF) {
+        return byte(i) >= low && byte(i) <= high;
+    };
+    const unsigned lead = byte(at);
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return continuation(at + 1) ? 2 : 0;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+        return continuation(at + 1, low, high) && continuation(at + 2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+        return continuation(at + 1, low, high) && continuation(at + 2) && continuation(at + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
 // Copies runs of ASCII as they are and converts the rest line by line. No byte of a multibyte GB18030
 // character is a CR or LF, so a line end always falls between characters.
 template <typename ConvertPiece>
@@ -94,35 +144,89 @@ std::string ConvertMostlyAscii(std::string_view input, ConvertPiece&& convertPie
     return output;
 }
 
+bool IsAllAscii(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (!IsAscii(c)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string DecodeUtf8(std::string_view bytes) {
-    Converter validator("UTF-8", "UTF-8");
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = ValidUtf8Length(bytes, i);
+        if (length == 0) {
+            AppendEscapedByte(static_cast<unsigned char>(bytes[i]), text);
+            ++i;
+        } else {
+            text.append(bytes.substr(i, length));
+            i += length;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+TextEncoding DetectTextEncoding(std::string_view bytes) {
+    if (bytes.starts_with(Utf8ByteOrderMark)) {
+        return TextEncoding::Utf8;
+    }
+    bool multibyte = false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t length = ValidUtf8Length(bytes, i);
+        if (length == 0) {
+            return TextEncoding::Gb18030;
+        }
+        multibyte = multibyte || length > 1;
+        i += length;
+    }
+    return multibyte ? TextEncoding::Utf8 : TextEncoding::Gb18030;
+}
+
+class TextDecoder::Converters {
+public:
+    Converter FromGb18030{"UTF-8", "GB18030"};
+};
+
+TextDecoder::TextDecoder(TextEncoding encoding) : Kind(encoding) {}
+
+TextDecoder::~TextDecoder() = default;
+
+std::string TextDecoder::Decode(std::string_view bytes) {
+    if (IsAllAscii(bytes)) {
+        return std::string(bytes);
+    }
+    if (Kind == TextEncoding::Utf8) {
+        return DecodeUtf8(bytes);
+    }
+    if (!Open) {
+        Open = std::make_unique<Converters>();
+    }
     return ConvertMostlyAscii(bytes, [&](std::string_view piece, std::string& output) {
-        validator.Convert(piece, output, [](std::string_view, std::string& out) {
-            out.append(Utf8Replacement);
+        // Only the rejected byte itself is set aside: what follows it may be a character of its own.
+        Open->FromGb18030.Convert(piece, output, [](std::string_view rejected, std::string& out) {
+            const auto byte = static_cast<unsigned char>(rejected.front());
+            if (byte == static_cast<unsigned char>(EuroByte)) {
+                out.append(EuroSign);
+            } else {
+                AppendEscapedByte(byte, out);
+            }
             return std::size_t{1};
         });
     });
 }
 
-} // namespace
-
 std::string DecodeFileText(std::string_view bytes) {
+    const TextEncoding encoding = DetectTextEncoding(bytes);
     if (bytes.starts_with(Utf8ByteOrderMark)) {
-        return DecodeUtf8(bytes.substr(Utf8ByteOrderMark.size()));
+        bytes.remove_prefix(Utf8ByteOrderMark.size());
     }
-    Converter fromGb18030("UTF-8", "GB18030");
-    Converter fromCp936("UTF-8", "CP936");
-    std::string text = ConvertMostlyAscii(bytes, [&](std::string_view piece, std::string& output) {
-        // Only the rejected byte itself is retried: what follows it may be a character of its own.
-        fromGb18030.Convert(piece, output, [&](std::string_view rejected, std::string& out) {
-            const std::size_t before = out.size();
-            if (fromCp936.ConvertUntilError(rejected.substr(0, 1), out) != 1 || out.size() == before) {
-                out.resize(before);
-                out.append(Utf8Replacement);
-            }
-            return std::size_t{1};
-        });
-    });
+    TextDecoder decoder(encoding);
+    std::string text = decoder.Decode(bytes);
     if (text.starts_with(Utf8ByteOrderMark)) {
         text.erase(0, Utf8ByteOrderMark.size());
     }
@@ -146,14 +250,41 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::string EncodeFileText(std::string_view text) {
-    Converter toGb18030("GB18030", "UTF-8");
-    return ConvertMostlyAscii(text, [&](std::string_view piece, std::string& output) {
+    std::string output;
+    output.reserve(text.size());
+    std::unique_ptr<Converter> toGb18030;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (IsAscii(text[i])) {
+            output += text[i++];
+            continue;
+        }
+        if (text.substr(i).starts_with(EuroSign)) {
+            output += EuroByte;
+            i += EuroSign.size();
+            continue;
+        }
+        if (const int escaped = EscapedByteAt(text, i); escaped >= 0) {
+            output += static_cast<char>(escaped);
+            i += 3;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !IsAscii(text[end]) && !text.substr(end).starts_with(EuroSign) &&
+               EscapedByteAt(text, end) < 0) {
+            end += Utf8SequenceLength(text, end);
+        }
+        if (!toGb18030) {
+            toGb18030 = std::make_unique<Converter>("GB18030", "UTF-8");
+        }
         // Malformed UTF-8, or one of the few private-use code points that GB18030 gives no bytes.
-        toGb18030.Convert(piece, output, [](std::string_view rejected, std::string& out) {
+        toGb18030->Convert(text.substr(i, end - i), output, [](std::string_view rejected, std::string& out) {
             out.append(Gb18030Replacement);
             return Utf8SequenceLength(rejected);
         });
-    });
+        i = end;
+    }
+    return output;
 }
 
 } // namespace chimewell

@@ -18,6 +18,11 @@ inline constexpr std::string_view QuickFinishFileName = "quickfinish.ini";
 inline constexpr std::string_view MainFormName = "frmRemind";
 inline constexpr std::string_view MainFormTypeName = "TfrmRemind";
 
+// The freedesktop sound theme's alarm: the system music of a fresh settings file, and what plays instead of
+// a music file that is missing or cannot be played.
+inline constexpr std::string_view DefaultAlarmSoundFile =
+    "/usr/share/sounds/freedesktop/stereo/alarm-clock-elapsed.oga";
+
 // Caption and pattern list, separated by a vertical bar.
 inline constexpr std::string_view MusicFileFilter = "音乐文件|*.mp3;*.mid;*.avi;*.wav";
 inline constexpr std::string_view ImportFileFilter = "导入文件|*.txt";

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/stat.h>
@@ -113,6 +114,23 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+constexpr std::string_view TemporarySuffix = ".tmp";
+constexpr std::size_t TemporaryNameLength = 6; // the XXXXXX of mkostemp
+
+bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
+    if (entry.size() != fileName.size() + TemporarySuffix.size() + TemporaryNameLength ||
+        !entry.starts_with(fileName) || entry.substr(fileName.size(), TemporarySuffix.size()) != TemporarySuffix) {
+        return false;
+    }
+    for (const char c : entry.substr(fileName.size() + TemporarySuffix.size())) {
+        const bool letterOrDigit = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+        if (!letterOrDigit) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool WriteReplacement(const std::string& target, std::string_view bytes) {
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
@@ -123,7 +141,7 @@ bool WriteReplacement(const std::string& target, std::string_view bytes) {
     if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         return false;
     }
-    TemporaryFile temporary(target + ".tmpXXXXXX");
+    TemporaryFile temporary(target + std::string(TemporarySuffix) + std::string(TemporaryNameLength, 'X'));
     if (!temporary.IsOpen()) {
         return false;
     }
@@ -145,6 +163,29 @@ bool WriteReplacement(const std::string& target, std::string_view bytes) {
 }
 
 } // namespace
+
+int RemoveLeftoverTemporaryFiles(const std::string& folder, const std::vector<std::string>& fileNames) {
+    DIR* directory = opendir(folder.c_str());
+    if (directory == nullptr) {
+        return 0;
+    }
+    int removed = 0;
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    while (const dirent* entry = readdir(directory)) {
+        const std::string_view name = entry->d_name;
+        for (const std::string& fileName : fileNames) {
+            struct stat info {};
+            const std::string path = prefix + std::string(name);
+            // Only a plain file of our own: never follow a link, never touch what another user made.
+            if (IsTemporaryNameOf(name, fileName) && lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+                info.st_uid == geteuid() && unlink(path.c_str()) == 0) {
+                ++removed;
+            }
+        }
+    }
+    closedir(directory);
+    return removed;
+}
 
 std::string UnableToWriteMessage(const std::string& path) {
     return "Unable to write to " + path;

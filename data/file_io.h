@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace chimewell {
 
@@ -37,6 +38,11 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes);
 // WriteFileAtomically without the exception, for callers that report failures themselves: false, with errno
 // set, when the file could not be written.
 bool TryWriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// A save killed half-way leaves its temporary file ("<name>.tmpXXXXXX") beside the file it was replacing.
+// Removes such leftovers of the named files in the folder; call it only while no other copy of the program
+// can be saving there. Returns how many were removed.
+int RemoveLeftoverTemporaryFiles(const std::string& folder, const std::vector<std::string>& fileNames);
 
 // The message of every refused write.
 std::string UnableToWriteMessage(const std::string& path);

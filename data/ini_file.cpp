@@ -1,15 +1,53 @@
 #include "data/ini_file.h"
 
-#include "data/code_page.h"
-#include "data/file_io.h"
 #include "data/text_helpers.h"
 
 #include <charconv>
+#include <cstring>
 #include <stdexcept>
 
 namespace chimewell {
 
 namespace {
+
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::string_view Gb18030ByteOrderMark = "\x84\x31\x95\x33";
+constexpr std::string_view LineEnd = "\r\n";
+
+bool IsLineBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The end of the line that begins at `begin` (before its break), and where the next line begins.
+std::size_t LineEndFrom(std::string_view bytes, std::size_t begin, std::size_t limit) {
+    std::size_t end = begin;
+    while (end < limit && !IsLineBreak(bytes[end])) {
+        ++end;
+    }
+    return end;
+}
+
+std::size_t NextLineFrom(std::string_view bytes, std::size_t lineEnd, std::size_t limit) {
+    if (lineEnd >= limit) {
+        return limit;
+    }
+    return lineEnd + (bytes[lineEnd] == '\r' && lineEnd + 1 < limit && bytes[lineEnd + 1] == '\n' ? 2 : 1);
+}
+
+// Every line ends in CR LF, the last one included: such text can be copied as it is.
+bool IsPlainCrLf(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r') {
+            if (i + 1 == bytes.size() || bytes[i + 1] != '\n') {
+                return false;
+            }
+            ++i;
+        } else if (bytes[i] == '\n') {
+            return false;
+        }
+    }
+    return bytes.empty() || bytes.ends_with(LineEnd);
+}
 
 char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -80,78 +118,143 @@ std::int32_t IniTextToInteger(std::string_view text, std::int32_t defaultValue) 
     return value;
 }
 
+struct TIniFile::Section {
+    std::string Name; // as its header gives it, trimmed; empty for the lines before the first header
+    bool FromFile = false;
+    // Byte offsets into the file: the header line, the first line after it, and where the next section begins.
+    std::size_t HeaderBegin = 0;
+    std::size_t BodyBegin = 0;
+    std::size_t End = 0;
+    // Keys written, in the order of their first write, with their values.
+    std::vector<std::pair<std::string, std::string>> Writes;
+};
+
 TIniFile::TIniFile(std::string fileName) : Path(std::move(fileName)) {
-    Sections.push_back(Section{});
-    std::string bytes;
-    switch (ReadWholeFile(Path, bytes)) {
-    case FileReadResult::Read:
-        Parse(DecodeFileText(bytes));
-        break;
-    case FileReadResult::Missing:
-        break;
-    default:
-        ReadFailed = true;
-        break;
+    ReadResult = ReadWholeFile(Path, Bytes);
+    ReadError = errno;
+    if (ReadResult != FileReadResult::Read) {
+        Bytes.clear();
+    }
+    Encoding = DetectTextEncoding(Bytes);
+    Decoder = std::make_unique<TextDecoder>(Encoding);
+    Parse();
+}
+
+TIniFile::~TIniFile() = default;
+
+bool TIniFile::ReadFailed() const {
+    return ReadResult != FileReadResult::Read && ReadResult != FileReadResult::Missing;
+}
+
+std::string TIniFile::ReadFailureText() const {
+    return ReadFailed() ? FileReadFailureText(ReadResult, ReadError) : std::string();
+}
+
+void TIniFile::Parse() {
+    // A byte-order mark is not part of the first line.
+    std::size_t contentStart = 0;
+    if (Bytes.starts_with(Utf8ByteOrderMark)) {
+        contentStart = Utf8ByteOrderMark.size();
+    } else if (Bytes.starts_with(Gb18030ByteOrderMark)) {
+        contentStart = Gb18030ByteOrderMark.size();
+    }
+    Sections.push_back(Section{{}, true, contentStart, contentStart, Bytes.size(), {}});
+    const std::string_view bytes(Bytes);
+    // Only a line whose first non-blank character is "[" can be a header; looking for "[" alone keeps the
+    // reading of a large file to a quick scan. (A GBK trail byte can be "[", but never at the start of a line.)
+    for (std::size_t at = bytes.find('[', contentStart); at != std::string_view::npos; at = bytes.find('[', at + 1)) {
+        std::size_t lineStart = at;
+        while (lineStart > contentStart && (bytes[lineStart - 1] == ' ' || bytes[lineStart - 1] == '\t')) {
+            --lineStart;
+        }
+        if (lineStart > contentStart && !IsLineBreak(bytes[lineStart - 1])) {
+            continue;
+        }
+        const std::size_t lineEnd = LineEndFrom(bytes, at, bytes.size());
+        const std::string header = Decoder->Decode(Trim(bytes.substr(at, lineEnd - at)));
+        const std::size_t close = header.find(']');
+        if (close == std::string::npos) {
+            continue;
+        }
+        Sections.back().End = lineStart;
+        Section& added = Sections.emplace_back();
+        added.Name = std::string(Trim(std::string_view(header).substr(1, close - 1)));
+        added.FromFile = true;
+        added.HeaderBegin = lineStart;
+        added.BodyBegin = NextLineFrom(bytes, lineEnd, bytes.size());
+        added.End = bytes.size();
+        SectionIndex.try_emplace(Folded(added.Name), Sections.size() - 1);
+        at = lineEnd;
     }
 }
 
-void TIniFile::Parse(std::string_view text) {
-    for (const std::string_view raw : SplitLines(text)) {
-        const std::string_view line = Trim(raw);
-        const std::size_t close = line.find(']');
-        if (line.starts_with('[') && close != std::string_view::npos) {
-            Section& added = Sections.emplace_back();
-            added.Name = std::string(Trim(line.substr(1, close - 1)));
-            SectionIndex.try_emplace(Folded(added.Name), Sections.size() - 1);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const std::string_view key =
-            equals == std::string_view::npos ? std::string_view() : Trim(line.substr(0, equals));
-        if (key.empty()) {
-            Sections.back().Lines.push_back(Line{std::string(), std::string(raw)});
-        } else {
-            Sections.back().Lines.push_back(Line{std::string(key), std::string(Trim(line.substr(equals + 1)))});
-        }
-    }
+TIniFile::Section* TIniFile::FindSection(std::string_view name) {
+    return const_cast<Section*>(static_cast<const TIniFile&>(*this).FindSection(name));
 }
 
 const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
-    std::string folded = Folded(name);
-    if (LastLookupIndex == NoSection || folded != LastLookupName) {
-        const auto found = SectionIndex.find(folded);
-        if (found == SectionIndex.end()) {
-            return nullptr;
-        }
-        LastLookupName = std::move(folded);
-        LastLookupIndex = found->second;
-    }
-    return &Sections[LastLookupIndex];
+    const auto found = SectionIndex.find(Folded(name));
+    return found == SectionIndex.end() ? nullptr : &Sections[found->second];
 }
 
-const std::string* TIniFile::FindValue(std::string_view section, std::string_view key) const {
-    const Section* found = FindSection(section);
-    if (found == nullptr) {
-        return nullptr;
-    }
-    const std::string_view wanted = Trim(key);
-    for (const Line& line : found->Lines) {
-        if (!line.Key.empty() && SameName(line.Key, wanted)) {
-            return &line.Value;
+const std::string* TIniFile::FindWrite(const Section& section, std::string_view key) const {
+    for (const auto& [name, value] : section.Writes) {
+        if (SameName(name, key)) {
+            return &value;
         }
     }
     return nullptr;
 }
 
+bool TIniFile::FindStoredValue(const Section& section, std::string_view key, std::string_view& value) const {
+    if (!section.FromFile) {
+        return false;
+    }
+    const std::string_view bytes(Bytes);
+    for (std::size_t line = section.BodyBegin; line < section.End;) {
+        const std::size_t lineEnd = LineEndFrom(bytes, line, section.End);
+        const std::string_view text = Trim(bytes.substr(line, lineEnd - line));
+        // "=" is never a byte of a multibyte GB18030 or UTF-8 character, so it can be looked for in the bytes.
+        const std::size_t equals = text.find('=');
+        if (equals != std::string_view::npos && SameName(Trim(text.substr(0, equals)), key) &&
+            !Trim(text.substr(0, equals)).empty()) {
+            value = Trim(text.substr(equals + 1));
+            return true;
+        }
+        line = NextLineFrom(bytes, lineEnd, section.End);
+    }
+    return false;
+}
+
+std::string TIniFile::ReadRaw(std::string_view section, std::string_view key, bool& found) const {
+    found = false;
+    const Section* in = FindSection(section);
+    if (in == nullptr) {
+        return {};
+    }
+    const std::string_view wanted = Trim(key);
+    if (const std::string* written = FindWrite(*in, wanted)) {
+        found = true;
+        return *written;
+    }
+    std::string_view stored;
+    if (!FindStoredValue(*in, wanted, stored)) {
+        return {};
+    }
+    found = true;
+    return Decoder->Decode(stored);
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
-    const std::string* value = FindValue(section, key);
-    return std::string(FirstCharacters(value != nullptr ? *value : defaultValue, IniMaxValueCharacters));
+    bool found = false;
+    const std::string value = ReadRaw(section, key, found);
+    return std::string(FirstCharacters(found ? std::string_view(value) : defaultValue, IniMaxValueCharacters));
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const {
-    const std::string* value = FindValue(section, key);
-    return value == nullptr ? defaultValue
-                            : IniTextToInteger(FirstCharacters(*value, IniMaxValueCharacters), defaultValue);
+    bool found = false;
+    const std::string value = ReadRaw(section, key, found);
+    return found ? IniTextToInteger(FirstCharacters(value, IniMaxValueCharacters), defaultValue) : defaultValue;
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool defaultValue) const {
@@ -162,32 +265,33 @@ bool TIniFile::SectionExists(std::string_view section) const {
     return FindSection(section) != nullptr;
 }
 
-TIniFile::Section& TIniFile::SectionForWriting(std::string_view name) {
-    const auto [position, added] = SectionIndex.try_emplace(Folded(name), Sections.size());
-    if (added) {
-        Sections.push_back(Section{std::string(Trim(name)), {}});
+std::vector<std::string> TIniFile::SectionNames() const {
+    std::vector<std::string> names;
+    for (std::size_t i = 1; i < Sections.size(); ++i) {
+        const auto first = SectionIndex.find(Folded(Sections[i].Name));
+        if (first != SectionIndex.end() && first->second == i) {
+            names.push_back(Sections[i].Name);
+        }
     }
-    return Sections[position->second];
+    return names;
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    Section& target = SectionForWriting(section);
+    Section* target = FindSection(section);
+    if (target == nullptr) {
+        SectionIndex.emplace(Folded(section), Sections.size());
+        target = &Sections.emplace_back();
+        target->Name = std::string(Trim(section));
+    }
     const std::string_view wanted = Trim(key);
-    std::size_t afterLastKey = 0;
-    for (std::size_t i = 0; i < target.Lines.size(); ++i) {
-        Line& line = target.Lines[i];
-        if (line.Key.empty()) {
-            continue;
-        }
-        if (SameName(line.Key, wanted)) {
-            line.Value = SingleLine(Trim(value));
+    std::string stored = SingleLine(Trim(value));
+    for (auto& [name, written] : target->Writes) {
+        if (SameName(name, wanted)) {
+            written = std::move(stored);
             return;
         }
-        afterLastKey = i + 1;
     }
-    // After the section's last key, so that a blank line closing the section stays at its end.
-    target.Lines.insert(target.Lines.begin() + static_cast<std::ptrdiff_t>(afterLastKey),
-                        Line{std::string(wanted), SingleLine(Trim(value))});
+    target->Writes.emplace_back(std::string(wanted), std::move(stored));
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
@@ -198,31 +302,119 @@ void TIniFile::WriteBool(std::string_view section, std::string_view key, bool va
     WriteString(section, key, value ? "1" : "0");
 }
 
-std::string TIniFile::ToText() const {
-    std::string text;
-    for (std::size_t i = 0; i < Sections.size(); ++i) {
-        if (i > 0) {
-            text += '[';
-            text += Sections[i].Name;
-            text += "]\r\n";
+void TIniFile::AppendLine(std::string_view raw, std::string& out) const {
+    if (Encoding == TextEncoding::Gb18030) {
+        out.append(raw);
+    } else {
+        // A UTF-8 file is written back in the code page of every other file.
+        out += EncodeFileText(Decoder->Decode(raw));
+    }
+    out.append(LineEnd);
+}
+
+void TIniFile::AppendSection(const Section& section, bool plainCrLf, std::string& out) const {
+    const std::string_view bytes(Bytes);
+    if (!section.FromFile) {
+        out += '[';
+        out += EncodeFileText(section.Name);
+        out += ']';
+        out.append(LineEnd);
+        for (const auto& [key, value] : section.Writes) {
+            out += EncodeFileText(key) + '=' + EncodeFileText(value);
+            out.append(LineEnd);
         }
-        for (const Line& line : Sections[i].Lines) {
-            if (!line.Key.empty()) {
-                text += line.Key;
-                text += '=';
+        return;
+    }
+    if (section.Writes.empty() && plainCrLf) {
+        out.append(bytes.substr(section.HeaderBegin, section.End - section.HeaderBegin));
+        return;
+    }
+    if (section.BodyBegin > section.HeaderBegin) {
+        AppendLine(bytes.substr(section.HeaderBegin,
+                                LineEndFrom(bytes, section.HeaderBegin, section.End) - section.HeaderBegin),
+                   out);
+    }
+    // The lines of the body; written keys take the place of their first line, new ones follow the last key,
+    // so that blank lines and comments closing the section stay at its end.
+    struct BodyLine {
+        std::string_view Raw;
+        std::string_view Key;
+    };
+    std::vector<BodyLine> lines;
+    std::size_t afterLastKey = 0;
+    for (std::size_t line = section.BodyBegin; line < section.End;) {
+        const std::size_t lineEnd = LineEndFrom(bytes, line, section.End);
+        const std::string_view raw = bytes.substr(line, lineEnd - line);
+        const std::string_view text = Trim(raw);
+        const std::size_t equals = text.find('=');
+        const std::string_view key =
+            equals == std::string_view::npos ? std::string_view() : Trim(text.substr(0, equals));
+        lines.push_back({raw, key});
+        if (!key.empty()) {
+            afterLastKey = lines.size();
+        }
+        line = NextLineFrom(bytes, lineEnd, section.End);
+    }
+    std::vector<bool> placed(section.Writes.size(), false);
+    const auto appendNewKeys = [&] {
+        for (std::size_t w = 0; w < section.Writes.size(); ++w) {
+            if (!placed[w]) {
+                placed[w] = true;
+                out += EncodeFileText(section.Writes[w].first) + '=' + EncodeFileText(section.Writes[w].second);
+                out.append(LineEnd);
             }
-            text += line.Value;
-            text += "\r\n";
+        }
+    };
+    if (afterLastKey == 0) {
+        appendNewKeys();
+    }
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        bool replaced = false;
+        if (!lines[i].Key.empty()) {
+            for (std::size_t w = 0; w < section.Writes.size(); ++w) {
+                if (!placed[w] && SameName(lines[i].Key, section.Writes[w].first)) {
+                    placed[w] = true;
+                    replaced = true;
+                    std::string keyText(lines[i].Key);
+                    if (Encoding == TextEncoding::Utf8) {
+                        keyText = EncodeFileText(Decoder->Decode(keyText));
+                    }
+                    out += keyText + '=' + EncodeFileText(section.Writes[w].second);
+                    out.append(LineEnd);
+                    break;
+                }
+            }
+        }
+        if (!replaced) {
+            AppendLine(lines[i].Raw, out);
+        }
+        if (i + 1 == afterLastKey) {
+            appendNewKeys();
         }
     }
-    return text;
+}
+
+std::string TIniFile::ToBytes() const {
+    std::string out;
+    out.reserve(Bytes.size() + 1024);
+    const std::size_t contentStart = Sections.front().HeaderBegin;
+    bool plainCrLf = false;
+    if (Encoding == TextEncoding::Gb18030) {
+        // A GB18030 byte-order mark stays, as every other byte of the file does.
+        out.append(std::string_view(Bytes).substr(0, contentStart));
+        plainCrLf = IsPlainCrLf(std::string_view(Bytes).substr(contentStart));
+    }
+    for (const Section& section : Sections) {
+        AppendSection(section, plainCrLf, out);
+    }
+    return out;
 }
 
 void TIniFile::UpdateFile() const {
-    if (ReadFailed) {
+    if (ReadFailed()) {
         throw std::runtime_error(UnableToWriteMessage(Path));
     }
-    WriteFileAtomically(Path, EncodeFileText(ToText()));
+    WriteFileAtomically(Path, ToBytes());
 }
 
 } // namespace chimewell

@@ -1,13 +1,21 @@
 #pragma once
 // INI files as the program stores them: sections in square brackets and key=value lines, GB18030 with CR LF
-// on disk. A TIniFile reads and parses its file once, answers reads and takes writes in memory, and
-// UpdateFile writes the whole file back in one atomic step, so a save never leaves a file half written.
+// on disk. A TIniFile reads its file once, answers reads and takes writes in memory, and UpdateFile writes the
+// whole file back in one atomic step, so a save never leaves a file half written.
 //
 // Reading follows the platform's INI functions: section and key names match without regard to ASCII case,
 // blanks around names and values do not count, other lines are ignored (and kept), the first of two equal
 // sections or keys counts.
+//
+// A save changes only what was written: every other line of the file goes back byte for byte as it was read,
+// bytes that no code page reads included. (A file a Linux editor saved in UTF-8 is the exception: it is read
+// as UTF-8 and written back whole in GB18030, so that the file never mixes two code pages.)
+
+#include "data/code_page.h"
+#include "data/file_io.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,15 +28,25 @@ inline constexpr int IniMaxValueCharacters = 2047;
 
 class TIniFile {
 public:
-    // Reads the file; a missing or unreadable file reads as empty, and every read then gives its default.
+    // Reads the file; a missing file reads as empty and every read then gives its default. So does a file that
+    // cannot be read, which ReadFailed tells.
     explicit TIniFile(std::string fileName);
+    ~TIniFile();
+    TIniFile(const TIniFile&) = delete;
+    TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const { return Path; }
+    // The file exists but could not be read: a folder, a FIFO, no permission, an I/O error.
+    bool ReadFailed() const;
+    // Why, as a short phrase for a message; empty when the file was read or is missing.
+    std::string ReadFailureText() const;
 
     std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     std::int32_t ReadInteger(std::string_view section, std::string_view key, std::int32_t defaultValue) const;
     bool ReadBool(std::string_view section, std::string_view key, bool defaultValue) const;
     bool SectionExists(std::string_view section) const;
+    // The names of the sections in file order, the first of two equal ones only, then the sections written.
+    std::vector<std::string> SectionNames() const;
 
     // Creates the section and the key when missing, else replaces the first key's value. A line break in the
     // value would end the line and could forge keys or sections, so CR, LF and NUL are stored as blanks.
@@ -36,38 +54,34 @@ public:
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
 
-    // The whole document as it would be written, before encoding.
-    std::string ToText() const;
-    // Writes the whole document to the file at once. Throws std::runtime_error "Unable to write to <path>" when
-    // that fails, and also when the file exists but could not be read, since writing would lose its contents.
+    // The whole file as UpdateFile would write it.
+    std::string ToBytes() const;
+    // Writes the whole file at once. Throws std::runtime_error "Unable to write to <path>" when that fails, and
+    // also when the file exists but could not be read, since writing would lose its contents.
     void UpdateFile() const;
 
 private:
-    // A key line; a line that is neither a section nor a key has an empty Key and its whole text in Value.
-    struct Line {
-        std::string Key;
-        std::string Value;
-    };
-    struct Section {
-        std::string Name;
-        std::vector<Line> Lines;
-    };
-
-    void Parse(std::string_view text);
+    struct Section;
+    Section* FindSection(std::string_view name);
     const Section* FindSection(std::string_view name) const;
-    Section& SectionForWriting(std::string_view name);
-    const std::string* FindValue(std::string_view section, std::string_view key) const;
+    const std::string* FindWrite(const Section& section, std::string_view key) const;
+    bool FindStoredValue(const Section& section, std::string_view key, std::string_view& value) const;
+    std::string ReadRaw(std::string_view section, std::string_view key, bool& found) const;
+    void Parse();
+    void AppendSection(const Section& section, bool plainCrLf, std::string& out) const;
+    void AppendLine(std::string_view raw, std::string& out) const;
 
     std::string Path;
-    bool ReadFailed = false;
+    FileReadResult ReadResult = FileReadResult::Missing;
+    int ReadError = 0;
+    // The file as read.
+    std::string Bytes;
+    TextEncoding Encoding = TextEncoding::Gb18030;
+    std::unique_ptr<TextDecoder> Decoder;
     // The first entry holds the lines before the first section header and has no header of its own.
     std::vector<Section> Sections;
     // Folded section name -> index of its first section.
     std::unordered_map<std::string, std::size_t> SectionIndex;
-    // The last section looked up, since values are mostly read section by section.
-    mutable std::string LastLookupName;
-    static constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
-    mutable std::size_t LastLookupIndex = NoSection;
 };
 
 // The integer rules of stored values: signed decimal, or hexadecimal after "$" or "0x"/"0X" (only when the

@@ -19,6 +19,13 @@ std::string WithSlash(std::string folder) {
     return folder;
 }
 
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
 std::string ExecutableFolder() {
     char path[PATH_MAX];
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
@@ -29,13 +36,7 @@ std::string ExecutableFolder() {
     return executable.substr(0, executable.rfind('/') + 1);
 }
 
-bool IsWritableFolder(const std::string& folder) {
-    struct stat info {};
-    return !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
-           faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-} // namespace
+namespace {} // namespace
 
 std::string HomeFolder() {
     const char* home = std::getenv("HOME");
@@ -64,8 +65,10 @@ bool MakeFolders(const std::string& folder) {
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-std::string ChooseProgramFilesFolder(const std::string& executableFolder, const char* xdgDataHome, const char* home) {
-    if (IsWritableFolder(executableFolder)) {
+std::string ChooseProgramFilesFolder(const std::string& executableFolder, const char* xdgDataHome, const char* home,
+                                     bool create) {
+    if (!executableFolder.empty() && (Exists(WithSlash(executableFolder) + "reminddata.sdt") ||
+                                      Exists(WithSlash(executableFolder) + "config.ini"))) {
         return WithSlash(executableFolder);
     }
     std::string dataHome;
@@ -78,13 +81,32 @@ std::string ChooseProgramFilesFolder(const std::string& executableFolder, const 
         return WithSlash(executableFolder.empty() ? std::string(".") : executableFolder);
     }
     const std::string folder = WithSlash(dataHome) + "chimewell/";
-    MakeFolders(folder);
+    if (create) {
+        MakeFolders(folder);
+    }
     return folder;
 }
 
-std::string ProgramFilesFolder() {
+std::string ProgramFilesFolder(bool create) {
     const std::string home = HomeFolder();
-    return ChooseProgramFilesFolder(ExecutableFolder(), std::getenv("XDG_DATA_HOME"), home.c_str());
+    return ChooseProgramFilesFolder(ExecutableFolder(), std::getenv("XDG_DATA_HOME"), home.c_str(), create);
+}
+
+std::string FindShippedFileFrom(const std::string& executableFolder, const std::string& name) {
+    if (executableFolder.empty() || name.empty()) {
+        return {};
+    }
+    const std::string folder = WithSlash(executableFolder);
+    for (const std::string& candidate : {folder + name, folder + "../share/chimewell/" + name}) {
+        if (Exists(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
+std::string FindShippedFile(const std::string& name) {
+    return FindShippedFileFrom(ExecutableFolder(), name);
 }
 
 } // namespace chimewell

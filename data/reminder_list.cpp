@@ -1,7 +1,10 @@
 #include "data/reminder_list.h"
 
 #include "calendar/clock.h"
+#include "data/file_io.h"
 #include "data/ini_file.h"
+
+#include <charconv>
 
 #include <algorithm>
 #include <stdexcept>
@@ -50,6 +53,27 @@ void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate&
     ini.WriteString(section, "Message", record.Message);
 }
 
+std::int32_t StoredItemCount(const TIniFile& ini) {
+    const std::int32_t items = std::min(ini.ReadInteger(DataMainSection, DataItemsKey, 0), MaxDataItems);
+    if (items <= 0) {
+        return 0;
+    }
+    std::int32_t highest = 0;
+    for (const std::string& name : ini.SectionNames()) {
+        // Section names match without regard to case, so [item7] is the seventh reminder too.
+        if (name.size() < 5 || name.size() > 14 || (name[0] | 0x20) != 'i' || (name[1] | 0x20) != 't' ||
+            (name[2] | 0x20) != 'e' || (name[3] | 0x20) != 'm' || name[4] == '0') {
+            continue;
+        }
+        std::int32_t number = 0;
+        const auto [end, error] = std::from_chars(name.data() + 4, name.data() + name.size(), number);
+        if (error == std::errc() && end == name.data() + name.size()) {
+            highest = std::max(highest, number);
+        }
+    }
+    return std::min(items, highest);
+}
+
 TRmMainDate& TRmDataList::Item(std::int32_t index) {
     return const_cast<TRmMainDate&>(static_cast<const TRmDataList&>(*this).Item(index));
 }
@@ -83,8 +107,13 @@ void TRmDataList::Clear() {
 
 void TRmDataList::Load() {
     Clear();
+    LoadFailure.clear();
     const TIniFile ini(FileName);
-    const std::int32_t items = std::min(ini.ReadInteger(DataMainSection, DataItemsKey, 0), MaxDataItems);
+    if (ini.ReadFailed()) {
+        LoadFailure = "无法读取提醒数据文件“" + FileName + "”：" + ini.ReadFailureText() + "。";
+        return;
+    }
+    const std::int32_t items = StoredItemCount(ini);
     if (items <= 0) {
         return;
     }
@@ -128,7 +157,14 @@ void TRmDataList::Delete(std::int32_t index, bool save) {
     }
 }
 
+void TRmDataList::RefuseSaveUnlessLoaded() const {
+    if (!LoadFailure.empty()) {
+        throw std::runtime_error(UnableToWriteMessage(FileName) + "\n" + LoadFailure);
+    }
+}
+
 void TRmDataList::SaveItem(std::int32_t index) const {
+    RefuseSaveUnlessLoaded();
     if (index == -1) {
         index = Count - 1;
     }
@@ -142,6 +178,7 @@ void TRmDataList::SaveItem(std::int32_t index) const {
 }
 
 void TRmDataList::SaveFrom(std::int32_t index) const {
+    RefuseSaveUnlessLoaded();
     if (index == -1) {
         index = Count - 1;
     }

@@ -18,6 +18,11 @@ inline constexpr const char* DataItemsKey = "Items";
 // in the billions would otherwise exhaust memory at start-up.
 inline constexpr std::int32_t MaxDataItems = 100000;
 
+// The count a file's reminders really have: "Items" as stored, but no more than the highest "ItemN" section
+// the file holds (a count with nothing behind it would make phantom reminders that fire every midnight), and
+// no more than MaxDataItems. A missing section in the middle still counts, so positions keep their meaning.
+std::int32_t StoredItemCount(const TIniFile& ini);
+
 // "Item" followed by the 1-based number.
 std::string ItemSectionName(std::int32_t number);
 // The 15 keys of one reminder, with their defaults for missing keys.
@@ -45,8 +50,12 @@ public:
     // An empty list of one block for the given file.
     void Reset(const std::string& fileName);
     void Clear();
-    // Replaces the contents with the data file's; a missing file gives an empty list.
+    // Replaces the contents with the data file's; a missing file gives an empty list. A file that exists but
+    // cannot be read gives an empty list too, and LoadFailure then says why; until a later Load succeeds, every
+    // save refuses, so the user's file is never replaced by what the program did not read.
     void Load();
+    // Empty, or a sentence naming the data file and why it could not be read.
+    std::string LoadFailure;
     // Appends a copy of the record; with save, writes it at once.
     void Add(const TRmMainDate& record, bool save);
     // Removes the reminder at index (-1: the last one); with save, rewrites the file from that index on.
@@ -61,6 +70,7 @@ public:
 
 private:
     void ResizeToBlocks(std::int32_t blocks);
+    void RefuseSaveUnlessLoaded() const;
 };
 
 } // namespace chimewell

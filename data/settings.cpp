@@ -79,7 +79,8 @@ constexpr std::array ConfigFields = {
     Unstored(&TRmConfig::QuickFinishFileName),
     Text("UserName", &TRmConfig::UserName),
     Text("UserCorp", &TRmConfig::UserCorp),
-    Text("SysMusicFile", &TRmConfig::SysMusicFile),
+    // A fresh settings file gets the desktop's alarm sound; a value the file holds, even an empty one, stays.
+    ConfigField{"SysMusicFile", &TRmConfig::SysMusicFile, KeepCurrentValue{}},
     Unstored(&TRmConfig::MainFormName),
     Unstored(&TRmConfig::MainFormTypeName),
     Unstored(&TRmConfig::ProductName),
@@ -164,6 +165,7 @@ void TRmConfig::InitDefaults(const std::string& appDir, std::int32_t left, std::
     MainWndTop = top;
     MainWndWidth = width;
     MainWndHeight = height;
+    SysMusicFile = DefaultAlarmSoundFile;
     LastMusicDir = AppDir;
     LastImportDir = AppDir;
     LastExportDir = AppDir;

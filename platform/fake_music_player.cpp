@@ -21,6 +21,8 @@ FakeMusicPlayer::FakeMusicPlayer() {
                 CurrentPath.clear();
                 OnEnd = nullptr;
             },
+        // No sound of the machine's own: a test that wants a fallback names one.
+        .FallbackSound = {},
     });
 }
 

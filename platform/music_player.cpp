@@ -36,17 +36,58 @@ MusicPlayer InstallMusicPlayer(MusicPlayer player) {
     return std::exchange(Installed(), Completed(std::move(player)));
 }
 
+void SetFallbackSound(std::string path) {
+    Installed().FallbackSound = std::move(path);
+}
+
+namespace {
+
+bool IsMusicFile(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return !path.empty() && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+}
+
+// Plays the fallback sound, or beeps when there is none that plays.
+bool StartFallback(const std::string& failed, const MusicEndHandler& onEnd) {
+    const std::string fallback = InstalledMusicPlayer().FallbackSound;
+    if (fallback != failed && IsMusicFile(fallback)) {
+        const auto lastTry = [onEnd](MusicEnd how) {
+            if (how == MusicEnd::Failed) {
+                InstalledDesktopActions().Beep();
+            }
+            if (onEnd) {
+                onEnd(how);
+            }
+        };
+        if (InstalledMusicPlayer().Play(fallback, lastTry)) {
+            return true;
+        }
+    }
+    InstalledDesktopActions().Beep();
+    return false;
+}
+
+} // namespace
+
 bool StartReminderMusic(const std::string& path, MusicEndHandler onEnd) {
     if (path.empty()) {
         return false;
     }
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status) || std::filesystem::is_directory(status)) {
-        InstalledDesktopActions().Beep();
-        return false;
+    if (IsMusicFile(path)) {
+        const auto orFallback = [path, onEnd](MusicEnd how) {
+            if (how == MusicEnd::Failed && StartFallback(path, onEnd)) {
+                return;
+            }
+            if (onEnd) {
+                onEnd(how);
+            }
+        };
+        if (InstalledMusicPlayer().Play(path, orFallback)) {
+            return true;
+        }
     }
-    return InstalledMusicPlayer().Play(path, std::move(onEnd));
+    return StartFallback(path, onEnd);
 }
 
 } // namespace chimewell

@@ -1,5 +1,7 @@
 #include "platform/qt_music_player.h"
 
+#include "data/constants.h"
+
 #include <QAudioOutput>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -130,6 +132,7 @@ MusicPlayer QtMusicPlayer(QObject* owner, std::chrono::milliseconds stallLimit) 
                     session->Stop();
                 }
             },
+        .FallbackSound = std::string(DefaultAlarmSoundFile),
     };
 }
 

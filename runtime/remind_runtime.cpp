@@ -2,9 +2,10 @@
 
 #include "calendar/clock.h"
 #include "calendar/due.h"
-#include "runtime/remind_text.h"
 #include "data/text_helpers.h"
+#include "runtime/remind_text.h"
 
+#include <algorithm>
 #include <exception>
 #include <string>
 #include <utility>
@@ -60,6 +61,24 @@ std::vector<QueuedReminder> StartupPass(const TRmDataList& list, TDateTime now) 
         // The date alone counts: start-up reminders fire whether or not their time of day has come.
         if (IsStartupMethod(record.Method) && record.IsDueTodayAt(now)) {
             queued.push_back({position, QueuePass::Startup});
+        }
+    }
+    return queued;
+}
+
+std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged) {
+    std::vector<QueuedReminder> queued = ExactPass(list, now);
+    if (!hourChanged) {
+        return queued;
+    }
+    const std::size_t exact = queued.size();
+    for (const QueuedReminder& hourly : HourlyPass(list, now)) {
+        // Both lists are in list order, so a binary search finds an exact firing of the same position.
+        const auto same = std::lower_bound(
+            queued.begin(), queued.begin() + static_cast<std::ptrdiff_t>(exact), hourly.Position,
+            [](const QueuedReminder& reminder, std::int32_t position) { return reminder.Position < position; });
+        if (same == queued.begin() + static_cast<std::ptrdiff_t>(exact) || same->Position != hourly.Position) {
+            queued.push_back(hourly);
         }
     }
     return queued;
@@ -121,13 +140,18 @@ void TRmRuntime::Tick() {
         return;
     }
     const TDateTime now = Now();
-    Push(ExactPass(List, now));
-    if (HourChanged(LastHour)) {
-        Push(HourlyPass(List, now));
-    }
+    std::vector<QueuedReminder> due = MinutePasses(List, now, HourChanged(LastHour));
+    Push(due);
     SnoozeQueue.TickMinute();
     for (std::int32_t position = SnoozeQueue.PopDue(); position != -1; position = SnoozeQueue.PopDue()) {
-        MessageQueue.Push(position);
+        // A postponement that ends in the minute its reminder falls due again shows it once.
+        const bool queuedAlready = std::any_of(due.begin(), due.end(), [position](const QueuedReminder& reminder) {
+            return reminder.Position == position;
+        });
+        if (!queuedAlready) {
+            MessageQueue.Push(position);
+            due.push_back({position, QueuePass::Exact});
+        }
     }
     DoRemind();
 }
@@ -150,7 +174,7 @@ void TRmRuntime::DoRemind() {
     }
     {
         FiringScope scope(Firing);
-        while (MessageQueue.Count > 0) {
+        while (MessageQueue.Count > 0 && !Ending) {
             const std::int32_t position = MessageQueue.Pop();
             if (position >= 0 && position < List.Count) {
                 Fire(position);
@@ -182,6 +206,9 @@ void TRmRuntime::Fire(std::int32_t position) {
     }
 
     int laterMinutes = LATER_NONE;
+    if (Ending) {
+        return;
+    }
     switch (plan.Action) {
     case FiringAction::Silent:
         if (Window.RunCommand) {
@@ -201,6 +228,9 @@ void TRmRuntime::Fire(std::int32_t position) {
         break;
     }
 
+    if (Ending) {
+        return;
+    }
     if (laterMinutes == LATER_DEFAULT) {
         SnoozeQueue.Push(Config.LaterRemindTime, position);
     } else if (laterMinutes != LATER_NONE) {

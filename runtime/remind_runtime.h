@@ -31,6 +31,9 @@ struct QueuedReminder {
 std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now);
 std::vector<QueuedReminder> HourlyPass(const TRmDataList& list, TDateTime now);
 std::vector<QueuedReminder> StartupPass(const TRmDataList& list, TDateTime now);
+// What one minute's check queues: the exact pass, then, when the hour has changed, the hourly pass; a position
+// due by both is queued once (one reminder must not pop up twice in one minute).
+std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged);
 
 enum class FiringAction {
     Show,   // the reminder window opens
@@ -62,6 +65,10 @@ public:
     void DoRemind();
     // A record was deleted: postponements keep pointing at the right records.
     void RecordDeleted(std::int32_t position);
+    // The program is ending: the firing loop stops before the next reminder, so nothing more is shown, played,
+    // run or marked as reminded. (Every modal window returns at once while the program ends.)
+    void StopFiring() { Ending = true; }
+    bool IsEnding() const { return Ending; }
 
     bool InRemind() const { return Firing; }
     int LastMinute = 0;
@@ -77,6 +84,7 @@ private:
     const TRmConfig& Config;
     ReminderWindowSeam Window;
     bool Firing = false;
+    bool Ending = false;
     std::exception_ptr PendingError;
 };
 

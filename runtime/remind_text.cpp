@@ -97,7 +97,7 @@ std::string LunarCode(char code, const LunarDate& lunar) {
         if (lunar.Month < 1 || lunar.Month > 12) {
             return {};
         }
-        return (lunar.IsLeapMonth ? "润" : "") + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Month)]);
+        return (lunar.IsLeapMonth ? "闰" : "") + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Month)]);
     default: // 'D'
         if (lunar.Day < 1 || lunar.Day > 30) {
             return {};

@@ -57,7 +57,7 @@ bool CheckAutorun(std::string_view valueName, std::string_view executablePath) {
     if (current == executablePath) {
         return true;
     }
-    return OfferToWrite(MessageKind::Question, "提示", "注册表中开机自动运行未指向本程序，是否更正？",
+    return OfferToWrite(MessageKind::Question, "提示", "自动启动项中开机自动运行未指向本程序，是否更正？",
                         "已经成功更正开机自动运行！", valueName, executablePath);
 }
 

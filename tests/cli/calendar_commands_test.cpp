@@ -72,16 +72,19 @@ TEST_P(MalformedArguments, GetOneLineAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedArguments,
-    testing::Values(MalformedCase{"BadDate", {"lunar", "2025-02-30"}, "2025-02-30"},
-                    MalformedCase{"ShortDate", {"lunar", "2025-2-3"}, "2025-2-3"},
-                    MalformedCase{"NoDate", {"lunar"}, "DATE"},
-                    MalformedCase{"BackwardsRange", {"lunar", "--from", "2025-02-03", "--to", "2025-02-01"}, "--to"},
-                    MalformedCase{"HalfRange", {"lunar", "--from", "2025-02-03"}, "--from"},
-                    MalformedCase{"MonthWord", {"solar", "2025", "x", "1"}, "'x'"},
-                    MalformedCase{"HugeNumber", {"solar", "2025", "1", "99999999999999"}, "99999999999999"},
-                    MalformedCase{"TermsYear", {"terms", "0"}, "'0'"},
-                    MalformedCase{"CalMonth", {"cal", "2025", "13"}, "'13'"},
-                    MalformedCase{"Unknown", {"frobnicate"}, "frobnicate"}),
+    testing::Values(
+        MalformedCase{"BadDate", {"lunar", "2025-02-30"}, "2025-02-30"},
+        MalformedCase{"ShortDate", {"lunar", "2025-2-3"}, "2025-2-3"}, MalformedCase{"NoDate", {"lunar"}, "DATE"},
+        MalformedCase{"BackwardsRange", {"lunar", "--from", "2025-02-03", "--to", "2025-02-01"}, "--to"},
+        MalformedCase{"HalfRange", {"lunar", "--from", "2025-02-03"}, "--from"},
+        MalformedCase{"MonthWord", {"solar", "2025", "x", "1"}, "'x'"},
+        MalformedCase{"HugeNumber", {"solar", "2025", "1", "99999999999999"}, "99999999999999"},
+        MalformedCase{"TermsYear", {"terms", "0"}, "'0'"}, MalformedCase{"CalMonth", {"cal", "2025", "13"}, "'13'"},
+        MalformedCase{"Unknown", {"frobnicate"}, "frobnicate"},
+        MalformedCase{"UnknownOption", {"lunar", "--form", "2025-01-01"}, "'--form'"},
+        MalformedCase{"UnknownSolarOption", {"solar", "2025", "1", "1", "--lep"}, "'--lep'"},
+        MalformedCase{"RangeBeyondTheTable", {"lunar", "--from", "1800-01-01", "--to", "2000-01-01"}, "1900-01-31"},
+        MalformedCase{"RangeAfterTheTable", {"lunar", "--from", "2100-12-01", "--to", "9999-12-31"}, "2100-12-31"}),
     RowName<MalformedCase>);
 
 TEST(Help, ExplainsEveryCommand) {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace chimewell::cli {
 namespace {
@@ -75,8 +76,8 @@ TEST_F(DataCommands, DueListsTheFiringOrderWithPassesAndActions) {
     EXPECT_EQ(due.Status, 0) << due.Err;
     EXPECT_EQ(due.Out, "1\texact\tshow\t整点 09:00\n"
                        "2\texact\tskip\t第一周\n"
-                       "3\texact\tsilent\tNOTSHOWREMINDBOX\n"
-                       "1\thourly\tshow\t整点 09:00\n");
+                       "3\texact\tsilent\tNOTSHOWREMINDBOX\n")
+        << "the hourly pass does not queue again what the exact pass has queued";
     EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 09:01"}).Out, "");
     EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 10:00"}).Out,
               "1\thourly\tshow\t整点 10:00\n");
@@ -129,8 +130,30 @@ TEST(DataCommandErrors, MalformedOptionsAreNamed) {
     const Result badMoment = RunCli({"due", "--at", "2025-03-03 25:00"});
     EXPECT_EQ(badMoment.Status, 2);
     EXPECT_NE(badMoment.Err.find("2025-03-03 25:00"), std::string::npos);
-    EXPECT_EQ(RunCli({"list", "--bogus"}).Status, 2);
+    const Result bogus = RunCli({"list", "--bogus"});
+    EXPECT_EQ(bogus.Status, 2);
+    EXPECT_NE(bogus.Err.find("'--bogus'"), std::string::npos) << bogus.Err;
     EXPECT_EQ(RunCli({"expand"}).Status, 2);
+    EXPECT_EQ(RunCli({"list", "--dir", "/nonexistent/folder"}).Status, 2);
+    EXPECT_EQ(RunCli({"list", "--dir", "/etc/hostname"}).Status, 2);
+}
+
+TEST(ExpandCommand, DoubleDashEndsTheOptions) {
+    EXPECT_EQ(RunCli({"expand", "--at", "2025-03-07 13:05:09", "--", "--text #y"}).Out, "--text 2025\n");
+    EXPECT_EQ(RunCli({"expand", "--", "--help"}).Out, "--help\n");
+}
+
+// A data file the program cannot read is named, with the reason, and exits 1; a FIFO is refused, never read
+// (reading it would wait for a writer for ever).
+TEST(DataCommandErrors, AnUnreadableDataFileIsNamed) {
+    testing::TempFolder folder;
+    ASSERT_EQ(mkfifo(folder.File("reminddata.sdt").c_str(), 0600), 0);
+    for (const char* command : {"list", "due"}) {
+        const Result result = RunCli({command, "--dir", folder.Folder(), "--at", "2025-03-03 09:00"});
+        EXPECT_EQ(result.Status, 1) << command;
+        EXPECT_NE(result.Err.find(folder.File("reminddata.sdt")), std::string::npos) << result.Err;
+        EXPECT_NE(result.Err.find("不是普通文件"), std::string::npos) << result.Err;
+    }
 }
 
 TEST(DataCommandErrors, AnEmptyFolderListsNothing) {

@@ -6,7 +6,12 @@
 namespace chimewell {
 namespace {
 
-const std::string Replacement = "\xEF\xBF\xBD";
+// How a byte that no code page reads travels through the program: U+DC80 + (byte - 0x80).
+std::string Escaped(unsigned char byte) {
+    const unsigned codePoint = 0xDC00U + byte;
+    return {static_cast<char>(0xE0U | (codePoint >> 12)), static_cast<char>(0x80U | ((codePoint >> 6) & 0x3FU)),
+            static_cast<char>(0x80U | (codePoint & 0x3FU))};
+}
 
 struct DecodeCase {
     const char* Name;
@@ -20,34 +25,56 @@ TEST_P(DecodeTest, GivesProgramText) {
     EXPECT_EQ(DecodeFileText(GetParam().Bytes), GetParam().Text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Bytes, DecodeTest,
-                         ::testing::Values(DecodeCase{"Ascii", "Items=1\r\n", "Items=1\r\n"},
-                                           DecodeCase{"Gbk", "Message=\xC9\xFA\xC8\xD5\r\n", "Message=生日\r\n"},
-                                           DecodeCase{"GbkTrailByteLooksLikeBracket", "[\xC9\x5B]", "[蒣]"},
-                                           DecodeCase{"FourByteGb18030", "\x94\x39\xFC\x36", "😀"},
-                                           DecodeCase{"EuroAsSingleByteOfOlderCodePage",
-                                                      "\x80"
-                                                      "5",
-                                                      "€5"},
-                                           DecodeCase{"EuroInGb18030", "\xA2\xE3", "€"},
-                                           DecodeCase{"InvalidByteIsKeptVisible",
-                                                      "A\xFF"
-                                                      "B",
-                                                      "A" + Replacement + "B"},
-                                           DecodeCase{"LeadByteCutOffByLineEnd", "\xC9\r\nX", Replacement + "\r\nX"},
-                                           DecodeCase{"LeadByteCutOffByFileEnd", "ab\xC9", "ab" + Replacement},
-                                           DecodeCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF生日\xFF",
-                                                      "生日" + Replacement},
-                                           DecodeCase{"Gb18030ByteOrderMarkDropped",
-                                                      "\x84\x31\x95\x33"
-                                                      "a",
-                                                      "a"}),
-                         [](const auto& row) { return std::string(row.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Bytes, DecodeTest,
+    ::testing::Values(DecodeCase{"Ascii", "Items=1\r\n", "Items=1\r\n"},
+                      DecodeCase{"Gbk", "Message=\xC9\xFA\xC8\xD5\r\n", "Message=生日\r\n"},
+                      DecodeCase{"GbkTrailByteLooksLikeBracket", "[\xC9\x5B]", "[蒣]"},
+                      DecodeCase{"FourByteGb18030", "\x94\x39\xFC\x36", "😀"},
+                      DecodeCase{"EuroAsSingleByteOfOlderCodePage",
+                                 "\x80"
+                                 "5",
+                                 "€5"},
+                      DecodeCase{"EuroInGb18030", "\xA2\xE3", "€"},
+                      DecodeCase{"InvalidByteIsCarried",
+                                 "A\xFF"
+                                 "B",
+                                 "A" + Escaped(0xFF) + "B"},
+                      DecodeCase{"LeadByteCutOffByLineEnd", "\xC9\r\nX", Escaped(0xC9) + "\r\nX"},
+                      DecodeCase{"LeadByteCutOffByFileEnd", "ab\xC9", "ab" + Escaped(0xC9)},
+                      DecodeCase{"Utf8ByteOrderMark", "\xEF\xBB\xBF生日\xFF", "生日" + Escaped(0xFF)},
+                      DecodeCase{"Utf8WrittenByALinuxEditor", "Message=复盘\r\n", "Message=复盘\r\n"},
+                      DecodeCase{"GbkThatIsNotUtf8", "Message=\xB8\xB4\xC5\xCC\r\n", "Message=复盘\r\n"},
+                      DecodeCase{"Gb18030ByteOrderMarkDropped",
+                                 "\x84\x31\x95\x33"
+                                 "a",
+                                 "a"}),
+    [](const auto& row) { return std::string(row.param.Name); });
 
 TEST(EncodeTest, WritesGb18030) {
     EXPECT_EQ(EncodeFileText("Message=生日\r\n"), "Message=\xC9\xFA\xC8\xD5\r\n");
     EXPECT_EQ(EncodeFileText("😀𠀀"), "\x94\x39\xFC\x36\x95\x32\x82\x36");
-    EXPECT_EQ(EncodeFileText("€"), "\xA2\xE3");
+    // The euro sign as GBK and the older code page hold it; GB18030 alone would write A2 E3, which they cannot read.
+    EXPECT_EQ(EncodeFileText("€"), "\x80");
+}
+
+// Whatever a file holds comes back byte for byte when its text is written again unchanged: bytes no code page
+// reads, the one-byte euro sign, characters only GB18030 has, a lead byte cut off by the end of the line.
+TEST(EncodeTest, DecodedTextEncodesToTheSameBytes) {
+    const std::string bytes = "Message=\xFF\x80\xC9\xFA\x94\x39\xFC\x36\xC9\r\nA\xA2\xE3\xFE\r\n";
+    const std::string text = DecodeFileText(bytes);
+    EXPECT_EQ(EncodeFileText(text), "Message=\xFF\x80\xC9\xFA\x94\x39\xFC\x36\xC9\r\nA\x80\xFE\r\n")
+        << "only the two-byte euro takes the one-byte form";
+    EXPECT_EQ(EncodeFileText(DecodeFileText(EncodeFileText(text))), EncodeFileText(text));
+}
+
+TEST(DetectTextEncodingTest, Utf8OnlyWhenWholeAndMultibyte) {
+    EXPECT_EQ(DetectTextEncoding("Items=1\r\n"), TextEncoding::Gb18030);
+    EXPECT_EQ(DetectTextEncoding("Message=复盘"), TextEncoding::Utf8);
+    EXPECT_EQ(DetectTextEncoding("\xEF\xBB\xBF\xFF"), TextEncoding::Utf8) << "the byte-order mark decides";
+    EXPECT_EQ(DetectTextEncoding("复盘\xFF"), TextEncoding::Gb18030);
+    EXPECT_EQ(DetectTextEncoding("\xC0\x80"), TextEncoding::Gb18030) << "overlong forms are not UTF-8";
+    EXPECT_EQ(DetectTextEncoding("\xED\xA0\x80"), TextEncoding::Gb18030) << "nor are surrogates";
 }
 
 TEST(EncodeTest, WhatGb18030CannotHoldBecomesOneReplacementCharacter) {

@@ -121,6 +121,31 @@ TEST_F(FileIoTest, ReadTellsMissingFromUnreadable) {
     WriteBytes(Path, std::string(200000, '\x80'));
     EXPECT_EQ(ReadWholeFile(Path, bytes), FileReadResult::Read);
     EXPECT_EQ(bytes, std::string(200000, '\x80'));
+    EXPECT_EQ(ReadWholeFile(Path, bytes, 199999), FileReadResult::TooLarge);
+    EXPECT_TRUE(bytes.empty());
+}
+
+// Reading a FIFO would wait for a writer for ever, and a device such as /dev/zero never ends.
+TEST_F(FileIoTest, OnlyRegularFilesAreRead) {
+    std::string bytes;
+    ASSERT_EQ(mkfifo(Path.c_str(), 0600), 0);
+    EXPECT_EQ(ReadWholeFile(Path, bytes), FileReadResult::NotRegular);
+    EXPECT_EQ(ReadWholeFile("/dev/zero", bytes), FileReadResult::NotRegular);
+    EXPECT_EQ(FileReadFailureText(FileReadResult::NotRegular, 0), "不是普通文件");
+}
+
+// A save killed half-way leaves "<name>.tmpXXXXXX" behind; the next start takes away exactly those.
+TEST_F(FileIoTest, LeftoverTemporaryFilesOfTheNamedFilesAreRemoved) {
+    for (const char* name : {"reminddata.sdt.tmpAb12Cd", "config.ini.tmpZZZZZZ", "reminddata.sdt.tmp1234567",
+                             "reminddata.sdt.tmp12345", "other.txt.tmpabcdef", "reminddata.sdt", "notes.tmpabcdef"}) {
+        WriteBytes(Folder.File(name), "x");
+    }
+    fs::create_directory(Folder.File("config.ini.tmpfolder"));
+    fs::create_symlink(Path, Folder.File("config.ini.tmplinked"));
+    EXPECT_EQ(RemoveLeftoverTemporaryFiles(Folder.Folder(), {"reminddata.sdt", "config.ini", "quickfinish.ini"}), 2);
+    EXPECT_FALSE(fs::exists(Folder.File("reminddata.sdt.tmpAb12Cd")));
+    EXPECT_FALSE(fs::exists(Folder.File("config.ini.tmpZZZZZZ")));
+    EXPECT_EQ(FilesIn(Folder.Path()), 7) << "other names, a folder and a link stay";
 }
 
 } // namespace

@@ -128,11 +128,11 @@ TEST_F(IniFileTest, WritingOneKeyLeavesEverythingElse) {
     EXPECT_EQ(ReadBytes(Path), "; my reminders\r\n"
                                "Orphan=before any section\r\n"
                                "[main]\r\n"
-                               "ITEMS=2\r\n"
+                               "  ITEMS = 2 \r\n"
                                "Added=3\r\n"
                                "this line means nothing\r\n"
                                "\r\n"
-                               "[Item1]\r\n"
+                               "[ Item1 ]\r\n"
                                "Message=\xBF\xAA\xBB\xE1\r\n"
                                "message=second\r\n"
                                "Flag=5\r\n"
@@ -143,6 +143,42 @@ TEST_F(IniFileTest, WritingOneKeyLeavesEverythingElse) {
                                "Later=ignored, the first section counts\r\n"
                                "[New]\r\n"
                                "Key=v\r\n");
+}
+
+// Bytes that no code page reads, the older code page's one-byte euro, a character only GB18030 has and a line
+// with no "=": a save that writes one key of another section must give all of them back as they were.
+TEST_F(IniFileTest, ASaveKeepsEveryLineItDoesNotChangeByteForByte) {
+    const std::string untouched = "[Main]\r\n"
+                                  "Items=2\r\n"
+                                  "[Item1]\r\n"
+                                  "Message=\xFF\xC9\xFA \x80 5\r\n"
+                                  "Music=\x94\x39\xFC\x36\xC9\r\n"
+                                  "a note without an equals sign \xFE\r\n"
+                                  "Command=\xA2\xE3\r\n";
+    TIniFile ini = FileWith(untouched + "[Item2]\r\nMessage=old\r\n");
+    EXPECT_EQ(ini.ReadString("Item1", "Message", "").substr(6), " € 5");
+    ini.WriteString("Item2", "Message", "新 €");
+    ini.WriteString("Item2", "Music", ini.ReadString("Item1", "Music", ""));
+    ini.UpdateFile();
+    EXPECT_EQ(ReadBytes(Path), untouched + "[Item2]\r\nMessage=\xD0\xC2 \x80\r\nMusic=\x94\x39\xFC\x36\xC9\r\n")
+        << "even a value moved to another section keeps its bytes";
+}
+
+TEST_F(IniFileTest, LineEndsBecomeCrLfAndLinesKeepTheirBytes) {
+    TIniFile ini = FileWith("[Main]\nItems=1\n[Item1]\rMessage=\xFF\n[Other]\nKey=1");
+    ini.WriteInteger("Main", "Items", 2);
+    ini.UpdateFile();
+    EXPECT_EQ(ReadBytes(Path), "[Main]\r\nItems=2\r\n[Item1]\r\nMessage=\xFF\r\n[Other]\r\nKey=1\r\n");
+}
+
+// A file a Linux text editor saved in UTF-8 reads right, and a save writes it back whole in GB18030.
+TEST_F(IniFileTest, Utf8FileIsReadAsUtf8AndSavedInGb18030) {
+    TIniFile ini = FileWith("\xEF\xBB\xBF[Main]\nItems=1\n[Item1]\nMessage=复盘\n; 备注\n");
+    EXPECT_EQ(ini.ReadInteger("Main", "Items", 0), 1) << "the byte-order mark is not part of the first header";
+    EXPECT_EQ(ini.ReadString("Item1", "Message", ""), "复盘");
+    ini.WriteInteger("Main", "Items", 1);
+    ini.UpdateFile();
+    EXPECT_EQ(ReadBytes(Path), "[Main]\r\nItems=1\r\n[Item1]\r\nMessage=\xB8\xB4\xC5\xCC\r\n; \xB1\xB8\xD7\xA2\r\n");
 }
 
 TEST_F(IniFileTest, LineBreakInValueCannotForgeKeysOrSections) {
@@ -164,6 +200,8 @@ TEST_F(IniFileTest, CharactersOutsideGbkSurviveSaveAndLoad) {
 TEST_F(IniFileTest, UnreadableFileIsNeverOverwritten) {
     std::filesystem::create_directory(Path);
     TIniFile ini(Path);
+    EXPECT_TRUE(ini.ReadFailed());
+    EXPECT_EQ(ini.ReadFailureText(), "这是一个文件夹");
     EXPECT_EQ(ini.ReadInteger("Main", "Items", 4), 4);
     ini.WriteInteger("Main", "Items", 1);
     try {

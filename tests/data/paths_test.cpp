@@ -10,17 +10,32 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempFolder;
 
-TEST(ProgramFilesFolderTest, WritableExecutableFolderIsUsed) {
+// `make clean` empties the build folder: a program started from there must not keep the user's reminders in it.
+TEST(ProgramFilesFolderTest, TheUsersDataFolderUnlessTheExecutableFolderHoldsTheFiles) {
     TempFolder folder;
-    EXPECT_EQ(ChooseProgramFilesFolder(folder.Path().string(), nullptr, "/nonexistent"), folder.Folder());
+    const std::string bin = folder.File("bin");
+    fs::create_directory(bin);
+    const std::string dataHome = folder.File("data");
+    EXPECT_EQ(ChooseProgramFilesFolder(bin, dataHome.c_str(), "/nonexistent", false), dataHome + "/chimewell/");
+    EXPECT_FALSE(fs::exists(dataHome)) << "a command that only reads creates nothing";
+    EXPECT_EQ(ChooseProgramFilesFolder(bin, dataHome.c_str(), "/nonexistent"), dataHome + "/chimewell/");
+    EXPECT_TRUE(fs::is_directory(dataHome + "/chimewell"));
+    for (const char* file : {"config.ini", "reminddata.sdt"}) {
+        testing::WriteBytes(bin + "/" + file, "");
+        EXPECT_EQ(ChooseProgramFilesFolder(bin, dataHome.c_str(), "/nonexistent"), bin + "/") << "portable: " << file;
+        fs::remove(bin + "/" + file);
+    }
 }
 
-TEST(ProgramFilesFolderTest, OtherwiseTheDataHomeIsCreated) {
+TEST(ShippedFilesTest, BesideTheExecutableFirstThenTheInstalledDataFolder) {
     TempFolder folder;
-    const std::string notWritable = folder.File("missing-bin");
-    const std::string dataHome = folder.File("data");
-    EXPECT_EQ(ChooseProgramFilesFolder(notWritable, dataHome.c_str(), "/nonexistent"), dataHome + "/chimewell/");
-    EXPECT_TRUE(fs::is_directory(dataHome + "/chimewell"));
+    const std::string bin = folder.File("usr/bin");
+    fs::create_directories(bin);
+    fs::create_directories(folder.File("usr/share/chimewell/skins"));
+    EXPECT_EQ(FindShippedFileFrom(bin, "skins"), bin + "/../share/chimewell/skins");
+    EXPECT_EQ(FindShippedFileFrom(bin, "help/index.html"), "");
+    fs::create_directories(bin + "/skins");
+    EXPECT_EQ(FindShippedFileFrom(bin, "skins"), bin + "/skins");
 }
 
 TEST(ProgramFilesFolderTest, WithoutDataHomeTheHomeFolderIsUsed) {

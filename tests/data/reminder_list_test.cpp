@@ -194,9 +194,38 @@ TEST_F(ReminderListTest, CountsBelowOneGiveAnEmptyList) {
     EXPECT_EQ(Loaded().Count, 0);
 }
 
-TEST_F(ReminderListTest, AbsurdCountIsCapped) {
+// A count with nothing behind it would load records of all zeros that each fire at midnight and grow the file
+// by a section per firing: it is cut to the highest section there is, a gap in the middle still counting.
+TEST_F(ReminderListTest, CountIsCutToTheSectionsThereAre) {
+    WriteBytes(Path,
+               "[Main]\r\nItems=999999999\r\n[item1]\r\nMessage=a\r\n[Item3]\r\nMessage=c\r\n[Item03]\r\n[Itemx]\r\n");
+    const TRmDataList list = Loaded();
+    ASSERT_EQ(list.Count, 3);
+    EXPECT_EQ(list.Item(0).Message, "a");
+    EXPECT_EQ(list.Item(1), TRmMainDate{});
+    EXPECT_EQ(list.Item(2).Message, "c");
     WriteBytes(Path, "[Main]\r\nItems=2147483647\r\n");
+    EXPECT_EQ(Loaded().Count, 0);
+    WriteBytes(Path, "[Main]\r\nItems=2147483647\r\n[Item2147483647]\r\n");
     EXPECT_EQ(Loaded().Count, MaxDataItems);
+}
+
+// A data file that cannot be read is not an empty list: the list says why, and no save may replace the file
+// with what the program never read, not even once the file has become readable behind its back.
+TEST_F(ReminderListTest, UnreadableFileIsReportedAndNeverWritten) {
+    fs::create_directory(Path);
+    TRmDataList list = Loaded();
+    EXPECT_EQ(list.Count, 0);
+    EXPECT_EQ(list.LoadFailure, "无法读取提醒数据文件“" + Path + "”：这是一个文件夹。");
+    fs::remove(Path);
+    WriteBytes(Path, "[Main]\r\nItems=1\r\n[Item1]\r\nMessage=kept\r\n");
+    list.Add(Numbered(1), false);
+    EXPECT_THROW(list.SaveItem(0), std::runtime_error);
+    EXPECT_THROW(list.SaveFrom(0), std::runtime_error);
+    EXPECT_EQ(Text(), "[Main]\r\nItems=1\r\n[Item1]\r\nMessage=kept\r\n");
+    list.Load();
+    EXPECT_TRUE(list.LoadFailure.empty());
+    EXPECT_EQ(list.Item(0).Message, "kept");
 }
 
 TEST_F(ReminderListTest, DueTestsOutsideTheListAreFalse) {

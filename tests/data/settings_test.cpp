@@ -59,7 +59,8 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
                                                                     "FontWithColor=0\r\n"
                                                                     "UserName=\r\n"
                                                                     "UserCorp=\r\n"
-                                                                    "SysMusicFile=\r\n"
+                                                                    "SysMusicFile=/usr/share/sounds/freedesktop/"
+                                                                    "stereo/alarm-clock-elapsed.oga\r\n"
                                                                     "LastMusicDir=\r\n"
                                                                     "LastImportDir=\r\n"
                                                                     "LastExportDir=\r\n"
@@ -68,6 +69,14 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
     EXPECT_EQ(config.AppDir, Folder.Folder());
     EXPECT_EQ(config.ProductName, "晴铃提醒");
     EXPECT_EQ(config.DataFilePath(), Folder.Folder() + "reminddata.sdt");
+}
+
+// The alarm sound is the default of a fresh file only: a user who emptied the setting keeps it empty.
+TEST_F(SettingsTest, AStoredEmptySystemMusicStaysEmpty) {
+    WriteBytes(Folder.File("config.ini"), "[Config]\r\nSysMusicFile=\r\n");
+    TRmConfig config = Fresh();
+    config.LoadConfig();
+    EXPECT_EQ(config.SysMusicFile, "");
 }
 
 TEST_F(SettingsTest, HandWrittenFileAndMissingKeys) {

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -68,12 +69,37 @@ TEST_F(ReminderMusicTest, NoMusicIsSilent) {
     EXPECT_EQ(Desktop.Beeps, 0);
 }
 
-TEST_F(ReminderMusicTest, UnplayableFileIsSilent) {
+TEST_F(ReminderMusicTest, UnplayableFileBeepsWithoutAFallback) {
     Player.PlayResult = false;
     EXPECT_FALSE(StartReminderMusic(Tune));
     EXPECT_EQ(Player.Played.size(), 1U);
     EXPECT_FALSE(Player.IsPlaying());
-    EXPECT_EQ(Desktop.Beeps, 0);
+    EXPECT_EQ(Desktop.Beeps, 1);
+}
+
+// A reminder must not go unheard because its music file was moved or will not play: the alarm sound plays
+// instead, and only when that fails too, the bell.
+TEST_F(ReminderMusicTest, TheFallbackSoundPlaysForMissingAndFailingMusic) {
+    const std::string alarm = Folder.filePath("alarm.oga").toStdString();
+    std::ofstream(alarm) << "x";
+    SetFallbackSound(alarm);
+    std::vector<MusicEnd> ends;
+    const auto record = [&](MusicEnd how) { ends.push_back(how); };
+
+    EXPECT_TRUE(StartReminderMusic(Folder.filePath("moved.mp3").toStdString(), record));
+    EXPECT_EQ(Player.Current(), alarm);
+    Player.End(MusicEnd::Finished);
+    EXPECT_EQ(ends, std::vector<MusicEnd>{MusicEnd::Finished});
+
+    ends.clear();
+    ASSERT_TRUE(StartReminderMusic(Tune, record));
+    Player.End(MusicEnd::Failed);
+    EXPECT_EQ(Player.Current(), alarm) << "a tune that fails while playing gives way to the alarm";
+    EXPECT_TRUE(ends.empty()) << "the window still has music to stop";
+    Player.End(MusicEnd::Failed);
+    EXPECT_EQ(ends, std::vector<MusicEnd>{MusicEnd::Failed});
+    EXPECT_EQ(Desktop.Beeps, 1) << "the alarm failed as well";
+    EXPECT_EQ(Player.Played, (std::vector<std::string>{alarm, Tune, alarm}));
 }
 
 TEST_F(ReminderMusicTest, StopSilencesTheHandler) {

@@ -79,15 +79,52 @@ TEST_F(RuntimeTest, RemindersDueTogetherShowOneAfterAnotherInListOrder) {
     EXPECT_FALSE(Runtime->InRemind());
 }
 
-TEST_F(RuntimeTest, ExactAndHourlyPassesEachFireTheReminder) {
+// One reminder never pops up twice in one minute: not when the exact and the hourly pass both find it on the
+// hour, and not when a postponement of it ends in a minute it falls due anyway.
+TEST_F(RuntimeTest, ATickQueuesEachReminderOnce) {
     TRmMainDate hourly = Daily(9, 0, "整点");
     hourly.Method = RemindHourly;
     Add(hourly);
+    Add(Daily(9, 5, "五分"));
     StartRuntime();
     RunSeconds(31);
-    EXPECT_EQ(Shown, (std::vector<std::string>{"整点", "整点"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"整点"})) << "exact and hourly at 9:00";
     RunMinutes(60);
-    EXPECT_EQ(Shown.size(), 3U) << "at ten o'clock only the hourly pass";
+    EXPECT_EQ(Shown, (std::vector<std::string>{"整点", "五分", "整点"})) << "9:05, then only the hourly pass at 10:00";
+    EXPECT_EQ(MinutePasses(List, EncodeDateTime(2025, 3, 3, 9, 0), true).size(), 1U);
+    EXPECT_EQ(MinutePasses(List, EncodeDateTime(2025, 3, 3, 10, 0), true).size(), 1U);
+}
+
+TEST_F(RuntimeTest, ASnoozeEndingWhenTheReminderIsDueAgainShowsItOnce) {
+    Add(Daily(9, 5, "五分"));
+    StartRuntime();
+    Runtime->SnoozeQueue.Push(7, 0);
+    RunMinutes(7);
+    EXPECT_EQ(Shown, (std::vector<std::string>{"五分"})) << "the postponement ends at 9:05 too";
+}
+
+// Ending the program while a reminder shows makes every later modal showing return at once; the firing loop
+// must then stop, so that no queued reminder plays its music, runs its command or counts as seen.
+TEST_F(RuntimeTest, NothingMoreFiresOnceTheProgramIsEnding) {
+    Add(Daily(9, 0, "看见了"));
+    TRmMainDate silent = Daily(9, 0, "NOTSHOWREMINDBOX");
+    silent.Command = "ctouch /tmp/never";
+    silent.AutoExecScript = true;
+    Add(silent);
+    Add(Daily(9, 0, "没看见"));
+    StartRuntime();
+    WhileShown = [&] {
+        Runtime->StopFiring();
+        return LATER_DEFAULT;
+    };
+    RunSeconds(31);
+    EXPECT_EQ(Shown, (std::vector<std::string>{"看见了"}));
+    EXPECT_TRUE(CommandsRun.empty());
+    EXPECT_TRUE(List.Item(0).Reminded);
+    EXPECT_FALSE(List.Item(1).Reminded);
+    EXPECT_FALSE(List.Item(2).Reminded);
+    EXPECT_EQ(Runtime->SnoozeQueue.Count, 0) << "nothing is postponed for a run that is over";
+    EXPECT_FALSE(TIniFile(List.FileName).ReadBool("Item2", "Reminded", true));
 }
 
 TEST_F(RuntimeTest, HourlyPassWaitsForTheFirstChangeOfHourAfterStart) {

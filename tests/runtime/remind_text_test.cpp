@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ExpandRow{"Noon", EncodeDateTime(2025, 3, 7, 12, 0), "#o#a#P", "12pm下午"},
                     ExpandRow{"Sunday", EncodeDateTime(2025, 3, 9, 8, 0), "#w#W", "日日"},
                     ExpandRow{"Monday", EncodeDateTime(2025, 3, 10, 8, 0), "#w#W", "1一"},
-                    ExpandRow{"LeapMonthFirstDay", EncodeDateTime(2023, 3, 22, 9, 0), "%M月%D", "润二月初一"},
+                    ExpandRow{"LeapMonthFirstDay", EncodeDateTime(2023, 3, 22, 9, 0), "%M月%D", "闰二月初一"},
                     ExpandRow{"LunarDayTen", EncodeDateTime(2023, 3, 31, 9, 0), "%D", "初十"},
                     ExpandRow{"LunarDayEleven", EncodeDateTime(2023, 4, 1, 9, 0), "%D", "十一"},
                     ExpandRow{"LunarDayTwenty", EncodeDateTime(2023, 4, 10, 9, 0), "%D", "二十"},

@@ -116,7 +116,7 @@ TEST_F(AutorunTest, AMovedProgramIsOfferedACorrection) {
     ASSERT_EQ(boxes.Asked.size(), 2u);
     EXPECT_EQ(boxes.Asked[0].Kind, MessageKind::Question);
     EXPECT_EQ(boxes.Asked[0].Title, "提示");
-    EXPECT_EQ(boxes.Asked[0].Text, "注册表中开机自动运行未指向本程序，是否更正？");
+    EXPECT_EQ(boxes.Asked[0].Text, "自动启动项中开机自动运行未指向本程序，是否更正？");
     EXPECT_EQ(boxes.Asked[1].Text, "已经成功更正开机自动运行！");
     EXPECT_EQ(ReadAutorun(AutorunValueName), Program);
 }
