@@ -171,6 +171,13 @@ TDateTime LunarToSolar(const LunarDate& date) {
     return static_cast<TDateTime>(FirstLunarSerial + yearStart + offset);
 }
 
+TDateTime LunarNewYearDate(int year) {
+    if (year < LunarTableFirstYear || year > LunarTableLastYear) {
+        return LunarInvalidSolarDate;
+    }
+    return static_cast<TDateTime>(FirstLunarSerial + YearStarts[static_cast<std::size_t>(year - LunarTableFirstYear)]);
+}
+
 int GregorianMonthDays(int year, int month) {
     if (year == 0 || month == 0) {
         return 31;

@@ -65,6 +65,9 @@ bool IsValidLunarDate(const LunarDate& date);
 TDateTime LunarToSolar(const LunarDate& date);
 // 0001-01-01.
 extern const TDateTime LunarInvalidSolarDate;
+// The Gregorian date of the first day of a lunar year of the table (1900..2100); LunarInvalidSolarDate for any
+// other year.
+TDateTime LunarNewYearDate(int year);
 
 int GregorianMonthDays(int year, int month);
 int LunarMonthDaysForEditor(int year, int month, bool isLeapMonth);

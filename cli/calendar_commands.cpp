@@ -3,6 +3,7 @@
 #include "calendar/solar_terms.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/holidays.h"
 
 #include <string_view>
 
@@ -121,6 +122,9 @@ void PrintMonth(std::ostream& out, int year, int month) {
     int column = DayOfWeek(first) - 1; // [0, 6], Sunday first
     std::string numbers(CellWidth * static_cast<std::size_t>(column), ' ');
     std::string names = numbers;
+    // Under the days the holiday schedule lists, 休 or 班; a week without such days has no such line.
+    std::string marks = numbers;
+    bool weekHasMarks = false;
     for (int day = 1; day <= days; ++day) {
         const TDateTime date = first + (day - 1);
         const bool isToday = date == today;
@@ -128,10 +132,18 @@ void PrintMonth(std::ostream& out, int year, int month) {
         std::snprintf(number, sizeof number, " %c%2d%c", isToday ? '[' : ' ', day, isToday ? ']' : ' ');
         numbers += PadTo(number, CellWidth);
         names += PadTo(" " + CellText(date), CellWidth);
+        const TOfficialDay official = OfficialDayOf(date);
+        marks += PadTo(official.Listed ? (official.IsWorkday ? "  班" : "  休") : "", CellWidth);
+        weekHasMarks = weekHasMarks || official.Listed;
         if (++column == 7 || day == days) {
             out << TrimmedRight(numbers) << "\n" << TrimmedRight(names) << "\n";
+            if (weekHasMarks) {
+                out << TrimmedRight(marks) << "\n";
+            }
             numbers.clear();
             names.clear();
+            marks.clear();
+            weekHasMarks = false;
             column = 0;
         }
     }
@@ -210,23 +222,24 @@ int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream&) {
     return 0;
 }
 
-int RunCal(const Arguments& options, std::ostream& out, std::ostream&) {
-    const Arguments arguments = ParseArguments(options, {}, {}).Positional;
+int RunCal(const Arguments& options, std::ostream& out, std::ostream& err) {
+    const ParsedArguments parsed = ParseArguments(options, {}, {"--dir"});
+    const Arguments& arguments = parsed.Positional;
     if (arguments.size() > 2) {
         throw UsageError("cal takes at most YEAR and MONTH");
     }
-    if (arguments.empty()) {
-        const DateFields today = DecodeDate(Today());
-        PrintMonth(out, today.Year, today.Month);
-        return 0;
+    const int year = arguments.empty() ? DecodeDate(Today()).Year : ParseInteger(arguments[0], "year", 1, 9999);
+    // One month, or the whole year for YEAR alone.
+    int firstMonth = 1;
+    int lastMonth = 12;
+    if (arguments.size() != 1) {
+        firstMonth = lastMonth =
+            arguments.empty() ? DecodeDate(Today()).Month : ParseInteger(arguments[1], "month", 1, 12);
     }
-    const int year = ParseInteger(arguments[0], "year", 1, 9999);
-    if (arguments.size() == 2) {
-        PrintMonth(out, year, ParseInteger(arguments[1], "month", 1, 12));
-        return 0;
-    }
-    for (int month = 1; month <= 12; ++month) {
-        if (month > 1) {
+    const HolidayScheduleOverride holidays(LoadHolidays(DataFolder(parsed), err));
+    UnknownHolidayYears(err).NoteYear(year);
+    for (int month = firstMonth; month <= lastMonth; ++month) {
+        if (month > firstMonth) {
             out << "\n";
         }
         PrintMonth(out, year, month);

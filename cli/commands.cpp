@@ -31,9 +31,10 @@ const std::vector<Command>& Commands() {
          RunSolar},
         {"terms", "terms YEAR",
          "      The 24 solar terms of the year: INDEX, NAME and the moment in China Standard Time.\n", RunTerms},
-        {"cal", "cal [YEAR [MONTH]]",
-         "      A month in Chinese with lunar days, lunar months and solar terms, today in brackets;\n"
-         "      the current month without arguments, the whole year with YEAR alone.\n",
+        {"cal", "cal [--dir DIR] [YEAR [MONTH]]",
+         "      A month in Chinese with lunar days, lunar months and solar terms, today in brackets, and 休 or\n"
+         "      班 under the days off and the weekend days worked of the official holiday schedule; the current\n"
+         "      month without arguments, the whole year with YEAR alone.\n",
          RunCal},
         {"list", "list [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"]",
          "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
@@ -43,11 +44,21 @@ const std::vector<Command>& Commands() {
          "      What the once-a-minute check would fire at that minute, in firing order: INDEX, PASS (exact,\n"
          "      hourly, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
          RunDue},
-        {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] TEXT",
+        {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] [--dir DIR] TEXT",
          "      The reminder text with its # and % codes filled in at that moment (default now); for a text\n"
          "      with a week condition a second line WEEK<TAB>holds or fails (weeks begin on Monday unless\n"
-         "      --sunday).\n",
+         "      --sunday), and likewise for $gzr$ (an official workday) and $xxr$ (an official rest day).\n",
          RunExpand},
+        {"workday", "workday [--dir DIR] DATE...",
+         "      Whether each date is an official workday or rest day: DATE, workday or restday, and the\n"
+         "      festival of a date the holiday schedule lists. A year the schedule does not know goes by the\n"
+         "      weekday, and a notice on standard error says so. DIR's holidays.txt adds or replaces years.\n",
+         RunWorkday},
+        {"next", "next [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"] [--count N] [--days D]",
+         "      The next N firings (default 20) after that minute (default now) within D days (default 366),\n"
+         "      in time order, then list order: MINUTE, INDEX, ACTION (show or silent) and the text shown.\n"
+         "      A holiday condition decided in a year the schedule does not know gives a notice on standard error.\n",
+         RunNext},
     };
     return commands;
 }

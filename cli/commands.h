@@ -29,5 +29,7 @@ int RunCal(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunList(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli

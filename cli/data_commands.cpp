@@ -1,6 +1,7 @@
 #include "calendar/clock.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/holidays.h"
 #include "data/paths.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
@@ -115,7 +116,7 @@ int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     return 0;
 }
 
-int RunDue(const Arguments& arguments, std::ostream& out, std::ostream&) {
+int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const DataOptions options = ParseOptions(arguments, true, false, true);
     if (!options.Rest.empty()) {
         throw UsageError("unexpected argument '" + options.Rest.front() + "'");
@@ -126,6 +127,8 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const TDateTime moment = ParseDateTime(*options.At, false);
     LoadedFolder loaded;
     Load(options.Folder, loaded);
+    const HolidayScheduleOverride holidays(LoadHolidays(options.Folder, err));
+    UnknownHolidayYears notices(err);
 
     std::vector<QueuedReminder> queued;
     if (options.Startup) {
@@ -136,21 +139,28 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream&) {
     }
     for (const QueuedReminder& reminder : queued) {
         const FiringPlan plan = PlanFiring(loaded.List.Item(reminder.Position), loaded.Config, moment);
+        if (HasHolidayCondition(loaded.List.Item(reminder.Position).Message)) {
+            notices.NoteDate(moment);
+        }
         out << reminder.Position << "\t" << PassName(reminder.Pass) << "\t" << ActionName(plan.Action) << "\t"
             << plan.Presentation.Text << "\n";
     }
     return 0;
 }
 
-int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream&) {
-    const DataOptions options = ParseOptions(arguments, false, true, false);
+int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const DataOptions options = ParseOptions(arguments, false, true, true);
     if (options.Rest.size() != 1) {
         throw UsageError("expand needs exactly one TEXT (quote it)");
     }
     const TDateTime moment = options.At ? ParseDateTime(*options.At, true) : Now();
     const std::string& text = options.Rest.front();
     out << ExpandRemindTextAt(text, moment) << "\n";
-    if (HasWeekCondition(text)) {
+    if (HasHolidayCondition(text)) {
+        const HolidayScheduleOverride holidays(LoadHolidays(options.Folder, err));
+        out << "WEEK\t" << (WeekConditionHoldsAt(text, moment, options.Sunday) ? "holds" : "fails") << "\n";
+        UnknownHolidayYears(err).NoteDate(moment);
+    } else if (HasWeekCondition(text)) {
         out << "WEEK\t" << (WeekConditionHoldsAt(text, moment, options.Sunday) ? "holds" : "fails") << "\n";
     }
     return 0;

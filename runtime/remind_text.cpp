@@ -1,6 +1,7 @@
 #include "runtime/remind_text.h"
 
 #include "calendar/clock.h"
+#include "calendar/holidays.h"
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
 #include "data/constants.h"
@@ -140,6 +141,9 @@ bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr std::string_view OfficialWorkdayCondition = "$gzr$";
+constexpr std::string_view OfficialRestDayCondition = "$xxr$";
+
 } // namespace
 
 std::string ExpandRemindText(std::string_view text) {
@@ -175,7 +179,11 @@ std::string ExpandRemindTextAt(std::string_view text, TDateTime moment) {
 }
 
 bool HasWeekCondition(std::string_view text) {
-    return StartsWith(text, "$mw") || StartsWith(text, "$yw");
+    return StartsWith(text, "$mw") || StartsWith(text, "$yw") || HasHolidayCondition(text);
+}
+
+bool HasHolidayCondition(std::string_view text) {
+    return StartsWith(text, OfficialWorkdayCondition) || StartsWith(text, OfficialRestDayCondition);
 }
 
 TWeekCondition ParseWeekCondition(std::string_view text) {
@@ -183,7 +191,7 @@ TWeekCondition ParseWeekCondition(std::string_view text) {
     if (!HasWeekCondition(text)) {
         return condition;
     }
-    for (const std::string_view plain : {"$mws$", "$mwd$", "$yws$", "$ywd$"}) {
+    for (const std::string_view plain : {"$mws$", "$mwd$", "$yws$", "$ywd$", "$gzr$", "$xxr$"}) {
         if (StartsWith(text, plain)) {
             condition.WellFormed = true;
             return condition;
@@ -215,6 +223,9 @@ bool WeekConditionHolds(std::string_view text, bool beginWithSunday) {
 }
 
 bool WeekConditionHoldsAt(std::string_view text, TDateTime moment, bool beginWithSunday) {
+    if (HasHolidayCondition(text)) {
+        return IsOfficialWorkday(DateOf(moment)) == StartsWith(text, OfficialWorkdayCondition);
+    }
     const DateFields date = DecodeDate(moment);
     int week = 0;
     std::string_view family;

@@ -1,6 +1,8 @@
 #pragma once
 // The reminder text language: "#" codes for the date, the time and the program, "%" codes for the lunar
-// calendar and the computer, and the week conditions ("$mw…$", "$yw…$") that may begin a message.
+// calendar and the computer, and the conditions that may begin a message: the week conditions ("$mw…$",
+// "$yw…$") and the official workday and rest-day conditions ("$gzr$", "$xxr$"), which follow the installed
+// holiday schedule.
 
 #include "calendar/datetime.h"
 
@@ -23,11 +25,14 @@ struct TWeekCondition {
 };
 inline constexpr std::int64_t WeekConditionNumberLimit = 1'000'000'000'000;
 
-// True when the text begins with "$mw" or "$yw".
+// True when the text begins with "$mw" or "$yw", or with a whole "$gzr$" or "$xxr$".
 bool HasWeekCondition(std::string_view text);
+// True when the text begins with "$gzr$" or "$xxr$": whether it holds depends on the holiday schedule.
+bool HasHolidayCondition(std::string_view text);
 TWeekCondition ParseWeekCondition(std::string_view text);
-// Whether the present week (of the month or of the year, as the condition says) satisfies the condition.
-// A condition that does not parse, a multiple of 0 and a date without a week number never hold.
+// Whether the present week (of the month or of the year, as the condition says) or the present day (an official
+// workday or rest day) satisfies the condition. A condition that does not parse, a multiple of 0 and a date
+// without a week number never hold.
 bool WeekConditionHolds(std::string_view text, bool beginWithSunday);
 bool WeekConditionHoldsAt(std::string_view text, TDateTime moment, bool beginWithSunday);
 // The text after its leading "$…$"; the text itself when it does not begin with one.

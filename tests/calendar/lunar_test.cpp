@@ -84,6 +84,15 @@ TEST(LunarConversion, EndsOfTheRange) {
         << "a thirty-day leap month is followed by the next ordinary month";
 }
 
+TEST(LunarConversion, NewYearDatesOfEveryTableYear) {
+    EXPECT_EQ(LunarNewYearDate(1900), EncodeDate(1900, 1, 31));
+    for (int year = LunarTableFirstYear; year <= LunarTableLastYear; ++year) {
+        ASSERT_EQ(SolarToLunar(LunarNewYearDate(year)), (LunarDate{year, 1, 1, false})) << year;
+    }
+    EXPECT_EQ(LunarNewYearDate(1899), LunarInvalidSolarDate);
+    EXPECT_EQ(LunarNewYearDate(2101), LunarInvalidSolarDate);
+}
+
 TEST(LunarConversion, AgreesWithTheYearWalkOnEveryDay) {
     for (TDateTime date = EncodeDate(1900, 1, 25); date <= EncodeDate(2101, 1, 5); date += 1) {
         ASSERT_EQ(SolarToLunar(date), WalkSolarToLunar(date))

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/run_cli.h"
+#include "data/code_page.h"
 #include "data/reminder_list.h"
 
 #include "data/temp_folder.h"
@@ -92,11 +93,34 @@ TEST_F(DataCommands, DueFollowsTheFoldersWeekSetting) {
     EXPECT_NE(sunday.Out.find("2\texact\tshow\t第一周"), std::string::npos) << sunday.Out;
 }
 
+// A year the schedule does not know goes by the weekday, and says so; the folder's holidays.txt teaches it.
+TEST_F(DataCommands, TheHolidayConditionsFollowTheFoldersSchedule) {
+    List.Add(Record(0, 0, 0, 9, 0, "$gzr$上班"), true);
+    const std::string notice = "2027 年的节假日安排尚未收录，按周一至周五计算\n";
+    const Result guessed = RunCli({"due", "--dir", Folder.Folder(), "--at", "2027-01-04 09:00"});
+    EXPECT_NE(guessed.Out.find("5\texact\tshow\t上班\n"), std::string::npos) << guessed.Out;
+    EXPECT_EQ(guessed.Err, notice);
+    const Result expandGuessed = RunCli({"expand", "--dir", Folder.Folder(), "--at", "2027-01-04 09:00:00", "$xxr$"});
+    EXPECT_EQ(expandGuessed.Out, "$xxr$\nWEEK\tfails\n");
+    EXPECT_EQ(expandGuessed.Err, notice);
+
+    testing::WriteBytes(Folder.File("holidays.txt"), EncodeFileText("2027-01-04\t休\t元旦\n"));
+    const Result known = RunCli({"due", "--dir", Folder.Folder(), "--at", "2027-01-04 09:00"});
+    EXPECT_NE(known.Out.find("5\texact\tskip\t上班\n"), std::string::npos) << known.Out;
+    EXPECT_EQ(known.Err, "");
+    EXPECT_EQ(RunCli({"expand", "--dir", Folder.Folder(), "--at", "2027-01-04 09:00:00", "$xxr$"}).Out,
+              "$xxr$\nWEEK\tholds\n");
+}
+
 TEST(ExpandCommand, ExpandsAtTheMomentAndJudgesTheWeekCondition) {
     EXPECT_EQ(RunCli({"expand", "--at", "2025-03-07 13:05:09", "#y-#m-#d #h:#t:#s"}).Out, "2025-03-07 13:05:09\n");
     EXPECT_EQ(RunCli({"expand", "--at", "2025-03-02 08:00:00", "--sunday", "$mw2$周日"}).Out,
               "$mw2$周日\nWEEK\tholds\n");
     EXPECT_EQ(RunCli({"expand", "--at", "2025-03-02 08:00:00", "$mw2$周日"}).Out, "$mw2$周日\nWEEK\tfails\n");
+    EXPECT_EQ(RunCli({"expand", "--at", "2026-02-14 08:30:00", "$gzr$打卡"}).Out, "$gzr$打卡\nWEEK\tholds\n")
+        << "a Saturday worked";
+    EXPECT_EQ(RunCli({"expand", "--at", "2026-02-16 08:30:00", "$gzr$打卡"}).Out, "$gzr$打卡\nWEEK\tfails\n")
+        << "a Monday of the Spring Festival";
 }
 
 TEST(DataCommandErrors, MalformedOptionsAreNamed) {

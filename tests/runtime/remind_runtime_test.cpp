@@ -211,6 +211,19 @@ TEST_F(RuntimeTest, AFailedWeekConditionShowsNothingButMarksTheRecordFired) {
     EXPECT_TRUE(List.Item(0).Reminded);
 }
 
+TEST_F(RuntimeTest, OfficialWorkdayAndRestDayRemindersFollowTheHolidaySchedule) {
+    Add(Daily(8, 30, "$gzr$打卡"));
+    Add(Daily(8, 30, "$xxr$休息"));
+    Clock.Set(EncodeDateTime(2026, 2, 14, 8, 29, 30)); // a Saturday worked before the Spring Festival
+    StartRuntime();
+    RunSeconds(31);
+    EXPECT_EQ(Shown, (std::vector<std::string>{"打卡"}));
+    Clock.Set(EncodeDateTime(2026, 2, 16, 8, 29, 30)); // a Monday off for it
+    RunSeconds(31);
+    EXPECT_EQ(Shown, (std::vector<std::string>{"打卡", "休息"}));
+    EXPECT_TRUE(List.Item(0).Reminded && List.Item(1).Reminded) << "a failed condition still counts as fired";
+}
+
 TEST_F(RuntimeTest, TheFirstFiringWritesRemindedToTheDataFile) {
     Add(Daily(9, 0, "写入"));
     StartRuntime();

@@ -2,6 +2,7 @@
 
 #include "calendar/clock.h"
 #include "calendar/datetime.h"
+#include "calendar/holidays.h"
 #include "calendar/solar_terms.h"
 #include "platform/system_facts.h"
 #include "row_name.h"
@@ -118,6 +119,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ParseRow{"UpperCase", "$MW2$", false, false, 0}),
     RowName<ParseRow>);
 
+INSTANTIATE_TEST_SUITE_P(OfficialDayConditions, ParseTable,
+                         testing::Values(ParseRow{"Workday", "$gzr$打卡", true, false, 0},
+                                         ParseRow{"RestDay", "$xxr$", true, false, 0},
+                                         ParseRow{"Unclosed", "$gzr打卡", false, false, 0}),
+                         RowName<ParseRow>);
+
 TEST(WeekConditionHolds, PlainNumberHoldsOnlyInThatWeekOfTheMonth) {
     // March 2025 begins on a Saturday; weeks begin on Monday: week 2 is March 3..9.
     for (int day = 1; day <= 31; ++day) {
@@ -170,6 +177,31 @@ TEST(WeekConditionHolds, ReadsTheClock) {
     EXPECT_TRUE(WeekConditionHolds("$mw3$", false));
 }
 
+// 2026-02-14 is a Saturday worked before the Spring Festival, 2026-02-16 a Monday off for it.
+TEST(WeekConditionHolds, OfficialWorkdaysAndRestDaysFollowTheInstalledSchedule) {
+    const struct {
+        TDateTime Moment;
+        bool Workday;
+    } days[] = {{EncodeDateTime(2026, 2, 14, 8, 30), true},
+                {EncodeDateTime(2026, 2, 16, 8, 30), false},
+                {EncodeDateTime(2026, 3, 2, 8, 30), true},
+                {EncodeDateTime(2026, 3, 1, 8, 30), false}};
+    for (const auto& day : days) {
+        EXPECT_EQ(WeekConditionHoldsAt("$gzr$打卡", day.Moment, false), day.Workday) << day.Moment;
+        EXPECT_EQ(WeekConditionHoldsAt("$xxr$", day.Moment, true), !day.Workday) << day.Moment;
+    }
+    EXPECT_FALSE(HasWeekCondition("$gzr打卡")) << "only the whole prefix is a condition";
+    EXPECT_FALSE(HasHolidayCondition("$mwd$"));
+
+    const TDateTime monday2027 = EncodeDateTime(2027, 2, 8, 9, 0);
+    EXPECT_TRUE(WeekConditionHoldsAt("$gzr$", monday2027, false)) << "an unknown year goes by the weekday";
+    THolidaySchedule springFestival2027;
+    springFestival2027.ReplaceYears(ParseHolidayText("2027-02-08\t休\t春节").Entries);
+    const HolidayScheduleOverride schedule(springFestival2027);
+    EXPECT_FALSE(WeekConditionHoldsAt("$gzr$", monday2027, false));
+    EXPECT_TRUE(WeekConditionHoldsAt("$xxr$", monday2027, false));
+}
+
 TEST(StripWeekCondition, RemovesUpToTheSecondDollar) {
     EXPECT_EQ(StripWeekCondition("$mw2$母亲节快乐"), "母亲节快乐");
     EXPECT_EQ(StripWeekCondition("$mwd$"), "");
@@ -191,6 +223,11 @@ TEST(PrepareRemindText, FollowsTheFiringOrder) {
     const TRemindTextResult fails = PrepareRemindText("$mw3$开会", weekTwo, false);
     EXPECT_TRUE(fails.HasCondition);
     EXPECT_FALSE(fails.ConditionHolds);
+
+    const TRemindTextResult workday = PrepareRemindText("$gzr$#h点 打卡", weekTwo, false);
+    EXPECT_TRUE(workday.HasCondition);
+    EXPECT_TRUE(workday.ConditionHolds);
+    EXPECT_EQ(workday.Shown, "13点 打卡");
 
     const TRemindTextResult plain = PrepareRemindText("$x$ #h", weekTwo, false);
     EXPECT_FALSE(plain.HasCondition);

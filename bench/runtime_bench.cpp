@@ -1,0 +1,131 @@
+#include "calendar/due.h"
+#include "runtime/next_firing.h"
+
+#include <benchmark/benchmark.h>
+#include <random>
+#include <vector>
+
+namespace {
+using namespace chimewell;
+
+TRmMainDate Record(bool lunar, int year, int month, int day, const char* message = "提醒") {
+    TRmMainDate record;
+    record.IsLunar = lunar;
+    record.Year = year;
+    record.Month = month;
+    record.Day = day;
+    record.Message = message;
+    return record;
+}
+
+// A list as people keep them: daily and workday reminders, birthdays and anniversaries in both calendars,
+// festivals, solar terms, monthly bills, one-off dates past and future, week and holiday conditions, leap months
+// that come once in decades, and a few hand-edited dates that never come.
+std::vector<TRmMainDate> VariedRecords(int count) {
+    std::mt19937 random(1000);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    std::vector<TRmMainDate> records;
+    for (int i = 0; i < count; ++i) {
+        TRmMainDate record;
+        switch (i % 20) {
+        case 0:
+        case 1:
+            record = Record(false, 0, 0, 0);
+            break;
+        case 2:
+            record = Record(false, 0, 0, WeekdayMask | 0x1F); // Monday to Friday
+            break;
+        case 3:
+        case 4:
+            record = Record(false, 0, pick(1, 12), pick(1, 28)); // a birthday
+            break;
+        case 5:
+            record = Record(false, 0, pick(1, 12), pick(29, 31)); // month ends, February 29 and 30 among them
+            break;
+        case 6:
+            record = Record(false, 0, 0, pick(1, 31)); // monthly
+            break;
+        case 7:
+            record = Record(false, pick(2020, 2030), pick(1, 12), pick(1, 28)); // one-off, past or future
+            break;
+        case 8:
+        case 9:
+            record = Record(true, 0, pick(1, 12), pick(1, 30)); // a lunar birthday or festival
+            break;
+        case 10:
+            record = Record(true, 0, 12, 30); // 除夕
+            break;
+        case 11: {
+            record = Record(true, 0, pick(2, 11), pick(1, 30)); // a date in a leap month
+            record.IsLeapMonth = true;
+            break;
+        }
+        case 12:
+            record = Record(true, 0, 0, pick(1, 15)); // lunar monthly
+            break;
+        case 13:
+        case 14:
+            record = Record(true, 0, SolarTermMonth, pick(0, 23));
+            break;
+        case 15:
+            record = Record(false, 0, 5, WeekdayMask | 0x40, "$mw2$母亲节快乐");
+            break;
+        case 16:
+            record = Record(false, 0, 0, 0, pick(0, 1) != 0 ? "$gzr$打卡" : "$xxr$休息");
+            break;
+        case 17:
+            record = Record(false, 0, 0, WeekdayMask | 0x10, pick(0, 1) != 0 ? "$mwd$周报" : "$ywm2$双周会");
+            break;
+        case 18:
+            record = Record(true, pick(2024, 2030), pick(1, 12), pick(1, 30));
+            break;
+        default:
+            record = pick(0, 1) != 0 ? Record(false, 0, 2, 30) : Record(true, 0, 0, 31); // never
+            break;
+        }
+        record.Hour = pick(0, 23);
+        record.Minuter = pick(0, 59);
+        record.Forward = pick(0, 2) == 0 ? pick(1, 30) : 0;
+        records.push_back(record);
+    }
+    return records;
+}
+
+// What drawing the main list costs: every record's next firing.
+void BM_NextFiringOf1000Records(benchmark::State& state) {
+    const std::vector<TRmMainDate> records = VariedRecords(1000);
+    const TDateTime moments[] = {EncodeDateTime(2025, 6, 15, 10, 0), EncodeDateTime(2026, 2, 10, 23, 59),
+                                 EncodeDateTime(2031, 11, 1, 7, 30)};
+    std::size_t next = 0;
+    for (auto _ : state) {
+        const TDateTime now = moments[next++ % std::size(moments)];
+        for (const TRmMainDate& record : records) {
+            benchmark::DoNotOptimize(NextFiring(record, now, false));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_NextFiringOf1000Records)->Unit(benchmark::kMillisecond);
+
+// The agenda of chimewell-cli next: up to 20 firings of every record within a year.
+void BM_AgendaOf1000Records(benchmark::State& state) {
+    const std::vector<TRmMainDate> records = VariedRecords(1000);
+    const TDateTime now = EncodeDateTime(2025, 6, 15, 10, 0);
+    for (auto _ : state) {
+        for (const TRmMainDate& record : records) {
+            benchmark::DoNotOptimize(NextFirings(record, now, now + 366, 20, false));
+        }
+    }
+}
+BENCHMARK(BM_AgendaOf1000Records)->Unit(benchmark::kMillisecond);
+
+// The worst a record can cost: a daily reminder whose condition no week ever meets, tried on every day to 2100.
+void BM_NextFiringOfAConditionThatNeverHolds(benchmark::State& state) {
+    const TRmMainDate record = Record(false, 0, 0, 0, "$mw7$");
+    const TDateTime now = EncodeDateTime(2025, 6, 15, 10, 0);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(NextFiring(record, now, false));
+    }
+}
+BENCHMARK(BM_NextFiringOfAConditionThatNeverHolds)->Unit(benchmark::kMillisecond);
+} // namespace

@@ -1,0 +1,115 @@
+#include "calendar/clock.h"
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/holidays.h"
+#include "data/reminder_list.h"
+#include "data/settings.h"
+#include "runtime/next_firing.h"
+#include "runtime/remind_runtime.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace chimewell::cli {
+
+namespace {
+
+struct NextOptions {
+    std::string Folder;
+    std::optional<std::string> At;
+    int Count = 20;
+    int Days = 366;
+};
+
+NextOptions ParseNextOptions(const Arguments& arguments) {
+    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir", "--at", "--count", "--days"});
+    if (!parsed.Positional.empty()) {
+        throw UsageError("unexpected argument '" + parsed.Positional.front() + "'");
+    }
+    NextOptions options;
+    options.Folder = DataFolder(parsed);
+    if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
+        options.At = at->second;
+    }
+    if (const auto count = parsed.Values.find("--count"); count != parsed.Values.end()) {
+        options.Count = ParseInteger(count->second, "count", 1, 100000);
+    }
+    if (const auto days = parsed.Values.find("--days"); days != parsed.Values.end()) {
+        // Beyond 2100 the calendar has nothing to say, whatever the day asked from.
+        options.Days = ParseInteger(days->second, "number of days", 1, 100000);
+    }
+    return options;
+}
+
+std::string FormatMinute(TDateTime moment) {
+    const TimeFields time = DecodeTime(moment);
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", time.Hour, time.Minute);
+    return FormatDate(moment) + " " + clock;
+}
+
+struct AgendaFiring {
+    TDateTime Minute;
+    std::int32_t Position;
+};
+
+} // namespace
+
+int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const NextOptions options = ParseNextOptions(arguments);
+    const TDateTime at = options.At ? ParseDateTime(*options.At, false) : Now();
+    const TDateTime until = at + options.Days;
+    const std::string& folder = options.Folder;
+    TRmConfig config;
+    config.InitDefaults(folder, 265, 202, 429, 279);
+    config.LoadConfig();
+    TRmDataList list;
+    list.Reset(config.DataFilePath());
+    list.Load();
+    if (!list.LoadFailure.empty()) {
+        throw std::runtime_error(list.LoadFailure);
+    }
+    const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
+
+    // Every record's own first firings, enough of them to fill the agenda alone; then the earliest of all.
+    std::vector<AgendaFiring> agenda;
+    std::vector<TGuessedHolidayYear> guessed;
+    for (std::int32_t position = 0; position < list.Count; ++position) {
+        const TNextFirings firings = NextFirings(list.Item(position), at, until, options.Count, config.BeginWithSunday);
+        for (const TDateTime minute : firings.Minutes) {
+            agenda.push_back({minute, position});
+        }
+        guessed.insert(guessed.end(), firings.GuessedHolidayYears.begin(), firings.GuessedHolidayYears.end());
+    }
+    std::sort(agenda.begin(), agenda.end(), [](const AgendaFiring& a, const AgendaFiring& b) {
+        return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
+    });
+    if (agenda.size() > static_cast<std::size_t>(options.Count)) {
+        agenda.resize(static_cast<std::size_t>(options.Count));
+    }
+
+    std::string buffer;
+    for (const AgendaFiring& firing : agenda) {
+        const FiringPlan plan = PlanFiring(list.Item(firing.Position), config, firing.Minute);
+        buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
+                  (plan.Action == FiringAction::Silent ? "silent" : "show") + "\t" + plan.Presentation.Text + "\n";
+    }
+    out << buffer;
+
+    // A guessed year matters when the agenda reached it: a full agenda ends at its last firing.
+    const TDateTime reached = agenda.size() == static_cast<std::size_t>(options.Count) ? agenda.back().Minute : until;
+    std::sort(guessed.begin(), guessed.end(),
+              [](const TGuessedHolidayYear& a, const TGuessedHolidayYear& b) { return a.Year < b.Year; });
+    UnknownHolidayYears notices(err);
+    for (const TGuessedHolidayYear& year : guessed) {
+        if (year.FirstMoment <= reached) {
+            notices.NoteYear(year.Year);
+        }
+    }
+    return 0;
+}
+
+} // namespace chimewell::cli

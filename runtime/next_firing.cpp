@@ -1,0 +1,402 @@
+#include "runtime/next_firing.h"
+
+#include "calendar/due.h"
+#include "calendar/holidays.h"
+#include "calendar/lunar.h"
+#include "calendar/solar_terms.h"
+#include "runtime/remind_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+namespace chimewell {
+
+namespace {
+
+constexpr std::int64_t MinutesPerDay = 1440;
+
+std::int64_t SerialOf(int year, int month, int day) {
+    return SerialDay(EncodeDate(year, month, day));
+}
+
+std::int64_t RangeFirstDay() {
+    static const std::int64_t day = SerialOf(1900, 1, 1);
+    return day;
+}
+std::int64_t RangeLastDay() {
+    static const std::int64_t day = SerialOf(2100, 12, 31);
+    return day;
+}
+std::int64_t LunarFirstDay() {
+    static const std::int64_t day = SerialDay(LunarNewYearDate(LunarTableFirstYear));
+    return day;
+}
+
+// Minutes counted from 1899-12-30 00:00.
+std::int64_t MinuteNumber(TDateTime moment) {
+    const TimeFields time = DecodeTime(moment);
+    return SerialDay(moment) * MinutesPerDay + time.Hour * 60 + time.Minute;
+}
+
+// The same value EncodeDateTime gives for that day and minute, so that callers may compare moments exactly.
+TDateTime MomentOf(std::int64_t day, int minuteOfDay) {
+    return static_cast<TDateTime>(day) + (minuteOfDay * 60000.0) / 86400000.0;
+}
+
+int WeekdayBitOf(std::int64_t day) {
+    const int weekday = DayOfWeek(static_cast<TDateTime>(day)); // 1 = Sunday .. 7 = Saturday
+    return weekday == 1 ? 0x40 : 1 << (weekday - 2);
+}
+
+// The minutes of a matching day at which the time test holds: the early minute, then the set minute. Hand-edited
+// fields may hold anything: a set time that is no time of day never matches itself, though its early minute
+// still may (a Minuter of 90 with Forward 10 matches 80 minutes into the hour).
+struct DayMinutes {
+    std::array<int, 2> Minute{};
+    int Count = 0;
+};
+
+DayMinutes FiringMinutesOfDay(const TRmMainDate& record) {
+    DayMinutes minutes;
+    const std::int64_t set = std::int64_t{record.Hour} * 60 + record.Minuter;
+    if (record.Forward > 0) {
+        const std::int64_t early = set - record.Forward;
+        if (early >= 0 && early < MinutesPerDay) {
+            minutes.Minute[static_cast<std::size_t>(minutes.Count++)] = static_cast<int>(early);
+        }
+    }
+    if (record.Hour >= 0 && record.Hour < 24 && record.Minuter >= 0 && record.Minuter < 60) {
+        minutes.Minute[static_cast<std::size_t>(minutes.Count++)] = static_cast<int>(set);
+    }
+    return minutes;
+}
+
+// Which days of a month the Day field can match.
+enum class DayRule { Every, Fixed, Weekdays, Never };
+struct DayPattern {
+    DayRule Rule = DayRule::Never;
+    int Fixed = 0;
+    int WeekdayBits = 0;
+};
+
+DayPattern DayPatternOf(int day, int longestMonth) {
+    if (day == 0) {
+        return {DayRule::Every};
+    }
+    if (day >= 1 && day <= longestMonth) {
+        return {DayRule::Fixed, day};
+    }
+    if ((day & WeekdayMask) == 0) {
+        return {};
+    }
+    const int bits = day & 0x7F;
+    if (bits == 0) {
+        return {};
+    }
+    return bits == 0x7F ? DayPattern{DayRule::Every} : DayPattern{DayRule::Weekdays, 0, bits};
+}
+
+// Collects the firings of the candidate days it is shown, in time order; tells the enumerators when to stop.
+class FiringCollector {
+public:
+    FiringCollector(const TRmMainDate& record, std::int64_t afterMinute, std::int64_t untilMinute, int count,
+                    bool beginWithSunday)
+        : Record(record), Minutes(FiringMinutesOfDay(record)), AfterMinute(afterMinute), UntilMinute(untilMinute),
+          Count(count), BeginWithSunday(beginWithSunday), HasCondition(HasWeekCondition(record.Message)),
+          HasHolidayDependence(HasHolidayCondition(record.Message)) {}
+
+    bool CanFire() const { return Minutes.Count > 0 && Count > 0; }
+
+    // False once enough firings are found or the day lies past the end.
+    bool Visit(std::int64_t day) {
+        for (int i = 0; i < Minutes.Count; ++i) {
+            const int minuteOfDay = Minutes.Minute[static_cast<std::size_t>(i)];
+            const std::int64_t minute = day * MinutesPerDay + minuteOfDay;
+            if (minute <= AfterMinute) {
+                continue;
+            }
+            if (minute > UntilMinute) {
+                return false;
+            }
+            // The enumerators may offer more days than match; the tick's own test has the last word.
+            const TDateTime moment = MomentOf(day, minuteOfDay);
+            if (!Record.IsDueNowAt(moment) || !ConditionHolds(moment)) {
+                continue;
+            }
+            Result.Minutes.push_back(moment);
+            if (static_cast<int>(Result.Minutes.size()) >= Count) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    TNextFirings Result;
+
+private:
+    bool ConditionHolds(TDateTime moment) {
+        if (!HasCondition) {
+            return true;
+        }
+        if (HasHolidayDependence) {
+            const int year = DecodeDate(moment).Year;
+            const bool noted = !Result.GuessedHolidayYears.empty() && Result.GuessedHolidayYears.back().Year == year;
+            if (!noted && !IsHolidayYearKnown(year)) {
+                Result.GuessedHolidayYears.push_back({year, moment});
+            }
+        }
+        return WeekConditionHoldsAt(Record.Message, moment, BeginWithSunday);
+    }
+
+    const TRmMainDate& Record;
+    const DayMinutes Minutes;
+    const std::int64_t AfterMinute;
+    const std::int64_t UntilMinute;
+    const int Count;
+    const bool BeginWithSunday;
+    const bool HasCondition;
+    const bool HasHolidayDependence;
+};
+
+// The days of one month that the pattern allows, from firstDay on. A lunar day 30 kept for every year falls on
+// the 29th of a short month (fallToLastDay). False when the collector wants no more.
+bool VisitMonth(const DayPattern& pattern, std::int64_t monthStart, int length, std::int64_t firstDay,
+                std::int64_t lastDay, bool fallToLastDay, FiringCollector& collector) {
+    if (pattern.Rule == DayRule::Fixed) {
+        int day = pattern.Fixed;
+        if (day > length) {
+            if (!fallToLastDay) {
+                return true;
+            }
+            day = length;
+        }
+        const std::int64_t serial = monthStart + day - 1;
+        return serial < firstDay || serial > lastDay || collector.Visit(serial);
+    }
+    const std::int64_t from = std::max(monthStart, firstDay);
+    const std::int64_t to = std::min(monthStart + length - 1, lastDay);
+    for (std::int64_t serial = from; serial <= to; ++serial) {
+        if (pattern.Rule == DayRule::Weekdays && (pattern.WeekdayBits & WeekdayBitOf(serial)) == 0) {
+            continue;
+        }
+        if (!collector.Visit(serial)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Restricts [from, to] to the one year a record names; false when that year lies outside.
+bool NarrowToYear(std::int32_t year, int& from, int& to) {
+    if (year == 0) {
+        return true;
+    }
+    if (year < from || year > to) {
+        return false;
+    }
+    from = to = year;
+    return true;
+}
+
+void VisitSolarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64_t lastDay,
+                    FiringCollector& collector) {
+    const DayPattern pattern = DayPatternOf(record.Day, 31);
+    if (pattern.Rule == DayRule::Never || record.Month < 0 || record.Month > 12) {
+        return;
+    }
+    // A day the month never has (2-30, 4-31) is known at once; 2000 is a leap year, so 2-29 stays possible.
+    if (pattern.Rule == DayRule::Fixed && record.Month != 0 && pattern.Fixed > GregorianMonthDays(2000, record.Month)) {
+        return;
+    }
+    int fromYear = DecodeDate(static_cast<TDateTime>(firstDay)).Year;
+    int toYear = DecodeDate(static_cast<TDateTime>(lastDay)).Year;
+    if (!NarrowToYear(record.Year, fromYear, toYear)) {
+        return;
+    }
+    const int firstMonth = record.Month == 0 ? 1 : record.Month;
+    const int lastMonth = record.Month == 0 ? 12 : record.Month;
+    for (int year = fromYear; year <= toYear; ++year) {
+        // A leap day of every year: only leap years need a look.
+        if (pattern.Rule == DayRule::Fixed && record.Month == 2 && pattern.Fixed == 29 && !IsGregorianLeapYear(year)) {
+            continue;
+        }
+        for (int month = firstMonth; month <= lastMonth; ++month) {
+            const std::int64_t monthStart = SerialOf(year, month, 1);
+            const int length = GregorianMonthDays(year, month);
+            if (monthStart > lastDay) {
+                return;
+            }
+            if (monthStart + length - 1 < firstDay) {
+                continue;
+            }
+            if (!VisitMonth(pattern, monthStart, length, firstDay, lastDay, false, collector)) {
+                return;
+            }
+        }
+    }
+}
+
+// A solar-term record's Year is the lunar year the term falls in: a term of January names the lunar year before.
+void VisitSolarTermDays(const TRmMainDate& record, std::int64_t firstDay, std::int64_t lastDay,
+                        FiringCollector& collector) {
+    const int index = record.Day;
+    if (index < 0 || index >= SolarTermCount) {
+        return;
+    }
+    int fromYear = DecodeDate(static_cast<TDateTime>(firstDay)).Year;
+    int toYear = DecodeDate(static_cast<TDateTime>(lastDay)).Year;
+    if (record.Year != 0) {
+        fromYear = static_cast<int>(std::max<std::int64_t>(fromYear, record.Year));
+        toYear = static_cast<int>(std::min<std::int64_t>(toYear, std::int64_t{record.Year} + 1));
+    }
+    for (int year = fromYear; year <= toYear; ++year) {
+        const std::int64_t day = SerialDay(SolarTermMoment(year, index));
+        if (day > lastDay) {
+            return;
+        }
+        if (day >= firstDay && !collector.Visit(day)) {
+            return;
+        }
+    }
+}
+
+void VisitLunarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64_t lastDay,
+                    FiringCollector& collector) {
+    if (record.Month == SolarTermMonth) {
+        VisitSolarTermDays(record, firstDay, lastDay, collector);
+        return;
+    }
+    const DayPattern pattern = DayPatternOf(record.Day, 30);
+    if (pattern.Rule == DayRule::Never || record.Month < 0 || record.Month > 12) {
+        return;
+    }
+    if (firstDay < LunarFirstDay()) {
+        // Before the table's first day there is no lunar date, and only a record that names no month and no day
+        // of the month matches: every day, or its weekdays.
+        if (record.Year == 0 && record.Month == 0 && pattern.Rule != DayRule::Fixed) {
+            const auto days = static_cast<int>(std::min(LunarFirstDay(), lastDay + 1) - firstDay);
+            if (!VisitMonth(pattern, firstDay, days, firstDay, lastDay, false, collector)) {
+                return;
+            }
+        }
+        firstDay = LunarFirstDay();
+    }
+    if (firstDay > lastDay) {
+        return;
+    }
+    int fromYear = SolarToLunar(static_cast<TDateTime>(firstDay)).Year;
+    int toYear = SolarToLunar(static_cast<TDateTime>(lastDay)).Year;
+    if (!NarrowToYear(record.Year, fromYear, toYear)) {
+        return;
+    }
+    const bool fallToLastDay = record.Year == 0 && pattern.Rule == DayRule::Fixed && pattern.Fixed == 30;
+    for (int year = fromYear; year <= toYear; ++year) {
+        const int leap = LunarLeapMonth(year);
+        // A leap month of a given number comes in a few years a century: the others need no look.
+        if (record.Month != 0 && record.IsLeapMonth && leap != record.Month) {
+            continue;
+        }
+        std::int64_t monthStart = SerialDay(LunarNewYearDate(year));
+        for (int month = 1; month <= 12; ++month) {
+            for (const bool isLeapMonth : {false, true}) {
+                if (isLeapMonth && leap != month) {
+                    continue;
+                }
+                const int length = isLeapMonth ? LunarLeapMonthDays(year) : LunarMonthDays(year, month);
+                const std::int64_t start = monthStart;
+                monthStart += length;
+                if (start > lastDay) {
+                    return;
+                }
+                const bool monthMatches =
+                    record.Month == 0 || (month == record.Month && isLeapMonth == record.IsLeapMonth);
+                if (!monthMatches || start + length - 1 < firstDay) {
+                    continue;
+                }
+                if (!VisitMonth(pattern, start, length, firstDay, lastDay, fallToLastDay, collector)) {
+                    return;
+                }
+            }
+        }
+    }
+}
+
+constexpr std::array<const char*, 7> WeekdayNames = {"星期日", "星期一", "星期二", "星期三",
+                                                     "星期四", "星期五", "星期六"};
+
+std::string LunarDayName(int day) {
+    if (day < 1 || day > 30) {
+        return {};
+    }
+    return (day <= 10 ? "初" : "") + std::string(LunarNumberNames[static_cast<std::size_t>(day)]);
+}
+
+} // namespace
+
+TDateTime NextFiringRangeStart() {
+    return static_cast<TDateTime>(RangeFirstDay());
+}
+
+TDateTime NextFiringRangeEnd() {
+    return MomentOf(RangeLastDay(), MinutesPerDay - 1);
+}
+
+TNextFirings NextFirings(const TRmMainDate& record, TDateTime after, TDateTime until, int count, bool beginWithSunday) {
+    const std::int64_t afterMinute = std::max(MinuteNumber(after), RangeFirstDay() * MinutesPerDay - 1);
+    const std::int64_t untilMinute = std::min(MinuteNumber(until), RangeLastDay() * MinutesPerDay + MinutesPerDay - 1);
+    FiringCollector collector(record, afterMinute, untilMinute, count, beginWithSunday);
+    if (!collector.CanFire() || untilMinute <= afterMinute) {
+        return {};
+    }
+    // Days are whole: the first is the day of the minute after `after`, the last the day of `until`.
+    const std::int64_t firstDay = (afterMinute + 1) / MinutesPerDay;
+    const std::int64_t lastDay = untilMinute / MinutesPerDay;
+    if (record.IsLunar) {
+        VisitLunarDays(record, firstDay, lastDay, collector);
+    } else {
+        VisitSolarDays(record, firstDay, lastDay, collector);
+    }
+    return std::move(collector.Result);
+}
+
+std::optional<TDateTime> NextFiring(const TRmMainDate& record, TDateTime after, bool beginWithSunday) {
+    const TNextFirings firings = NextFirings(record, after, NextFiringRangeEnd(), 1, beginWithSunday);
+    if (firings.Minutes.empty()) {
+        return std::nullopt;
+    }
+    return firings.Minutes.front();
+}
+
+std::string NextFiringText(std::optional<TDateTime> minute) {
+    if (!minute) {
+        return "不再提醒";
+    }
+    const DateFields date = DecodeDate(*minute);
+    const TimeFields time = DecodeTime(*minute);
+    char clock[8];
+    std::snprintf(clock, sizeof clock, "%02d:%02d", time.Hour, time.Minute);
+    std::string text = "下次提醒：" + std::to_string(date.Year) + "年" + std::to_string(date.Month) + "月" +
+                       std::to_string(date.Day) + "日 " +
+                       WeekdayNames[static_cast<std::size_t>(DayOfWeek(*minute) - 1)] + " " + clock;
+    const LunarDate lunar = SolarToLunar(*minute);
+    if (!lunar.IsEmpty() && lunar.Month >= 1 && lunar.Month <= 12) {
+        text += "（农历" + std::string(lunar.IsLeapMonth ? "闰" : "") +
+                std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Month)]) + "月" + LunarDayName(lunar.Day) +
+                "）";
+    }
+    return text;
+}
+
+TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, bool beginWithSunday) {
+    const TNextFirings firings = NextFirings(record, now, NextFiringRangeEnd(), 1, beginWithSunday);
+    TNextFiringLine line;
+    line.Text = NextFiringText(firings.Minutes.empty() ? std::nullopt : std::optional(firings.Minutes.front()));
+    if (!firings.GuessedHolidayYears.empty()) {
+        line.Notice = UnknownHolidayYearNotice(firings.GuessedHolidayYears.front().Year);
+    }
+    return line;
+}
+
+} // namespace chimewell
