@@ -6,6 +6,7 @@
 #include "app/window_geometry.h"
 #include "calendar/clock.h"
 #include "data/constants.h"
+#include "data/holiday_file.h"
 #include "data/paths.h"
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
@@ -187,10 +188,19 @@ void TfrmRemind::FormCreate() {
     Runtime = std::make_unique<TRmRuntime>(List, Config, ReminderWindow());
     Runtime->Start();
 
+    // The user's later years of the official holiday schedule, before anything is checked against it.
+    const std::vector<std::string> holidayProblems = InstallHolidayScheduleOf(AppPath);
     List.Reset(Config.DataFilePath());
     List.Load();
     RefreshRecordList();
     ApplySkin();
+    if (!holidayProblems.empty()) {
+        std::string text;
+        for (const std::string& problem : holidayProblems) {
+            text += problem + "\n";
+        }
+        ShowMessageBox(MessageKind::Information, "节假日安排", text);
+    }
     if (!List.LoadFailure.empty()) {
         ShowMessageBox(MessageKind::Information, "无法读取",
                        List.LoadFailure +

@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view Gb18030ByteOrderMark = "\x84\x31\x95\x33";
 constexpr std::string_view LineEnd = "\r\n";
+// "; 编码：GB18030" in GB18030.
+constexpr std::string_view CodePageMarkLine = "; \xB1\xE0\xC2\xEB\xA3\xBAGB18030";
 
 bool IsLineBreak(char c) {
     return c == '\r' || c == '\n';
@@ -140,6 +142,13 @@ TIniFile::TIniFile(std::string fileName) : Path(std::move(fileName)) {
     Parse();
 }
 
+TIniFile::TIniFile(std::string fileName, std::string bytes)
+    : Path(std::move(fileName)), ReadResult(FileReadResult::Read), Bytes(std::move(bytes)) {
+    Encoding = DetectTextEncoding(Bytes);
+    Decoder = std::make_unique<TextDecoder>(Encoding);
+    Parse();
+}
+
 TIniFile::~TIniFile() = default;
 
 bool TIniFile::ReadFailed() const {
@@ -152,11 +161,17 @@ std::string TIniFile::ReadFailureText() const {
 
 void TIniFile::Parse() {
     // A byte-order mark is not part of the first line.
+    // (An editor may even have written it twice.)
     std::size_t contentStart = 0;
-    if (Bytes.starts_with(Utf8ByteOrderMark)) {
-        contentStart = Utf8ByteOrderMark.size();
-    } else if (Bytes.starts_with(Gb18030ByteOrderMark)) {
-        contentStart = Gb18030ByteOrderMark.size();
+    for (bool found = true; found;) {
+        const std::string_view rest = std::string_view(Bytes).substr(contentStart);
+        found = false;
+        for (const std::string_view mark : {Utf8ByteOrderMark, Gb18030ByteOrderMark}) {
+            if (rest.starts_with(mark)) {
+                contentStart += mark.size();
+                found = true;
+            }
+        }
     }
     Sections.push_back(Section{{}, true, contentStart, contentStart, Bytes.size(), {}});
     const std::string_view bytes(Bytes);
@@ -406,6 +421,13 @@ std::string TIniFile::ToBytes() const {
     }
     for (const Section& section : Sections) {
         AppendSection(section, plainCrLf, out);
+    }
+    // A GB18030 file whose bytes all happen to form UTF-8 would be read as UTF-8 next time, and every line
+    // then turned into other characters. A comment line of bytes UTF-8 does not allow keeps it read right; INI
+    // readers, the older program's included, skip it.
+    if (DetectTextEncoding(out) == TextEncoding::Utf8) {
+        out.append(CodePageMarkLine);
+        out.append(LineEnd);
     }
     return out;
 }

@@ -31,6 +31,8 @@ public:
     // Reads the file; a missing file reads as empty and every read then gives its default. So does a file that
     // cannot be read, which ReadFailed tells.
     explicit TIniFile(std::string fileName);
+    // As if the file held these bytes (the fuzzer's way in: no disk).
+    TIniFile(std::string fileName, std::string bytes);
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
     TIniFile& operator=(const TIniFile&) = delete;

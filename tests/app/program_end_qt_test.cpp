@@ -19,6 +19,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -77,8 +78,10 @@ TEST(ProgramEndDeathTest, ExitWhileAReminderShowsFiresNothingMore) {
             }
             const TIniFile stored(form.List.FileName);
             Finish(shown == 1 && ProgramIsEnding() && form.Exiting && scene.Desktop.StartedPrograms.empty() &&
-                       scene.Music.Played.empty() && form.List.Item(0).Reminded && !form.List.Item(1).Reminded &&
-                       !form.List.Item(2).Reminded && !stored.ReadBool("Item2", "Reminded", false),
+                       scene.Music.Played.size() <= 1 &&
+                       std::count(scene.Music.Played.begin(), scene.Music.Played.end(), "/tmp/tune.wav") == 0 &&
+                       form.List.Item(0).Reminded && !form.List.Item(1).Reminded && !form.List.Item(2).Reminded &&
+                       !stored.ReadBool("Item2", "Reminded", false),
                    "a reminder behind the one shown was fired");
         },
         ::testing::ExitedWithCode(0), "");

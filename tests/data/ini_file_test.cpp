@@ -181,6 +181,31 @@ TEST_F(IniFileTest, Utf8FileIsReadAsUtf8AndSavedInGb18030) {
     EXPECT_EQ(ReadBytes(Path), "[Main]\r\nItems=1\r\n[Item1]\r\nMessage=\xB8\xB4\xC5\xCC\r\n; \xB1\xB8\xD7\xA2\r\n");
 }
 
+// Found by the fuzzer: an editor had written the byte-order mark twice, so the first header went unseen, and
+// the save, dropping the marks, made it a header after all.
+TEST_F(IniFileTest, RepeatedByteOrderMarksAreNotPartOfTheFirstHeader) {
+    TIniFile ini = FileWith("\xEF\xBB\xBF\xEF\xBB\xBF[Main]\nItems=2\n");
+    EXPECT_EQ(ini.ReadInteger("Main", "Items", 0), 2);
+    ini.WriteInteger("Main", "Items", 7);
+    ini.UpdateFile();
+    EXPECT_EQ(ReadBytes(Path), "[Main]\r\nItems=7\r\n");
+}
+
+// Found by the fuzzer: GB18030 bytes that all happen to form UTF-8 (here 蠂, CF 87, which UTF-8 reads as χ)
+// would be read as UTF-8 after the save, and the next save would turn every line into other characters.
+TEST_F(IniFileTest, ASaveThatLooksLikeUtf8IsMarkedAsGb18030) {
+    TIniFile ini(Path);
+    ini.WriteString("Config", "UserName", "蠂");
+    ini.UpdateFile();
+    const std::string saved = ReadBytes(Path);
+    EXPECT_EQ(saved, "[Config]\r\nUserName=\xCF\x87\r\n; \xB1\xE0\xC2\xEB\xA3\xBAGB18030\r\n");
+    TIniFile again(Path);
+    EXPECT_EQ(again.ReadString("Config", "UserName", ""), "蠂");
+    again.WriteString("Config", "UserCorp", "x");
+    again.UpdateFile();
+    EXPECT_EQ(TIniFile(Path).ReadString("Config", "UserName", ""), "蠂");
+}
+
 TEST_F(IniFileTest, LineBreakInValueCannotForgeKeysOrSections) {
     TIniFile ini(Path);
     ini.WriteString("Item1", "Message", "a\r\n[Evil]\nItems=999");
