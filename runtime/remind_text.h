@@ -23,7 +23,9 @@ struct TWeekCondition {
 };
 inline constexpr std::int64_t WeekConditionNumberLimit = 1'000'000'000'000;
 
-// True when the text begins with "$mw" or "$yw".
+// True when the text begins with "$mw" or "$yw". The forms, N a decimal number: "$mwd$" / "$mws$" (odd / even
+// week of the month), "$mwm" N "$" (a multiple of N), "$mw" N "$" (week N), "$mwo" N "$" (the N-th occurrence
+// of today's weekday in the month), and the same with "$yw" for the week of the year, "o" excepted.
 bool HasWeekCondition(std::string_view text);
 TWeekCondition ParseWeekCondition(std::string_view text);
 // Whether the present week (of the month or of the year, as the condition says) satisfies the condition.
