@@ -6,8 +6,8 @@ class QObject;
 
 namespace chimewell {
 
-// Installs the Qt desktop actions, the Qt message boxes and a Qt music player that lives no longer than
-// `musicOwner` (the application when null).
+// Installs the Qt desktop actions, message boxes and file choosers, and a Qt music player that lives no longer
+// than `musicOwner` (the application when null).
 void InstallQtPlatform(QObject* musicOwner);
 
 } // namespace chimewell
