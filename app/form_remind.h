@@ -17,10 +17,12 @@ class QAction;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QVBoxLayout;
 
 namespace chimewell {
 
 class TfrmRemindBox;
+struct TRecordCommands;
 
 // The maker's pages.
 inline constexpr const char* MakerWebSite = "https://chimewell.example.org/";
@@ -41,6 +43,10 @@ public:
     void PostSearchRequest(int code, int argument);
     void ShowMainWindow();
     void HideMainWindow();
+    // Runs the search again in the search window; nothing to do while there is none.
+    void DoSearch();
+    // The selected line of the record list, -1 when none is.
+    int SelectedIndex() const;
 
     TRmConfig Config;
     TRmDataList List;
@@ -55,7 +61,20 @@ public:
     QTimer trShowTip;
     QSystemTrayIcon* ttiRemindTray = nullptr;
     QListWidget* lstRecordList = nullptr;
+    QPushButton* btnAddRecord = nullptr;
+    QPushButton* btnViewRecord = nullptr;
+    QPushButton* btnEditRecord = nullptr;
+    QPushButton* btnDeleteRecord = nullptr;
+    QPushButton* btnSearchRecord = nullptr;
     QPushButton* btnOpenHelpFile = nullptr;
+    QPushButton* btnOpenAbout = nullptr;
+    QAction* nmAddRecord = nullptr;
+    QAction* nmViewRecord = nullptr;
+    QAction* nmModifyRecord = nullptr;
+    QAction* nmDeleteRecord = nullptr;
+    QAction* nmSearchRecord = nullptr;
+    QAction* nmDeleteOldRecord = nullptr;
+    QMenu* nmSortRecord = nullptr;
     QMenu* popRemindMenu = nullptr;
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
@@ -86,6 +105,12 @@ public slots:
     void nmOpenWebSiteClick();
     void nmBugReportClick();
     void ttiRemindTrayActivated(QSystemTrayIcon::ActivationReason reason);
+    void btnAddRecordClick();
+    void btnViewRecordClick();
+    void btnEditRecordClick();
+    void btnDeleteRecordClick();
+    void btnSearchRecordClick();
+    void nmDeleteOldRecordClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -100,6 +125,10 @@ private:
     void ApplySkin();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);
+    // The seven buttons down the right-hand side, and the menus of the record commands.
+    void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
+    void CreateRecordMenus();
+    TRecordCommands RecordCommands();
 };
 
 } // namespace chimewell
