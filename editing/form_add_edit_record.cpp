@@ -1,6 +1,7 @@
 #include "editing/form_add_edit_record.h"
 
 #include "data/ini_file.h"
+#include "editing/qt_dialog_helpers.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -23,10 +24,6 @@
 namespace chimewell {
 
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QStringList Items(const std::vector<std::string>& items) {
     QStringList list;
@@ -82,9 +79,7 @@ void RenderList(QComboBox* box, const TChoiceList& list) {
 } // namespace
 
 TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      Editor(editor) {
+    : QDialog(parent, FixedDialogFlags), Editor(editor) {
     setObjectName(QStringLiteral("frmAddEditRecord"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
@@ -192,6 +187,7 @@ QWidget* TfrmAddEditRecord::CreateDateChooser() {
     mcSelectDate = new QCalendarWidget(panSelectDate);
     mcSelectDate->setLocale(QLocale(QLocale::Chinese, QLocale::China));
     mcSelectDate->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    mcSelectDate->setFirstDayOfWeek(Editor.WeeksBeginOnSunday ? Qt::Sunday : Qt::Monday);
     mcSelectDate->setDateRange(QDate(FirstChooserYear, 1, 1), QDate(LastListedYear, 12, 31));
     cbAfterDays = ListBox(panSelectDate);
     cbAfterDays->setPlaceholderText(QStringLiteral("0"));

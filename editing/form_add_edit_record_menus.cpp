@@ -2,6 +2,7 @@
 
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"
+#include "editing/qt_dialog_helpers.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -15,10 +16,6 @@
 namespace chimewell {
 
 namespace {
-
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 constexpr std::array<const char*, 7> WeekdayCaptions = {
     "星期一[&M]", "星期二[&T]", "星期三[&W]", "星期四[&H]", "星期五[&F]", "星期六[&A]", "星期日[&S]",

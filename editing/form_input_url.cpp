@@ -2,6 +2,7 @@
 
 #include "data/ini_file.h"
 #include "editing/command_chooser.h"
+#include "editing/qt_dialog_helpers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,10 +13,8 @@
 namespace chimewell {
 
 TfrmInputURL::TfrmInputURL(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      lbInputURL(new QLabel(QStringLiteral("请输入URL地址[&U]："), this)), edtInputURL(new QLineEdit(this)),
-      btnOK(new QPushButton(QStringLiteral("确定[&O]"), this)) {
+    : QDialog(parent, FixedDialogFlags), lbInputURL(new QLabel(QStringLiteral("请输入URL地址[&U]："), this)),
+      edtInputURL(new QLineEdit(this)), btnOK(new QPushButton(QStringLiteral("确定[&O]"), this)) {
     setWindowTitle(QStringLiteral("输入URL地址"));
     lbInputURL->setBuddy(edtInputURL);
     edtInputURL->setText(QStringLiteral("http://"));
@@ -39,13 +38,6 @@ void TfrmInputURL::btnOKClick() {
         Accepted = true;
         accept();
     }
-}
-
-void TfrmInputURL::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // After "http://" or the stored address, where the typing goes on.
-    edtInputURL->setFocus();
-    edtInputURL->end(false);
 }
 
 } // namespace chimewell

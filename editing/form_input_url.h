@@ -22,9 +22,6 @@ public:
 
 public slots:
     void btnOKClick();
-
-protected:
-    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace chimewell

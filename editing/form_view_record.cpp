@@ -1,5 +1,6 @@
 #include "editing/form_view_record.h"
 
+#include "editing/qt_dialog_helpers.h"
 #include "editing/view_record.h"
 #include "platform/message_box.h"
 
@@ -20,10 +21,6 @@ namespace chimewell {
 
 namespace {
 
-QString Q(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The accelerators of the eight rows, in the order of ViewFields.
 constexpr std::array<const char*, 8> RowKeys = {"[&L]", "[&D]", "[&I]", "[&M]", "[&R]", "[&F]", "[&P]", "[&U]"};
 
@@ -37,9 +34,7 @@ QString RowCaption(std::string_view caption, const char* key) {
 } // namespace
 
 TfrmViewRecord::TfrmViewRecord(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      gbViewRecord(new QGroupBox(QStringLiteral("查看提醒"), this)),
+    : QDialog(parent, FixedDialogFlags), gbViewRecord(new QGroupBox(QStringLiteral("查看提醒"), this)),
       btnTestText(new QPushButton(QStringLiteral("测试内容[&T]"), gbViewRecord)),
       lbShowHint(new QLabel(Q(DefaultViewHint), this)), btnClose(new QPushButton(QStringLiteral("关闭[&C]"), this)),
       popCopyMenu(new QMenu(this)), popCopy(popCopyMenu->addAction(QStringLiteral("复制[&C]"))) {

@@ -15,6 +15,7 @@ void TRecordCommands::Add() {
     TRecordEditor editor(Config.QuickFinishFilePath());
     editor.Caption = "添加提醒";
     editor.MusicStartDir = Config.LastMusicDir;
+    editor.WeeksBeginOnSunday = Config.BeginWithSunday;
     if (Hooks.RunEditor && Hooks.RunEditor(editor)) {
         if (!editor.WorkRecord.Music.empty()) {
             Config.LastMusicDir = FolderOf(editor.WorkRecord.Music);
@@ -36,6 +37,7 @@ void TRecordCommands::Edit(int selected) {
         return;
     }
     TRecordEditor editor(Config.QuickFinishFilePath());
+    editor.WeeksBeginOnSunday = Config.BeginWithSunday;
     editor.LoadRecord(List.Item(selected));
     if (!Hooks.RunEditor || !Hooks.RunEditor(editor)) {
         return;

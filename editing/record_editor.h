@@ -30,6 +30,8 @@ public:
     std::string Caption = "添加/编辑提醒";
     // Where the music chooser opens; the add command sets it to the last folder music was taken from.
     std::string MusicStartDir;
+    // The date chooser's weeks begin as the week conditions count them (the BeginWithSunday setting).
+    bool WeeksBeginOnSunday = false;
     bool Accepted = false;
 
     TDateLists Lists;

@@ -30,7 +30,7 @@ protected:
         List.Reset(Config.DataFilePath());
         Runtime.Start();
         Hooks.RunEditor = [this](TRecordEditor& editor) {
-            Editors.push_back({editor.Caption, editor.MusicStartDir});
+            Editors.push_back({editor.Caption, editor.MusicStartDir, editor.WeeksBeginOnSunday});
             return EditorAction ? EditorAction(editor) : false;
         };
         Hooks.ShowRecord = [this](const TRmMainDate& record) { Viewed.push_back(record.Message); };
@@ -52,6 +52,7 @@ protected:
     struct OpenedEditor {
         std::string Caption;
         std::string MusicStartDir;
+        bool WeeksBeginOnSunday;
     };
 
     testing::TempFolder Folder;
@@ -76,9 +77,11 @@ TEST_F(RecordCommandsTest, AddWritesTheReminderAndRemembersTheMusicFolder) {
         return true;
     };
     Config.LastMusicDir = "/start/";
+    Config.BeginWithSunday = true;
     Commands().Add();
     ASSERT_EQ(Editors.size(), 1U);
     EXPECT_EQ(Editors[0].Caption, "添加提醒");
+    EXPECT_TRUE(Editors[0].WeeksBeginOnSunday);
     EXPECT_EQ(Editors[0].MusicStartDir, "/start/");
     EXPECT_EQ(Config.LastMusicDir, "/home/a/音乐/");
     EXPECT_THAT(Events, ElementsAre("refresh", "search")) << "nothing is selected after an add";
