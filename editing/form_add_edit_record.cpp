@@ -166,6 +166,10 @@ QWidget* TfrmAddEditRecord::CreateTimeGroup() {
     grid->addWidget(cbSelDay, 2, 1);
     grid->addWidget(sbEveryDay, 2, 2);
     grid->addWidget(sbSelWeek, 2, 4, 1, 2);
+    // Room around the captions, which the menu buttons' own size leaves too tight for Chinese text.
+    for (QPushButton* button : {sbQuickDate, sbOtherOper, sbSelWeek}) {
+        button->setMinimumWidth(button->sizeHint().width() + 16);
+    }
     auto* menuRow = new QHBoxLayout;
     menuRow->addWidget(sbQuickDate);
     menuRow->addWidget(sbOtherOper);
@@ -258,36 +262,43 @@ QWidget* TfrmAddEditRecord::CreateLowerGroups() {
     musicRow->addWidget(sbSelMusic);
     column->addWidget(gbSelectMusic);
 
+    // The operation and the method side by side, two rows each, so the window stays short enough for a
+    // small screen at large text sizes.
     auto* gbSelectToDo = new QGroupBox(QStringLiteral("提醒操作"), area);
     cbRemindForward = ListBox(gbSelectToDo, ForwardItems());
     sbRemindOper = Button(QStringLiteral("选择提醒操作"), gbSelectToDo);
-    sbRemindOper->setMinimumWidth(sbRemindOper->sizeHint().width());
+    sbRemindOper->setMinimumWidth(sbRemindOper->sizeHint().width() + 16);
     sbAutoRun = Button(QStringLiteral("否"), gbSelectToDo);
     sbAutoRun->setToolTip(QStringLiteral("是否自动执行命令"));
-    auto* todoRow = new QHBoxLayout(gbSelectToDo);
-    todoRow->setContentsMargins(8, 2, 8, 6);
-    todoRow->addWidget(Buddy(QStringLiteral("提前提醒[&F]："), cbRemindForward, gbSelectToDo));
-    todoRow->addWidget(cbRemindForward);
-    todoRow->addSpacing(8);
-    todoRow->addWidget(Buddy(QStringLiteral("提醒操作[&P]："), sbRemindOper, gbSelectToDo));
-    todoRow->addWidget(sbRemindOper);
-    todoRow->addWidget(Buddy(QStringLiteral("自动执行[&A]："), sbAutoRun, gbSelectToDo));
-    todoRow->addWidget(sbAutoRun);
-    todoRow->addStretch(1);
-    column->addWidget(gbSelectToDo);
+    auto* todoGrid = new QGridLayout(gbSelectToDo);
+    todoGrid->setContentsMargins(8, 2, 8, 6);
+    todoGrid->setVerticalSpacing(4);
+    todoGrid->addWidget(Buddy(QStringLiteral("提前提醒[&F]："), cbRemindForward, gbSelectToDo), 0, 0);
+    todoGrid->addWidget(cbRemindForward, 0, 1);
+    todoGrid->addWidget(Buddy(QStringLiteral("自动执行[&A]："), sbAutoRun, gbSelectToDo), 0, 2);
+    todoGrid->addWidget(sbAutoRun, 0, 3);
+    todoGrid->addWidget(Buddy(QStringLiteral("提醒操作[&P]："), sbRemindOper, gbSelectToDo), 1, 0);
+    todoGrid->addWidget(sbRemindOper, 1, 1, 1, 3);
+    todoGrid->setColumnStretch(3, 1);
 
     auto* gbSelectFS = new QGroupBox(QStringLiteral("选择提醒方式"), area);
     rbRemind1 = new QRadioButton(QStringLiteral("精确提醒[&J]"), gbSelectFS);
     rbDivazu2 = new QRadioButton(QStringLiteral("整点提醒[&Z]"), gbSelectFS);
     rbRemind3 = new QRadioButton(QStringLiteral("开机提醒[&S]"), gbSelectFS);
     rbRemind4 = new QRadioButton(QStringLiteral("开机整点[&B]"), gbSelectFS);
-    auto* methodRow = new QHBoxLayout(gbSelectFS);
-    methodRow->setContentsMargins(8, 2, 8, 6);
-    for (QRadioButton* button : {rbRemind1, rbDivazu2, rbRemind3, rbRemind4}) {
-        methodRow->addWidget(button);
-    }
-    methodRow->addStretch(1);
-    column->addWidget(gbSelectFS);
+    auto* methodGrid = new QGridLayout(gbSelectFS);
+    methodGrid->setContentsMargins(8, 2, 8, 6);
+    methodGrid->setVerticalSpacing(4);
+    methodGrid->addWidget(rbRemind1, 0, 0);
+    methodGrid->addWidget(rbDivazu2, 0, 1);
+    methodGrid->addWidget(rbRemind3, 1, 0);
+    methodGrid->addWidget(rbRemind4, 1, 1);
+
+    auto* lowRow = new QHBoxLayout;
+    lowRow->setSpacing(6);
+    lowRow->addWidget(gbSelectToDo, 1);
+    lowRow->addWidget(gbSelectFS);
+    column->addLayout(lowRow);
     return area;
 }
 
