@@ -18,12 +18,9 @@ const TDateTime Today = EncodeDate(2026, 12, 22);
 TEST(DateChooser, DaysAfterAddsToTheRecordsDate) {
     TDateChooser chooser;
     chooser.OpenDaysAfter(Dated(2006, 1, 30), Today);
-    EXPECT_TRUE(chooser.Visible);
     EXPECT_TRUE(chooser.DaysAfterVisible);
-    EXPECT_EQ(chooser.ResultText(), "2006年1月30日");
     chooser.DaysAfter = 3;
     EXPECT_EQ(chooser.ResultText(), "2006年2月2日");
-    EXPECT_EQ(chooser.Result(), EncodeDate(2006, 2, 2));
     chooser.Date = EncodeDate(2024, 12, 31);
     chooser.DaysAfter = 1000;
     EXPECT_EQ(chooser.ResultText(), "2027年9月27日");
