@@ -66,15 +66,12 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
     lstRecordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(lstRecordList, 1);
     auto* buttons = new QVBoxLayout();
-    btnOpenHelpFile = new QPushButton(QStringLiteral("打开帮助"), central);
-    btnOpenHelpFile->setMinimumWidth(92);
-    buttons->addWidget(btnOpenHelpFile);
-    buttons->addStretch(1);
+    CreateButtonColumn(buttons, central);
     layout->addLayout(buttons);
     setCentralWidget(central);
-    connect(btnOpenHelpFile, &QPushButton::clicked, this, &TfrmRemind::nmHelpFileClick);
 
     CreateMenus();
+    CreateRecordMenus();
     CreateTray(trayAvailable);
     // Wayland tells a window neither where it is nor lets it choose; a position read there would be wrong.
     TrackPosition = QGuiApplication::platformName() != QStringLiteral("wayland");
@@ -451,7 +448,9 @@ void TfrmRemind::PostSearchRequest(int code, int argument) {
 void TfrmRemind::HandleSearchRequest(int code, int argument) {
     // Codes 100 (dock beside the main window) and 101 (search again) concern the search window alone, which
     // a run has only once the user opens it; until then they change nothing.
-    if (code == 102 && argument >= 0 && argument < lstRecordList->count()) {
+    if (code == 101) {
+        DoSearch();
+    } else if (code == 102 && argument >= 0 && argument < lstRecordList->count()) {
         lstRecordList->setCurrentRow(argument);
     }
 }

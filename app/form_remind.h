@@ -17,11 +17,13 @@ class QAction;
 class QListWidget;
 class QMenu;
 class QPushButton;
+class QVBoxLayout;
 
 namespace chimewell {
 
 class NotificationAreaIcon;
 class TfrmRemindBox;
+struct TRecordCommands;
 
 // The maker's pages.
 inline constexpr const char* MakerWebSite = "https://chimewell.example.org/";
@@ -49,6 +51,10 @@ public:
     void PostSearchRequest(int code, int argument);
     void ShowMainWindow();
     void HideMainWindow();
+    // Runs the search again in the search window; nothing to do while there is none.
+    void DoSearch();
+    // The selected line of the record list, -1 when none is.
+    int SelectedIndex() const;
 
     TRmConfig Config;
     TRmDataList List;
@@ -65,10 +71,23 @@ public:
     QTimer trShowTip;
     NotificationAreaIcon* ttiRemindTray = nullptr;
     QListWidget* lstRecordList = nullptr;
+    QPushButton* btnAddRecord = nullptr;
+    QPushButton* btnViewRecord = nullptr;
+    QPushButton* btnEditRecord = nullptr;
+    QPushButton* btnDeleteRecord = nullptr;
+    QPushButton* btnSearchRecord = nullptr;
     QPushButton* btnOpenHelpFile = nullptr;
     // Without a parent: the main window is disabled while a reminder shows, and the tray menu must not be.
     std::unique_ptr<QMenu> popRemindMenu;
     QMenu* mnSoft = nullptr;
+    QPushButton* btnOpenAbout = nullptr;
+    QAction* nmAddRecord = nullptr;
+    QAction* nmViewRecord = nullptr;
+    QAction* nmModifyRecord = nullptr;
+    QAction* nmDeleteRecord = nullptr;
+    QAction* nmSearchRecord = nullptr;
+    QAction* nmDeleteOldRecord = nullptr;
+    QMenu* nmSortRecord = nullptr;
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
     QAction* popCloseWindow = nullptr;
@@ -98,6 +117,12 @@ public slots:
     void nmOpenWebSiteClick();
     void nmBugReportClick();
     void ttiRemindTrayActivated();
+    void btnAddRecordClick();
+    void btnViewRecordClick();
+    void btnEditRecordClick();
+    void btnDeleteRecordClick();
+    void btnSearchRecordClick();
+    void nmDeleteOldRecordClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -115,6 +140,10 @@ private:
     void ApplySkin();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);
+    // The seven buttons down the right-hand side, and the menus of the record commands.
+    void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
+    void CreateRecordMenus();
+    TRecordCommands RecordCommands();
     ReminderWindowSeam ReminderWindow();
 
     // The window was shown at start only because there was no notification area.

@@ -1,6 +1,7 @@
 #include "platform/qt_platform.h"
 
 #include "platform/qt_desktop_actions.h"
+#include "platform/qt_file_dialog.h"
 #include "platform/qt_message_box.h"
 #include "platform/qt_music_player.h"
 
@@ -13,6 +14,7 @@ void InstallQtPlatform(QObject* musicOwner) {
     InstallDesktopActions(QtDesktopActions());
     InstallMusicPlayer(QtMusicPlayer(musicOwner));
     SetMessageBoxFunction(QtMessageBoxFunction());
+    SetFileDialogFunction(QtFileDialogFunction());
 }
 
 const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,

@@ -197,8 +197,9 @@ TWeekCondition ParseWeekCondition(std::string_view text) {
             return condition;
         }
     }
-    const bool multiple = StartsWith(text, "$mwm") || StartsWith(text, "$ywm");
-    const std::string rest = TailFrom(text, multiple ? 5 : 4);
+    // A letter between the family and the number says how the number counts.
+    const bool lettered = StartsWith(text, "$mwm") || StartsWith(text, "$ywm") || StartsWith(text, "$mwo");
+    const std::string rest = TailFrom(text, lettered ? 5 : 4);
     const int closing = FindText(rest, "$");
     if (closing <= 1) {
         return condition;
@@ -254,6 +255,11 @@ bool WeekConditionHoldsAt(std::string_view text, TDateTime moment, bool beginWit
     }
     if (StartsWith(text, prefix + "m")) {
         return condition.Number > 0 && week % condition.Number == 0;
+    }
+    if (StartsWith(text, "$mwo")) {
+        // The N-th time this weekday comes round in the month (days 7N-6 .. 7N), whichever day the weeks
+        // begin on: a second Sunday is not always in the second week.
+        return (date.Day - 1) / 7 + 1 == condition.Number;
     }
     return week == condition.Number;
 }

@@ -25,7 +25,10 @@ struct TWeekCondition {
 };
 inline constexpr std::int64_t WeekConditionNumberLimit = 1'000'000'000'000;
 
-// True when the text begins with "$mw" or "$yw", or with a whole "$gzr$" or "$xxr$".
+// True when the text begins with "$mw" or "$yw", or with a whole "$gzr$" or "$xxr$". The week forms, N a
+// decimal number: "$mwd$" / "$mws$" (odd / even week of the month), "$mwm" N "$" (a multiple of N), "$mw" N "$"
+// (week N), "$mwo" N "$" (the N-th occurrence of today's weekday in the month), and the same with "$yw" for the
+// week of the year, "o" excepted. "$gzr$" holds on official workdays, "$xxr$" on official rest days.
 bool HasWeekCondition(std::string_view text);
 // True when the text begins with "$gzr$" or "$xxr$": whether it holds depends on the holiday schedule.
 bool HasHolidayCondition(std::string_view text);

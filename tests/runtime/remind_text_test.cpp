@@ -105,18 +105,19 @@ TEST_P(ParseTable, Parses) {
 
 INSTANTIATE_TEST_SUITE_P(
     Conditions, ParseTable,
-    testing::Values(ParseRow{"PlainNumber", "$mw2$母亲节", true, true, 2},
-                    ParseRow{"Multiple", "$mwm3$", true, true, 3}, ParseRow{"Odd", "$mwd$", true, false, 0},
-                    ParseRow{"EvenOfYear", "$yws$x", true, false, 0}, ParseRow{"YearNumber", "$yw52$x", true, true, 52},
-                    ParseRow{"Zero", "$mw0$", true, true, 0}, ParseRow{"ManyDigits", "$ywm0012$", true, true, 12},
-                    ParseRow{"HugeNumberHeld", "$mw99999999999999999999999$", true, true, WeekConditionNumberLimit},
-                    ParseRow{"NoDigits", "$mw$x", false, false, 0}, ParseRow{"NoClosing", "$mw2x", false, false, 0},
-                    ParseRow{"Letter", "$mwa$", false, false, 0},
-                    ParseRow{"MultipleWithoutNumber", "$ywm$", false, false, 0},
-                    ParseRow{"ChineseDigit", "$mw二$", false, false, 0},
-                    ParseRow{"OddWithExtra", "$mwdx$", false, false, 0},
-                    ParseRow{"NotACondition", "mw2$", false, false, 0}, ParseRow{"Empty", "", false, false, 0},
-                    ParseRow{"UpperCase", "$MW2$", false, false, 0}),
+    testing::Values(
+        ParseRow{"PlainNumber", "$mw2$母亲节", true, true, 2}, ParseRow{"Multiple", "$mwm3$", true, true, 3},
+        ParseRow{"Odd", "$mwd$", true, false, 0}, ParseRow{"EvenOfYear", "$yws$x", true, false, 0},
+        ParseRow{"YearNumber", "$yw52$x", true, true, 52}, ParseRow{"Zero", "$mw0$", true, true, 0},
+        ParseRow{"ManyDigits", "$ywm0012$", true, true, 12},
+        ParseRow{"HugeNumberHeld", "$mw99999999999999999999999$", true, true, WeekConditionNumberLimit},
+        ParseRow{"NoDigits", "$mw$x", false, false, 0}, ParseRow{"NoClosing", "$mw2x", false, false, 0},
+        ParseRow{"Letter", "$mwa$", false, false, 0}, ParseRow{"MultipleWithoutNumber", "$ywm$", false, false, 0},
+        ParseRow{"ChineseDigit", "$mw二$", false, false, 0}, ParseRow{"OddWithExtra", "$mwdx$", false, false, 0},
+        ParseRow{"NotACondition", "mw2$", false, false, 0}, ParseRow{"Empty", "", false, false, 0},
+        ParseRow{"UpperCase", "$MW2$", false, false, 0}, ParseRow{"Occurrence", "$mwo2$母亲节", true, true, 2},
+        ParseRow{"OccurrenceWithoutNumber", "$mwo$", false, false, 0},
+        ParseRow{"NoOccurrenceOfTheYear", "$ywo2$", false, false, 0}),
     RowName<ParseRow>);
 
 INSTANTIATE_TEST_SUITE_P(OfficialDayConditions, ParseTable,
@@ -161,6 +162,26 @@ TEST(WeekConditionHolds, MalformedZeroAndHugeNeverHold) {
         EXPECT_FALSE(WeekConditionHoldsAt(text, moment, false)) << text;
     }
     EXPECT_TRUE(WeekConditionHoldsAt("$mwm1$", moment, false));
+}
+
+TEST(WeekConditionHolds, OccurrenceCountsTheWeekdayWithinTheMonth) {
+    // June 2025 and May 2022 begin on a Sunday, which a Monday-based count puts in an eight-day first week:
+    // "$mw3$" then holds on June 22 and "$mw2$" on May 15, a week after Father's Day and Mother's Day.
+    for (const bool sunday : {false, true}) {
+        EXPECT_TRUE(WeekConditionHoldsAt("$mwo3$父亲节", EncodeDateTime(2025, 6, 15, 8, 0), sunday));
+        EXPECT_FALSE(WeekConditionHoldsAt("$mwo3$父亲节", EncodeDateTime(2025, 6, 22, 8, 0), sunday));
+        EXPECT_TRUE(WeekConditionHoldsAt("$mwo2$母亲节", EncodeDateTime(2022, 5, 8, 8, 0), sunday));
+        EXPECT_FALSE(WeekConditionHoldsAt("$mwo2$母亲节", EncodeDateTime(2022, 5, 15, 8, 0), sunday));
+    }
+    EXPECT_TRUE(WeekConditionHoldsAt("$mw3$", EncodeDateTime(2025, 6, 22, 8, 0), false)) << "the old form is kept";
+    for (int day = 1; day <= 31; ++day) {
+        const TDateTime moment = EncodeDateTime(2025, 3, day, 10, 0);
+        for (int n = 0; n <= 6; ++n) {
+            const bool expected = n >= 1 && day >= 7 * n - 6 && day <= 7 * n;
+            EXPECT_EQ(WeekConditionHoldsAt("$mwo" + std::to_string(n) + "$", moment, false), expected)
+                << "March " << day << ", occurrence " << n;
+        }
+    }
 }
 
 TEST(WeekConditionHolds, ADateWithoutAWeekNumberHoldsNothing) {

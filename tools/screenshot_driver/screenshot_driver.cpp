@@ -6,6 +6,9 @@
 #include "app/app_icon.h"
 #include "app/form_remind.h"
 #include "calendar/clock.h"
+#include "editing/form_add_edit_record.h"
+#include "editing/form_input_url.h"
+#include "editing/form_view_record.h"
 #include "platform/fake_desktop_actions.h"
 #include "platform/fake_music_player.h"
 #include "platform/qt_message_box.h"
@@ -13,13 +16,19 @@
 #include "runtime/form_remind_box.h"
 #include "system/autorun.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -82,14 +91,22 @@ public:
         Poll.start(150);
     }
 
-    void Photograph(QWidget* window, const char* name) {
-        const QRect frame = window->frameGeometry().adjusted(-8, -8, 8, 8);
+    void Photograph(QWidget* window, const char* name) { PhotographArea(window, window->frameGeometry(), name); }
+
+    // A part of the screen, for a window together with the list or menu it has open.
+    void PhotographArea(QWidget* window, const QRect& area, const char* name) {
+        const QRect frame = area.adjusted(-8, -8, 8, 8);
         const QPixmap shot = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
         const QString path = Output + "/" + name;
         std::printf("%s %s\n", shot.save(path) ? "wrote" : "could not write", qPrintable(path));
     }
 
     bool Done() const { return Next >= Steps.size(); }
+
+    // Puts steps right after the one acting now.
+    void InsertNext(std::vector<Step> steps) {
+        Steps.insert(Steps.begin() + static_cast<std::ptrdiff_t>(Next), steps.begin(), steps.end());
+    }
 
 private:
     void Advance() {
@@ -124,6 +141,98 @@ void Press(QMessageBox* box, QMessageBox::ButtonRole role) {
             return;
         }
     }
+}
+
+template <class Window>
+Window* Modal() {
+    return qobject_cast<Window*>(QApplication::activeModalWidget());
+}
+
+// The steps through the editing windows: the add dialog in both calendars, a leap year's lunar months, the
+// date choosers, the address dialog, editing a weekday reminder, the view window and a delete question.
+std::vector<Step> EditingSteps(Tour& tour, TfrmRemind& form) {
+    const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
+    const auto adding = [] { return Modal<TfrmAddEditRecord>() != nullptr; };
+    return {
+        {none, [&form] { form.btnAddRecordClick(); }},
+        {adding,
+         [&tour] {
+             tour.Photograph(Modal<TfrmAddEditRecord>(), "add-gregorian.png");
+             Modal<TfrmAddEditRecord>()->rbLunar->click();
+         }},
+        {[] { return Modal<TfrmAddEditRecord>() != nullptr && Modal<TfrmAddEditRecord>()->Editor.IsLunar(); },
+         [&tour] {
+             TfrmAddEditRecord* dialog = Modal<TfrmAddEditRecord>();
+             tour.Photograph(dialog, "add-lunar.png");
+             // 2028 has a leap fifth month.
+             dialog->cbSelYear->setCurrentIndex(2028 - dialog->Editor.Lists.FirstListedYear + 1);
+             dialog->cbSelMonth->showPopup();
+         }},
+        {[] {
+             return Modal<TfrmAddEditRecord>() != nullptr &&
+                    Modal<TfrmAddEditRecord>()->cbSelMonth->view()->isVisible();
+         },
+         [&tour] {
+             TfrmAddEditRecord* dialog = Modal<TfrmAddEditRecord>();
+             QWidget* popup = dialog->cbSelMonth->view()->window();
+             tour.PhotographArea(dialog, dialog->frameGeometry().united(popup->frameGeometry()),
+                                 "add-lunar-leap-months.png");
+             dialog->cbSelMonth->hidePopup();
+             dialog->rbGongLi->click();
+             dialog->N20->trigger();
+         }},
+        {[] { return Modal<TfrmAddEditRecord>() != nullptr && Modal<TfrmAddEditRecord>()->panSelectDate->isVisible(); },
+         [&tour] {
+             TfrmAddEditRecord* dialog = Modal<TfrmAddEditRecord>();
+             tour.Photograph(dialog, "date-chooser.png");
+             dialog->Button1->click();
+             dialog->N22->trigger();
+             dialog->cbAfterDays->setCurrentIndex(3);
+         }},
+        {[] { return Modal<TfrmAddEditRecord>() != nullptr && Modal<TfrmAddEditRecord>()->panShowDate->isVisible(); },
+         [&tour] {
+             TfrmAddEditRecord* dialog = Modal<TfrmAddEditRecord>();
+             tour.Photograph(dialog, "days-after-chooser.png");
+             dialog->Button1->click();
+             dialog->U1->trigger();
+         }},
+        {[] { return Modal<TfrmInputURL>() != nullptr; },
+         [&tour] {
+             tour.Photograph(Modal<TfrmInputURL>(), "input-url.png");
+             Modal<TfrmInputURL>()->reject();
+         }},
+        {adding, [] { Modal<TfrmAddEditRecord>()->btnCancle->click(); }},
+        {none,
+         [&form] {
+             form.lstRecordList->setCurrentRow(3);
+             form.btnEditRecordClick();
+         }},
+        {adding,
+         [&tour] {
+             tour.Photograph(Modal<TfrmAddEditRecord>(), "edit-weekdays.png");
+             Modal<TfrmAddEditRecord>()->btnCancle->click();
+         }},
+        {none,
+         [&form] {
+             form.lstRecordList->setCurrentRow(1);
+             form.btnViewRecordClick();
+         }},
+        {[] { return Modal<TfrmViewRecord>() != nullptr; },
+         [&tour] {
+             tour.Photograph(Modal<TfrmViewRecord>(), "view-record.png");
+             Modal<TfrmViewRecord>()->btnClose->click();
+         }},
+        {none,
+         [&form] {
+             form.lstRecordList->setCurrentRow(0);
+             form.btnDeleteRecordClick();
+         }},
+        {[] { return OpenMessageBox() != nullptr; },
+         [&tour] {
+             tour.Photograph(OpenMessageBox(), "delete-question.png");
+             Press(OpenMessageBox(), QMessageBox::RejectRole);
+         }},
+    };
 }
 
 } // namespace
@@ -202,6 +311,8 @@ int main(int argc, char** argv) {
                        Press(OpenMessageBox(), QMessageBox::AcceptRole);
                    }},
                   {[&] { return box.isVisible(); }, [&] { box.btnClose->click(); }},
+                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                   [&] { tour.InsertNext(EditingSteps(tour, form)); }},
                   {[&] { return !box.isVisible() && modal() == nullptr; }, [&] { form.popPauseRemindClick(); }},
                   {[&] { return OpenMessageBox() != nullptr; },
                    [&] {

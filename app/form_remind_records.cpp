@@ -1,0 +1,118 @@
+// The main window's record commands: its button column, the menus 提醒 and 查看, and the handlers that hand
+// each command to the editing code with this window's list.
+
+#include "app/form_remind.h"
+
+#include "editing/qt_record_dialogs.h"
+#include "editing/record_commands.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace chimewell {
+
+void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
+    const auto add = [column, parent](const QString& caption) {
+        auto* button = new QPushButton(caption, parent);
+        button->setMinimumWidth(92);
+        // The seven share the column's height evenly, as the list beside them grows and shrinks.
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+        column->addWidget(button, 1);
+        return button;
+    };
+    btnAddRecord = add(QStringLiteral("添加提醒"));
+    btnViewRecord = add(QStringLiteral("查看提醒"));
+    btnEditRecord = add(QStringLiteral("编辑提醒"));
+    btnDeleteRecord = add(QStringLiteral("删除提醒"));
+    btnSearchRecord = add(QStringLiteral("搜索提醒"));
+    btnOpenHelpFile = add(QStringLiteral("打开帮助"));
+    btnOpenAbout = add(QStringLiteral("关于软件"));
+    connect(btnAddRecord, &QPushButton::clicked, this, &TfrmRemind::btnAddRecordClick);
+    connect(btnViewRecord, &QPushButton::clicked, this, &TfrmRemind::btnViewRecordClick);
+    connect(btnEditRecord, &QPushButton::clicked, this, &TfrmRemind::btnEditRecordClick);
+    connect(btnDeleteRecord, &QPushButton::clicked, this, &TfrmRemind::btnDeleteRecordClick);
+    connect(btnSearchRecord, &QPushButton::clicked, this, &TfrmRemind::btnSearchRecordClick);
+    connect(btnOpenHelpFile, &QPushButton::clicked, this, &TfrmRemind::nmHelpFileClick);
+    connect(btnOpenAbout, &QPushButton::clicked, this, &TfrmRemind::popOpenAboutClick);
+}
+
+void TfrmRemind::CreateRecordMenus() {
+    auto* recordMenu = new QMenu(QStringLiteral("提醒[&R]"), this);
+    nmAddRecord = recordMenu->addAction(QStringLiteral("添加提醒[&A]"), this, &TfrmRemind::btnAddRecordClick);
+    nmViewRecord = recordMenu->addAction(QStringLiteral("查看提醒[&V]"), this, &TfrmRemind::btnViewRecordClick);
+    nmModifyRecord = recordMenu->addAction(QStringLiteral("编辑提醒[&M]"), this, &TfrmRemind::btnEditRecordClick);
+    nmDeleteRecord = recordMenu->addAction(QStringLiteral("删除提醒[&D]"), this, &TfrmRemind::btnDeleteRecordClick);
+    recordMenu->addSeparator();
+    nmSearchRecord = recordMenu->addAction(QStringLiteral("搜索提醒[&S]"), this, &TfrmRemind::btnSearchRecordClick);
+
+    auto* viewMenu = new QMenu(QStringLiteral("查看[&V]"), this);
+    nmDeleteOldRecord =
+        viewMenu->addAction(QStringLiteral("删除过期提醒[&D]"), this, &TfrmRemind::nmDeleteOldRecordClick);
+    viewMenu->addSeparator();
+    nmSortRecord = viewMenu->addMenu(QStringLiteral("对提醒排序[&S]"));
+    for (const QString& order :
+         {QStringLiteral("年、月、日排序"), QStringLiteral("月、日、年排序"), QStringLiteral("日、月、年排序")}) {
+        nmSortRecord->addAction(order)->setEnabled(false);
+    }
+
+    // Between 软件 and 帮助.
+    auto* helpMenu = qobject_cast<QMenu*>(nmHelpFile->parent());
+    QAction* before = helpMenu != nullptr ? helpMenu->menuAction() : nullptr;
+    menuBar()->insertMenu(before, recordMenu);
+    menuBar()->insertMenu(before, viewMenu);
+}
+
+int TfrmRemind::SelectedIndex() const {
+    const QList<QListWidgetItem*> selected = lstRecordList->selectedItems();
+    return selected.isEmpty() ? -1 : lstRecordList->row(selected.front());
+}
+
+TRecordCommands TfrmRemind::RecordCommands() {
+    TRecordCommandHooks hooks = QtRecordDialogHooks(this, Config);
+    hooks.RefreshRecordList = [this] { RefreshRecordList(); };
+    hooks.SetSelection = [this](int line) {
+        if (line < 0) {
+            lstRecordList->clearSelection();
+            lstRecordList->setCurrentRow(-1);
+        } else {
+            lstRecordList->setCurrentRow(line);
+        }
+    };
+    hooks.RemoveLine = [this](int line) { delete lstRecordList->takeItem(line); };
+    hooks.DoSearch = [this] { DoSearch(); };
+    return TRecordCommands{List, Config, *Runtime, std::move(hooks)};
+}
+
+void TfrmRemind::btnAddRecordClick() {
+    RecordCommands().Add();
+}
+
+void TfrmRemind::btnViewRecordClick() {
+    RecordCommands().View(SelectedIndex());
+}
+
+void TfrmRemind::btnEditRecordClick() {
+    RecordCommands().Edit(SelectedIndex());
+}
+
+void TfrmRemind::btnDeleteRecordClick() {
+    RecordCommands().Delete(SelectedIndex());
+}
+
+void TfrmRemind::nmDeleteOldRecordClick() {
+    RecordCommands().DeleteExpired();
+}
+
+void TfrmRemind::btnSearchRecordClick() {
+    // The search window opens here once the program has one; until then the command shows nothing.
+}
+
+void TfrmRemind::DoSearch() {
+    // Nothing to refresh until the program has a search window.
+}
+
+} // namespace chimewell

@@ -1,0 +1,53 @@
+#pragma once
+// The main window's record commands: add, view, edit, delete and delete the expired reminders. Each change
+// goes to the data file before the command returns, the displayed lines are rebuilt, and an open search runs
+// again. The windows come in through hooks, so the commands run the same with the real dialogs and in tests.
+
+#include "data/reminder_list.h"
+#include "data/settings.h"
+#include "editing/record_editor.h"
+#include "runtime/remind_runtime.h"
+
+#include <functional>
+
+namespace chimewell {
+
+struct TRecordCommandHooks {
+    // Shows the add/edit dialog modally over the prepared editor; true when the user accepted.
+    std::function<bool(TRecordEditor&)> RunEditor;
+    // Shows the view window modally for a reminder.
+    std::function<void(const TRmMainDate&)> ShowRecord;
+    // Rebuilds every line of the list from the reminders.
+    std::function<void()> RefreshRecordList;
+    // Selects a line; -1 selects none.
+    std::function<void(int)> SetSelection;
+    // Takes one line out of the list at once, while delete-expired is still asking about others.
+    std::function<void(int)> RemoveLine;
+    // Runs an open search again.
+    std::function<void()> DoSearch;
+};
+
+struct TRecordCommands {
+    TRmDataList& List;
+    TRmConfig& Config;
+    // Keeps pending postponements pointing at the right reminders when one is deleted.
+    TRmRuntime& Runtime;
+    TRecordCommandHooks Hooks;
+
+    void Add();
+    // The commands on one reminder do nothing when the selection is not a line of the list.
+    void View(int selected);
+    void Edit(int selected);
+    void Delete(int selected);
+    // Asks about each expired reminder from the last to the first and rewrites the file once at the end.
+    void DeleteExpired();
+
+private:
+    bool IsLine(int selected) const { return selected >= 0 && selected < List.Count; }
+    void Call(const std::function<void()>& hook) const;
+};
+
+// The folder part of a path, with its trailing separator; empty when the path names no folder.
+std::string FolderOf(const std::string& path);
+
+} // namespace chimewell

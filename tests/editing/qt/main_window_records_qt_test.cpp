@@ -1,0 +1,194 @@
+#include "app/form_remind.h"
+#include "calendar/clock.h"
+#include "data/temp_folder.h"
+#include "dialog_checks.h"
+#include "editing/form_add_edit_record.h"
+#include "editing/form_view_record.h"
+#include "editing/scripted_answers.h"
+#include "platform/fake_desktop_actions.h"
+#include "runtime/qt/modal_helpers.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace chimewell {
+namespace {
+
+using ::testing::ElementsAre;
+using testing::WhenModal;
+
+QString Q(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+std::vector<std::string> Texts(const QList<QAction*>& actions) {
+    std::vector<std::string> texts;
+    for (const QAction* action : actions) {
+        texts.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+    }
+    return texts;
+}
+
+// The main window in a temporary folder before Mid-Autumn 2025, with boxes answered by script and the
+// desktop's actions recorded.
+class MainWindowRecordsTest : public ::testing::Test {
+protected:
+    MainWindowRecordsTest() : Clock(EncodeDateTime(2025, 9, 1, 10, 0)) {
+        setenv("XDG_CONFIG_HOME", Folder.File("xdg").c_str(), 1);
+        Form = std::make_unique<TfrmRemind>(Folder.Folder(), Folder.File("chimewell"), false);
+        Answers.Boxes.clear();
+    }
+
+    TRmDataList Stored() const {
+        TRmDataList list;
+        list.Reset(Folder.File("reminddata.sdt"));
+        list.Load();
+        return list;
+    }
+
+    bool ApplicationReady = (testing::EnsureApplication(), true);
+    testing::TempFolder Folder;
+    ClockOverride Clock;
+    testing::ScriptedAnswers Answers;
+    RecordingDesktopActions Actions;
+    std::unique_ptr<TfrmRemind> Form;
+};
+
+TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
+    QLayout* column = Form->btnAddRecord->parentWidget()->layout()->itemAt(1)->layout();
+    std::vector<std::string> captions;
+    for (int i = 0; i < column->count(); ++i) {
+        if (auto* button = qobject_cast<QPushButton*>(column->itemAt(i)->widget())) {
+            captions.push_back(button->text().toStdString());
+        }
+    }
+    EXPECT_THAT(captions,
+                ElementsAre("添加提醒", "查看提醒", "编辑提醒", "删除提醒", "搜索提醒", "打开帮助", "关于软件"));
+    const std::vector<std::string> menus = Texts(Form->menuBar()->actions());
+    EXPECT_THAT(menus, ElementsAre("软件[&S]", "提醒[&R]", "查看[&V]", "帮助[&H]"));
+    EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmAddRecord->parent())->actions()),
+                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "删除提醒[&D]", "-", "搜索提醒[&S]"));
+    EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmDeleteOldRecord->parent())->actions()),
+                ElementsAre("删除过期提醒[&D]", "-", "对提醒排序[&S]"));
+    ASSERT_EQ(Form->nmSortRecord->actions().size(), 3);
+    for (const QAction* order : Form->nmSortRecord->actions()) {
+        EXPECT_FALSE(order->isEnabled()) << order->text().toStdString();
+    }
+    Form->btnSearchRecord->click();
+    Form->nmSearchRecord->trigger();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no search window yet, and nothing else";
+    Form->btnOpenAbout->click();
+    EXPECT_EQ(Answers.Boxes.back().Title, "关于晴铃提醒");
+}
+
+TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {
+    auto add = WhenModal<TfrmAddEditRecord>([](TfrmAddEditRecord* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), Q("添加提醒"));
+        QTest::mouseClick(dialog->rbLunar, Qt::LeftButton);
+        for (QAction* item : dialog->QuickDateMenu()->actions()) {
+            if (item->objectName() == QLatin1String("N81")) {
+                item->trigger();
+            }
+        }
+        dialog->cbSelHour->setCurrentIndex(8);
+        dialog->cbRemindText->setEditText(Q("农历%M月%D"));
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    QTest::mouseClick(Form->btnAddRecord, Qt::LeftButton);
+    ASSERT_EQ(Form->lstRecordList->count(), 1);
+    EXPECT_EQ(Form->lstRecordList->item(0)->text(), Q("农历，二○二五年八月十五日8时0分0方式，提醒为：农历%M月%D"));
+    EXPECT_EQ(Form->SelectedIndex(), -1);
+    TRmDataList stored = Stored();
+    ASSERT_EQ(stored.Count, 1);
+    const TRmMainDate& record = stored.Item(0);
+    EXPECT_TRUE(record.IsLunar);
+    EXPECT_EQ((std::vector<int>{record.Year, record.Month, record.Day, record.Hour}),
+              (std::vector<int>{2025, 8, 15, 8}));
+    // On the day, at eight, it shows the lunar date filled in.
+    const TDateTime midAutumn = EncodeDateTime(2025, 10, 6, 8, 0);
+    EXPECT_TRUE(record.IsDueNowAt(midAutumn));
+    EXPECT_EQ(PlanFiring(record, Form->Config, midAutumn).Presentation.Text, "农历八月十五");
+
+    Form->lstRecordList->setCurrentRow(0);
+    QString viewed;
+    auto view = WhenModal<TfrmViewRecord>([&viewed](TfrmViewRecord* window) {
+        viewed = window->edtDate->text() + window->edtRemindText->text();
+        QTest::mouseClick(window->btnClose, Qt::LeftButton);
+    });
+    QTest::mouseClick(Form->btnViewRecord, Qt::LeftButton);
+    EXPECT_EQ(viewed, Q("二○二五年八月十五日农历%M月%D"));
+
+    auto edit = WhenModal<TfrmAddEditRecord>([](TfrmAddEditRecord* dialog) {
+        EXPECT_EQ(dialog->windowTitle(), Q("编辑提醒"));
+        EXPECT_TRUE(dialog->rbLunar->isChecked());
+        dialog->cbSelHour->setCurrentIndex(9);
+        dialog->cbSelMinuter->setCurrentIndex(30);
+        QTest::mouseClick(dialog->btnOK, Qt::LeftButton);
+    });
+    Form->nmModifyRecord->trigger();
+    EXPECT_EQ(Form->SelectedIndex(), 0) << "the edited line is selected again";
+    EXPECT_EQ(Stored().Item(0).Hour, 9);
+    EXPECT_EQ(Stored().Item(0).Minuter, 30);
+    EXPECT_TRUE(Form->lstRecordList->item(0)->text().contains(Q("9时30分")));
+
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    QTest::mouseClick(Form->btnDeleteRecord, Qt::LeftButton);
+    EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"删除记录"});
+    EXPECT_EQ(Form->lstRecordList->count(), 0);
+    EXPECT_EQ(Stored().Count, 0);
+    EXPECT_EQ(Form->SelectedIndex(), -1);
+}
+
+TEST_F(MainWindowRecordsTest, DeleteExpiredFromTheViewMenuTakesTheLinesAway) {
+    TRmMainDate old;
+    old.Year = 2024;
+    old.Message = "去年的事";
+    Form->List.Add(old, true);
+    TRmMainDate daily;
+    daily.Message = "每天";
+    Form->List.Add(daily, true);
+    Form->RefreshRecordList();
+    std::vector<int> linesAtQuestion;
+    Answers.OnBox = [&](const testing::AskedBox&) { linesAtQuestion.push_back(Form->lstRecordList->count()); };
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    Form->nmDeleteOldRecord->trigger();
+    EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"过期删除"});
+    EXPECT_EQ(Answers.Boxes[0].Text.substr(0, std::string("第“0”条").size()), "第“0”条");
+    ASSERT_EQ(Form->lstRecordList->count(), 1);
+    EXPECT_TRUE(Form->lstRecordList->item(0)->text().endsWith(Q("每天")));
+    EXPECT_EQ(Stored().Count, 1);
+    Form->nmDeleteOldRecord->trigger();
+    EXPECT_EQ(Answers.Boxes.back().Title, "无过期提醒");
+}
+
+TEST_F(MainWindowRecordsTest, CommandsWithoutASelectionDoNothing) {
+    TRmMainDate daily;
+    daily.Message = "每天";
+    Form->List.Add(daily, true);
+    Form->RefreshRecordList();
+    Form->btnViewRecord->click();
+    Form->btnEditRecord->click();
+    Form->btnDeleteRecord->click();
+    EXPECT_TRUE(Answers.Boxes.empty());
+    EXPECT_EQ(Form->lstRecordList->count(), 1);
+}
+
+TEST_F(MainWindowRecordsTest, TheWindowFitsAtOneAndAHalf) {
+    Form->resize(Form->minimumSize());
+    testing::ExpectFitsAtOneAndAHalf(Form.get());
+    EXPECT_GE(Form->btnOpenAbout->height(), Form->btnOpenAbout->sizeHint().height());
+}
+
+} // namespace
+} // namespace chimewell

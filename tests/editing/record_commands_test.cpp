@@ -1,0 +1,243 @@
+#include "editing/record_commands.h"
+
+#include "calendar/clock.h"
+#include "data/temp_folder.h"
+#include "scripted_answers.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+namespace chimewell {
+namespace {
+
+using ::testing::ElementsAre;
+
+TRmMainDate Dated(int year, int month, int day, const std::string& message) {
+    TRmMainDate record;
+    record.Year = year;
+    record.Month = month;
+    record.Day = day;
+    record.Message = message;
+    return record;
+}
+
+// The commands over a list in a temporary folder, with the windows and the list display replaced by
+// recorders. Today is 2026-06-10.
+class RecordCommandsTest : public ::testing::Test {
+protected:
+    RecordCommandsTest() : Clock(EncodeDateTime(2026, 6, 10, 9, 0)) {
+        Config.InitDefaults(Folder.Folder(), 265, 202, 429, 279);
+        List.Reset(Config.DataFilePath());
+        Runtime.Start();
+        Hooks.RunEditor = [this](TRecordEditor& editor) {
+            Editors.push_back({editor.Caption, editor.MusicStartDir, editor.WeeksBeginOnSunday});
+            return EditorAction ? EditorAction(editor) : false;
+        };
+        Hooks.ShowRecord = [this](const TRmMainDate& record) { Viewed.push_back(record.Message); };
+        Hooks.RefreshRecordList = [this] { Events.push_back("refresh"); };
+        Hooks.SetSelection = [this](int line) { Events.push_back("select " + std::to_string(line)); };
+        Hooks.RemoveLine = [this](int line) { Events.push_back("remove " + std::to_string(line)); };
+        Hooks.DoSearch = [this] { Events.push_back("search"); };
+    }
+
+    TRecordCommands Commands() { return TRecordCommands{List, Config, Runtime, Hooks}; }
+    void Add(const TRmMainDate& record) { List.Add(record, true); }
+    TRmDataList Reloaded() const {
+        TRmDataList list;
+        list.Reset(Config.DataFilePath());
+        list.Load();
+        return list;
+    }
+
+    struct OpenedEditor {
+        std::string Caption;
+        std::string MusicStartDir;
+        bool WeeksBeginOnSunday;
+    };
+
+    testing::TempFolder Folder;
+    ClockOverride Clock;
+    testing::ScriptedAnswers Answers;
+    TRmConfig Config;
+    TRmDataList List;
+    TRmRuntime Runtime{List, Config, ReminderWindowSeam{}};
+    TRecordCommandHooks Hooks;
+    std::function<bool(TRecordEditor&)> EditorAction;
+    std::vector<OpenedEditor> Editors;
+    std::vector<std::string> Viewed;
+    std::vector<std::string> Events;
+};
+
+TEST_F(RecordCommandsTest, AddWritesTheReminderAndRemembersTheMusicFolder) {
+    EditorAction = [](TRecordEditor& editor) {
+        editor.cbRemindTextChange("带音乐");
+        editor.cbSelMusicClick(true);
+        editor.edtSelMusicChange("/home/a/音乐/铃.mp3");
+        editor.Accepted = true;
+        return true;
+    };
+    Config.LastMusicDir = "/start/";
+    Config.BeginWithSunday = true;
+    Commands().Add();
+    ASSERT_EQ(Editors.size(), 1U);
+    EXPECT_EQ(Editors[0].Caption, "添加提醒");
+    EXPECT_TRUE(Editors[0].WeeksBeginOnSunday);
+    EXPECT_EQ(Editors[0].MusicStartDir, "/start/");
+    EXPECT_EQ(Config.LastMusicDir, "/home/a/音乐/");
+    EXPECT_THAT(Events, ElementsAre("refresh", "search")) << "nothing is selected after an add";
+    ASSERT_EQ(Reloaded().Count, 1);
+    EXPECT_EQ(Reloaded().Item(0).Music, "/home/a/音乐/铃.mp3");
+
+    EditorAction = [](TRecordEditor& editor) {
+        editor.cbRemindTextChange("无音乐");
+        return true;
+    };
+    Commands().Add();
+    EXPECT_EQ(Editors[1].MusicStartDir, "/home/a/音乐/");
+    EXPECT_EQ(Config.LastMusicDir, "/home/a/音乐/") << "adding without music leaves the folder";
+    EXPECT_EQ(Reloaded().Count, 2);
+}
+
+TEST_F(RecordCommandsTest, ACancelledAddChangesNothingButSearchesAgain) {
+    Commands().Add();
+    EXPECT_THAT(Events, ElementsAre("search"));
+    EXPECT_EQ(List.Count, 0);
+    EXPECT_FALSE(std::filesystem::exists(Config.DataFilePath()));
+}
+
+TEST_F(RecordCommandsTest, EditKeepsWhatTheEditorNeverSetsAndSelectsTheLineAgain) {
+    Add(Dated(0, 0, 0, "一"));
+    TRmMainDate second = Dated(2026, 8, 1, "二");
+    second.Reminded = true;
+    second.WithScript = true;
+    Add(second);
+    Config.LastMusicDir = "/kept/";
+    EditorAction = [](TRecordEditor& editor) {
+        EXPECT_EQ(editor.Caption, "编辑提醒");
+        editor.cbSelHourChange(9);
+        editor.cbSelMusicClick(true); // a ticked box with no path plays the settings' music
+        return editor.btnOKClick();
+    };
+    Commands().Edit(1);
+    EXPECT_EQ(Editors[0].MusicStartDir, "");
+    EXPECT_EQ(Config.LastMusicDir, "/kept/");
+    EXPECT_THAT(Events, ElementsAre("refresh", "select -1", "select 1", "search"));
+    const TRmDataList stored = Reloaded();
+    EXPECT_EQ(stored.Item(1).Hour, 9);
+    EXPECT_TRUE(stored.Item(1).Reminded);
+    EXPECT_TRUE(stored.Item(1).WithScript);
+    EXPECT_EQ(stored.Item(0).Message, "一");
+}
+
+TEST_F(RecordCommandsTest, AReminderThatFiredWhileItsDialogWasOpenStaysReminded) {
+    Add(Dated(0, 0, 0, "一"));
+    EditorAction = [this](TRecordEditor& editor) {
+        List.Item(0).Reminded = true; // the tick fired it meanwhile
+        editor.cbSelMinuterChange(5);
+        return editor.btnOKClick();
+    };
+    Commands().Edit(0);
+    EXPECT_TRUE(List.Item(0).Reminded);
+    EXPECT_EQ(List.Item(0).Minuter, 5);
+}
+
+TEST_F(RecordCommandsTest, CommandsOnNoLineDoNothing) {
+    Add(Dated(0, 0, 0, "一"));
+    for (const int selected : {-1, 1, 7}) {
+        Commands().View(selected);
+        Commands().Edit(selected);
+        Commands().Delete(selected);
+    }
+    EXPECT_TRUE(Editors.empty());
+    EXPECT_TRUE(Viewed.empty());
+    EXPECT_TRUE(Answers.Boxes.empty());
+    EXPECT_TRUE(Events.empty());
+    Commands().View(0);
+    EXPECT_THAT(Viewed, ElementsAre("一"));
+}
+
+TEST_F(RecordCommandsTest, DeleteAsksAndRenumbersThePostponements) {
+    for (const char* message : {"零", "一", "二"}) {
+        Add(Dated(0, 0, 0, message));
+    }
+    Runtime.SnoozeQueue.Push(5, 1);
+    Runtime.SnoozeQueue.Push(10, 2);
+    Runtime.SnoozeQueue.Push(15, 1);
+    Commands().Delete(1);
+    EXPECT_EQ(List.Count, 3) << "Cancel keeps it";
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Question);
+    EXPECT_EQ(Answers.Boxes[0].Title, "删除记录");
+    EXPECT_EQ(Answers.Boxes[0].Text, "你确定要删除选中的记录吗？");
+
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    Commands().Delete(1);
+    EXPECT_EQ(List.Count, 2);
+    EXPECT_EQ(Runtime.SnoozeQueue.Count, 1) << "both snoozes of the deleted reminder go";
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[0], 1) << "the next reminder's snooze moves down";
+    EXPECT_THAT(Events, ElementsAre("refresh", "select -1", "search"));
+    const TRmDataList stored = Reloaded();
+    ASSERT_EQ(stored.Count, 2);
+    EXPECT_EQ(stored.Item(1).Message, "二");
+}
+
+TEST_F(RecordCommandsTest, DeleteExpiredAsksFromTheLastAndRewritesTheFileOnce) {
+    const std::vector<TRmMainDate> records = {
+        Dated(2026, 7, 1, "未来"),  Dated(2026, 6, 9, "昨天"), Dated(0, 0, 0, "每天"),
+        Dated(2026, 6, 10, "今天"), Dated(2025, 1, 1, "去年"), Dated(2026, 5, 0, "上个月"),
+    };
+    for (const TRmMainDate& record : records) {
+        Add(record);
+    }
+    Runtime.SnoozeQueue.Push(5, 3);
+    const std::string before = testing::ReadBytes(Config.DataFilePath());
+    std::vector<std::string> fileAtQuestion;
+    Answers.OnBox = [&](const testing::AskedBox&) {
+        fileAtQuestion.push_back(testing::ReadBytes(Config.DataFilePath()));
+    };
+    Answers.BoxAnswers = {MessageAnswer::Ok, MessageAnswer::Cancel, MessageAnswer::Ok};
+    Commands().DeleteExpired();
+
+    ASSERT_EQ(Answers.Boxes.size(), 3U);
+    EXPECT_EQ(Answers.Titles(), (std::vector<std::string>{"过期删除", "过期删除", "过期删除"}));
+    EXPECT_EQ(
+        Answers.Boxes[0].Text,
+        "第“5”条提醒已经过期：\n公历，2026年5月每天0时0分0方式，不提前，提醒为：上个月(无音乐)(无脚本)\n是否删除？");
+    EXPECT_THAT(Answers.Boxes[1].Text, ::testing::StartsWith("第“4”条"));
+    EXPECT_THAT(Answers.Boxes[2].Text, ::testing::StartsWith("第“1”条"));
+    for (const std::string& bytes : fileAtQuestion) {
+        EXPECT_EQ(bytes, before) << "nothing is written while the questions are open";
+    }
+    EXPECT_THAT(Events, ElementsAre("remove 5", "remove 1", "refresh", "search"));
+    const TRmDataList stored = Reloaded();
+    ASSERT_EQ(stored.Count, 4);
+    EXPECT_EQ(stored.Item(1).Message, "每天");
+    EXPECT_EQ(stored.Item(3).Message, "去年");
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[0], 2) << "the snooze of 今天 follows it down";
+}
+
+TEST_F(RecordCommandsTest, DeleteExpiredSaysSoWhenNothingHasExpiredAndIsSilentWhenAllAreKept) {
+    Commands().DeleteExpired();
+    EXPECT_TRUE(Answers.Boxes.empty()) << "an empty list asks nothing";
+    Add(Dated(2026, 6, 10, "今天早些时候"));
+    Commands().DeleteExpired();
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Title, "无过期提醒");
+    EXPECT_EQ(Answers.Boxes[0].Text, "在你的记录中没有过期的提醒。");
+
+    Add(Dated(2020, 1, 1, "旧"));
+    const std::string before = testing::ReadBytes(Config.DataFilePath());
+    Commands().DeleteExpired(); // the question is cancelled
+    EXPECT_EQ(Answers.Titles(), (std::vector<std::string>{"无过期提醒", "过期删除"}));
+    EXPECT_EQ(testing::ReadBytes(Config.DataFilePath()), before);
+    EXPECT_TRUE(Events.empty());
+}
+
+TEST(FolderOf, KeepsTheTrailingSeparator) {
+    EXPECT_EQ(FolderOf("/home/a/b.mp3"), "/home/a/");
+    EXPECT_EQ(FolderOf("/b.mp3"), "/");
+    EXPECT_EQ(FolderOf("b.mp3"), "");
+}
+
+} // namespace
+} // namespace chimewell
