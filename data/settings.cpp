@@ -90,6 +90,9 @@ constexpr std::array ConfigFields = {
     Text("LastExportDir", &TRmConfig::LastExportDir),
     Text("SkinFileName", &TRmConfig::SkinFileName),
     Text("FontWithName", &TRmConfig::FontWithName, "宋体"),
+    // Kept after the keys every copy of the program knows; older copies read past them.
+    Integer("MissedWindowHours", &TRmConfig::MissedWindowHours, 24),
+    Text("LastCheck", &TRmConfig::LastCheck),
 };
 
 constexpr std::size_t StoredKeyCount() {
@@ -99,8 +102,8 @@ constexpr std::size_t StoredKeyCount() {
     }
     return count;
 }
-static_assert(ConfigFields.size() == 44, "18 flags, 11 integers and 15 texts");
-static_assert(StoredKeyCount() == 37);
+static_assert(ConfigFields.size() == 46, "18 flags, 12 integers and 16 texts");
+static_assert(StoredKeyCount() == 39, "the 37 keys of the older program, then MissedWindowHours and LastCheck");
 
 template <typename T>
 T DefaultOf(const ConfigField& field, const T& current) {

@@ -57,6 +57,10 @@ struct TRmConfig {
     std::string LastExportDir;
     std::string SkinFileName;
     std::string FontWithName = "宋体";
+    // How far back missed reminders are caught up, in hours; 0 turns catching up off.
+    std::int32_t MissedWindowHours = 24;
+    // The last minute the reminders were checked, "YYYY-MM-DD HH:MM"; empty before the first check.
+    std::string LastCheck;
 
     // The constants, the folder and the main window's designed geometry, which stay in place for keys that
     // config.ini lacks. The three last-used folders start at the program's folder.

@@ -65,7 +65,9 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
                                                                     "LastImportDir=\r\n"
                                                                     "LastExportDir=\r\n"
                                                                     "SkinFileName=\r\n"
-                                                                    "FontWithName=宋体\r\n");
+                                                                    "FontWithName=宋体\r\n"
+                                                                    "MissedWindowHours=24\r\n"
+                                                                    "LastCheck=\r\n");
     EXPECT_EQ(config.AppDir, Folder.Folder());
     EXPECT_EQ(config.ProductName, "晴铃提醒");
     EXPECT_EQ(config.DataFilePath(), Folder.Folder() + "reminddata.sdt");
