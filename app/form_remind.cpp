@@ -11,6 +11,7 @@
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
+#include "runtime/catch_up.h"
 #include "runtime/form_remind_box.h"
 #include "system/autorun.h"
 #include "system/skin.h"
@@ -33,7 +34,6 @@ namespace chimewell {
 
 namespace {
 const QString MainCaption = QStringLiteral("晴铃提醒");
-const QString PausedCaption = QStringLiteral("晴铃提醒 (暂停提醒)");
 
 QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -86,6 +86,9 @@ TfrmRemind::~TfrmRemind() {
     SetProgramEndHook({});
     trOneSecond.stop();
     trShowTip.stop();
+    if (const std::optional<TDateTime> lastChecked = Runtime->LastChecked()) {
+        Config.LastCheck = FormatMinute(*lastChecked);
+    }
     // The data file needs no writing: every change went to it when it was made.
     try {
         Config.SaveConfig();
@@ -109,6 +112,7 @@ void TfrmRemind::CreateMenus() {
     popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
     popPauseRemind = popRemindMenu->addAction(QStringLiteral("暂停提醒[&P]"), this, &TfrmRemind::popPauseRemindClick);
     popPauseRemind->setCheckable(true);
+    CreatePauseMenu();
     popCloseWindow = popRemindMenu->addAction(QStringLiteral("关闭窗口[&C]"), this, &TfrmRemind::popCloseWindowClick);
     popCloseWindow->setEnabled(false);
     popOpenRun = popRemindMenu->addAction(QStringLiteral("开机运行[&R]"), this, &TfrmRemind::popOpenRunClick);
@@ -128,6 +132,10 @@ void TfrmRemind::CreateTray(std::optional<bool> trayAvailable) {
     connect(ttiRemindTray, &NotificationAreaIcon::availabilityChanged, this, &TfrmRemind::TrayAvailabilityChanged);
     if (!ttiRemindTray->IsAvailable()) {
         TrayAvailabilityChanged(false);
+    }
+    if (!trayAvailable) {
+        // Following the real desktop (tests pin the tray and leave the buses alone).
+        FollowSystemSleep();
     }
 }
 
@@ -183,7 +191,16 @@ void TfrmRemind::FormCreate() {
     Exiting = false;
 
     Runtime = std::make_unique<TRmRuntime>(List, Config, ReminderWindow());
-    Runtime->Start();
+    Runtime->Start(ParseMinute(Config.LastCheck));
+    Runtime->KeepLastCheck = [this](TDateTime minute) {
+        Config.LastCheck = FormatMinute(minute);
+        // Kept as it goes, so that a run that ends without saving shows nothing twice at the next start; a
+        // failure here is reported when the settings are saved at the end.
+        try {
+            Config.SaveConfig();
+        } catch (const std::exception&) {
+        }
+    };
 
     // The user's later years of the official holiday schedule, before anything is checked against it.
     const std::vector<std::string> holidayProblems = InstallHolidayScheduleOf(AppPath);
@@ -206,11 +223,14 @@ void TfrmRemind::FormCreate() {
 
     popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath));
 
-    trOneSecond.setInterval(1000);
+    trOneSecond.setSingleShot(true);
     trShowTip.setInterval(1000);
+    trPauseEnd.setSingleShot(true);
     connect(&trOneSecond, &QTimer::timeout, this, &TfrmRemind::trOneSecondTimer);
     connect(&trShowTip, &QTimer::timeout, this, &TfrmRemind::trShowTipTimer);
-    trOneSecond.start();
+    connect(&trPauseEnd, &QTimer::timeout, this, &TfrmRemind::trPauseEndTimer);
+    // The first check one second after start, as always; from then on at the turn of each minute.
+    trOneSecond.start(1000);
     trShowTip.start();
     ApplyListFont();
 }
@@ -286,34 +306,12 @@ void TfrmRemind::RefreshRecordList() {
     lstRecordList->addItems(lines);
 }
 
-void TfrmRemind::trOneSecondTimer() {
-    const int minute = Runtime->LastMinute;
-    Runtime->Tick();
-    if (Runtime->LastMinute != minute) {
-        ttiRemindTray->Recheck();
-    }
-}
-
 void TfrmRemind::trShowTipTimer() {
     trShowTip.stop();
     Runtime->RunStartupPass();
     if (Config.OpenTimes < 10 && TrayAvailable()) {
         ttiRemindTray->ShowMessage(QStringLiteral("提示"), QStringLiteral("新版晴铃提醒2.01已经运行！"), 10000);
     }
-}
-
-void TfrmRemind::popPauseRemindClick() {
-    if (trOneSecond.isActive()) {
-        const MessageAnswer answer = ShowMessageBox(MessageKind::Confirm, "暂停提醒", "你确定要暂停提醒吗？");
-        if (IsAffirmative(answer)) {
-            trOneSecond.stop();
-            setWindowTitle(PausedCaption);
-        }
-    } else {
-        trOneSecond.start();
-        setWindowTitle(MainCaption);
-    }
-    popPauseRemind->setChecked(!trOneSecond.isActive());
 }
 
 void TfrmRemind::popCloseWindowClick() {

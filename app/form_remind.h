@@ -4,6 +4,7 @@
 
 #include "data/reminder_list.h"
 #include "data/settings.h"
+#include "runtime/pause.h"
 #include "runtime/remind_runtime.h"
 
 #include <QMainWindow>
@@ -67,8 +68,17 @@ public:
     bool Exiting = false;
     bool TrackGeometry = false;
 
+    // Single-shot, aimed at the first second of each next minute: the tick's work runs once a minute, and an idle
+    // program wakes no more often than that.
     QTimer trOneSecond;
     QTimer trShowTip;
+    // Ends a pause of a chosen length.
+    QTimer trPauseEnd;
+    // The lengths of a pause, under popPauseRemind, and the item that ends one.
+    QMenu* popPauseMenu = nullptr;
+    QAction* popResumeRemind = nullptr;
+    bool Paused = false;
+    std::optional<TDateTime> PausedUntil;
     NotificationAreaIcon* ttiRemindTray = nullptr;
     QListWidget* lstRecordList = nullptr;
     QPushButton* btnAddRecord = nullptr;
@@ -106,7 +116,15 @@ public:
 public slots:
     void trOneSecondTimer();
     void trShowTipTimer();
+    // Pauses until resumed, or resumes: the tray item's click.
     void popPauseRemindClick();
+    // Pauses for a chosen length, after the question; ends by itself when the length is over.
+    void PauseFor(PauseLength length);
+    void ResumeReminding();
+    // A pause whose end has come ends (the pause timer, and the machine waking up).
+    void trPauseEndTimer();
+    // The machine woke from suspend: the reminders are checked at once.
+    void SystemResumed();
     void popCloseWindowClick();
     void popShowHideMainClick();
     void popOpenRunClick();
@@ -145,6 +163,10 @@ private:
     void CreateRecordMenus();
     TRecordCommands RecordCommands();
     ReminderWindowSeam ReminderWindow();
+    void CreatePauseMenu();
+    void FollowSystemSleep();
+    void AimNextTick();
+    void ShowPauseState();
 
     // The window was shown at start only because there was no notification area.
     bool ShownForLackOfTray = false;

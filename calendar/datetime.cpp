@@ -1,5 +1,7 @@
 #include "calendar/datetime.h"
 
+#include <cstdio>
+
 #include <cmath>
 
 namespace chimewell {
@@ -87,6 +89,36 @@ bool IsValidGregorianDate(int year, int month, int day) {
     return year_month_day{std::chrono::year{year}, std::chrono::month{static_cast<unsigned>(month)},
                           std::chrono::day{static_cast<unsigned>(day)}}
         .ok();
+}
+
+TDateTime MinuteOf(TDateTime moment) {
+    const DateFields date = DecodeDate(moment);
+    const TimeFields time = DecodeTime(moment);
+    return EncodeDateTime(date.Year, date.Month, date.Day, time.Hour, time.Minute);
+}
+
+std::string FormatMinute(TDateTime minute) {
+    const DateFields date = DecodeDate(minute);
+    const TimeFields time = DecodeTime(minute);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", date.Year, date.Month, date.Day, time.Hour,
+                  time.Minute);
+    return text;
+}
+
+std::optional<TDateTime> ParseMinute(const std::string& text) {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    char tail = 0;
+    if (text.size() != 16 ||
+        std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d%c", &year, &month, &day, &hour, &minute, &tail) != 5 ||
+        !IsValidGregorianDate(year, month, day) || hour < 0 || hour > 23 || minute < 0 || minute > 59) {
+        return std::nullopt;
+    }
+    return EncodeDateTime(year, month, day, hour, minute);
 }
 
 } // namespace chimewell

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
+#include <string>
 
 namespace chimewell {
 
@@ -40,6 +42,12 @@ int DayOfWeek(TDateTime value);
 int DayOfYear(TDateTime value);
 bool IsGregorianLeapYear(int year);
 bool IsValidGregorianDate(int year, int month, int day);
+
+// The whole minute that holds a moment.
+TDateTime MinuteOf(TDateTime moment);
+// "YYYY-MM-DD HH:MM", and back; nothing for a text that is not one.
+std::string FormatMinute(TDateTime minute);
+std::optional<TDateTime> ParseMinute(const std::string& text);
 
 std::chrono::sys_days ToSysDays(TDateTime value);
 TDateTime FromSysDays(std::chrono::sys_days days);

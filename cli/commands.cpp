@@ -59,6 +59,12 @@ const std::vector<Command>& Commands() {
          "      in time order, then list order: MINUTE, INDEX, ACTION (show or silent) and the text shown.\n"
          "      A holiday condition decided in a year the schedule does not know gives a notice on standard error.\n",
          RunNext},
+        {"missed", "missed --since \"YYYY-MM-DD HH:MM\" [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR]",
+         "      What the program would catch up when it last checked the minute --since and now checks at --at\n"
+         "      (default now): the firings of the minutes between, none older than the MissedWindowHours\n"
+         "      setting (24 hours unless config.ini says otherwise), in time order, then list order: MINUTE,\n"
+         "      INDEX, ACTION (show or silent) and the text, expanded at its own minute.\n",
+         RunMissed},
     };
     return commands;
 }

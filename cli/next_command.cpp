@@ -44,13 +44,6 @@ NextOptions ParseNextOptions(const Arguments& arguments) {
     return options;
 }
 
-std::string FormatMinute(TDateTime moment) {
-    const TimeFields time = DecodeTime(moment);
-    char clock[8];
-    std::snprintf(clock, sizeof clock, "%02d:%02d", time.Hour, time.Minute);
-    return FormatDate(moment) + " " + clock;
-}
-
 struct AgendaFiring {
     TDateTime Minute;
     std::int32_t Position;

@@ -2,6 +2,7 @@
 
 #include "platform/music_player.h"
 #include "runtime/form_auto_shutdown.h"
+#include "runtime/form_missed_reminders.h"
 #include "runtime/reminder_actions.h"
 
 #include <QClipboard>
@@ -216,7 +217,19 @@ void TfrmRemindBox::trCloseWindowTimer() {
     CloseWindow();
 }
 
+void TfrmRemindBox::ShowMissedList(const std::vector<TMissedReminder>& missed) {
+    TfrmMissedReminders list(missed);
+    list.setWindowIcon(windowIcon());
+    MissedList = &list;
+    list.exec();
+    MissedList = nullptr;
+}
+
 void TfrmRemindBox::CloseWindow() {
+    if (MissedList != nullptr) {
+        MissedList->reject();
+        return;
+    }
     if (isVisible()) {
         reject();
     } else if (InShowStep) {
@@ -317,6 +330,7 @@ ReminderWindowSeam ReminderWindowSeamFor(TfrmRemindBox& window, std::function<vo
         .ShowModal = [&window] { return window.ShowModal(); },
         .RunCommand = [&window] { window.RunCommand(); },
         .SetCloseWindowEnabled = std::move(setCloseWindowEnabled),
+        .ShowMissedList = [&window](const std::vector<TMissedReminder>& missed) { window.ShowMissedList(missed); },
     };
 }
 

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -33,6 +34,8 @@ public:
     int ShowModal();
     // Runs the prepared command; a shutdown or restart shows its countdown modally first.
     void RunCommand();
+    // Many caught-up reminders in one window, shown modally; returns when it closes.
+    void ShowMissedList(const std::vector<TMissedReminder>& missed);
 
     int CloseCountdown = 0;
     int LaterMinutes = LATER_NONE;
@@ -78,6 +81,7 @@ private:
     void ApplyLayout();
     void PlaceAtScreenCentre();
 
+    QDialog* MissedList = nullptr;
     bool MusicStarted = false;
     bool InShowStep = false;
     bool CloseRequested = false;

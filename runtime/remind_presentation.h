@@ -2,8 +2,10 @@
 // What the firing routine hands the one reminder window for each reminder, and the window's side of the
 // conversation. The pure firing code fills a RemindPresentation; the Qt window applies it and shows itself.
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace chimewell {
 
@@ -28,14 +30,27 @@ struct RemindPresentation {
     std::string MusicFile;    // full path, or empty for none
 };
 
+// A reminder caught up after its minute had passed unchecked (the machine slept, the program was not running):
+// its text expanded at its own minute, the command a button may still run, and what was held back.
+struct TMissedReminder {
+    double Minute = 0; // the minute it was meant for (a TDateTime)
+    std::int32_t Position = 0;
+    std::string Text;    // expanded at Minute, condition stripped
+    std::string Command; // runnable by the button: "c…", "o…", "u…"; empty for none
+    std::string NotRun;  // "自动关机未执行" and the like; empty when nothing was held back
+    bool Silent = false; // a reminder meant to run its command without a window
+};
+
 // The reminder window as the firing routine sees it. Prepare is called for every fired reminder, shown or not;
 // ShowModal returns when the window closes, with its LaterMinutes; RunCommand runs the prepared command without
-// showing the window; SetCloseWindowEnabled switches the tray item that closes the window.
+// showing the window; SetCloseWindowEnabled switches the tray item that closes the window. ShowMissedList shows
+// many caught-up reminders in one window and returns when it closes.
 struct ReminderWindowSeam {
     std::function<void(const RemindPresentation&)> Prepare;
     std::function<int()> ShowModal;
     std::function<void()> RunCommand;
     std::function<void(bool)> SetCloseWindowEnabled;
+    std::function<void(const std::vector<TMissedReminder>&)> ShowMissedList;
 };
 
 } // namespace chimewell

@@ -6,6 +6,7 @@
 #include "runtime/remind_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <string>
 #include <utility>
@@ -122,11 +123,45 @@ FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateT
 TRmRuntime::TRmRuntime(TRmDataList& list, const TRmConfig& config, ReminderWindowSeam window)
     : List(list), Config(config), Window(std::move(window)) {}
 
-void TRmRuntime::Start() {
+namespace {
+// A clock set back by more than this was wrong before, not the minutes ahead: checking starts afresh.
+constexpr std::int64_t LongestClockSetBack = 24 * 60;
+
+std::int64_t MinuteCountOf(TDateTime moment) {
+    return static_cast<std::int64_t>(std::floor(moment * 1440.0 + 1e-6));
+}
+} // namespace
+
+void TRmRuntime::Start(std::optional<TDateTime> lastCheck) {
     LastMinute = 0;
     LastHour = DecodeTime(Now()).Hour;
     MessageQueue.Init();
     SnoozeQueue.Init();
+    LastCheckedMinute.reset();
+    StartLastCheck = lastCheck;
+    HighestCheckedMinute.reset();
+    if (lastCheck) {
+        HighestCheckedMinute = MinuteCountOf(*lastCheck);
+    }
+}
+
+std::optional<TDateTime> TRmRuntime::LastChecked() const {
+    if (!LastCheckedMinute) {
+        return std::nullopt;
+    }
+    return MinuteOf((static_cast<double>(*LastCheckedMinute) + 0.5) / 1440.0);
+}
+
+void TRmRuntime::Resume() {
+    if (LastCheckedMinute) {
+        LastCheckedMinute = std::max(*LastCheckedMinute, MinuteCountOf(Now()) - 1);
+    }
+}
+
+void TRmRuntime::QueueMissed(TDateTime lastChecked, TDateTime now) {
+    const std::vector<TMissedFiring> missed =
+        MissedFirings(List, lastChecked, now, Config.MissedWindowHours, Config.BeginWithSunday);
+    Missed.insert(Missed.end(), missed.begin(), missed.end());
 }
 
 void TRmRuntime::Push(const std::vector<QueuedReminder>& queued) {
@@ -136,11 +171,28 @@ void TRmRuntime::Push(const std::vector<QueuedReminder>& queued) {
 }
 
 void TRmRuntime::Tick() {
-    if (!MinuteChanged(LastMinute)) {
+    const TDateTime now = Now();
+    const std::int64_t minute = MinuteCountOf(now);
+    if (LastCheckedMinute && *LastCheckedMinute == minute) {
         return;
     }
-    const TDateTime now = Now();
-    std::vector<QueuedReminder> due = MinutePasses(List, now, HourChanged(LastHour));
+    LastMinute = DecodeTime(now).Minute;
+    const std::optional<std::int64_t> previous = LastCheckedMinute;
+    LastCheckedMinute = minute;
+    if (HighestCheckedMinute && minute <= *HighestCheckedMinute) {
+        if (*HighestCheckedMinute - minute <= LongestClockSetBack) {
+            // The clock went back over minutes already checked: none of them fires again.
+            return;
+        }
+        HighestCheckedMinute.reset();
+    }
+    if (previous && minute > *previous + 1) {
+        QueueMissed((static_cast<double>(*previous) + 0.5) / 1440.0, now);
+    }
+    HighestCheckedMinute = minute;
+
+    const bool hourChanged = HourChanged(LastHour);
+    std::vector<QueuedReminder> due = MinutePasses(List, now, hourChanged);
     Push(due);
     SnoozeQueue.TickMinute();
     for (std::int32_t position = SnoozeQueue.PopDue(); position != -1; position = SnoozeQueue.PopDue()) {
@@ -153,14 +205,28 @@ void TRmRuntime::Tick() {
             due.push_back({position, QueuePass::Exact});
         }
     }
+    FiredSinceKept = FiredSinceKept || !due.empty() || !Missed.empty();
+    if ((hourChanged || FiredSinceKept) && KeepLastCheck) {
+        FiredSinceKept = false;
+        KeepLastCheck(MinuteOf(now));
+    }
     DoRemind();
 }
 
 void TRmRuntime::RunStartupPass() {
+    const std::optional<TDateTime> lastCheck = std::exchange(StartLastCheck, std::nullopt);
     if (List.Count == 0) {
         return;
     }
-    Push(StartupPass(List, Now()));
+    const TDateTime now = Now();
+    if (lastCheck && MinuteCountOf(*lastCheck) < MinuteCountOf(now)) {
+        QueueMissed(*lastCheck, now);
+        if (!Missed.empty() && KeepLastCheck) {
+            // Kept before they show: a run that ends meanwhile must not show them again at the next start.
+            KeepLastCheck(LastCheckedMinute ? *LastChecked() : MinuteOf(now) - 1.0 / 1440.0);
+        }
+    }
+    Push(StartupPass(List, now));
     DoRemind();
 }
 
@@ -174,6 +240,17 @@ void TRmRuntime::DoRemind() {
     }
     {
         FiringScope scope(Firing);
+        // What was missed is older than what is due now, so it comes first; a tick nested in a window may add
+        // to either.
+        while (!Missed.empty() && !Ending) {
+            std::vector<TMissedReminder> missed;
+            for (const TMissedFiring& firing : std::exchange(Missed, {})) {
+                if (firing.Position >= 0 && firing.Position < List.Count) {
+                    missed.push_back(DescribeMissed(List.Item(firing.Position), firing, Config.BeginWithSunday));
+                }
+            }
+            FireMissed(missed);
+        }
         while (MessageQueue.Count > 0 && !Ending) {
             const std::int32_t position = MessageQueue.Pop();
             if (position >= 0 && position < List.Count) {
@@ -186,24 +263,71 @@ void TRmRuntime::DoRemind() {
     }
 }
 
+void TRmRuntime::MarkReminded(std::int32_t position) {
+    TRmMainDate& record = List.Item(position);
+    if (record.Reminded) {
+        return;
+    }
+    record.Reminded = true;
+    // A data file that cannot be written must not cost the user the reminder itself: it still shows, and the
+    // failure is reported when the queue has been worked off.
+    try {
+        List.SaveItem(position);
+    } catch (const std::exception&) {
+        if (!PendingError) {
+            PendingError = std::current_exception();
+        }
+    }
+}
+
+void TRmRuntime::FireMissed(const std::vector<TMissedReminder>& missed) {
+    // More than a few at once is a list to read, not a row of windows to close.
+    constexpr std::size_t MostWindows = 3;
+    if (missed.size() > MostWindows && Window.ShowMissedList) {
+        for (const TMissedReminder& one : missed) {
+            MarkReminded(one.Position);
+        }
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(true);
+        }
+        Window.ShowMissedList(missed);
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(false);
+        }
+        return;
+    }
+    for (const TMissedReminder& one : missed) {
+        if (Ending) {
+            return;
+        }
+        const TRmMainDate& record = List.Item(one.Position);
+        if (Window.Prepare) {
+            Window.Prepare(PresentMissed(one, record, Config));
+        }
+        MarkReminded(one.Position);
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(true);
+        }
+        const int laterMinutes = Window.ShowModal ? Window.ShowModal() : LATER_NONE;
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(false);
+        }
+        // A postponed reminder comes back as itself, command and all: not one whose shutdown or unseen command
+        // was held back for being late.
+        const bool holdsBackACommand = one.Silent || !one.NotRun.empty();
+        if (Ending || holdsBackACommand || laterMinutes == LATER_NONE) {
+            continue;
+        }
+        SnoozeQueue.Push(laterMinutes == LATER_DEFAULT ? Config.LaterRemindTime : laterMinutes, one.Position);
+    }
+}
+
 void TRmRuntime::Fire(std::int32_t position) {
     const FiringPlan plan = PlanFiring(List.Item(position), Config, Now());
     if (Window.Prepare) {
         Window.Prepare(plan.Presentation);
     }
-    TRmMainDate& record = List.Item(position);
-    if (!record.Reminded) {
-        record.Reminded = true;
-        // A data file that cannot be written must not cost the user the reminder itself: it still shows,
-        // and the failure is reported when the queue has been worked off.
-        try {
-            List.SaveItem(position);
-        } catch (const std::exception&) {
-            if (!PendingError) {
-                PendingError = std::current_exception();
-            }
-        }
-    }
+    MarkReminded(position);
 
     int laterMinutes = LATER_NONE;
     if (Ending) {

@@ -6,11 +6,14 @@
 #include "calendar/datetime.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
+#include "runtime/catch_up.h"
 #include "runtime/queues.h"
 #include "runtime/remind_presentation.h"
 
 #include <cstdint>
 #include <exception>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -54,12 +57,22 @@ public:
     TRmRuntime(TRmDataList& list, const TRmConfig& config, ReminderWindowSeam window);
 
     // The state of a fresh start: the current hour is remembered, so the first hourly pass comes at the next
-    // change of hour; the remembered minute is 0.
-    void Start();
-    // The work of one tick of the one-second timer; it runs once a minute, at the first tick of a new minute.
+    // change of hour. `lastCheck` is the last minute an earlier run checked: the start-up pass catches up what
+    // fell between it and now, and a clock set back since then fires none of those minutes again.
+    void Start(std::optional<TDateTime> lastCheck = std::nullopt);
+    // The work of one tick; it runs once a minute, at the first tick of a new minute. Minutes skipped since the
+    // last check (the machine slept, the clock jumped) are caught up; minutes the clock went back over are not
+    // checked again.
     void Tick();
-    // Queues the start-up reminders of today and fires them (once, one second after start).
+    // Queues the start-up reminders of today and the reminders missed since the earlier run, and fires them
+    // (once, one second after start).
     void RunStartupPass();
+    // The user ends a pause: the minutes it covered are not caught up.
+    void Resume();
+    // The last minute checked, for keeping in config.ini; nothing before the first check.
+    std::optional<TDateTime> LastChecked() const;
+    // Told the last minute checked whenever it is worth keeping: at every hourly pass and after reminders fired.
+    std::function<void(TDateTime)> KeepLastCheck;
     // Fires every queued reminder, one window after another. Re-entered from a nested event loop (the modal
     // window keeps the timers running) it returns at once; the outer call takes what was queued meanwhile.
     void DoRemind();
@@ -79,12 +92,21 @@ public:
 private:
     void Push(const std::vector<QueuedReminder>& queued);
     void Fire(std::int32_t position);
+    void FireMissed(const std::vector<TMissedReminder>& missed);
+    void QueueMissed(TDateTime lastChecked, TDateTime now);
+    void MarkReminded(std::int32_t position);
 
     TRmDataList& List;
     const TRmConfig& Config;
     ReminderWindowSeam Window;
     bool Firing = false;
     bool Ending = false;
+    bool FiredSinceKept = false;
+    // Minute counts (minutes since 1899-12-30): the last checked, and the latest ever checked.
+    std::optional<std::int64_t> LastCheckedMinute;
+    std::optional<std::int64_t> HighestCheckedMinute;
+    std::optional<TDateTime> StartLastCheck;
+    std::vector<TMissedFiring> Missed;
     std::exception_ptr PendingError;
 };
 

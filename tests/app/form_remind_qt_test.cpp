@@ -83,11 +83,41 @@ TEST_F(MainWindowTest, PauseAsksAndResumeDoesNot) {
     EXPECT_FALSE(form->trOneSecond.isActive());
     EXPECT_TRUE(form->popPauseRemind->isChecked());
     EXPECT_EQ(form->windowTitle().toStdString(), "晴铃提醒 (暂停提醒)");
+    EXPECT_TRUE(form->Paused);
     const std::size_t questions = Asked.size();
     form->popPauseRemindClick();
     EXPECT_TRUE(form->trOneSecond.isActive());
     EXPECT_EQ(Asked.size(), questions);
     EXPECT_EQ(form->windowTitle().toStdString(), "晴铃提醒");
+}
+
+// A pause of a chosen length says until when on the tray icon, ends by itself, and leaves its minutes unchecked.
+TEST_F(MainWindowTest, APauseForAWhileEndsByItself) {
+    auto form = Create(true);
+    Answers = {MessageAnswer::Ok};
+    form->PauseFor(PauseLength::HalfHour);
+    EXPECT_TRUE(form->Paused);
+    EXPECT_FALSE(form->trOneSecond.isActive());
+    EXPECT_TRUE(form->trPauseEnd.isActive());
+    EXPECT_TRUE(form->popResumeRemind->isEnabled());
+    Clock.AdvanceMinutes(20);
+    form->trPauseEndTimer();
+    EXPECT_TRUE(form->Paused) << "ten minutes left";
+    Clock.AdvanceMinutes(11);
+    form->trPauseEndTimer();
+    EXPECT_FALSE(form->Paused);
+    EXPECT_TRUE(form->trOneSecond.isActive());
+    EXPECT_FALSE(form->List.Item(0).Reminded) << "9:00 passed during the pause";
+    EXPECT_EQ(form->windowTitle().toStdString(), "晴铃提醒");
+}
+
+// Idle, the program wakes once a minute, just after the minute turns.
+TEST_F(MainWindowTest, TheTickIsAimedAtTheNextMinute) {
+    auto form = Create(true);
+    form->trOneSecondTimer();
+    EXPECT_TRUE(form->trOneSecond.isSingleShot());
+    EXPECT_GE(form->trOneSecond.interval(), 30'000);
+    EXPECT_LE(form->trOneSecond.interval(), 30'400) << "the clock stands at 8:59:30";
 }
 
 TEST_F(MainWindowTest, StartWithSystemFollowsWhatIsRegistered) {

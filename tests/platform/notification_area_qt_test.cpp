@@ -2,6 +2,7 @@
 // the test's own (a private dbus-daemon): nothing here reaches the desktop's bus.
 
 #include "platform/notification_area.h"
+#include "platform/sleep_watcher.h"
 #include "platform/status_notifier_item.h"
 
 #include <QApplication>
@@ -101,6 +102,25 @@ TEST_F(NotificationAreaTest, ATrayServiceThatComesLaterGetsTheIcon) {
     StopTray();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !icon.IsAvailable(); }, 5000));
     EXPECT_EQ(changes.count(), 2);
+}
+
+// The login manager says the machine woke up: the reminders are checked at once.
+TEST(SleepWatcherTest, WakingUpIsHeardOnTheBus) {
+    QDBusConnection program = QDBusConnection::connectToBus(BusAddress, QStringLiteral("program"));
+    QDBusConnection login = QDBusConnection::connectToBus(BusAddress, QStringLiteral("login1"));
+    ASSERT_TRUE(login.registerService(QStringLiteral("org.freedesktop.login1")));
+    SleepWatcher watcher(program);
+    QSignalSpy resumed(&watcher, &SleepWatcher::resumed);
+    for (const bool sleeping : {true, false}) {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/login1"),
+                                                         QStringLiteral("org.freedesktop.login1.Manager"),
+                                                         QStringLiteral("PrepareForSleep"));
+        signal << sleeping;
+        login.send(signal);
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return resumed.count() == 1; }, 5000));
+    QTest::qWait(100);
+    EXPECT_EQ(resumed.count(), 1) << "going to sleep is not waking up";
 }
 
 TEST(StatusNotifierItemTest, TheIconGoesOutAtThePanelsSizes) {

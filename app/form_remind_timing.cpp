@@ -1,0 +1,147 @@
+// The main window's clock work: the once-a-minute tick, pausing for a while, and waking from suspend.
+
+#include "app/app_icon.h"
+#include "app/form_remind.h"
+
+#include "calendar/clock.h"
+#include "platform/message_box.h"
+#include "platform/notification_area.h"
+#include "platform/sleep_watcher.h"
+
+#include <QAction>
+#include <QDBusConnection>
+#include <QMenu>
+
+#include <algorithm>
+#include <cmath>
+
+namespace chimewell {
+
+namespace {
+const QString MainCaption = QStringLiteral("晴铃提醒");
+const QString PausedCaption = QStringLiteral("晴铃提醒 (暂停提醒)");
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The program's icon drawn grey, for a paused program.
+QIcon PausedIcon() {
+    const QIcon icon = ApplicationIcon();
+    QIcon grey;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128}) {
+        grey.addPixmap(icon.pixmap(size, QIcon::Disabled));
+    }
+    return grey;
+}
+} // namespace
+
+void TfrmRemind::CreatePauseMenu() {
+    popPauseMenu = new QMenu(popRemindMenu.get());
+    const auto add = [this](const QString& caption, PauseLength length) {
+        popPauseMenu->addAction(caption, this, [this, length] { PauseFor(length); });
+    };
+    add(QStringLiteral("30 分钟[&3]"), PauseLength::HalfHour);
+    add(QStringLiteral("1 小时[&1]"), PauseLength::OneHour);
+    add(QStringLiteral("2 小时[&2]"), PauseLength::TwoHours);
+    add(QStringLiteral("到明天[&T]"), PauseLength::UntilTomorrow);
+    add(QStringLiteral("直到恢复[&U]"), PauseLength::UntilResumed);
+    popPauseMenu->addSeparator();
+    popResumeRemind = popPauseMenu->addAction(QStringLiteral("恢复提醒[&R]"), this, &TfrmRemind::ResumeReminding);
+    popResumeRemind->setEnabled(false);
+    popPauseRemind->setMenu(popPauseMenu);
+}
+
+void TfrmRemind::FollowSystemSleep() {
+    // Waking from suspend is told on the system bus; without one, the next minute's tick finds the gap.
+    auto* sleep = new SleepWatcher(QDBusConnection::systemBus(), this);
+    connect(sleep, &SleepWatcher::resumed, this, &TfrmRemind::SystemResumed);
+}
+
+void TfrmRemind::AimNextTick() {
+    // A little into the new minute, so that the clock reads the new minute for sure.
+    const TimeFields now = DecodeTime(Now());
+    const int intoMinute = now.Second * 1000 + now.Millisecond; // [0, 59999]
+    trOneSecond.start(std::max(60'000 - intoMinute + 200, 1000));
+}
+
+void TfrmRemind::trOneSecondTimer() {
+    // Aimed first: the tick may open a reminder window whose event loop must keep ticking.
+    AimNextTick();
+    const int minute = Runtime->LastMinute;
+    Runtime->Tick();
+    if (Runtime->LastMinute != minute) {
+        ttiRemindTray->Recheck();
+    }
+}
+
+void TfrmRemind::popPauseRemindClick() {
+    if (Paused) {
+        ResumeReminding();
+    } else {
+        PauseFor(PauseLength::UntilResumed);
+    }
+}
+
+void TfrmRemind::PauseFor(PauseLength length) {
+    const MessageAnswer answer = ShowMessageBox(MessageKind::Confirm, "暂停提醒", "你确定要暂停提醒吗？");
+    if (!IsAffirmative(answer)) {
+        ShowPauseState();
+        return;
+    }
+    const TDateTime now = Now();
+    Paused = true;
+    PausedUntil = PauseEnd(length, now);
+    trOneSecond.stop();
+    trPauseEnd.stop();
+    if (PausedUntil) {
+        const double milliseconds = std::ceil((*PausedUntil - now) * 86'400'000.0);
+        trPauseEnd.start(static_cast<int>(std::clamp(milliseconds, 0.0, 2'000'000'000.0)));
+    }
+    ShowPauseState();
+}
+
+void TfrmRemind::ResumeReminding() {
+    if (!Paused) {
+        return;
+    }
+    Paused = false;
+    PausedUntil.reset();
+    trPauseEnd.stop();
+    // The minutes of the pause are not caught up: the user chose them.
+    Runtime->Resume();
+    trOneSecondTimer();
+    ShowPauseState();
+}
+
+void TfrmRemind::trPauseEndTimer() {
+    if (!Paused || !PausedUntil) {
+        return;
+    }
+    const TDateTime now = Now();
+    if (now >= *PausedUntil) {
+        ResumeReminding();
+    } else {
+        // The timer counts time the machine was awake; the clock says how much of the pause is left.
+        trPauseEnd.start(
+            static_cast<int>(std::clamp(std::ceil((*PausedUntil - now) * 86'400'000.0), 0.0, 2'000'000'000.0)));
+    }
+}
+
+void TfrmRemind::SystemResumed() {
+    if (Paused) {
+        trPauseEndTimer();
+    } else {
+        trOneSecondTimer();
+    }
+}
+
+void TfrmRemind::ShowPauseState() {
+    popPauseRemind->setChecked(Paused);
+    popResumeRemind->setEnabled(Paused);
+    setWindowTitle(Paused ? PausedCaption : MainCaption);
+    ttiRemindTray->SetIcon(Paused ? PausedIcon() : ApplicationIcon());
+    ttiRemindTray->SetToolTip(Q(TrayToolTip(Paused, PausedUntil, Now())));
+}
+
+} // namespace chimewell

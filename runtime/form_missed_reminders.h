@@ -1,0 +1,39 @@
+#pragma once
+// The window that shows many caught-up reminders at once: each with the minute it was meant for, and a button
+// that runs the command of the one chosen, since no command of a missed reminder runs by itself.
+
+#include "runtime/remind_presentation.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QPushButton;
+
+namespace chimewell {
+
+class TfrmMissedReminders : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmMissedReminders(const std::vector<TMissedReminder>& missed, QWidget* parent = nullptr);
+
+    QLabel* lbMissed;
+    QListWidget* lstMissed;
+    QPushButton* btnCommand;
+    QPushButton* btnClose;
+
+    // The text of one line of the list.
+    static QString LineOf(const TMissedReminder& missed);
+
+public slots:
+    void btnCommandClick();
+
+private:
+    void SelectionChanged();
+
+    std::vector<TMissedReminder> Missed;
+};
+
+} // namespace chimewell
