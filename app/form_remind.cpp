@@ -13,6 +13,7 @@
 #include "platform/notification_area.h"
 #include "runtime/catch_up.h"
 #include "runtime/form_remind_box.h"
+#include "runtime/next_firing.h"
 #include "system/autorun.h"
 #include "system/skin.h"
 
@@ -21,11 +22,13 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QHelpEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -64,6 +67,7 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
     lstRecordList = new QListWidget(central);
     lstRecordList->setSelectionMode(QAbstractItemView::SingleSelection);
     lstRecordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lstRecordList->viewport()->installEventFilter(this);
     layout->addWidget(lstRecordList, 1);
     auto* buttons = new QVBoxLayout();
     CreateButtonColumn(buttons, central);
@@ -304,6 +308,39 @@ void TfrmRemind::RefreshRecordList() {
     }
     lstRecordList->clear();
     lstRecordList->addItems(lines);
+    MarkExpiredLines();
+}
+
+void TfrmRemind::MarkExpiredLines() {
+    const TDateTime now = Now();
+    const QBrush expired = lstRecordList->palette().brush(QPalette::Disabled, QPalette::Text);
+    for (std::int32_t index = 0; index < List.Count && index < lstRecordList->count(); ++index) {
+        QListWidgetItem* line = lstRecordList->item(index);
+        if (List.Item(index).IsExpiredAt(now)) {
+            line->setForeground(expired);
+        } else if (line->data(Qt::ForegroundRole).isValid()) {
+            line->setData(Qt::ForegroundRole, QVariant());
+        }
+    }
+    MarkedDay = DateOf(now);
+}
+
+bool TfrmRemind::eventFilter(QObject* watched, QEvent* event) {
+    // A line's tooltip says when its reminder comes next, worked out as the mouse rests on it, so that it is
+    // never older than the moment it is read.
+    if (watched == lstRecordList->viewport() && event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int line = lstRecordList->row(lstRecordList->itemAt(help->pos()));
+        if (line >= 0 && line < List.Count) {
+            const TNextFiringLine next = DescribeNextFiring(List.Item(line), Now(), Config.BeginWithSunday);
+            QToolTip::showText(help->globalPos(), Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice),
+                               lstRecordList->viewport());
+        } else {
+            QToolTip::hideText();
+        }
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmRemind::trShowTipTimer() {

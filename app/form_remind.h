@@ -48,6 +48,8 @@ public:
     // A notification area shows the program's icon now.
     bool TrayAvailable() const;
     void RefreshRecordList();
+    // Expired reminders are drawn grey; the minute tick redraws them when the day changes.
+    void MarkExpiredLines();
     // The search window's requests: posted, so they run after the sender's handler has returned.
     void PostSearchRequest(int code, int argument);
     void ShowMainWindow();
@@ -143,6 +145,7 @@ public slots:
     void nmDeleteOldRecordClick();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
@@ -173,6 +176,8 @@ private:
     // A Wayland client can neither know nor choose its place: only the size is kept there.
     bool TrackPosition = true;
     std::string ShownReminderText;
+    // The day the expired lines were last marked for.
+    TDateTime MarkedDay = 0;
 };
 
 } // namespace chimewell

@@ -72,6 +72,9 @@ void TfrmRemind::trOneSecondTimer() {
     Runtime->Tick();
     if (Runtime->LastMinute != minute) {
         ttiRemindTray->Recheck();
+        if (DateOf(Now()) != MarkedDay) {
+            MarkExpiredLines();
+        }
     }
 }
 

@@ -1,5 +1,8 @@
 #include "editing/form_add_edit_record.h"
 
+#include "calendar/clock.h"
+#include "runtime/next_firing.h"
+
 #include "data/ini_file.h"
 #include "editing/qt_dialog_helpers.h"
 
@@ -93,8 +96,10 @@ TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
     btnOK = new QPushButton(QStringLiteral("确定[&O]"), this);
     btnOK->setDefault(true);
     btnCancle = Button(QStringLiteral("取消[&C]"), this);
+    lbNextFiring = new QLabel(this);
+    lbNextFiring->setWordWrap(true);
     auto* buttonRow = new QHBoxLayout;
-    buttonRow->addStretch(1);
+    buttonRow->addWidget(lbNextFiring, 1);
     buttonRow->addWidget(btnOK);
     buttonRow->addWidget(btnCancle);
     layout->addLayout(buttonRow);
@@ -382,6 +387,8 @@ void TfrmAddEditRecord::Render() {
     }
     N20->setEnabled(Editor.DateChooserItemsEnabled());
     N22->setEnabled(Editor.DateChooserItemsEnabled());
+    const TNextFiringLine next = DescribeNextFiring(record, Now(), Editor.WeeksBeginOnSunday);
+    lbNextFiring->setText(Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice));
     RenderDateChooser();
     Rendering = false;
 }

@@ -58,6 +58,8 @@ public:
     QRadioButton* rbRemind4;
     QPushButton* btnOK;
     QPushButton* btnCancle;
+    // When the reminder as composed would next fire ("下次提醒：…" or "不再提醒").
+    QLabel* lbNextFiring;
 
     // The date chooser takes the place of the calendar choice and the date and time group while it shows.
     QStackedWidget* stkDateArea;
@@ -77,6 +79,8 @@ public:
     QMenu* popRemindOper;
     QMenu* popSelWeek;
     std::array<QAction*, 7> popWeek{};
+    QAction* popOfficialWorkdays;
+    QAction* popOfficialRestDays;
     QAction* N20;
     QAction* N22;
     QAction* popSetCurrentDate;

@@ -72,6 +72,12 @@ void TfrmAddEditRecord::CreateMenus() {
         connect(item, &QAction::triggered, this, [this, tag] { Step([this, tag] { Editor.ToggleWeekday(tag); }); });
         popWeek[static_cast<std::size_t>(tag - 1)] = item;
     }
+    // China's official schedule: weekdays turned into holidays, weekends worked before or after them.
+    popSelWeek->addSeparator();
+    popOfficialWorkdays = popSelWeek->addAction(QStringLiteral("法定工作日[&G]"), this,
+                                                [this] { Step([this] { Editor.OfficialDaysClick(true); }); });
+    popOfficialRestDays = popSelWeek->addAction(QStringLiteral("法定休息日[&X]"), this,
+                                                [this] { Step([this] { Editor.OfficialDaysClick(false); }); });
 }
 
 void TfrmAddEditRecord::ConnectControls() {

@@ -1,5 +1,8 @@
 #include "editing/form_view_record.h"
 
+#include "calendar/clock.h"
+#include "runtime/next_firing.h"
+
 #include "editing/qt_dialog_helpers.h"
 #include "editing/view_record.h"
 #include "platform/message_box.h"
@@ -36,8 +39,9 @@ QString RowCaption(std::string_view caption, const char* key) {
 TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     : QDialog(parent, FixedDialogFlags), gbViewRecord(new QGroupBox(QStringLiteral("查看提醒"), this)),
       btnTestText(new QPushButton(QStringLiteral("测试内容[&T]"), gbViewRecord)),
-      lbShowHint(new QLabel(Q(DefaultViewHint), this)), btnClose(new QPushButton(QStringLiteral("关闭[&C]"), this)),
-      popCopyMenu(new QMenu(this)), popCopy(popCopyMenu->addAction(QStringLiteral("复制[&C]"))) {
+      lbShowHint(new QLabel(Q(DefaultViewHint), this)), lbNextFiring(new QLabel(this)),
+      btnClose(new QPushButton(QStringLiteral("关闭[&C]"), this)), popCopyMenu(new QMenu(this)),
+      popCopy(popCopyMenu->addAction(QStringLiteral("复制[&C]"))) {
     setWindowTitle(QStringLiteral("查看提醒"));
     auto* grid = new QGridLayout(gbViewRecord);
     grid->setContentsMargins(8, 4, 8, 6);
@@ -86,6 +90,11 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(gbViewRecord);
+    // Room for the line and a notice under it, so the window keeps its size from reminder to reminder.
+    lbNextFiring->setWordWrap(true);
+    lbNextFiring->setText(QStringLiteral("下次提醒：\n "));
+    lbNextFiring->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(lbNextFiring);
     layout->addLayout(bottom);
     setFixedSize(layout->sizeHint().expandedTo(QSize(405, 261)));
 
@@ -94,7 +103,9 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     connect(popCopy, &QAction::triggered, this, &TfrmViewRecord::popCopyClick);
 }
 
-void TfrmViewRecord::Fill(const TRmMainDate& record, const std::string& sysMusicFile) {
+void TfrmViewRecord::Fill(const TRmMainDate& record, const std::string& sysMusicFile, bool beginWithSunday) {
+    const TNextFiringLine next = DescribeNextFiring(record, Now(), beginWithSunday);
+    lbNextFiring->setText(Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice));
     const TViewRecordTexts texts = ViewRecordTexts(record, sysMusicFile);
     const std::array<const std::string*, 8> values = {
         &texts.GongLiLunar, &texts.Date,          &texts.Time,       &texts.RemindType,
@@ -150,9 +161,10 @@ bool TfrmViewRecord::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void RunViewRecordWindow(const TRmMainDate& record, const std::string& sysMusicFile, QWidget* parent) {
+void RunViewRecordWindow(const TRmMainDate& record, const std::string& sysMusicFile, bool beginWithSunday,
+                         QWidget* parent) {
     TfrmViewRecord window(parent);
-    window.Fill(record, sysMusicFile);
+    window.Fill(record, sysMusicFile, beginWithSunday);
     window.exec();
 }
 

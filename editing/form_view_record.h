@@ -22,8 +22,9 @@ class TfrmViewRecord : public QDialog {
 public:
     explicit TfrmViewRecord(QWidget* parent = nullptr);
 
-    // Fills the window for a reminder; sysMusicFile is the settings' music.
-    void Fill(const TRmMainDate& record, const std::string& sysMusicFile);
+    // Fills the window for a reminder; sysMusicFile is the settings' music, beginWithSunday the week setting the
+    // next firing is worked out with.
+    void Fill(const TRmMainDate& record, const std::string& sysMusicFile, bool beginWithSunday = false);
 
     QGroupBox* gbViewRecord;
     // In the order of ViewFields: 历制, 日期, 时间, 提醒方式, 提醒内容, 提前提醒, 提醒操作, 提醒音乐.
@@ -40,6 +41,8 @@ public:
     QLabel* lbRemindText;
     QPushButton* btnTestText;
     QLabel* lbShowHint;
+    // "下次提醒：…" or "不再提醒", and the notice of a year whose holidays were guessed.
+    QLabel* lbNextFiring;
     QPushButton* btnClose;
     QMenu* popCopyMenu;
     QAction* popCopy;
@@ -59,6 +62,7 @@ private:
 };
 
 // Shows the window modally for a reminder and returns when it closes.
-void RunViewRecordWindow(const TRmMainDate& record, const std::string& sysMusicFile, QWidget* parent);
+void RunViewRecordWindow(const TRmMainDate& record, const std::string& sysMusicFile, bool beginWithSunday,
+                         QWidget* parent);
 
 } // namespace chimewell

@@ -15,7 +15,7 @@ TRecordCommandHooks QtRecordDialogHooks(QWidget* parent, const TRmConfig& config
     TRecordCommandHooks hooks;
     hooks.RunEditor = [parent](TRecordEditor& editor) { return RunAddEditDialog(editor, parent); };
     hooks.ShowRecord = [parent, &config](const TRmMainDate& record) {
-        RunViewRecordWindow(record, config.SysMusicFile, parent);
+        RunViewRecordWindow(record, config.SysMusicFile, config.BeginWithSunday, parent);
     };
     return hooks;
 }

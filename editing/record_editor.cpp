@@ -268,6 +268,18 @@ void TRecordEditor::SolarFestivalClick(const TFestival& festival) {
     ShowMessageBox(MessageKind::Information, "注意", "注意不要删除“" + condition + "”，请在后面加上要写的内容！");
 }
 
+void TRecordEditor::OfficialDaysClick(bool workdays) {
+    const std::string condition = workdays ? "$gzr$" : "$xxr$";
+    WorkRecord.Year = 0;
+    WorkRecord.Month = 0;
+    WorkRecord.Day = 0;
+    WorkRecord.IsLeapMonth = false;
+    Refill();
+    const std::string& message = WorkRecord.Message;
+    WorkRecord.Message = condition + (HasWeekCondition(message) ? StripWeekCondition(message) : message);
+    ShowMessageBox(MessageKind::Information, "注意", "注意不要删除“" + condition + "”，请在后面加上要写的内容！");
+}
+
 void TRecordEditor::LunarFestivalClick(const TFestival& festival) {
     SetQuickLunarDate(festival.Month, festival.Day);
 }

@@ -81,6 +81,9 @@ public:
     // The festival menus: the item's date, or for a weekday rule its weekday, month and week condition.
     void SolarFestivalClick(const TFestival& festival);
     void LunarFestivalClick(const TFestival& festival);
+    // "法定工作日" / "法定休息日" of the weekday menu: every day, on official workdays (or rest days) only. The
+    // condition takes the place of any other at the start of the message.
+    void OfficialDaysClick(bool workdays);
     void SetQuickSolarDate(int month, int day);
     void SetQuickLunarDate(int month, int day);
 

@@ -63,10 +63,12 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
 
     // Read-only: typed characters go nowhere, while selecting and copying still work.
     edtShowRemindText->setReadOnly(true);
+    edtShowRemindText->setFocusPolicy(Qt::ClickFocus);
     edtShowRemindText->setContextMenuPolicy(Qt::CustomContextMenu);
     edtShowRemindText->installEventFilter(this);
     PaintLikeButtonFace(edtShowRemindText);
     memoShowRemindText->setReadOnly(true);
+    memoShowRemindText->setFocusPolicy(Qt::ClickFocus);
     memoShowRemindText->setTabChangesFocus(true);
     memoShowRemindText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memoShowRemindText->setContextMenuPolicy(Qt::PreventContextMenu);
@@ -171,7 +173,9 @@ int TfrmRemindBox::ShowModal() {
         return LaterMinutes;
     }
     PlaceAtScreenCentre();
-    edtShowRemindText->setFocus();
+    // The focus on the button: a read-only text field with the focus would blink its caret the whole time the
+    // window shows, for nothing to type.
+    btnClose->setFocus();
     exec();
     return LaterMinutes;
 }

@@ -10,9 +10,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QScreen>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cstdlib>
@@ -89,6 +91,27 @@ TEST_F(MainWindowTest, PauseAsksAndResumeDoesNot) {
     EXPECT_TRUE(form->trOneSecond.isActive());
     EXPECT_EQ(Asked.size(), questions);
     EXPECT_EQ(form->windowTitle().toStdString(), "晴铃提醒");
+}
+
+// The list tells when each reminder comes next, as the mouse rests on its line, and draws expired ones grey.
+TEST_F(MainWindowTest, LinesTellTheirNextFiringAndExpiredOnesAreGrey) {
+    std::ofstream(Folder.File("reminddata.sdt"), std::ios::binary)
+        << "[Main]\r\nItems=2\r\n[Item1]\r\nHour=9\r\nMessage=one\r\n"
+           "[Item2]\r\nYear=2025\r\nMonth=3\r\nDay=2\r\nMessage=yesterday\r\n";
+    auto form = Create();
+    form->show();
+    EXPECT_FALSE(form->lstRecordList->item(0)->data(Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(form->lstRecordList->item(1)->data(Qt::ForegroundRole).isValid());
+    QWidget* viewport = form->lstRecordList->viewport();
+    const QPoint onFirst = form->lstRecordList->visualItemRect(form->lstRecordList->item(0)).center();
+    QHelpEvent hover(QEvent::ToolTip, onFirst, viewport->mapToGlobal(onFirst));
+    QApplication::sendEvent(viewport, &hover);
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("下次提醒：2025年3月3日 星期一 09:00")))
+        << QToolTip::text().toStdString();
+    const QPoint onSecond = form->lstRecordList->visualItemRect(form->lstRecordList->item(1)).center();
+    QHelpEvent hoverExpired(QEvent::ToolTip, onSecond, viewport->mapToGlobal(onSecond));
+    QApplication::sendEvent(viewport, &hoverExpired);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("不再提醒"));
 }
 
 // A pause of a chosen length says until when on the tray icon, ends by itself, and leaves its minutes unchecked.

@@ -205,6 +205,25 @@ TEST_F(EditorTest, PickingADayOrAFestivalReplacesTheWeekdays) {
     EXPECT_EQ(Editor.WorkRecord.Year, 2026) << "a festival keeps the year";
 }
 
+// "Every workday at 8:30": every day, on the official schedule's workdays; the condition replaces a week
+// condition the message began with, and the text after it stays.
+TEST_F(EditorTest, OfficialWorkdaysAndRestDaysFromTheWeekdayMenu) {
+    Editor.ToggleWeekday(1);
+    Editor.cbRemindTextChange("$mw2$打卡");
+    Editor.OfficialDaysClick(true);
+    const TRmMainDate& record = Editor.WorkRecord;
+    EXPECT_EQ(record.Year, 0);
+    EXPECT_EQ(record.Month, 0);
+    EXPECT_EQ(record.Day, 0);
+    EXPECT_FALSE(Editor.WeekdayChecked(1));
+    EXPECT_EQ(record.Message, "$gzr$打卡");
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Text, "注意不要删除“$gzr$”，请在后面加上要写的内容！");
+    Editor.OfficialDaysClick(false);
+    EXPECT_EQ(record.Message, "$xxr$打卡");
+    EXPECT_TRUE(Editor.btnOKClick()) << "the OK check takes the condition";
+}
+
 TEST_F(EditorTest, WeekdayRuleFestivalsMakeAReminderThatFiresOnTheirDayEachYear) {
     Editor.cbRemindTextChange("已有的文字");
     Editor.SolarFestivalClick(Festival("N24"));

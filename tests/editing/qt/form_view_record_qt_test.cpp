@@ -54,6 +54,15 @@ protected:
     TfrmViewRecord Window;
 };
 
+// Lunar dates are hard to work out in one's head: the window says when the reminder comes next.
+TEST_F(ViewRecordTest, SaysWhenTheReminderComesNext) {
+    Window.Fill(Record, "");
+    EXPECT_EQ(Window.lbNextFiring->text(), Q("不再提醒")) << "2025's Mid-Autumn is this very minute";
+    Record.Year = 0;
+    Window.Fill(Record, "");
+    EXPECT_EQ(Window.lbNextFiring->text(), Q("下次提醒：2026年9月25日 星期五 08:00（农历八月十五）"));
+}
+
 TEST_F(ViewRecordTest, ShowsEachFieldAndTestsTheMessage) {
     Window.Fill(Record, "");
     EXPECT_EQ(Window.windowTitle(), Q("查看提醒"));
