@@ -23,6 +23,8 @@ namespace chimewell {
 
 class NotificationAreaIcon;
 class TfrmRemindBox;
+class TfrmSearch;
+struct TExchangeCommands;
 struct TRecordCommands;
 
 // The maker's pages.
@@ -51,8 +53,10 @@ public:
     void PostSearchRequest(int code, int argument);
     void ShowMainWindow();
     void HideMainWindow();
-    // Runs the search again in the search window; nothing to do while there is none.
+    // Runs the search again in the search window, when it is showing.
     void DoSearch();
+    // Docks the search window at this window's right edge, when it is showing and docking is ticked.
+    void FollowMainForm();
     // The selected line of the record list, -1 when none is.
     int SelectedIndex() const;
 
@@ -60,6 +64,8 @@ public:
     TRmDataList List;
     std::unique_ptr<TRmRuntime> Runtime;
     TfrmRemindBox* RemindBox = nullptr;
+    // Made by the first search and kept, hidden between searches, until the program ends.
+    TfrmSearch* frmSearch = nullptr;
     std::string AppPath;
     std::string ExecutablePath;
     // The folder of the executable, where (or under whose ../share/chimewell) the help and the skins lie.
@@ -87,6 +93,8 @@ public:
     QAction* nmDeleteRecord = nullptr;
     QAction* nmSearchRecord = nullptr;
     QAction* nmDeleteOldRecord = nullptr;
+    QAction* nmExportRecord = nullptr;
+    QAction* nmImportRecord = nullptr;
     QMenu* nmSortRecord = nullptr;
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
@@ -123,6 +131,8 @@ public slots:
     void btnDeleteRecordClick();
     void btnSearchRecordClick();
     void nmDeleteOldRecordClick();
+    void nmExportRecordClick();
+    void nmImportRecordClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -143,7 +153,9 @@ private:
     // The seven buttons down the right-hand side, and the menus of the record commands.
     void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
     void CreateRecordMenus();
+    void CreateExchangeMenuItems(QMenu* recordMenu);
     TRecordCommands RecordCommands();
+    TExchangeCommands ExchangeCommands();
     ReminderWindowSeam ReminderWindow();
 
     // The window was shown at start only because there was no notification area.
