@@ -31,5 +31,6 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli
