@@ -27,9 +27,5 @@ TEST(SearchMatching, FindsInListOrderByteForByte) {
     EXPECT_TRUE(MatchingLines({}, "x").empty());
 }
 
-TEST(SearchDocking, SitsAtTheMainWindowsRightEdgeWithItsTopAndHeight) {
-    EXPECT_EQ(DockedFrame({265, 202, 437, 320}, {900, 50, 263, 307}), (TWindowFrame{702, 202, 263, 320}));
-}
-
 } // namespace
 } // namespace chimewell
