@@ -8,6 +8,7 @@
 #include "data/constants.h"
 #include "data/holiday_file.h"
 #include "data/paths.h"
+#include "exchange/search.h"
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
@@ -465,6 +466,7 @@ void TfrmRemind::moveEvent(QMoveEvent* event) {
         Config.MainWndLeft = pos().x();
         Config.MainWndTop = pos().y();
     }
+    FollowMainForm();
 }
 
 void TfrmRemind::resizeEvent(QResizeEvent* event) {
@@ -473,6 +475,7 @@ void TfrmRemind::resizeEvent(QResizeEvent* event) {
         Config.MainWndWidth = width();
         Config.MainWndHeight = height();
     }
+    FollowMainForm();
 }
 
 void TfrmRemind::PostSearchRequest(int code, int argument) {
@@ -481,11 +484,11 @@ void TfrmRemind::PostSearchRequest(int code, int argument) {
 }
 
 void TfrmRemind::HandleSearchRequest(int code, int argument) {
-    // Codes 100 (dock beside the main window) and 101 (search again) concern the search window alone, which
-    // a run has only once the user opens it; until then they change nothing.
-    if (code == 101) {
+    if (code == SearchFollowRequest) {
+        FollowMainForm();
+    } else if (code == SearchRunRequest) {
         DoSearch();
-    } else if (code == 102 && argument >= 0 && argument < lstRecordList->count()) {
+    } else if (code == SearchSelectRequest && argument >= 0 && argument < lstRecordList->count()) {
         lstRecordList->setCurrentRow(argument);
     }
 }

@@ -24,6 +24,8 @@ namespace chimewell {
 
 class NotificationAreaIcon;
 class TfrmRemindBox;
+class TfrmSearch;
+struct TExchangeCommands;
 struct TRecordCommands;
 
 // The maker's pages.
@@ -54,8 +56,10 @@ public:
     void PostSearchRequest(int code, int argument);
     void ShowMainWindow();
     void HideMainWindow();
-    // Runs the search again in the search window; nothing to do while there is none.
+    // Runs the search again in the search window, when it is showing.
     void DoSearch();
+    // Docks the search window at this window's right edge, when it is showing and docking is ticked.
+    void FollowMainForm();
     // The selected line of the record list, -1 when none is.
     int SelectedIndex() const;
 
@@ -63,6 +67,8 @@ public:
     TRmDataList List;
     std::unique_ptr<TRmRuntime> Runtime;
     TfrmRemindBox* RemindBox = nullptr;
+    // Made by the first search and kept, hidden between searches, until the program ends.
+    TfrmSearch* frmSearch = nullptr;
     std::string AppPath;
     std::string ExecutablePath;
     // The folder of the executable, where (or under whose ../share/chimewell) the help and the skins lie.
@@ -99,6 +105,8 @@ public:
     QAction* nmDeleteRecord = nullptr;
     QAction* nmSearchRecord = nullptr;
     QAction* nmDeleteOldRecord = nullptr;
+    QAction* nmExportRecord = nullptr;
+    QAction* nmImportRecord = nullptr;
     QMenu* nmSortRecord = nullptr;
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
@@ -143,6 +151,8 @@ public slots:
     void btnDeleteRecordClick();
     void btnSearchRecordClick();
     void nmDeleteOldRecordClick();
+    void nmExportRecordClick();
+    void nmImportRecordClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -164,7 +174,9 @@ private:
     // The seven buttons down the right-hand side, and the menus of the record commands.
     void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
     void CreateRecordMenus();
+    void CreateExchangeMenuItems(QMenu* recordMenu);
     TRecordCommands RecordCommands();
+    TExchangeCommands ExchangeCommands();
     ReminderWindowSeam ReminderWindow();
     void CreatePauseMenu();
     void FollowSystemSleep();

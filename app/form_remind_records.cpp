@@ -48,6 +48,7 @@ void TfrmRemind::CreateRecordMenus() {
     nmDeleteRecord = recordMenu->addAction(QStringLiteral("删除提醒[&D]"), this, &TfrmRemind::btnDeleteRecordClick);
     recordMenu->addSeparator();
     nmSearchRecord = recordMenu->addAction(QStringLiteral("搜索提醒[&S]"), this, &TfrmRemind::btnSearchRecordClick);
+    CreateExchangeMenuItems(recordMenu);
 
     auto* viewMenu = new QMenu(QStringLiteral("查看[&V]"), this);
     nmDeleteOldRecord =
@@ -105,14 +106,6 @@ void TfrmRemind::btnDeleteRecordClick() {
 
 void TfrmRemind::nmDeleteOldRecordClick() {
     RecordCommands().DeleteExpired();
-}
-
-void TfrmRemind::btnSearchRecordClick() {
-    // The search window opens here once the program has one; until then the command shows nothing.
-}
-
-void TfrmRemind::DoSearch() {
-    // Nothing to refresh until the program has a search window.
 }
 
 } // namespace chimewell

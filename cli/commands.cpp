@@ -14,8 +14,9 @@ void PrintHelp(std::ostream& out) {
         out << "  chimewell-cli " << command.Usage << "\n" << command.Help << "\n";
     }
     out << "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
-           "the program keeps its files in. The commands only read; they never write a file.\n"
-           "A malformed argument gives a message and exit status 2.\n";
+           "the program keeps its files in. The commands only read the program's files; export alone writes,\n"
+           "and only the new file it is given.\n"
+           "A malformed argument gives a message and exit status 2; a failure, exit status 1.\n";
 }
 } // namespace
 
@@ -65,6 +66,11 @@ const std::vector<Command>& Commands() {
          "      setting (24 hours unless config.ini says otherwise), in time order, then list order: MINUTE,\n"
          "      INDEX, ACTION (show or silent) and the text, expanded at its own minute.\n",
          RunMissed},
+        {"export", "export [--dir DIR] --items N[,N...] FILE",
+         "      Writes the reminders at those positions, counted from 1 (list's INDEX + 1), to the new exchange\n"
+         "      file FILE, in list order, as the program's export command does. An existing FILE is never\n"
+         "      written into: the command stops with exit status 1. Importing is done in the program.\n",
+         RunExport},
     };
     return commands;
 }

@@ -32,5 +32,6 @@ int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli

@@ -162,7 +162,69 @@ bool WriteReplacement(const std::string& target, std::string_view bytes) {
     return true;
 }
 
+enum class NewFileOutcome { Written, Exists, Failed };
+
+// Puts the finished temporary file in place under a name nothing may have. Not every file system can refuse
+// a name atomically: renameat2 with RENAME_NOREPLACE first, then a hard link, and on a file system that has
+// neither (FAT) a check just before an ordinary rename.
+NewFileOutcome TakeNewName(const std::string& temporary, const std::string& target) {
+    if (renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return NewFileOutcome::Written;
+    }
+    if (errno == EEXIST) {
+        return NewFileOutcome::Exists;
+    }
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+        return NewFileOutcome::Failed;
+    }
+    if (link(temporary.c_str(), target.c_str()) == 0) {
+        unlink(temporary.c_str());
+        return NewFileOutcome::Written;
+    }
+    if (errno == EEXIST) {
+        return NewFileOutcome::Exists;
+    }
+    if (errno != EPERM && errno != ENOTSUP && errno != ENOSYS) {
+        return NewFileOutcome::Failed;
+    }
+    struct stat info {};
+    if (lstat(target.c_str(), &info) == 0) {
+        return NewFileOutcome::Exists;
+    }
+    return rename(temporary.c_str(), target.c_str()) == 0 ? NewFileOutcome::Written : NewFileOutcome::Failed;
+}
+
+NewFileOutcome WriteNew(const std::string& target, std::string_view bytes) {
+    struct stat info {};
+    // A dangling symbolic link counts as taken: writing through it would create a file somewhere else.
+    if (lstat(target.c_str(), &info) == 0) {
+        return NewFileOutcome::Exists;
+    }
+    TemporaryFile temporary(target + std::string(TemporarySuffix) + std::string(TemporaryNameLength, 'X'));
+    if (!temporary.IsOpen()) {
+        return NewFileOutcome::Failed;
+    }
+    if (!WriteAll(temporary.Handle(), bytes) || fchmod(temporary.Handle(), 0666 & ~CurrentUmask()) != 0 ||
+        fsync(temporary.Handle()) != 0 || !temporary.Close()) {
+        return NewFileOutcome::Failed;
+    }
+    const NewFileOutcome outcome = TakeNewName(temporary.Path(), target);
+    if (outcome == NewFileOutcome::Written) {
+        temporary.Keep();
+        SyncFolder(FolderOf(target));
+    }
+    return outcome;
+}
+
 } // namespace
+
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes) {
+    const NewFileOutcome outcome = path.empty() ? NewFileOutcome::Failed : WriteNew(path, bytes);
+    if (outcome == NewFileOutcome::Failed) {
+        throw std::runtime_error(UnableToWriteMessage(path));
+    }
+    return outcome == NewFileOutcome::Written;
+}
 
 int RemoveLeftoverTemporaryFiles(const std::string& folder, const std::vector<std::string>& fileNames) {
     DIR* directory = opendir(folder.c_str());

@@ -39,6 +39,12 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes);
 // set, when the file could not be written.
 bool TryWriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// Writes a file that must not exist yet, in one step as WriteFileAtomically does. The name is taken only if
+// nothing has it at the moment the finished file is put in place, so a file that appears meanwhile is never
+// overwritten either. False, with nothing written, when something of that name exists; throws
+// std::runtime_error("Unable to write to <path>") on any other failure.
+bool WriteNewFileAtomically(const std::string& path, std::string_view bytes);
+
 // A save killed half-way leaves its temporary file ("<name>.tmpXXXXXX") beside the file it was replacing.
 // Removes such leftovers of the named files in the folder; call it only while no other copy of the program
 // can be saving there. Returns how many were removed.

@@ -54,7 +54,11 @@ void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate&
 }
 
 std::int32_t StoredItemCount(const TIniFile& ini) {
-    const std::int32_t items = std::min(ini.ReadInteger(DataMainSection, DataItemsKey, 0), MaxDataItems);
+    return StoredItemCount(ini, DataMainSection, DataItemsKey);
+}
+
+std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey) {
+    const std::int32_t items = std::min(ini.ReadInteger(countSection, countKey, 0), MaxDataItems);
     if (items <= 0) {
         return 0;
     }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace chimewell {
@@ -22,6 +23,8 @@ inline constexpr std::int32_t MaxDataItems = 100000;
 // the file holds (a count with nothing behind it would make phantom reminders that fire every midnight), and
 // no more than MaxDataItems. A missing section in the middle still counts, so positions keep their meaning.
 std::int32_t StoredItemCount(const TIniFile& ini);
+// The same rule for a count kept under another section and key (the exchange files' header).
+std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey);
 
 // "Item" followed by the 1-based number.
 std::string ItemSectionName(std::int32_t number);

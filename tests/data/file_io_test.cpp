@@ -134,6 +134,21 @@ TEST_F(FileIoTest, OnlyRegularFilesAreRead) {
     EXPECT_EQ(FileReadFailureText(FileReadResult::NotRegular, 0), "不是普通文件");
 }
 
+TEST_F(FileIoTest, ANewFileTakesOnlyAFreeName) {
+    const mode_t old = umask(027);
+    EXPECT_TRUE(WriteNewFileAtomically(Path, "new"));
+    umask(old);
+    EXPECT_EQ(ReadBytes(Path), "new");
+    EXPECT_EQ(fs::status(Path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_FALSE(WriteNewFileAtomically(Path, "other"));
+    EXPECT_EQ(ReadBytes(Path), "new");
+    fs::create_symlink(Folder.File("nowhere"), Folder.File("link"));
+    EXPECT_FALSE(WriteNewFileAtomically(Folder.File("link"), "through the link"));
+    EXPECT_EQ(FilesIn(Folder.Path()), 2) << "no temporary file is left behind";
+    EXPECT_THROW(WriteNewFileAtomically(Folder.File("gone/new.txt"), "x"), std::runtime_error);
+}
+
 // A save killed half-way leaves "<name>.tmpXXXXXX" behind; the next start takes away exactly those.
 TEST_F(FileIoTest, LeftoverTemporaryFilesOfTheNamedFilesAreRemoved) {
     for (const char* name : {"reminddata.sdt.tmpAb12Cd", "config.ini.tmpZZZZZZ", "reminddata.sdt.tmp1234567",

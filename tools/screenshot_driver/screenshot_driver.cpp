@@ -9,8 +9,12 @@
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"
 #include "editing/form_view_record.h"
+#include "exchange/exchange_file.h"
+#include "exchange/form_export.h"
+#include "exchange/form_search.h"
 #include "platform/fake_desktop_actions.h"
 #include "platform/fake_music_player.h"
+#include "platform/file_dialog.h"
 #include "platform/qt_message_box.h"
 #include "runtime/form_auto_shutdown.h"
 #include "runtime/form_remind_box.h"
@@ -19,15 +23,18 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -77,6 +84,29 @@ void WriteSampleFolder(const std::string& folder) {
     shutdown.AutoExecScript = true;
     list.Add(shutdown, true);
 }
+
+// A desktop of grey squares behind every window, so that a translucent window shows what lies behind it.
+class Backdrop : public QWidget {
+public:
+    Backdrop()
+        : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint | Qt::WindowDoesNotAcceptFocus) {
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setGeometry(QGuiApplication::primaryScreen()->geometry());
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(0xc8, 0xd0, 0xd8));
+        painter.setPen(QColor(0x9a, 0xa5, 0xb1));
+        for (int x = 0; x < width(); x += 16) {
+            painter.drawLine(x, 0, x, height());
+        }
+        for (int y = 0; y < height(); y += 16) {
+            painter.drawLine(0, y, width(), y);
+        }
+    }
+};
 
 // One step of the tour: when Ready holds (and the screen has had a moment to paint), Act runs.
 struct Step {
@@ -235,6 +265,54 @@ std::vector<Step> EditingSteps(Tour& tour, TfrmRemind& form) {
     };
 }
 
+// The export window with two reminders chosen, the search window on its own and docked beside the main
+// window, translucent, and the question before an import of reminders with commands.
+std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
+    const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
+    const auto search = [&form] { return form.frmSearch; };
+    return {
+        {none, [&form] { form.nmExportRecordClick(); }},
+        {[] { return Modal<TfrmExport>() != nullptr; },
+         [] {
+             TfrmExport* window = Modal<TfrmExport>();
+             window->listExport->item(1)->setSelected(true);
+             window->listExport->item(4)->setSelected(true);
+         }},
+        {[] { return Modal<TfrmExport>() != nullptr && Modal<TfrmExport>()->listExport->selectedItems().size() == 2; },
+         [&tour] {
+             tour.Photograph(Modal<TfrmExport>(), "export.png");
+             Modal<TfrmExport>()->btnCancel->click();
+         }},
+        {none, [&form] { form.btnSearchRecordClick(); }},
+        {[search] { return search() != nullptr && search()->isVisible(); },
+         [search] {
+             search()->cbSearch->setEditText(QStringLiteral("农历"));
+             search()->btnSearch->click();
+         }},
+        {[search] { return search()->lstSearchResult->count() > 0; },
+         [&tour, search] {
+             search()->lstSearchResult->setCurrentRow(1);
+             tour.Photograph(search(), "search.png");
+             search()->tbTransparent->setValue(170);
+             search()->cbTransparent->setChecked(true);
+             search()->cbGo->setChecked(true);
+         }},
+        {[&form, search] { return search()->frameGeometry().left() == form.frameGeometry().right() + 1; },
+         [&tour, &form, search] {
+             const QRect both = form.frameGeometry().united(search()->frameGeometry());
+             tour.PhotographArea(&form, both, "search-docked-translucent.png");
+             search()->cbGo->setChecked(false);
+             search()->btnClose->click();
+         }},
+        {none, [&form] { form.nmImportRecordClick(); }},
+        {[] { return OpenMessageBox() != nullptr; },
+         [&tour] {
+             tour.Photograph(OpenMessageBox(), "import-commands-question.png");
+             Press(OpenMessageBox(), QMessageBox::RejectRole);
+         }},
+    };
+}
+
 } // namespace
 } // namespace chimewell
 
@@ -256,6 +334,12 @@ int main(int argc, char** argv) {
     setenv("XDG_CONFIG_HOME", (appPath + "xdg").c_str(), 1);
     WriteAutorun(AutorunValueName, executable);
     WriteSampleFolder(appPath);
+    // A file someone shared: the web page and the shutdown reminders, for the import's question.
+    const std::string shared = appPath + "同事的提醒.txt";
+    ExportReminders(appPath + "reminddata.sdt", shared, {5, 6});
+    SetFileDialogFunction([shared](const FileDialogRequest& request) {
+        return request.Mode == FileDialogMode::Open ? std::optional<std::string>(shared) : std::nullopt;
+    });
 
     RecordingDesktopActions actions;
     FakeMusicPlayer music;
@@ -263,6 +347,8 @@ int main(int argc, char** argv) {
     // The winter solstice of 2026 falls on December 22 in China Standard Time.
     ClockOverride clock(EncodeDateTime(2026, 12, 22, 7, 59, 55));
 
+    Backdrop backdrop;
+    backdrop.show();
     TfrmRemind form(appPath, executable, false);
     form.show();
     TfrmRemindBox& box = *form.RemindBox;
@@ -313,6 +399,8 @@ int main(int argc, char** argv) {
                   {[&] { return box.isVisible(); }, [&] { box.btnClose->click(); }},
                   {[&] { return !box.isVisible() && modal() == nullptr; },
                    [&] { tour.InsertNext(EditingSteps(tour, form)); }},
+                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                   [&] { tour.InsertNext(ExchangeSteps(tour, form)); }},
                   {[&] { return !box.isVisible() && modal() == nullptr; }, [&] { form.popPauseRemindClick(); }},
                   {[&] { return OpenMessageBox() != nullptr; },
                    [&] {

@@ -78,7 +78,8 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     const std::vector<std::string> menus = Texts(Form->menuBar()->actions());
     EXPECT_THAT(menus, ElementsAre("软件[&S]", "提醒[&R]", "查看[&V]", "帮助[&H]"));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmAddRecord->parent())->actions()),
-                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "删除提醒[&D]", "-", "搜索提醒[&S]"));
+                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "删除提醒[&D]", "-", "搜索提醒[&S]", "-",
+                            "导出提醒[&E]", "导入提醒[&I]"));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmDeleteOldRecord->parent())->actions()),
                 ElementsAre("删除过期提醒[&D]", "-", "对提醒排序[&S]"));
     ASSERT_EQ(Form->nmSortRecord->actions().size(), 3);
@@ -87,7 +88,7 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     }
     Form->btnSearchRecord->click();
     Form->nmSearchRecord->trigger();
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "no search window yet, and nothing else";
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the search window blocks nothing";
     Form->btnOpenAbout->click();
     EXPECT_EQ(Answers.Boxes.back().Title, "关于晴铃提醒");
 }

@@ -1,0 +1,69 @@
+// The main window's export, import and search commands: the menu items, and the handlers that hand each
+// command to the exchange code with this window's list.
+
+#include "app/form_remind.h"
+
+#include "exchange/exchange_commands.h"
+#include "exchange/form_export.h"
+#include "exchange/form_search.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QMenu>
+
+namespace chimewell {
+
+void TfrmRemind::CreateExchangeMenuItems(QMenu* recordMenu) {
+    recordMenu->addSeparator();
+    nmExportRecord = recordMenu->addAction(QStringLiteral("导出提醒[&E]"), this, &TfrmRemind::nmExportRecordClick);
+    nmImportRecord = recordMenu->addAction(QStringLiteral("导入提醒[&I]"), this, &TfrmRemind::nmImportRecordClick);
+}
+
+TExchangeCommands TfrmRemind::ExchangeCommands() {
+    TExchangeHooks hooks;
+    hooks.ChooseReminders = [this](const std::vector<std::string>& lines) { return RunExportWindow(lines, this); };
+    hooks.RefreshRecordList = [this] { RefreshRecordList(); };
+    hooks.DoSearch = [this] { DoSearch(); };
+    return TExchangeCommands{List, Config, std::move(hooks)};
+}
+
+void TfrmRemind::nmExportRecordClick() {
+    ExchangeCommands().Export();
+}
+
+void TfrmRemind::nmImportRecordClick() {
+    ExchangeCommands().Import();
+}
+
+void TfrmRemind::btnSearchRecordClick() {
+    if (frmSearch != nullptr) {
+        frmSearch->lstSearchResult->clear();
+    } else {
+        frmSearch = new TfrmSearch(this);
+    }
+    frmSearch->MainWindowRequests = [this](int code, int argument) { PostSearchRequest(code, argument); };
+    frmSearch->showNormal();
+    frmSearch->raise();
+    frmSearch->activateWindow();
+    FollowMainForm();
+}
+
+void TfrmRemind::DoSearch() {
+    if (frmSearch == nullptr || !frmSearch->isVisible()) {
+        return;
+    }
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(lstRecordList->count()));
+    for (int line = 0; line < lstRecordList->count(); ++line) {
+        lines.push_back(lstRecordList->item(line)->text().toStdString());
+    }
+    frmSearch->ShowMatches(lines);
+}
+
+void TfrmRemind::FollowMainForm() {
+    if (frmSearch != nullptr && frmSearch->isVisible()) {
+        frmSearch->FollowFrame(frameGeometry());
+    }
+}
+
+} // namespace chimewell

@@ -1,0 +1,90 @@
+#pragma once
+// Exchange files: chosen reminders copied out of the data file into a text file of their own, and the
+// reminders of such a file appended to the data file. An exchange file is an INI file like the data file: a
+// header section "Divazu2.01" with the count, then sections Item1, Item2 … with the data file's 15 keys.
+//
+// Values travel key by key as the files hold them, not through a reminder record: a flag stored as 2 arrives
+// as 2, exactly as the older program's files carry it.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace chimewell {
+
+class TIniFile;
+
+inline constexpr const char* ExchangeHeaderSection = "Divazu2.01";
+inline constexpr const char* ExchangeCountKey = "RemindCount";
+inline constexpr const char* ExchangeCommentKey = "Comment";
+inline constexpr const char* ExchangeComment = "DataFile_Divazu2.01_QHS";
+
+// An import file is read whole into memory; nothing a person exports comes near this.
+inline constexpr std::size_t MaxImportFileBytes = 64U * 1024U * 1024U;
+
+// The twelve numeric keys of a reminder section, the five flags included, in the order they are written.
+inline constexpr std::array<const char*, 12> ExchangeNumberKeys = {
+    "Year",   "Month",   "Day",         "Hour",       "Minuter",        "Forward",
+    "Method", "IsLunar", "IsLeapMonth", "WithScript", "AutoExecScript", "Reminded",
+};
+inline constexpr std::size_t ExchangeAutoExecScriptKey = 10;
+
+// One reminder section as stored: the numeric keys as the integers they hold, the texts unchanged.
+struct TExchangeItem {
+    std::array<std::int32_t, 12> Numbers{};
+    std::string Music;
+    std::string Command;
+    std::string Message;
+
+    friend bool operator==(const TExchangeItem&, const TExchangeItem&) = default;
+};
+
+// Missing keys read as 0 and empty texts.
+TExchangeItem ReadExchangeItem(const TIniFile& ini, const std::string& section);
+// Writes all 15 keys, so whatever a section held before is replaced whole.
+void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchangeItem& item);
+
+// The bytes of an exchange file holding the data file's sections "Item" + numbers[j], j = 0, 1 …, as Item1,
+// Item2 …; numbers are 1-based positions in the list.
+std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers);
+
+// Copies the chosen reminders of the data file into a new exchange file. False, with nothing written, when
+// a file of that name exists: an existing file is never written into. Throws std::runtime_error when the
+// data file cannot be read or the file cannot be written.
+bool ExportReminders(const std::string& dataFileName, const std::string& exportFileName,
+                     const std::vector<std::int32_t>& numbers);
+
+// What an import file holds, or why it is refused.
+struct TImportFile {
+    // Non-empty: a sentence for the user, naming the file; nothing may be imported.
+    std::string Refusal;
+    std::vector<TExchangeItem> Items;
+};
+
+// Reads an import file through the INI layer, whatever code page the file is in. Refused: a file that is
+// missing, unreadable, not a regular file or larger than MaxImportFileBytes. The count is "RemindCount", but
+// no more than the highest item section the file holds (a count with nothing behind it would bring phantom
+// reminders that fire every midnight); missing sections below it arrive as all-zero reminders.
+TImportFile ReadImportFile(const std::string& importFileName);
+
+// The positions (0-based, in file order) of the reminders that carry a command.
+std::vector<std::size_t> ItemsWithCommands(const std::vector<TExchangeItem>& items);
+
+// The question asked before reminders with commands are imported: each such reminder with its text and its
+// command, and whether the command runs by itself when the reminder fires.
+std::string CommandQuestionText(const std::string& importFileName, const std::vector<TExchangeItem>& items);
+
+// Appends the items to the data file after the reminders it holds, in one atomic write. Throws
+// std::runtime_error "Unable to write to <path>" when the data file cannot be read or written; the data file
+// is then as it was.
+void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchangeItem>& items);
+
+// The whole import: reads the file, refuses it with a message naming it, says when it holds no reminders,
+// asks before reminders with commands (Cancel imports nothing) and appends the reminders. True when the data
+// file was written. Messages go through the message-box seam.
+bool ImportReminders(const std::string& dataFileName, const std::string& importFileName);
+
+} // namespace chimewell

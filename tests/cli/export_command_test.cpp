@@ -1,0 +1,50 @@
+#include "cli/run_cli.h"
+#include "data/temp_folder.h"
+#include "exchange/exchange_file.h"
+#include "exchange/sample_reminders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace chimewell::cli {
+namespace {
+
+using testing::ReadBytes;
+
+class ExportCommand : public ::testing::Test {
+protected:
+    ExportCommand() { testing::WriteDataFile(Folder.File("reminddata.sdt"), testing::FiveSampleReminders()); }
+
+    testing::TempFolder Folder;
+};
+
+TEST_F(ExportCommand, WritesTheFileTheProgramsExportWrites) {
+    const Result result = RunCli({"export", "--dir", Folder.Folder(), "--items", "5,2,2", Folder.File("cli.txt")});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_TRUE(result.Out.empty());
+    ASSERT_TRUE(ExportReminders(Folder.File("reminddata.sdt"), Folder.File("program.txt"), {2, 5}));
+    EXPECT_EQ(ReadBytes(Folder.File("cli.txt")), ReadBytes(Folder.File("program.txt")));
+    EXPECT_NE(RunCli({"--help"}).Out.find("export [--dir DIR] --items"), std::string::npos);
+}
+
+TEST_F(ExportCommand, RefusesAnExistingFileAndPositionsTheListLacks) {
+    testing::WriteBytes(Folder.File("mine.txt"), "mine");
+    const Result existing = RunCli({"export", "--dir", Folder.Folder(), "--items", "1", Folder.File("mine.txt")});
+    EXPECT_EQ(existing.Status, 1);
+    EXPECT_NE(existing.Err.find("exists already"), std::string::npos) << existing.Err;
+    EXPECT_EQ(ReadBytes(Folder.File("mine.txt")), "mine");
+
+    const Result beyond = RunCli({"export", "--dir", Folder.Folder(), "--items", "2,6", Folder.File("new.txt")});
+    EXPECT_EQ(beyond.Status, 1);
+    EXPECT_FALSE(std::filesystem::exists(Folder.File("new.txt")));
+    for (const Arguments& malformed : std::vector<Arguments>{{"export", "--dir", Folder.Folder(), "x.txt"},
+                                                             {"export", "--items", "0", "x.txt"},
+                                                             {"export", "--items", "1,,2", "x.txt"},
+                                                             {"export", "--items", "1"},
+                                                             {"export", "--items", "1", "a.txt", "b.txt"}}) {
+        EXPECT_EQ(RunCli(malformed).Status, 2) << malformed.back();
+    }
+}
+
+} // namespace
+} // namespace chimewell::cli

@@ -1,0 +1,238 @@
+#include "exchange/exchange_file.h"
+
+#include "data/child_process.h"
+#include "data/code_page.h"
+#include "data/temp_folder.h"
+#include "editing/scripted_answers.h"
+#include "exchange/sample_reminders.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace chimewell {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+// Five reminders in the data file of one folder; the fifth's IsLunar holds 2, as a hand-edited file may.
+class ExchangeFileTest : public ::testing::Test {
+protected:
+    ExchangeFileTest() {
+        testing::WriteDataFile(DataFile, testing::FiveSampleReminders());
+        TIniFile ini(DataFile);
+        ini.WriteString("Item5", "IsLunar", "2");
+        ini.UpdateFile();
+    }
+
+    // A list of three in a second folder, to import into.
+    std::string ThreeReminderDataFile() {
+        const std::string path = Folder.File("other.sdt");
+        const auto five = testing::FiveSampleReminders();
+        testing::WriteDataFile(path, {five[0], five[2], five[3]});
+        return path;
+    }
+
+    testing::TempFolder Folder;
+    std::string DataFile = Folder.File("reminddata.sdt");
+    testing::ScriptedAnswers Answers;
+};
+
+std::string Section(const std::string& name, const std::string& numbers, const std::string& texts) {
+    return "[" + name + "]\r\n" + numbers + texts;
+}
+
+TEST_F(ExchangeFileTest, ExportsTheHeaderAndTheChosenReminders) {
+    const std::string file = Folder.File("out.txt");
+    ASSERT_TRUE(ExportReminders(DataFile, file, {2, 5}));
+    const std::string expected =
+        "[Divazu2.01]\r\nRemindCount=2\r\nComment=DataFile_Divazu2.01_QHS\r\n" +
+        Section("Item1",
+                "Year=2026\r\nMonth=12\r\nDay=22\r\nHour=8\r\nMinuter=2\r\nForward=0\r\nMethod=0\r\nIsLunar=0\r\n"
+                "IsLeapMonth=0\r\nWithScript=0\r\nAutoExecScript=1\r\nReminded=0\r\n",
+                "Music=/音乐/铃.mp3\r\nCommand=sShutDown\r\nMessage=下班了，关机\r\n") +
+        Section("Item2",
+                "Year=0\r\nMonth=13\r\nDay=6\r\nHour=0\r\nMinuter=0\r\nForward=5\r\nMethod=1\r\nIsLunar=2\r\n"
+                "IsLeapMonth=0\r\nWithScript=0\r\nAutoExecScript=0\r\nReminded=1\r\n",
+                "Music=\r\nCommand=\r\nMessage=扫墓 €5 a=b\r\n");
+    EXPECT_EQ(ReadBytes(file), EncodeFileText(expected));
+}
+
+// What is exported and imported again exports to the same bytes: every line survives the round.
+TEST_F(ExchangeFileTest, AnExportedFileImportsAndExportsAgainUnchanged) {
+    const std::string first = Folder.File("first.txt");
+    ASSERT_TRUE(ExportReminders(DataFile, first, {1, 2, 3, 4, 5}));
+    const std::string empty = Folder.File("empty.sdt");
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    ASSERT_TRUE(ImportReminders(empty, first));
+    const std::string second = Folder.File("second.txt");
+    ASSERT_TRUE(ExportReminders(empty, second, {1, 2, 3, 4, 5}));
+    EXPECT_EQ(ReadBytes(second), ReadBytes(first));
+}
+
+TEST_F(ExchangeFileTest, AnExistingFileIsNeverWrittenInto) {
+    const std::string file = Folder.File("taken.txt");
+    WriteBytes(file, "mine");
+    EXPECT_FALSE(ExportReminders(DataFile, file, {1}));
+    EXPECT_EQ(ReadBytes(file), "mine");
+    fs::create_symlink(Folder.File("nowhere"), Folder.File("link.txt"));
+    EXPECT_FALSE(ExportReminders(DataFile, Folder.File("link.txt"), {1}));
+    EXPECT_FALSE(fs::exists(Folder.File("nowhere"))) << "nothing is created through a dangling link";
+    EXPECT_THROW(ExportReminders(DataFile, Folder.File("no/such/folder.txt"), {1}), std::runtime_error);
+}
+
+TEST_F(ExchangeFileTest, ImportAppendsAfterTheListsRemindersKeepingTheirLines) {
+    const std::string file = Folder.File("two.txt");
+    ASSERT_TRUE(ExportReminders(DataFile, file, {2, 5}));
+    const std::string target = ThreeReminderDataFile();
+    const std::string before = ReadBytes(target);
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    ASSERT_TRUE(ImportReminders(target, file));
+
+    const TIniFile data(target);
+    const TIniFile exported(file);
+    EXPECT_EQ(data.ReadInteger("Main", "Items", 0), 5);
+    EXPECT_EQ(ReadExchangeItem(data, "Item4"), ReadExchangeItem(exported, "Item1"));
+    EXPECT_EQ(ReadExchangeItem(data, "Item5"), ReadExchangeItem(exported, "Item2"));
+    EXPECT_EQ(data.ReadString("Item5", "IsLunar", ""), "2") << "a flag arrives as the integer it holds";
+    const std::string after = ReadBytes(target);
+    EXPECT_EQ(after.substr(after.find("[Item1]"), before.size() - before.find("[Item1]")),
+              before.substr(before.find("[Item1]")));
+    const TRmDataList list = testing::LoadedList(target);
+    ASSERT_EQ(list.Count, 5);
+    EXPECT_EQ(list.Item(3).Message, "下班了，关机");
+    EXPECT_EQ(list.Item(4).Message, "扫墓 €5 a=b");
+}
+
+// After a deletion the data file keeps the old last section beyond its count, and a hand-edited count may
+// promise more sections than there are: the new reminders follow the real ones and replace what was there.
+TEST_F(ExchangeFileTest, ImportReplacesStaleSectionsAndLeavesNoGap) {
+    const std::string target = Folder.File("stale.sdt");
+    WriteBytes(target,
+               "[Main]\r\nItems=9\r\n[Item1]\r\nMessage=one\r\n[Item2]\r\nMessage=old\r\nHour=23\r\nMusic=x\r\n");
+    const std::string file = Folder.File("one.txt");
+    WriteBytes(file, "[Divazu2.01]\r\nRemindCount=1\r\n[Item1]\r\nMessage=new\r\n");
+    ASSERT_TRUE(ImportReminders(target, file));
+    const TRmDataList list = testing::LoadedList(target);
+    ASSERT_EQ(list.Count, 3);
+    EXPECT_EQ(list.Item(2).Message, "new");
+    EXPECT_EQ(list.Item(2).Hour, 0);
+    EXPECT_EQ(list.Item(2).Music, "");
+}
+
+TEST_F(ExchangeFileTest, AFileWithoutRemindersChangesNothingAndSaysSo) {
+    const std::string before = ReadBytes(DataFile);
+    for (const char* text :
+         {"[Other]\r\nRemindCount=2\r\n[Item1]\r\nMessage=x\r\n",
+          "[Divazu2.01]\r\nRemindCount=0\r\n[Item1]\r\nMessage=x\r\n",
+          "[Divazu2.01]\r\nRemindCount=-4\r\n[Item1]\r\nMessage=x\r\n",
+          "[Divazu2.01]\r\nRemindCount=two\r\n[Item1]\r\nMessage=x\r\n", "[Divazu2.01]\r\nRemindCount=3\r\n", ""}) {
+        WriteBytes(Folder.File("in.txt"), text);
+        Answers.Boxes.clear();
+        EXPECT_FALSE(ImportReminders(DataFile, Folder.File("in.txt"))) << text;
+        ASSERT_EQ(Answers.Boxes.size(), 1U) << text;
+        EXPECT_EQ(Answers.Boxes[0].Title, "导入失败");
+        EXPECT_EQ(Answers.Boxes[0].Text, "导入文件中没有任何提醒！");
+    }
+    EXPECT_EQ(ReadBytes(DataFile), before);
+}
+
+// A count beyond the sections stops at the last section; a section missing below it is an all-zero reminder.
+TEST_F(ExchangeFileTest, TheCountIsHeldToTheSectionsTheFileHas) {
+    WriteBytes(Folder.File("in.txt"),
+               "[Divazu2.01]\r\nRemindCount=2000000000\r\n[Item1]\r\nMessage=a\r\n[Item3]\r\nMessage=c\r\n");
+    const TImportFile file = ReadImportFile(Folder.File("in.txt"));
+    ASSERT_EQ(file.Items.size(), 3U);
+    EXPECT_EQ(file.Items[1], TExchangeItem{});
+    EXPECT_EQ(file.Items[2].Message, "c");
+}
+
+TEST_F(ExchangeFileTest, ImportFilesAreReadInEveryCodePageTheDataFileIs) {
+    const std::string text = "[Divazu2.01]\nRemindCount=1\n[Item1]\nMonth=10\nMessage=生日快乐\n";
+    WriteBytes(Folder.File("utf8.txt"), text);
+    WriteBytes(Folder.File("bom.txt"), "\xEF\xBB\xBF" + text);
+    WriteBytes(Folder.File("gbk.txt"), EncodeFileText(text));
+    for (const char* name : {"utf8.txt", "bom.txt", "gbk.txt"}) {
+        const TImportFile file = ReadImportFile(Folder.File(name));
+        ASSERT_EQ(file.Items.size(), 1U) << name;
+        EXPECT_EQ(file.Items[0].Message, "生日快乐") << name;
+        EXPECT_EQ(file.Items[0].Numbers[1], 10) << name;
+    }
+}
+
+TEST_F(ExchangeFileTest, FilesThatCannotBeReadAreRefusedByName) {
+    fs::create_directory(Folder.File("folder.txt"));
+    ASSERT_EQ(mkfifo(Folder.File("fifo.txt").c_str(), 0600), 0);
+    WriteBytes(Folder.File("huge.txt"), "[Divazu2.01]\r\nRemindCount=1\r\n");
+    ASSERT_EQ(truncate(Folder.File("huge.txt").c_str(), 64 * 1024 * 1024 + 1), 0);
+    const std::string before = ReadBytes(DataFile);
+    for (const char* name : {"folder.txt", "fifo.txt", "huge.txt", "missing.txt"}) {
+        Answers.Boxes.clear();
+        EXPECT_FALSE(ImportReminders(DataFile, Folder.File(name)));
+        ASSERT_EQ(Answers.Boxes.size(), 1U) << name;
+        EXPECT_EQ(Answers.Boxes[0].Title, "导入失败");
+        EXPECT_NE(Answers.Boxes[0].Text.find("“" + Folder.File(name) + "”"), std::string::npos)
+            << Answers.Boxes[0].Text;
+        EXPECT_EQ(Answers.Boxes[0].Text.find("64 MB") != std::string::npos, std::string(name) == "huge.txt");
+    }
+    EXPECT_EQ(ReadBytes(DataFile), before);
+}
+
+TEST_F(ExchangeFileTest, RemindersWithCommandsAreListedAndImportedOnlyOnOk) {
+    WriteBytes(Folder.File("in.txt"),
+               "[Divazu2.01]\r\nRemindCount=3\r\n[Item1]\r\nMessage=生日\r\n"
+               "[Item2]\r\nMessage=下班\r\nCommand=sShutDown\r\n"
+               "[Item3]\r\nMessage=看网页\r\nCommand=uhttps://example.org\r\nAutoExecScript=0\r\n");
+    const std::string before = ReadBytes(DataFile);
+    Answers.BoxAnswers = {MessageAnswer::Cancel};
+    EXPECT_FALSE(ImportReminders(DataFile, Folder.File("in.txt")));
+    EXPECT_EQ(ReadBytes(DataFile), before) << "Cancel imports nothing, not even the reminder without a command";
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Question);
+    const std::string& text = Answers.Boxes[0].Text;
+    EXPECT_NE(text.find("2. 下班 —— 关机（提醒时自动执行）"), std::string::npos) << text;
+    EXPECT_NE(text.find("3. 看网页 —— 打开 https://example.org（提醒时点「执行命令」才执行）"), std::string::npos);
+    EXPECT_EQ(text.find("生日"), std::string::npos);
+
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    EXPECT_TRUE(ImportReminders(DataFile, Folder.File("in.txt")));
+    EXPECT_EQ(testing::LoadedList(DataFile).Count, 8);
+}
+
+TEST(ExchangeCommandQuestion, ALongListIsCutAndTheRestCounted) {
+    std::vector<TExchangeItem> items(30);
+    for (TExchangeItem& item : items) {
+        item.Command = "cfoo";
+    }
+    const std::string text = CommandQuestionText("/x.txt", items);
+    EXPECT_NE(text.find("12. "), std::string::npos);
+    EXPECT_EQ(text.find("13. "), std::string::npos);
+    EXPECT_NE(text.find("另有 18 条"), std::string::npos);
+}
+
+// Run as a user who may not write the folder: the import fails at its one write, and the file is whole.
+TEST_F(ExchangeFileTest, AFailedWriteLeavesTheDataFileAsItWas) {
+    const std::string file = Folder.File("one.txt");
+    WriteBytes(file, "[Divazu2.01]\r\nRemindCount=1\r\n[Item1]\r\nMessage=new\r\n");
+    const std::string before = ReadBytes(DataFile);
+    fs::permissions(Folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                       fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(DataFile, fs::perms::others_read, fs::perm_options::add);
+    fs::permissions(file, fs::perms::others_read, fs::perm_options::add);
+    const int outcome = testing::RunUnprivileged([&] {
+        try {
+            ImportReminders(DataFile, file);
+            return 1;
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what()) == "Unable to write to " + DataFile ? 0 : 2;
+        }
+    });
+    EXPECT_EQ(outcome, 0);
+    EXPECT_EQ(ReadBytes(DataFile), before);
+}
+
+} // namespace
+} // namespace chimewell

@@ -1,0 +1,84 @@
+#include "exchange/form_export.h"
+
+#include "editing/qt/dialog_checks.h"
+#include "editing/scripted_answers.h"
+#include "runtime/qt/modal_helpers.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace chimewell {
+namespace {
+
+using testing::WhenModal;
+
+const std::vector<std::string> Lines = {"公历，一", "公历，二", "农历，三", "公历，四", "农历，五"};
+
+void CtrlClick(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(row)).center());
+}
+
+class ExportWindowTest : public ::testing::Test {
+protected:
+    bool ApplicationReady = (testing::EnsureApplication(), true);
+    testing::ScriptedAnswers Answers;
+};
+
+TEST_F(ExportWindowTest, ChosenLinesComeBackAsPositionsFromOne) {
+    auto act = WhenModal<TfrmExport>([](TfrmExport* window) {
+        EXPECT_EQ(window->windowTitle(), QStringLiteral("导出提醒"));
+        EXPECT_EQ(window->listExport->count(), 5);
+        CtrlClick(window->listExport, 4);
+        CtrlClick(window->listExport, 1);
+        QTest::mouseClick(window->btnExport, Qt::LeftButton);
+    });
+    const auto chosen = RunExportWindow(Lines, nullptr);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(*chosen, (std::vector<std::int32_t>{2, 5}));
+    EXPECT_TRUE(Answers.Boxes.empty());
+}
+
+TEST_F(ExportWindowTest, NoSelectionKeepsTheWindowOpenAndCancelChoosesNothing) {
+    bool stayedOpen = false;
+    auto act = WhenModal<TfrmExport>([&](TfrmExport* window) {
+        window->btnExport->click();
+        stayedOpen = window->isVisible() && !window->Chosen;
+        window->btnCancel->click();
+    });
+    EXPECT_FALSE(RunExportWindow(Lines, nullptr).has_value());
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"选择提醒"});
+    EXPECT_EQ(Answers.Boxes[0].Text, "你没有选择提醒！");
+}
+
+TEST_F(ExportWindowTest, AnEmptyListSaysThereIsNothing) {
+    TfrmExport window;
+    window.btnExport->click();
+    EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"没有提醒"});
+    EXPECT_FALSE(window.Chosen);
+}
+
+TEST_F(ExportWindowTest, UsableFromTheKeyboardAndFitsAtOneAndAHalf) {
+    TfrmExport window;
+    window.SetLines(Lines);
+    window.show();
+    const auto stops = testing::TabStops(&window);
+    for (QWidget* widget : std::vector<QWidget*>{window.listExport, window.btnExport, window.btnCancel}) {
+        EXPECT_EQ(stops.count(widget), 1U) << widget->metaObject()->className();
+    }
+    const auto keys = testing::Accelerators(&window);
+    EXPECT_EQ(keys.at(QChar(u'E')), window.btnExport);
+    EXPECT_EQ(keys.at(QChar(u'C')), window.btnCancel);
+    testing::ExpectFitsAtOneAndAHalf(&window);
+    window.resize(900, 600);
+    EXPECT_GT(window.listExport->width(), 800) << "the list fills the window";
+    EXPECT_GT(window.btnCancel->x(), window.btnExport->x());
+}
+
+} // namespace
+} // namespace chimewell
