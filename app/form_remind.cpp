@@ -67,6 +67,8 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
     auto* layout = new QHBoxLayout(central);
     lstRecordList = new QListWidget(central);
     lstRecordList->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Every line is one line of the same font: the view need not measure each of a long list's lines.
+    lstRecordList->setUniformItemSizes(true);
     lstRecordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     lstRecordList->viewport()->installEventFilter(this);
     layout->addWidget(lstRecordList, 1);

@@ -11,8 +11,11 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 using namespace chimewell;
@@ -37,19 +40,35 @@ std::string SampleFolder(const QTemporaryDir& folder, int reminders) {
     return path;
 }
 
-void BM_StartWithThousandReminders(benchmark::State& state) {
+long ResidentKilobytes() {
+    long pages = 0;
+    long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) {
+            resident = 0;
+        }
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// The main window built, its list loaded and drawn, for a list of the given size.
+void BM_StartWithReminders(benchmark::State& state) {
     QTemporaryDir folder;
-    const std::string path = SampleFolder(folder, 1000);
+    const std::string path = SampleFolder(folder, static_cast<int>(state.range(0)));
     RecordingDesktopActions actions;
+    long resident = 0;
     for (auto _ : state) {
         auto form = std::make_unique<TfrmRemind>(path, path + "chimewell", false);
         benchmark::DoNotOptimize(form.get());
         state.PauseTiming();
+        resident = std::max(resident, ResidentKilobytes());
         form.reset();
         state.ResumeTiming();
     }
+    state.counters["resident_MB"] = static_cast<double>(resident) / 1024.0;
 }
-BENCHMARK(BM_StartWithThousandReminders)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartWithReminders)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_IdleSecond(benchmark::State& state) {
     QTemporaryDir folder;

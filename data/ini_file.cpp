@@ -276,6 +276,34 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
     return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
+void TIniFile::ForEachValue(std::string_view section,
+                            const std::function<void(std::string_view key, const std::string& value)>& visit) const {
+    const Section* in = FindSection(section);
+    if (in == nullptr) {
+        return;
+    }
+    for (const auto& [key, value] : in->Writes) {
+        visit(key, std::string(FirstCharacters(value, IniMaxValueCharacters)));
+    }
+    if (!in->FromFile) {
+        return;
+    }
+    const std::string_view bytes(Bytes);
+    for (std::size_t line = in->BodyBegin; line < in->End;) {
+        const std::size_t lineEnd = LineEndFrom(bytes, line, in->End);
+        const std::string_view text = Trim(bytes.substr(line, lineEnd - line));
+        const std::size_t equals = text.find('=');
+        if (equals != std::string_view::npos) {
+            const std::string_view key = Trim(text.substr(0, equals));
+            if (!key.empty()) {
+                const std::string value = Decoder->Decode(Trim(text.substr(equals + 1)));
+                visit(key, std::string(FirstCharacters(value, IniMaxValueCharacters)));
+            }
+        }
+        line = NextLineFrom(bytes, lineEnd, in->End);
+    }
+}
+
 bool TIniFile::SectionExists(std::string_view section) const {
     return FindSection(section) != nullptr;
 }

@@ -43,14 +43,20 @@ void TRmMainDate::CopyFrom(const TRmMainDate& source) {
     *this = source;
 }
 
+bool TRmMainDate::IsDueNowAt(const TDueMoment& moment) const {
+    return IsDateTimeDueAt(moment, IsLunar, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, true);
+}
+
+bool TRmMainDate::IsDueTodayAt(const TDueMoment& moment) const {
+    return IsDateTimeDueAt(moment, IsLunar, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, false);
+}
+
 bool TRmMainDate::IsDueNowAt(TDateTime now) const {
-    return IsLunar ? IsLunarDateTimeDueAt(now, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, true)
-                   : IsSolarDateTimeDueAt(now, Year, Month, Day, Hour, Minuter, Forward, true);
+    return IsDueNowAt(TDueMoment(now));
 }
 
 bool TRmMainDate::IsDueTodayAt(TDateTime now) const {
-    return IsLunar ? IsLunarDateTimeDueAt(now, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, false)
-                   : IsSolarDateTimeDueAt(now, Year, Month, Day, Hour, Minuter, Forward, false);
+    return IsDueTodayAt(TDueMoment(now));
 }
 
 bool TRmMainDate::IsDueNow() const {

@@ -2,6 +2,7 @@
 // One reminder. Its field names are also the key names of the data file and of the exchange files.
 
 #include "calendar/datetime.h"
+#include "calendar/due.h"
 
 #include <cstdint>
 #include <string>
@@ -58,9 +59,11 @@ struct TRmMainDate {
     // Due at the clock's current minute, Forward minutes early included.
     bool IsDueNow() const;
     bool IsDueNowAt(TDateTime now) const;
+    bool IsDueNowAt(const TDueMoment& moment) const;
     // The date matches today; the time of day does not count.
     bool IsDueToday() const;
     bool IsDueTodayAt(TDateTime now) const;
+    bool IsDueTodayAt(const TDueMoment& moment) const;
     // The fixed date lies wholly before today.
     bool IsExpired() const;
     bool IsExpiredAt(TDateTime now) const;

@@ -4,7 +4,10 @@
 #include "data/file_io.h"
 #include "data/ini_file.h"
 
+#include <array>
 #include <charconv>
+#include <optional>
+#include <string_view>
 
 #include <algorithm>
 #include <stdexcept>
@@ -15,23 +18,55 @@ std::string ItemSectionName(std::int32_t number) {
     return "Item" + std::to_string(number);
 }
 
+namespace {
+// The keys of a reminder, in the order of the file.
+constexpr std::array<std::string_view, 15> ReminderKeys = {
+    "Year",       "Month",          "Day",      "Hour",  "Minuter", "Forward", "Method", "IsLunar", "IsLeapMonth",
+    "WithScript", "AutoExecScript", "Reminded", "Music", "Command", "Message"};
+
+bool SameKey(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (fold(a[i]) != fold(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+} // namespace
+
 TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section) {
+    // The whole section in one pass; the first of two equal keys counts, as for single reads.
+    std::array<std::optional<std::string>, ReminderKeys.size()> values;
+    ini.ForEachValue(section, [&values](std::string_view key, const std::string& value) {
+        for (std::size_t k = 0; k < ReminderKeys.size(); ++k) {
+            if (!values[k] && SameKey(key, ReminderKeys[k])) {
+                values[k] = value;
+                return;
+            }
+        }
+    });
+    const auto integer = [&values](std::size_t k) { return values[k] ? IniTextToInteger(*values[k], 0) : 0; };
+    const auto text = [&values](std::size_t k) { return values[k] ? *values[k] : std::string(); };
     TRmMainDate record;
-    record.Year = ini.ReadInteger(section, "Year", 0);
-    record.Month = ini.ReadInteger(section, "Month", 0);
-    record.Day = ini.ReadInteger(section, "Day", 0);
-    record.Hour = ini.ReadInteger(section, "Hour", 0);
-    record.Minuter = ini.ReadInteger(section, "Minuter", 0);
-    record.Forward = ini.ReadInteger(section, "Forward", 0);
-    record.Method = ini.ReadInteger(section, "Method", 0);
-    record.IsLunar = ini.ReadBool(section, "IsLunar", false);
-    record.IsLeapMonth = ini.ReadBool(section, "IsLeapMonth", false);
-    record.WithScript = ini.ReadBool(section, "WithScript", false);
-    record.AutoExecScript = ini.ReadBool(section, "AutoExecScript", false);
-    record.Reminded = ini.ReadBool(section, "Reminded", false);
-    record.Music = ini.ReadString(section, "Music", "");
-    record.Command = ini.ReadString(section, "Command", "");
-    record.Message = ini.ReadString(section, "Message", "");
+    record.Year = integer(0);
+    record.Month = integer(1);
+    record.Day = integer(2);
+    record.Hour = integer(3);
+    record.Minuter = integer(4);
+    record.Forward = integer(5);
+    record.Method = integer(6);
+    record.IsLunar = integer(7) != 0;
+    record.IsLeapMonth = integer(8) != 0;
+    record.WithScript = integer(9) != 0;
+    record.AutoExecScript = integer(10) != 0;
+    record.Reminded = integer(11) != 0;
+    record.Music = text(12);
+    record.Command = text(13);
+    record.Message = text(14);
     return record;
 }
 

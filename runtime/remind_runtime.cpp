@@ -36,8 +36,9 @@ private:
 
 std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now) {
     std::vector<QueuedReminder> queued;
+    const TDueMoment moment(now);
     for (std::int32_t position = 0; position < list.Count; ++position) {
-        if (list.IsItemDueNowAt(position, now)) {
+        if (list.Item(position).IsDueNowAt(moment)) {
             queued.push_back({position, QueuePass::Exact});
         }
     }
@@ -46,9 +47,10 @@ std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now) {
 
 std::vector<QueuedReminder> HourlyPass(const TRmDataList& list, TDateTime now) {
     std::vector<QueuedReminder> queued;
+    const TDueMoment moment(now);
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TRmMainDate& record = list.Item(position);
-        if (IsHourlyMethod(record.Method) && record.IsDueTodayAt(now)) {
+        if (IsHourlyMethod(record.Method) && record.IsDueTodayAt(moment)) {
             queued.push_back({position, QueuePass::Hourly});
         }
     }
@@ -57,10 +59,11 @@ std::vector<QueuedReminder> HourlyPass(const TRmDataList& list, TDateTime now) {
 
 std::vector<QueuedReminder> StartupPass(const TRmDataList& list, TDateTime now) {
     std::vector<QueuedReminder> queued;
+    const TDueMoment moment(now);
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TRmMainDate& record = list.Item(position);
         // The date alone counts: start-up reminders fire whether or not their time of day has come.
-        if (IsStartupMethod(record.Method) && record.IsDueTodayAt(now)) {
+        if (IsStartupMethod(record.Method) && record.IsDueTodayAt(moment)) {
             queued.push_back({position, QueuePass::Startup});
         }
     }
