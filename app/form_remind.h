@@ -25,11 +25,6 @@ class NotificationAreaIcon;
 class TfrmRemindBox;
 struct TRecordCommands;
 
-// The maker's pages.
-inline constexpr const char* MakerWebSite = "https://chimewell.example.org/";
-inline constexpr const char* MakerBugReportSite = "https://chimewell.example.org/bugreport";
-inline constexpr const char* HelpFileName = "remindhelp.chm";
-
 class TfrmRemind : public QMainWindow {
     Q_OBJECT
 public:
@@ -102,6 +97,8 @@ public:
     QAction* nmHelpFile = nullptr;
     QAction* nmOpenWebSite = nullptr;
     QAction* nmBugReport = nullptr;
+    QAction* nmSystemSet = nullptr;
+    QAction* nmOpenAbout = nullptr;
 
 public slots:
     void trOneSecondTimer();
@@ -116,6 +113,7 @@ public slots:
     void nmHelpFileClick();
     void nmOpenWebSiteClick();
     void nmBugReportClick();
+    void nmSystemSetClick();
     void ttiRemindTrayActivated();
     void btnAddRecordClick();
     void btnViewRecordClick();
@@ -137,6 +135,7 @@ private:
     // The notification area came or went: without one, the window stays reachable and the tray's own
     // commands join the main menu.
     void TrayAvailabilityChanged(bool available);
+    // The configured skin, when it can be read; the list's font and colour, which no skin overrides.
     void ApplySkin();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);

@@ -6,3 +6,7 @@ foreach(unit form_system_set form_about skin)
         SOURCES ${CMAKE_CURRENT_LIST_DIR}/qt/${unit}_qt_test.cpp
         LIBRARIES chimewell_system_qt chimewell_platform_fakes Qt6::Test)
 endforeach()
+# The settings command as the main window offers it, end to end with config.ini and quickfinish.ini.
+chimewell_add_test(system_main_window_settings_qt_test QT
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/qt/main_window_settings_qt_test.cpp
+    LIBRARIES chimewell_app chimewell_platform_fakes Qt6::Test)
