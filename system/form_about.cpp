@@ -26,6 +26,8 @@ TfrmAbout::TfrmAbout(const std::string& executableFolder, QWidget* parent)
       popmCopy(popCopyMenu->addAction(QStringLiteral("复制[&C]"))) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于 ") + Q(ProductName));
+    // The one-line fields read as text on the window, not as input boxes, in every skin.
+    setStyleSheet(QStringLiteral("QLineEdit { border: none; background: transparent; padding: 0px; }"));
 
     auto* grid = new QGridLayout;
     grid->setVerticalSpacing(4);
@@ -56,7 +58,8 @@ TfrmAbout::TfrmAbout(const std::string& executableFolder, QWidget* parent)
     edtSoftHanashi->setFocusPolicy(Qt::NoFocus);
     edtSoftHanashi->setContextMenuPolicy(Qt::NoContextMenu);
     edtSoftHanashi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    edtSoftHanashi->setFixedHeight(edtSoftHanashi->fontMetrics().lineSpacing() * 4 + 12);
+    // Four lines and the room a skin's border and padding take.
+    edtSoftHanashi->setFixedHeight(edtSoftHanashi->fontMetrics().lineSpacing() * 4 + 20);
     const int row = static_cast<int>(rows.size());
     grid->addWidget(new QLabel(QStringLiteral("作者的话："), this), row, 0, Qt::AlignTop);
     grid->addWidget(edtSoftHanashi, row, 1);
@@ -86,9 +89,6 @@ QLineEdit* TfrmAbout::Field(const QString& text) {
     auto* field = new QLineEdit(text, this);
     field->setReadOnly(true);
     field->setFrame(false);
-    QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-    field->setPalette(palette);
     field->setCursorPosition(0);
     // The text, all of it, fits: a field is as wide as its longest line.
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(text) + 16);
