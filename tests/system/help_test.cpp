@@ -83,12 +83,6 @@ TEST(HelpTest, WithoutHelpSaysSoAndOpensNoAddress) {
     EXPECT_EQ(answers.Boxes[0].Title, "文件丢失");
     EXPECT_EQ(answers.Boxes[0].Text, "软件帮助文件“RemindHelp.chm”未找到！");
     EXPECT_TRUE(actions.Calls.empty());
-
-    fs::create_directory(folder.File("help"));
-    testing::WriteBytes(folder.File("help/index.html"), "help");
-    OpenHelp(folder.Folder(), THelpSection::About);
-    EXPECT_EQ(actions.OpenedTargets, std::vector<std::string>{FileUrl(folder.File("help/index.html"), "about")});
-    EXPECT_EQ(answers.Boxes.size(), 3U);
 }
 
 // The address must lead to the file whatever its folder is called: blanks, Chinese, and the characters an

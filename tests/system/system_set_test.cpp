@@ -70,16 +70,6 @@ TEST(QuickFinishTest, TheBoxTextGivesTheFileLinesBack) {
     EXPECT_TRUE(QuickFinishLines("").empty());
 }
 
-TEST(ListFontTest, TheSettingsKeepEveryPartOfTheChosenFont) {
-    TRmConfig config;
-    const TFontChoice chosen{"文泉驿微米黑", 14, 0x0000FF, true, false, true, true};
-    SetListFont(config, chosen);
-    EXPECT_EQ(ListFontOf(config), chosen);
-    EXPECT_EQ(config.FontWithColor, 0x0000FF);
-    EXPECT_FALSE(config.FontWithfsItalic);
-    EXPECT_TRUE(config.FontWithfsStrikeOut);
-}
-
 // Stored colours are 0x00BBGGRR; a style sheet writes #rrggbb.
 TEST(ListFontTest, TheStyleRuleCarriesTheFontAndAnyColourButTheAutomaticOne) {
     const std::string red = FontStyleSheet("QListWidget", {"宋体", 12, 0x0000FF, true, true, true, true});

@@ -178,23 +178,6 @@ TEST_F(SystemSetTest, TheMusicAndFontChoosersWriteWhatWasChosen) {
     EXPECT_EQ(ListFontOf(Dialog->WorkConfig), chosen) << "a cancelled chooser changes nothing";
 }
 
-TEST_F(SystemSetTest, OkWaitsForTheSystemMusicAndWritesTheQuickFinishLines) {
-    testing::WriteBytes(Folder.File("quickfinish.ini"), "\xBD\xBB\xD6\xDC\xB1\xA8\r\n");
-    Dialog->WorkConfig.SysMusicFile = Folder.File("gone.mp3");
-    Dialog->FormShow();
-    EXPECT_EQ(Dialog->memoFastFinish->toPlainText(), QStringLiteral("交周报"));
-    Dialog->memoFastFinish->appendPlainText(QStringLiteral("该休息了"));
-    Dialog->btnOK->click();
-    EXPECT_FALSE(Dialog->Accepted);
-    EXPECT_EQ(Answers.Boxes.size(), 1U);
-    EXPECT_EQ(testing::ReadBytes(Folder.File("quickfinish.ini")), "\xBD\xBB\xD6\xDC\xB1\xA8\r\n");
-    Dialog->edtMusicFile->clear();
-    Dialog->btnOK->click();
-    EXPECT_TRUE(Dialog->Accepted);
-    EXPECT_EQ(testing::ReadBytes(Folder.File("quickfinish.ini")),
-              "\xBD\xBB\xD6\xDC\xB1\xA8\r\n\xB8\xC3\xD0\xDD\xCF\xA2\xC1\xCB\r\n");
-}
-
 // Each page reached by its tab's key, each control on it by Tab and by its own key where it has a caption,
 // and no key used twice where the user can press it.
 TEST_F(SystemSetTest, EveryPageAndControlIsReachedFromTheKeyboard) {

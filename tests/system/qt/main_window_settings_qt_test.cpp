@@ -69,11 +69,6 @@ protected:
     std::unique_ptr<TfrmRemind> Form;
 };
 
-TEST_F(MainWindowSettingsTest, TheCommandSitsInTheSoftwareMenu) {
-    EXPECT_EQ(Form->nmSystemSet->text(), QStringLiteral("软件设置[&T]"));
-    EXPECT_EQ(Form->mnSoft->actions().front(), Form->nmSystemSet);
-}
-
 TEST_F(MainWindowSettingsTest, ConfirmingWithoutChangesRewritesTheSameSettings) {
     TRmConfig expected = Form->Config;
     expected.UserName = "(用户名)";
