@@ -16,7 +16,6 @@
 #include "runtime/form_remind_box.h"
 #include "runtime/next_firing.h"
 #include "system/autorun.h"
-#include "system/skin.h"
 
 #include <QAction>
 #include <QApplication>
@@ -43,16 +42,6 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// Stored colours are 0x00BBGGRR, as the settings file has always kept them.
-QColor ColorFromStored(std::int32_t stored) {
-    const auto value = static_cast<std::uint32_t>(stored);
-    return QColor(static_cast<int>(value & 0xFFU), static_cast<int>((value >> 8) & 0xFFU),
-                  static_cast<int>((value >> 16) & 0xFFU));
-}
-
-void OpenTarget(const std::string& target) {
-    InstalledDesktopActions().OpenTarget(target);
-}
 } // namespace
 
 TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executablePath, std::optional<bool> trayAvailable)
@@ -107,6 +96,8 @@ TfrmRemind::~TfrmRemind() {
 
 void TfrmRemind::CreateMenus() {
     mnSoft = menuBar()->addMenu(QStringLiteral("软件[&S]"));
+    nmSystemSet = mnSoft->addAction(QStringLiteral("软件设置[&T]"), this, &TfrmRemind::nmSystemSetClick);
+    mnSoft->addSeparator();
     mnHideForm = mnSoft->addAction(QStringLiteral("隐藏界面[&H]"), this, &TfrmRemind::mnHideFormClick);
     mnSoft->addSeparator();
     nmExitSoft = mnSoft->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
@@ -114,6 +105,8 @@ void TfrmRemind::CreateMenus() {
     nmHelpFile = helpMenu->addAction(QStringLiteral("打开帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
     nmOpenWebSite = helpMenu->addAction(QStringLiteral("打开青禾网站[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
     nmBugReport = helpMenu->addAction(QStringLiteral("向青禾报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
+    helpMenu->addSeparator();
+    nmOpenAbout = helpMenu->addAction(QStringLiteral("打开关于窗口[&A]"), this, &TfrmRemind::popOpenAboutClick);
 
     popRemindMenu = std::make_unique<QMenu>();
     popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
@@ -242,16 +235,6 @@ void TfrmRemind::FormCreate() {
     ApplyListFont();
 }
 
-void TfrmRemind::ApplySkin() {
-    if (Config.SkinFileName.empty()) {
-        return;
-    }
-    // A skin is a style sheet; one that is missing, unreadable or not a plain name in the skins folder is ignored.
-    if (const std::optional<std::string> styleSheet = ReadSkin(SkinsFolder(ExecutableFolder), Config.SkinFileName)) {
-        qApp->setStyleSheet(Q(*styleSheet));
-    }
-}
-
 ReminderWindowSeam TfrmRemind::ReminderWindow() {
     ReminderWindowSeam seam = ReminderWindowSeamFor(*RemindBox, [this](bool showing) {
         popCloseWindow->setEnabled(showing);
@@ -273,21 +256,6 @@ ReminderWindowSeam TfrmRemind::ReminderWindow() {
         return showModal();
     };
     return seam;
-}
-
-void TfrmRemind::ApplyListFont() {
-    QFont font(Q(Config.FontWithName));
-    if (Config.FontWithSize > 0) {
-        font.setPointSize(Config.FontWithSize);
-    }
-    font.setBold(Config.FontWithfsBold);
-    font.setItalic(Config.FontWithfsItalic);
-    font.setUnderline(Config.FontWithfsUnderline);
-    font.setStrikeOut(Config.FontWithfsStrikeOut);
-    lstRecordList->setFont(font);
-    QPalette palette = lstRecordList->palette();
-    palette.setColor(QPalette::Text, ColorFromStored(Config.FontWithColor));
-    lstRecordList->setPalette(palette);
 }
 
 bool TfrmRemind::ShowAtStart() const {
@@ -377,12 +345,6 @@ void TfrmRemind::popOpenRunClick() {
     }
 }
 
-void TfrmRemind::popOpenAboutClick() {
-    const std::string text = std::string(ProductName) + "\n版本：" + std::string(ProgramVersion) + "\n完成日期：" +
-                             std::string(CompletionDate);
-    ShowMessageBox(MessageKind::Information, "关于" + std::string(ProductName), text);
-}
-
 void TfrmRemind::ShowMainWindow() {
     if (isMinimized()) {
         showNormal();
@@ -428,24 +390,6 @@ void TfrmRemind::nmExitSoftClick() {
         return;
     }
     EndProgram();
-}
-
-void TfrmRemind::nmHelpFileClick() {
-    const std::string helpFile = FindShippedFileFrom(ExecutableFolder, HelpFileName);
-    if (!helpFile.empty()) {
-        OpenTarget(helpFile);
-        return;
-    }
-    ShowMessageBox(MessageKind::Information, "文件丢失", "软件帮助文件“RemindHelp.chm”未找到！");
-    OpenTarget(std::string(MakerWebSite) + "?nohelp");
-}
-
-void TfrmRemind::nmOpenWebSiteClick() {
-    OpenTarget(std::string(MakerWebSite) + "?Chimewell");
-}
-
-void TfrmRemind::nmBugReportClick() {
-    OpenTarget(MakerBugReportSite);
 }
 
 void TfrmRemind::closeEvent(QCloseEvent* event) {

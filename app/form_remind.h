@@ -28,11 +28,6 @@ class TfrmSearch;
 struct TExchangeCommands;
 struct TRecordCommands;
 
-// The maker's pages.
-inline constexpr const char* MakerWebSite = "https://chimewell.example.org/";
-inline constexpr const char* MakerBugReportSite = "https://chimewell.example.org/bugreport";
-inline constexpr const char* HelpFileName = "remindhelp.chm";
-
 class TfrmRemind : public QMainWindow {
     Q_OBJECT
 public:
@@ -122,6 +117,8 @@ public:
     QAction* nmHelpFile = nullptr;
     QAction* nmOpenWebSite = nullptr;
     QAction* nmBugReport = nullptr;
+    QAction* nmSystemSet = nullptr;
+    QAction* nmOpenAbout = nullptr;
 
 public slots:
     void trOneSecondTimer();
@@ -144,6 +141,7 @@ public slots:
     void nmHelpFileClick();
     void nmOpenWebSiteClick();
     void nmBugReportClick();
+    void nmSystemSetClick();
     void ttiRemindTrayActivated();
     void btnAddRecordClick();
     void btnViewRecordClick();
@@ -168,6 +166,7 @@ private:
     // The notification area came or went: without one, the window stays reachable and the tray's own
     // commands join the main menu.
     void TrayAvailabilityChanged(bool available);
+    // The configured skin, when it can be read; the list's font and colour, which no skin overrides.
     void ApplySkin();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);

@@ -2,6 +2,7 @@
 
 #include "platform/qt_desktop_actions.h"
 #include "platform/qt_file_dialog.h"
+#include "platform/qt_font_dialog.h"
 #include "platform/qt_message_box.h"
 #include "platform/qt_music_player.h"
 
@@ -15,6 +16,7 @@ void InstallQtPlatform(QObject* musicOwner) {
     InstallMusicPlayer(QtMusicPlayer(musicOwner));
     SetMessageBoxFunction(QtMessageBoxFunction());
     SetFileDialogFunction(QtFileDialogFunction());
+    SetFontDialogFunction(QtFontDialogFunction());
 }
 
 const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,

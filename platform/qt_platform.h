@@ -6,8 +6,8 @@ class QObject;
 
 namespace chimewell {
 
-// Installs the Qt desktop actions, message boxes and file choosers, and a Qt music player that lives no longer
-// than `musicOwner` (the application when null).
+// Installs the Qt desktop actions, message boxes, file choosers and the font chooser, and a Qt music player
+// that lives no longer than `musicOwner` (the application when null).
 void InstallQtPlatform(QObject* musicOwner);
 
 // Called before the application object exists. In a Wayland session that also offers X11 (XWayland), the

@@ -13,6 +13,7 @@
 #include <QHelpEvent>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QScreen>
 #include <QToolTip>
 
@@ -195,16 +196,21 @@ TEST_F(MainWindowTest, SearchRequestsArePostedAndSelectOnlyExistingLines) {
     EXPECT_EQ(form->lstRecordList->currentRow(), 1);
 }
 
-// The help ships with the program: it is looked for beside the executable, never in the user's data folder.
-TEST_F(MainWindowTest, HelpFallsBackToTheWebPageWhenTheFileIsMissing) {
+// The help ships with the program: it is looked for beside the executable, never in the user's data folder,
+// and without it no address is opened in its place.
+TEST_F(MainWindowTest, HelpOpensTheShippedFileAndOnlySaysSoWhenThereIsNone) {
     auto form = Create();
+    Asked.clear();
     form->nmHelpFileClick();
-    EXPECT_EQ(Asked.back(), "文件丢失");
-    ASSERT_EQ(Actions.OpenedTargets.size(), 1U);
-    EXPECT_EQ(Actions.OpenedTargets[0], std::string(MakerWebSite) + "?nohelp");
-    std::ofstream(Folder.File("remindhelp.chm")) << "help";
-    form->nmHelpFileClick();
-    EXPECT_EQ(Actions.OpenedTargets.back(), Folder.File("remindhelp.chm"));
+    form->nmOpenWebSiteClick();
+    EXPECT_EQ(Asked, (std::vector<std::string>{"文件丢失", "文件丢失"}));
+    EXPECT_TRUE(Actions.OpenedTargets.empty());
+    std::filesystem::create_directory(Folder.File("help"));
+    std::ofstream(Folder.File("help/index.html")) << "help";
+    form->nmBugReportClick();
+    form->btnOpenHelpFile->click();
+    EXPECT_EQ(Actions.OpenedTargets, (std::vector<std::string>{"file://" + Folder.File("help/index.html") + "#report",
+                                                               Folder.File("help/index.html")}));
 }
 
 // Started with the session before the panel, the program finds no notification area; when one comes, the

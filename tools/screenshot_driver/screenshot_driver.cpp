@@ -15,10 +15,15 @@
 #include "platform/fake_desktop_actions.h"
 #include "platform/fake_music_player.h"
 #include "platform/file_dialog.h"
+#include "platform/qt_font_dialog.h"
 #include "platform/qt_message_box.h"
 #include "runtime/form_auto_shutdown.h"
 #include "runtime/form_remind_box.h"
 #include "system/autorun.h"
+#include "system/form_about.h"
+#include "system/form_system_set.h"
+#include "system/qt_skin.h"
+#include "system/skin.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -36,6 +41,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -65,6 +71,8 @@ void WriteSampleFolder(const std::string& folder) {
     config.HideMainForm = false;
     config.ShowBefRemind = true;
     config.SaveConfig();
+    SaveQuickFinish(config.QuickFinishFilePath(),
+                    {"该休息一下了，站起来走走！", "交周报", "给家里打个电话", "今天是#y年#m月#d日，农历%M月%D"});
 
     TRmDataList list;
     list.Reset(config.DataFilePath());
@@ -313,6 +321,100 @@ std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
     };
 }
 
+// The settings dialog page by page with its font chooser, and the about box; `suffix` names the skin.
+std::vector<Step> SystemSetSteps(Tour& tour, TfrmRemind& form, const std::string& suffix, bool everyPage) {
+    const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
+    const auto page = [](int index) {
+        return [index] {
+            auto* dialog = Modal<TfrmSystemSet>();
+            return dialog != nullptr && dialog->pcSystemSet->currentIndex() == index;
+        };
+    };
+    const auto name = [suffix](const char* base) { return std::string(base) + suffix + ".png"; };
+    std::vector<Step> steps = {
+        {none, [&form] { form.nmSystemSetClick(); }},
+        {page(0),
+         [&tour, name] {
+             tour.Photograph(Modal<TfrmSystemSet>(), name("settings-system").c_str());
+             Modal<TfrmSystemSet>()->pcSystemSet->setCurrentIndex(1);
+         }},
+        {page(1),
+         [&tour, name, everyPage] {
+             tour.Photograph(Modal<TfrmSystemSet>(), name("settings-display").c_str());
+             if (everyPage) {
+                 Modal<TfrmSystemSet>()->btnSetFont->click();
+             } else {
+                 Modal<TfrmSystemSet>()->btnCancle->click();
+             }
+         }},
+    };
+    if (everyPage) {
+        steps.insert(steps.end(), {
+                                      {[] { return Modal<TfrmFontDialog>() != nullptr; },
+                                       [&tour, name] {
+                                           tour.Photograph(Modal<TfrmFontDialog>(), name("font-dialog").c_str());
+                                           Modal<TfrmFontDialog>()->reject();
+                                       }},
+                                      {page(1), [] { Modal<TfrmSystemSet>()->pcSystemSet->setCurrentIndex(2); }},
+                                      {page(2),
+                                       [&tour, name] {
+                                           tour.Photograph(Modal<TfrmSystemSet>(),
+                                                           name("settings-quick-finish").c_str());
+                                           Modal<TfrmSystemSet>()->pcSystemSet->setCurrentIndex(3);
+                                       }},
+                                      {page(3),
+                                       [&tour, name] {
+                                           tour.Photograph(Modal<TfrmSystemSet>(), name("settings-other").c_str());
+                                           Modal<TfrmSystemSet>()->btnCancle->click();
+                                       }},
+                                  });
+    }
+    steps.insert(steps.end(), {
+                                  {none, [&form] { form.popOpenAboutClick(); }},
+                                  {[] { return Modal<TfrmAbout>() != nullptr; },
+                                   [&tour, name] {
+                                       tour.Photograph(Modal<TfrmAbout>(), name("about").c_str());
+                                       Modal<TfrmAbout>()->btnClose->click();
+                                   }},
+                              });
+    return steps;
+}
+
+// Each shipped skin in turn: the main window, a reminder, the settings and the about box wearing it; then
+// back to the desktop's look.
+std::vector<Step> SkinSteps(Tour& tour, TfrmRemind& form, ClockOverride& clock) {
+    const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
+    const std::string folder = SkinsFolder(form.ExecutableFolder);
+    std::vector<Step> steps;
+    // Minutes at which a sample reminder falls due, each differing from the one before.
+    const TDateTime minutes[] = {EncodeDateTime(2026, 12, 22, 9, 0), EncodeDateTime(2026, 12, 22, 8, 1)};
+    int turn = 0;
+    for (const std::string& skin : ListSkinFiles(folder)) {
+        const std::string suffix = "-" + skin.substr(0, skin.size() - 4);
+        const TDateTime due = minutes[turn++ % 2];
+        steps.push_back({none, [folder, skin, &form] {
+                             form.Config.SkinFileName = skin;
+                             ApplySkinSetting(folder, skin);
+                         }});
+        steps.push_back({none, [&tour, &form, &clock, suffix, due] {
+                             tour.Photograph(&form, ("main-window" + suffix + ".png").c_str());
+                             clock.Set(due);
+                         }});
+        steps.push_back({[&form] { return form.RemindBox->isVisible(); },
+                         [&tour, &form, suffix] {
+                             tour.Photograph(form.RemindBox, ("remind" + suffix + ".png").c_str());
+                             form.RemindBox->btnClose->click();
+                         }});
+        const std::vector<Step> system = SystemSetSteps(tour, form, suffix, false);
+        steps.insert(steps.end(), system.begin(), system.end());
+    }
+    steps.push_back({none, [&form] {
+                         form.Config.SkinFileName.clear();
+                         ApplySkinSetting({}, {});
+                     }});
+    return steps;
+}
+
 } // namespace
 } // namespace chimewell
 
@@ -344,12 +446,15 @@ int main(int argc, char** argv) {
     RecordingDesktopActions actions;
     FakeMusicPlayer music;
     SetMessageBoxFunction(QtMessageBoxFunction());
+    SetFontDialogFunction(QtFontDialogFunction());
     // The winter solstice of 2026 falls on December 22 in China Standard Time.
     ClockOverride clock(EncodeDateTime(2026, 12, 22, 7, 59, 55));
 
     Backdrop backdrop;
     backdrop.show();
     TfrmRemind form(appPath, executable, false);
+    // The skins and the help are looked for beside this driver, where the build puts them.
+    form.ExecutableFolder = QApplication::applicationDirPath().toStdString() + "/";
     form.show();
     TfrmRemindBox& box = *form.RemindBox;
     const auto modal = [] { return QApplication::activeModalWidget(); };
@@ -401,6 +506,8 @@ int main(int argc, char** argv) {
                    [&] { tour.InsertNext(EditingSteps(tour, form)); }},
                   {[&] { return !box.isVisible() && modal() == nullptr; },
                    [&] { tour.InsertNext(ExchangeSteps(tour, form)); }},
+                  {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SystemSetSteps(tour, form, "", true)); }},
+                  {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SkinSteps(tour, form, clock)); }},
                   {[&] { return !box.isVisible() && modal() == nullptr; }, [&] { form.popPauseRemindClick(); }},
                   {[&] { return OpenMessageBox() != nullptr; },
                    [&] {

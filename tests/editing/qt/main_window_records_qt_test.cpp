@@ -7,6 +7,7 @@
 #include "editing/scripted_answers.h"
 #include "platform/fake_desktop_actions.h"
 #include "runtime/qt/modal_helpers.h"
+#include "system/form_about.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -89,8 +90,13 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     Form->btnSearchRecord->click();
     Form->nmSearchRecord->trigger();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the search window blocks nothing";
+    QString about;
+    auto close = WhenModal<TfrmAbout>([&about](TfrmAbout* box) {
+        about = box->windowTitle();
+        box->btnClose->click();
+    });
     Form->btnOpenAbout->click();
-    EXPECT_EQ(Answers.Boxes.back().Title, "关于晴铃提醒");
+    EXPECT_EQ(about, Q("关于 晴铃提醒"));
 }
 
 TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {

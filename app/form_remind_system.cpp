@@ -1,0 +1,60 @@
+// The main window's system commands: the settings dialog and what confirming it applies, the about box, the
+// help and the maker's pages, and the skin and list font the settings ask for.
+
+#include "app/form_remind.h"
+
+#include "platform/qt_font_dialog.h"
+#include "system/form_about.h"
+#include "system/form_system_set.h"
+#include "system/help.h"
+#include "system/qt_skin.h"
+#include "system/skin.h"
+#include "system/system_set.h"
+
+#include <QListWidget>
+
+namespace chimewell {
+
+void TfrmRemind::nmSystemSetClick() {
+    if (!RunSystemSetDialog(Config, SkinsFolder(ExecutableFolder), this)) {
+        return;
+    }
+    Config.SaveConfig();
+    RefreshRecordList();
+    DoSearch();
+    ApplyListFont();
+    ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+}
+
+void TfrmRemind::ApplySkin() {
+    // At start an empty name leaves the desktop's look as it is; a skin that cannot be read is ignored.
+    if (!Config.SkinFileName.empty()) {
+        ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+    }
+}
+
+void TfrmRemind::ApplyListFont() {
+    const TFontChoice font = ListFontOf(Config);
+    lstRecordList->setFont(QtFontOf(font));
+    // The list's own rule: a skin styles everything else, but the font and colour the user chose stay.
+    const std::string rule = FontStyleSheet("QListWidget", font);
+    lstRecordList->setStyleSheet(QString::fromUtf8(rule.data(), static_cast<qsizetype>(rule.size())));
+}
+
+void TfrmRemind::popOpenAboutClick() {
+    ShowAboutBox(this, ExecutableFolder);
+}
+
+void TfrmRemind::nmHelpFileClick() {
+    OpenHelp(ExecutableFolder, THelpSection::Contents);
+}
+
+void TfrmRemind::nmOpenWebSiteClick() {
+    OpenHelp(ExecutableFolder, THelpSection::About);
+}
+
+void TfrmRemind::nmBugReportClick() {
+    OpenHelp(ExecutableFolder, THelpSection::Report);
+}
+
+} // namespace chimewell

@@ -1,0 +1,146 @@
+#include "app/form_remind.h"
+#include "calendar/clock.h"
+#include "data/ini_file.h"
+#include "data/temp_folder.h"
+#include "editing/scripted_answers.h"
+#include "platform/fake_desktop_actions.h"
+#include "runtime/qt/modal_helpers.h"
+#include "scripted_fonts.h"
+#include "system/form_system_set.h"
+#include "system/qt_skin.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace chimewell {
+namespace {
+
+using testing::WhenModal;
+
+// The main window in a temporary folder that holds a skin, settings that differ from the defaults, two
+// reminders and two quick-finish texts; boxes and choosers are answered by script.
+class MainWindowSettingsTest : public ::testing::Test {
+protected:
+    MainWindowSettingsTest() : Clock(EncodeDateTime(2025, 9, 1, 10, 0)) {
+        setenv("XDG_CONFIG_HOME", Folder.File("xdg").c_str(), 1);
+        std::filesystem::create_directory(Folder.File("skins"));
+        testing::WriteBytes(Folder.File("skins/dark.skn"), "QWidget { color: #eeeeee; background-color: #202020; }");
+        testing::WriteBytes(Folder.File("config.ini"), StartingConfig);
+        testing::WriteBytes(Folder.File("quickfinish.ini"), "\xBD\xBB\xD6\xDC\xB1\xA8\r\nabc\r\n");
+        testing::WriteBytes(Folder.File("reminddata.sdt"),
+                            "[Main]\r\nItems=1\r\n[Item1]\r\nHour=9\r\nMinuter=0\r\nForward=10\r\nMessage=one\r\n");
+        Form = std::make_unique<TfrmRemind>(Folder.Folder(), Folder.File("chimewell"), false);
+        Answers.Boxes.clear();
+    }
+    ~MainWindowSettingsTest() override { SwitchSkinning(false); }
+
+    // Runs the settings command; `act` works the dialog and ends with OK or Cancel.
+    void Settings(std::function<void(TfrmSystemSet*)> act) {
+        bool seen = false;
+        auto driver = WhenModal<TfrmSystemSet>([&](TfrmSystemSet* dialog) {
+            seen = true;
+            act(dialog);
+        });
+        Form->nmSystemSet->trigger();
+        EXPECT_TRUE(seen);
+    }
+
+    static constexpr const char* StartingConfig =
+        "[Config]\r\nShowBefRemind=1\r\nLaterRemindTime=17\r\nAutoCloseMsgTime=3\r\nSysMusicFile=\r\n"
+        "FontWithName=DejaVu Sans\r\nFontWithSize=10\r\nFontWithColor=255\r\nMissedWindowHours=48\r\n"
+        "LastCheck=2025-09-01 09:59\r\nHotKeyChar=65\r\n";
+    bool ApplicationReady = (testing::EnsureApplication(), true);
+    testing::TempFolder Folder;
+    ClockOverride Clock;
+    testing::ScriptedAnswers Answers;
+    testing::ScriptedFonts Fonts;
+    RecordingDesktopActions Actions;
+    std::unique_ptr<TfrmRemind> Form;
+};
+
+TEST_F(MainWindowSettingsTest, ConfirmingWithoutChangesRewritesTheSameSettings) {
+    TRmConfig expected = Form->Config;
+    expected.UserName = "(用户名)";
+    expected.UserCorp = "(公司名)";
+    Settings([](TfrmSystemSet* dialog) { dialog->btnOK->click(); });
+    EXPECT_EQ(Form->Config, expected);
+
+    // The same settings saved over the same file give the same bytes.
+    testing::TempFolder other;
+    testing::WriteBytes(other.File("config.ini"), StartingConfig);
+    expected.AppDir = other.Folder();
+    expected.SaveConfig();
+    EXPECT_EQ(testing::ReadBytes(Folder.File("config.ini")), testing::ReadBytes(other.File("config.ini")));
+    EXPECT_EQ(testing::ReadBytes(Folder.File("quickfinish.ini")), "\xBD\xBB\xD6\xDC\xB1\xA8\r\nabc\r\n");
+}
+
+TEST_F(MainWindowSettingsTest, CancelDiscardsEveryChangeTheFontIncluded) {
+    const TRmConfig before = Form->Config;
+    const QString listStyle = Form->lstRecordList->styleSheet();
+    const QFont listFont = Form->lstRecordList->font();
+    Fonts.Answers = {TFontChoice{"DejaVu Serif", 20, 0x008000, true}};
+    Settings([](TfrmSystemSet* dialog) {
+        dialog->btnSetFont->click();
+        dialog->cbLaterMin->setCurrentIndex(2);
+        dialog->memoFastFinish->setPlainText(QStringLiteral("changed"));
+        dialog->btnCancle->click();
+    });
+    EXPECT_EQ(Form->Config, before);
+    EXPECT_EQ(Form->lstRecordList->styleSheet(), listStyle);
+    EXPECT_EQ(Form->lstRecordList->font(), listFont);
+    EXPECT_EQ(testing::ReadBytes(Folder.File("quickfinish.ini")), "\xBD\xBB\xD6\xDC\xB1\xA8\r\nabc\r\n");
+    EXPECT_EQ(TIniFile(Folder.File("config.ini")).ReadInteger("Config", "LaterRemindTime", 0), 17);
+}
+
+TEST_F(MainWindowSettingsTest, OkAppliesEverythingAtOnce) {
+    EXPECT_TRUE(Form->lstRecordList->item(0)->text().contains(QStringLiteral("提前10分")));
+    Fonts.Answers = {TFontChoice{"DejaVu Serif", 20, 0x008000, true}};
+    Settings([](TfrmSystemSet* dialog) {
+        dialog->btnSetFont->click();
+        dialog->cbShowBefRemind->click();
+        dialog->cbSelSkin->setCurrentIndex(1);
+        dialog->btnOK->click();
+    });
+    EXPECT_FALSE(Form->lstRecordList->item(0)->text().contains(QStringLiteral("提前"))) << "the list is rebuilt";
+    EXPECT_EQ(Form->lstRecordList->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_TRUE(Form->lstRecordList->styleSheet().contains(QStringLiteral("#008000")));
+    EXPECT_TRUE(qApp->styleSheet().contains(QStringLiteral("#202020")));
+    TRmConfig saved;
+    saved.InitDefaults(Folder.Folder(), 0, 0, 0, 0);
+    saved.LoadConfig();
+    EXPECT_EQ(saved.SkinFileName, "dark.skn");
+    EXPECT_EQ(saved.FontWithSize, 20);
+    EXPECT_FALSE(saved.ShowBefRemind);
+
+    Settings([](TfrmSystemSet* dialog) {
+        dialog->cbSelSkin->setCurrentIndex(0);
+        dialog->btnOK->click();
+    });
+    EXPECT_TRUE(qApp->styleSheet().isEmpty()) << "skins switched off";
+}
+
+TEST_F(MainWindowSettingsTest, AMissingSystemMusicKeepsTheDialogOpen) {
+    Settings([this](TfrmSystemSet* dialog) {
+        dialog->edtMusicFile->setText(QString::fromStdString(Folder.File("gone.mp3")));
+        dialog->btnOK->click();
+        EXPECT_TRUE(dialog->isVisible());
+        EXPECT_EQ(Answers.Boxes.size(), 1U);
+        dialog->edtMusicFile->clear();
+        dialog->btnOK->click();
+    });
+    EXPECT_EQ(Form->Config.SysMusicFile, "");
+}
+
+} // namespace
+} // namespace chimewell
