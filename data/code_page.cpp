@@ -3,6 +3,8 @@
 #include "data/text_helpers.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <iconv.h>
 #include <stdexcept>
 
@@ -177,6 +179,15 @@ TextEncoding DetectTextEncoding(std::string_view bytes) {
     }
     bool multibyte = false;
     for (std::size_t i = 0; i < bytes.size();) {
+        // Stored files are mostly ASCII: eight bytes at a time until a byte with its high bit set.
+        if (i + 8 <= bytes.size()) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, bytes.data() + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                continue;
+            }
+        }
         const std::size_t length = ValidUtf8Length(bytes, i);
         if (length == 0) {
             return TextEncoding::Gb18030;

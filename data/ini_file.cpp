@@ -2,6 +2,7 @@
 
 #include "data/text_helpers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <stdexcept>
@@ -38,17 +39,18 @@ std::size_t NextLineFrom(std::string_view bytes, std::size_t lineEnd, std::size_
 
 // Every line ends in CR LF, the last one included: such text can be copied as it is.
 bool IsPlainCrLf(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\r') {
-            if (i + 1 == bytes.size() || bytes[i + 1] != '\n') {
-                return false;
-            }
-            ++i;
-        } else if (bytes[i] == '\n') {
+    // As many CRs as LFs, and none of either alone: then every CR is the first half of a CR LF.
+    const auto lineFeeds = std::count(bytes.begin(), bytes.end(), '\n');
+    const auto carriageReturns = std::count(bytes.begin(), bytes.end(), '\r');
+    if (lineFeeds != carriageReturns || (!bytes.empty() && !bytes.ends_with(LineEnd))) {
+        return false;
+    }
+    for (std::size_t at = bytes.find('\r'); at != std::string_view::npos; at = bytes.find('\r', at + 2)) {
+        if (at + 1 == bytes.size() || bytes[at + 1] != '\n') {
             return false;
         }
     }
-    return bytes.empty() || bytes.ends_with(LineEnd);
+    return true;
 }
 
 char FoldCase(char c) {
@@ -175,6 +177,9 @@ void TIniFile::Parse() {
     }
     Sections.push_back(Section{{}, true, contentStart, contentStart, Bytes.size(), {}});
     const std::string_view bytes(Bytes);
+    // One section a reminder in a data file: room for all of them at once.
+    const auto brackets = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '['));
+    Sections.reserve(brackets + 1);
     // Only a line whose first non-blank character is "[" can be a header; looking for "[" alone keeps the
     // reading of a large file to a quick scan. (A GBK trail byte can be "[", but never at the start of a line.)
     for (std::size_t at = bytes.find('[', contentStart); at != std::string_view::npos; at = bytes.find('[', at + 1)) {
@@ -198,7 +203,6 @@ void TIniFile::Parse() {
         added.HeaderBegin = lineStart;
         added.BodyBegin = NextLineFrom(bytes, lineEnd, bytes.size());
         added.End = bytes.size();
-        SectionIndex.try_emplace(Folded(added.Name), Sections.size() - 1);
         at = lineEnd;
     }
 }
@@ -207,9 +211,32 @@ TIniFile::Section* TIniFile::FindSection(std::string_view name) {
     return const_cast<Section*>(static_cast<const TIniFile&>(*this).FindSection(name));
 }
 
+std::size_t TIniFile::IndexOfSection(std::string_view name) const {
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    constexpr int LookupsBeforeIndexing = 64;
+    if (!Indexed && ++LookupsWithoutIndex > LookupsBeforeIndexing) {
+        SectionIndex.reserve(Sections.size());
+        for (std::size_t i = 1; i < Sections.size(); ++i) {
+            SectionIndex.try_emplace(Folded(Sections[i].Name), i);
+        }
+        Indexed = true;
+    }
+    if (Indexed) {
+        const auto found = SectionIndex.find(Folded(name));
+        return found == SectionIndex.end() ? None : found->second;
+    }
+    const std::string_view wanted = Trim(name);
+    for (std::size_t i = 1; i < Sections.size(); ++i) {
+        if (SameName(Sections[i].Name, wanted)) {
+            return i;
+        }
+    }
+    return None;
+}
+
 const TIniFile::Section* TIniFile::FindSection(std::string_view name) const {
-    const auto found = SectionIndex.find(Folded(name));
-    return found == SectionIndex.end() ? nullptr : &Sections[found->second];
+    const std::size_t index = IndexOfSection(name);
+    return index == static_cast<std::size_t>(-1) ? nullptr : &Sections[index];
 }
 
 const std::string* TIniFile::FindWrite(const Section& section, std::string_view key) const {
@@ -311,8 +338,7 @@ bool TIniFile::SectionExists(std::string_view section) const {
 std::vector<std::string> TIniFile::SectionNames() const {
     std::vector<std::string> names;
     for (std::size_t i = 1; i < Sections.size(); ++i) {
-        const auto first = SectionIndex.find(Folded(Sections[i].Name));
-        if (first != SectionIndex.end() && first->second == i) {
+        if (IndexOfSection(Sections[i].Name) == i) {
             names.push_back(Sections[i].Name);
         }
     }
@@ -322,7 +348,9 @@ std::vector<std::string> TIniFile::SectionNames() const {
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     Section* target = FindSection(section);
     if (target == nullptr) {
-        SectionIndex.emplace(Folded(section), Sections.size());
+        if (Indexed) {
+            SectionIndex.emplace(Folded(section), Sections.size());
+        }
         target = &Sections.emplace_back();
         target->Name = std::string(Trim(section));
     }

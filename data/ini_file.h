@@ -88,8 +88,12 @@ private:
     std::unique_ptr<TextDecoder> Decoder;
     // The first entry holds the lines before the first section header and has no header of its own.
     std::vector<Section> Sections;
-    // Folded section name -> index of its first section.
-    std::unordered_map<std::string, std::size_t> SectionIndex;
+    // Folded section name -> index of its first section. Built only once the file is read section by section
+    // (loading a list); a save looks up two sections and finds them faster by walking the list.
+    mutable std::unordered_map<std::string, std::size_t> SectionIndex;
+    mutable bool Indexed = false;
+    mutable int LookupsWithoutIndex = 0;
+    std::size_t IndexOfSection(std::string_view name) const;
 };
 
 // The integer rules of stored values: signed decimal, or hexadecimal after "$" or "0x"/"0X" (only when the
