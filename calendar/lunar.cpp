@@ -152,8 +152,10 @@ LunarDate SolarToLunar(TDateTime date) {
     }
 }
 
-bool IsValidLunarDate(const LunarDate& date) {
-    if (date.Year < 1901 || date.Year > 2099 || date.Month < 1 || date.Month > 12 || date.Day < 1 || date.Day > 30) {
+namespace {
+bool IsLunarDateBetween(const LunarDate& date, int firstYear, int lastYear) {
+    if (date.Year < firstYear || date.Year > lastYear || date.Month < 1 || date.Month > 12 || date.Day < 1 ||
+        date.Day > 30) {
         return false;
     }
     if (!date.IsLeapMonth) {
@@ -162,13 +164,30 @@ bool IsValidLunarDate(const LunarDate& date) {
     return date.Month == LeapMonthOf(date.Year) && date.Day <= LeapMonthDaysOf(date.Year);
 }
 
+TDateTime SolarOfLunar(const LunarDate& date) {
+    const int yearStart = YearStarts[static_cast<std::size_t>(date.Year - LunarTableFirstYear)];
+    const int offset = DaysBeforeMonth(date.Year, date.Month, date.IsLeapMonth) + date.Day - 1;
+    return static_cast<TDateTime>(FirstLunarSerial + yearStart + offset);
+}
+} // namespace
+
+bool IsValidLunarDate(const LunarDate& date) {
+    return IsLunarDateBetween(date, 1901, 2099);
+}
+
+bool IsLunarDateInTable(const LunarDate& date) {
+    return IsLunarDateBetween(date, LunarTableFirstYear, LunarTableLastYear);
+}
+
+TDateTime LunarTableDateToSolar(const LunarDate& date) {
+    return IsLunarDateInTable(date) ? SolarOfLunar(date) : LunarInvalidSolarDate;
+}
+
 TDateTime LunarToSolar(const LunarDate& date) {
     if (!IsValidLunarDate(date)) {
         return LunarInvalidSolarDate;
     }
-    const int yearStart = YearStarts[static_cast<std::size_t>(date.Year - LunarTableFirstYear)];
-    const int offset = DaysBeforeMonth(date.Year, date.Month, date.IsLeapMonth) + date.Day - 1;
-    return static_cast<TDateTime>(FirstLunarSerial + yearStart + offset);
+    return SolarOfLunar(date);
 }
 
 TDateTime LunarNewYearDate(int year) {

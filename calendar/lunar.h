@@ -61,6 +61,11 @@ int LunarMonthDays(int year, int month);
 // The all-zero LunarDate before 1900-01-31 and from 2101-01-01 on; the time of day is ignored.
 LunarDate SolarToLunar(TDateTime date);
 bool IsValidLunarDate(const LunarDate& date);
+// The same for every lunar year the table holds, 1900 and 2100 included, and the Gregorian date of such a
+// date (LunarInvalidSolarDate for one the table does not have). For the command line; the editor and the
+// due tests keep to the years IsValidLunarDate accepts.
+bool IsLunarDateInTable(const LunarDate& date);
+TDateTime LunarTableDateToSolar(const LunarDate& date);
 // The date (time of day zero), or LunarInvalidSolarDate for an invalid lunar date.
 TDateTime LunarToSolar(const LunarDate& date);
 // 0001-01-01.

@@ -1,4 +1,5 @@
 #include "calendar/clock.h"
+#include "calendar/festivals.h"
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
 #include "cli/arguments.h"
@@ -30,6 +31,9 @@ void AppendLunarLine(std::string& buffer, TDateTime date) {
     buffer += SolarTermNameOf(date);
     buffer += '\n';
 }
+
+// A day as a person reads it: "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节".
+void AppendReadableLine(std::string& buffer, TDateTime date);
 
 // The lunar names a printed calendar uses: two characters for every day and month.
 std::string LunarDayName(int day) {
@@ -72,6 +76,29 @@ std::string CellText(TDateTime date) {
     return lunar.Day == 1 ? LunarMonthName(lunar.Month, lunar.IsLeapMonth) : LunarDayName(lunar.Day);
 }
 
+void AppendReadableLine(std::string& buffer, TDateTime date) {
+    static constexpr std::string_view Weekdays[] = {"日", "一", "二", "三", "四", "五", "六"};
+    buffer += FormatDate(date);
+    buffer += " 星期";
+    buffer += Weekdays[DayOfWeek(date) - 1];
+    const LunarDate lunar = SolarToLunar(date);
+    if (!lunar.IsEmpty()) {
+        buffer += " 农历" + GanZhiYearName(lunar.Year - 1924) + "年（" + std::string(ZodiacAnimalName(lunar.Year)) +
+                  "）" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) +
+                  (lunar.Day <= 10 ? "初" + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)])
+                                   : std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)]));
+    }
+    for (const std::string& festival : FestivalsOn(date)) {
+        buffer += " " + festival;
+    }
+    const std::string_view term = SolarTermNameOf(date);
+    if (!term.empty()) {
+        buffer += " ";
+        buffer += term;
+    }
+    buffer += '\n';
+}
+
 // Terminal columns of UTF-8 text: the Chinese characters used here are two columns wide.
 std::size_t DisplayWidth(std::string_view text) {
     std::size_t width = 0;
@@ -106,9 +133,15 @@ void PrintMonth(std::ostream& out, int year, int month) {
     const TDateTime today = Today();
 
     std::string title = std::to_string(year) + "年" + std::to_string(month) + "月";
-    const LunarDate middle = SolarToLunar(first + 14);
-    if (!middle.IsEmpty()) {
-        title += "  农历" + GanZhiYearName(middle.Year - 1924) + "年 " + std::string(ZodiacAnimalName(middle.Year));
+    // A month that holds a lunar new year belongs to two lunar years: both are named.
+    const LunarDate firstLunar = SolarToLunar(first);
+    const LunarDate lastLunar = SolarToLunar(first + (days - 1));
+    if (!firstLunar.IsEmpty() && !lastLunar.IsEmpty() && firstLunar.Year != lastLunar.Year) {
+        title += "  农历" + GanZhiYearName(firstLunar.Year - 1924) + "/" + GanZhiYearName(lastLunar.Year - 1924) +
+                 "年 " + std::string(ZodiacAnimalName(firstLunar.Year)) + "/" +
+                 std::string(ZodiacAnimalName(lastLunar.Year));
+    } else if (const LunarDate known = firstLunar.IsEmpty() ? lastLunar : firstLunar; !known.IsEmpty()) {
+        title += "  农历" + GanZhiYearName(known.Year - 1924) + "年 " + std::string(ZodiacAnimalName(known.Year));
     }
     const std::size_t gridWidth = CellWidth * 7;
     const std::size_t titleWidth = DisplayWidth(title);
@@ -124,12 +157,20 @@ void PrintMonth(std::ostream& out, int year, int month) {
     std::string names = numbers;
     // Under the days the holiday schedule lists, 休 or 班; a week without such days has no such line.
     std::string marks = numbers;
+    // The festivals of the month, named under it; their days carry a star.
+    std::string legend;
     bool weekHasMarks = false;
     for (int day = 1; day <= days; ++day) {
         const TDateTime date = first + (day - 1);
         const bool isToday = date == today;
+        const std::vector<std::string> festivals = FestivalsOn(date);
+        for (const std::string& festival : festivals) {
+            legend += (legend.empty() ? "" : "  ") + std::to_string(day) + "日" + festival;
+        }
         char number[16];
-        std::snprintf(number, sizeof number, " %c%2d%c", isToday ? '[' : ' ', day, isToday ? ']' : ' ');
+        const char after = isToday ? ']' : festivals.empty() ? ' ' : '*';
+        std::snprintf(number, sizeof number, " %c%2d%c%s", isToday ? '[' : ' ', day, after,
+                      isToday && !festivals.empty() ? "*" : "");
         numbers += PadTo(number, CellWidth);
         names += PadTo(" " + CellText(date), CellWidth);
         const TOfficialDay official = OfficialDayOf(date);
@@ -147,11 +188,15 @@ void PrintMonth(std::ostream& out, int year, int month) {
             column = 0;
         }
     }
+    if (!legend.empty()) {
+        out << "* " << legend << "\n";
+    }
 }
 } // namespace
 
 int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream&) {
-    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--from", "--to"});
+    const ParsedArguments parsed = ParseArguments(arguments, {"--text"}, {"--from", "--to"});
+    const auto append = parsed.Has("--text") ? AppendReadableLine : AppendLunarLine;
     std::string buffer;
     if (parsed.Has("--from") || parsed.Has("--to")) {
         if (!parsed.Has("--from") || !parsed.Has("--to") || !parsed.Positional.empty()) {
@@ -171,14 +216,14 @@ int RunLunar(const Arguments& arguments, std::ostream& out, std::ostream&) {
         }
         buffer.reserve(static_cast<std::size_t>(to - from + 1) * 32);
         for (TDateTime date = from; date <= to; date += 1) {
-            AppendLunarLine(buffer, date);
+            append(buffer, date);
         }
     } else {
         if (parsed.Positional.empty()) {
-            throw UsageError("lunar needs at least one DATE (YYYY-MM-DD)");
+            append(buffer, Today());
         }
         for (const std::string& argument : parsed.Positional) {
-            AppendLunarLine(buffer, ParseDate(argument));
+            append(buffer, ParseDate(argument));
         }
     }
     out << buffer;
@@ -195,17 +240,18 @@ int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const LunarDate date{ParseInteger(numbers[0], "lunar year", 1, 9999),
                          ParseInteger(numbers[1], "lunar month", 1, 12), ParseInteger(numbers[2], "lunar day", 1, 31),
                          isLeapMonth};
-    if (!IsValidLunarDate(date)) {
+    if (!IsLunarDateInTable(date)) {
         err << "chimewell-cli: no such lunar date: " << date.Year << " " << (isLeapMonth ? "leap " : "") << "month "
-            << date.Month << " day " << date.Day << " (lunar years 1901 to 2099";
+            << date.Month << " day " << date.Day << " (lunar years 1900 to 2100";
         if (isLeapMonth) {
-            const int leap = date.Year >= 1901 && date.Year <= 2099 ? LunarLeapMonth(date.Year) : 0;
+            const int leap =
+                date.Year >= LunarTableFirstYear && date.Year <= LunarTableLastYear ? LunarLeapMonth(date.Year) : 0;
             err << "; " << date.Year << (leap == 0 ? " has no leap month" : " has leap month " + std::to_string(leap));
         }
         err << ")\n";
         return 1;
     }
-    out << FormatDate(LunarToSolar(date)) << "\n";
+    out << FormatDate(LunarTableDateToSolar(date)) << "\n";
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 
 #include "cli/arguments.h"
+#include "data/constants.h"
 
 #include <exception>
 
@@ -13,36 +14,54 @@ void PrintHelp(std::ostream& out) {
     for (const Command& command : Commands()) {
         out << "  chimewell-cli " << command.Usage << "\n" << command.Help << "\n";
     }
-    out << "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
-           "the program keeps its files in. The commands only read the program's files; export alone writes,\n"
-           "and only the new file it is given.\n"
-           "A malformed argument gives a message and exit status 2; a failure, exit status 1.\n";
+    out << "  chimewell-cli --version\n      The version of the program.\n\n"
+           "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
+           "the program keeps its files in (~/.local/share/chimewell/, or beside the program for a portable\n"
+           "copy). The commands only read the program's files; export alone writes, and only the new file it\n"
+           "is given. A malformed argument gives a message and exit status 2; a failure, exit status 1.\n"
+           "\n"
+           "Reminder texts: # codes for the moment, % codes for the lunar calendar and the computer\n"
+           "  #y #Y  year (2025, 二○二五)          #m #M  month (03, ○三)       #d #D  day\n"
+           "  #h #H  hour 0-23                      #o #O  hour 1-12             #t #T  minute   #s #S  second\n"
+           "  #w #W  weekday (5, 五; 日 on Sunday)  #a #A #P  am/AM/上午 or pm/PM/下午\n"
+           "  #N #V #C  program, version, maker    ## a #\n"
+           "  %Y  lunar year (二○二五)   %y  its stem and branch (乙巳)   %S  its animal (蛇)\n"
+           "  %M  lunar month (八, 闰六)  %D  lunar day (十五, 初一)      %J  \"节气：\" and the term, on its day\n"
+           "  %c  host name   %u  login name   %t  temporary folder   %s /usr/lib   %w /usr   %o Unknown   %% a %\n"
+           "Conditions at the start of a text; the reminder shows only when it holds, without it:\n"
+           "  $mwd$ $mws$      odd or even week of the month     $ywd$ $yws$  the same, week of the year\n"
+           "  $mwN$ $mwmN$     week N, or a multiple of N        $ywN$ $ywmN$ the same, week of the year\n"
+           "  $mwoN$           the N-th such weekday of the month (second Sunday: a Sunday reminder with $mwo2$)\n"
+           "  $gzr$ $xxr$      an official workday, an official rest day (China's holiday schedule)\n";
 }
 } // namespace
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
-        {"lunar", "lunar DATE... | lunar --from DATE --to DATE",
-         "      One line per day: DATE, lunar YEAR, MONTH, DAY, LEAP (0 or 1) and the solar term of the day,\n"
-         "      separated by tabs. The lunar fields are 0 outside 1900-01-31 .. 2100-12-31.\n",
+        {"lunar", "lunar [--text] [DATE...] | lunar [--text] --from DATE --to DATE",
+         "      One line per day (today without a DATE): DATE, lunar YEAR, MONTH, DAY, LEAP (0 or 1) and the\n"
+         "      solar term of the day, separated by tabs; the lunar fields are 0 outside 1900-01-31 ..\n"
+         "      2100-12-31. With --text, a line to read: 2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节.\n",
          RunLunar},
         {"solar", "solar YEAR MONTH DAY [--leap]",
-         "      The Gregorian date of a lunar date (lunar years 1901..2099); --leap names the leap month.\n"
+         "      The Gregorian date of a lunar date (lunar years 1900..2100); --leap names the leap month.\n"
          "      A date the lunar calendar does not have gives a message and exit status 1.\n",
          RunSolar},
         {"terms", "terms YEAR",
          "      The 24 solar terms of the year: INDEX, NAME and the moment in China Standard Time.\n", RunTerms},
         {"cal", "cal [--dir DIR] [YEAR [MONTH]]",
          "      A month in Chinese with lunar days, lunar months and solar terms, today in brackets, and 休 or\n"
-         "      班 under the days off and the weekend days worked of the official holiday schedule; the current\n"
-         "      month without arguments, the whole year with YEAR alone.\n",
+         "      班 under the days off and the weekend days worked of the official holiday schedule, and the\n"
+         "      festivals of both calendars starred and named under the month; the current month without\n"
+         "      arguments, the whole year with YEAR alone.\n",
          RunCal},
         {"list", "list [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"]",
          "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
          "      reminder's full description.\n",
          RunList},
-        {"due", "due --at \"YYYY-MM-DD HH:MM\" [--dir DIR] [--startup]",
-         "      What the once-a-minute check would fire at that minute, in firing order: INDEX, PASS (exact,\n"
+        {"due", "due [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--startup]",
+         "      What the once-a-minute check would fire at that minute (default now), in firing order: INDEX, PASS "
+         "(exact,\n"
          "      hourly, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
          RunDue},
         {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] [--dir DIR] TEXT",
@@ -82,6 +101,10 @@ int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& 
     }
     if (arguments[0] == "--help" || arguments[0] == "-h" || arguments[0] == "help") {
         PrintHelp(out);
+        return 0;
+    }
+    if (arguments[0] == "--version" || arguments[0] == "-V") {
+        out << "chimewell-cli " << ProgramVersion << " (" << ProductName << ")\n";
         return 0;
     }
     for (const Command& command : Commands()) {

@@ -121,10 +121,8 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     if (!options.Rest.empty()) {
         throw UsageError("unexpected argument '" + options.Rest.front() + "'");
     }
-    if (!options.At) {
-        throw UsageError("due needs --at \"YYYY-MM-DD HH:MM\"");
-    }
-    const TDateTime moment = ParseDateTime(*options.At, false);
+    // Without --at, the present minute.
+    const TDateTime moment = options.At ? ParseDateTime(*options.At, false) : MinuteOf(Now());
     LoadedFolder loaded;
     Load(options.Folder, loaded);
     const HolidayScheduleOverride holidays(LoadHolidays(options.Folder, err));

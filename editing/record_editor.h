@@ -3,11 +3,11 @@
 // step for each thing the user can do. Every step writes the record at once; OK only checks and accepts.
 // Plain C++: the Qt dialog renders this model and forwards its controls' events; tests drive it directly.
 
+#include "calendar/festivals.h"
 #include "data/reminder.h"
 #include "editing/command_chooser.h"
 #include "editing/date_chooser.h"
 #include "editing/date_lists.h"
-#include "editing/festivals.h"
 
 #include <string>
 #include <vector>

@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MalformedArguments,
     testing::Values(
         MalformedCase{"BadDate", {"lunar", "2025-02-30"}, "2025-02-30"},
-        MalformedCase{"ShortDate", {"lunar", "2025-2-3"}, "2025-2-3"}, MalformedCase{"NoDate", {"lunar"}, "DATE"},
+        MalformedCase{"ShortDate", {"lunar", "2025-2-3"}, "2025-2-3"},
         MalformedCase{"BackwardsRange", {"lunar", "--from", "2025-02-03", "--to", "2025-02-01"}, "--to"},
         MalformedCase{"HalfRange", {"lunar", "--from", "2025-02-03"}, "--from"},
         MalformedCase{"MonthWord", {"solar", "2025", "x", "1"}, "'x'"},
@@ -87,6 +87,35 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"RangeAfterTheTable", {"lunar", "--from", "2100-12-01", "--to", "9999-12-31"}, "2100-12-31"}),
     RowName<MalformedCase>);
 
+TEST(LunarCommand, TodayByDefaultAndALineToRead) {
+    ClockOverride clock(EncodeDateTime(2025, 1, 29, 10, 0));
+    EXPECT_EQ(RunCli({"lunar"}).Out, "2025-01-29\t2025\t1\t1\t0\t\n");
+    EXPECT_EQ(RunCli({"lunar", "--text"}).Out, "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节\n");
+    EXPECT_EQ(RunCli({"lunar", "--text", "2023-03-22", "2025-04-04", "2026-02-16"}).Out,
+              "2023-03-22 星期三 农历癸卯年（兔）闰二月初一\n"
+              "2025-04-04 星期五 农历乙巳年（蛇）三月初七 清明\n"
+              "2026-02-16 星期一 农历乙巳年（蛇）腊月二十九 除夕\n")
+        << "除夕 is the last day of a 29-day twelfth month";
+}
+
+// The table holds lunar 1900 and 2100 too; the editor keeps to 1901..2099, the command line need not.
+TEST(SolarCommand, EveryYearOfTheTable) {
+    EXPECT_EQ(RunCli({"solar", "1900", "1", "1"}).Out, "1900-01-31\n");
+    EXPECT_EQ(RunCli({"solar", "1900", "8", "1", "--leap"}).Out, "1900-09-24\n");
+    EXPECT_EQ(RunCli({"solar", "2100", "1", "1"}).Status, 0);
+    EXPECT_EQ(RunCli({"solar", "2101", "1", "1"}).Status, 1);
+}
+
+// A month in which a lunar year begins belongs to two; festivals of both calendars are starred and named.
+TEST(CalCommand, NamesBothLunarYearsAndTheFestivals) {
+    ClockOverride clock(EncodeDateTime(2025, 1, 1, 10, 0));
+    const Result february = RunCli({"cal", "2026", "2"});
+    EXPECT_NE(february.Out.find("农历乙巳/丙午年 蛇/马"), std::string::npos) << february.Out;
+    EXPECT_NE(february.Out.find("  14*"), std::string::npos);
+    EXPECT_NE(february.Out.find("* 10日祭灶日  14日情人节  16日除夕  17日春节\n"), std::string::npos);
+    EXPECT_NE(RunCli({"cal", "2026", "5"}).Out.find("10日母亲节"), std::string::npos) << "the second Sunday";
+}
+
 TEST(Help, ExplainsEveryCommand) {
     const Result help = RunCli({"--help"});
     EXPECT_EQ(help.Status, 0);
@@ -94,6 +123,10 @@ TEST(Help, ExplainsEveryCommand) {
         EXPECT_NE(help.Out.find(command.Usage), std::string::npos) << command.Name;
     }
     EXPECT_EQ(RunCli({"terms", "--help"}).Status, 0);
+    for (const char* code : {"#y", "%M", "%J", "$mwoN$", "$gzr$", "$ywmN$"}) {
+        EXPECT_NE(help.Out.find(code), std::string::npos) << "the text language is explained: " << code;
+    }
+    EXPECT_EQ(RunCli({"--version"}).Out, "chimewell-cli 2.01.000 Alpha5 (晴铃提醒)\n");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "calendar/clock.h"
 #include "cli/commands.h"
 #include "cli/run_cli.h"
 #include "data/code_page.h"
@@ -123,10 +124,18 @@ TEST(ExpandCommand, ExpandsAtTheMomentAndJudgesTheWeekCondition) {
         << "a Monday of the Spring Festival";
 }
 
+// Without --at, due and list answer for the present minute.
+TEST_F(DataCommands, WithoutAMomentThePresentMinute) {
+    ClockOverride clock(EncodeDateTime(2025, 3, 3, 9, 0, 42));
+    EXPECT_EQ(RunCli({"due", "--dir", Folder.Folder()}).Out,
+              RunCli({"due", "--dir", Folder.Folder(), "--at", "2025-03-03 09:00"}).Out);
+    EXPECT_FALSE(RunCli({"due", "--dir", Folder.Folder()}).Out.empty());
+}
+
 TEST(DataCommandErrors, MalformedOptionsAreNamed) {
-    const Result noMoment = RunCli({"due"});
-    EXPECT_EQ(noMoment.Status, 2);
-    EXPECT_NE(noMoment.Err.find("--at"), std::string::npos);
+    const Result noValue = RunCli({"due", "--at"});
+    EXPECT_EQ(noValue.Status, 2);
+    EXPECT_NE(noValue.Err.find("--at"), std::string::npos);
     const Result badMoment = RunCli({"due", "--at", "2025-03-03 25:00"});
     EXPECT_EQ(badMoment.Status, 2);
     EXPECT_NE(badMoment.Err.find("2025-03-03 25:00"), std::string::npos);

@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace chimewell {
 
@@ -34,5 +35,8 @@ TDateTime SolarFestivalDate(const TFestival& festival, int year);
 // The Gregorian date of a lunar festival in a lunar year, the day cut to the month's length (除夕 is the
 // twelfth month's last day, the 29th in some years); LunarInvalidSolarDate outside the lunar table.
 TDateTime LunarFestivalDate(const TFestival& festival, int lunarYear);
+
+// The festivals of both calendars that fall on a date, Gregorian ones first, each by its title.
+std::vector<std::string> FestivalsOn(TDateTime date);
 
 } // namespace chimewell

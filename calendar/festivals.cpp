@@ -1,4 +1,4 @@
-#include "editing/festivals.h"
+#include "calendar/festivals.h"
 
 #include "calendar/due.h"
 #include "calendar/lunar.h"
@@ -80,6 +80,26 @@ TDateTime LunarFestivalDate(const TFestival& festival, int lunarYear) {
         date.Day = std::min(date.Day, LunarMonthDays(lunarYear, festival.Month));
     }
     return LunarToSolar(date);
+}
+
+std::vector<std::string> FestivalsOn(TDateTime date) {
+    std::vector<std::string> names;
+    const TDateTime day = DateOf(date);
+    const int year = DecodeDate(day).Year;
+    for (const TFestival& festival : SolarFestivals) {
+        if (SolarFestivalDate(festival, year) == day) {
+            names.push_back(FestivalTitle(festival));
+        }
+    }
+    const LunarDate lunar = SolarToLunar(day);
+    if (!lunar.IsEmpty() && !lunar.IsLeapMonth) {
+        for (const TFestival& festival : LunarFestivals) {
+            if (LunarFestivalDate(festival, lunar.Year) == day) {
+                names.push_back(FestivalTitle(festival));
+            }
+        }
+    }
+    return names;
 }
 
 } // namespace chimewell

@@ -1,4 +1,4 @@
-#include "editing/festivals.h"
+#include "calendar/festivals.h"
 
 #include "calendar/lunar.h"
 #include "runtime/remind_text.h"
