@@ -18,6 +18,7 @@
 #include "platform/qt_font_dialog.h"
 #include "platform/qt_message_box.h"
 #include "runtime/form_auto_shutdown.h"
+#include "runtime/form_missed_reminders.h"
 #include "runtime/form_remind_box.h"
 #include "system/autorun.h"
 #include "system/form_about.h"
@@ -386,12 +387,13 @@ std::vector<Step> SkinSteps(Tour& tour, TfrmRemind& form, ClockOverride& clock) 
     const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
     const std::string folder = SkinsFolder(form.ExecutableFolder);
     std::vector<Step> steps;
-    // Minutes at which a sample reminder falls due, each differing from the one before.
-    const TDateTime minutes[] = {EncodeDateTime(2026, 12, 22, 9, 0), EncodeDateTime(2026, 12, 22, 8, 1)};
+    // The daily 9:00 reminder, a day later for each skin: the clock only ever goes forward, and the days
+    // between are not caught up.
+    form.Config.MissedWindowHours = 0;
     int turn = 0;
     for (const std::string& skin : ListSkinFiles(folder)) {
         const std::string suffix = "-" + skin.substr(0, skin.size() - 4);
-        const TDateTime due = minutes[turn++ % 2];
+        const TDateTime due = EncodeDateTime(2026, 12, 23 + turn++, 9, 0);
         steps.push_back({none, [folder, skin, &form] {
                              form.Config.SkinFileName = skin;
                              ApplySkinSetting(folder, skin);
@@ -411,6 +413,7 @@ std::vector<Step> SkinSteps(Tour& tour, TfrmRemind& form, ClockOverride& clock) 
     steps.push_back({none, [&form] {
                          form.Config.SkinFileName.clear();
                          ApplySkinSetting({}, {});
+                         form.Config.MissedWindowHours = 24;
                      }});
     return steps;
 }
@@ -458,6 +461,11 @@ int main(int argc, char** argv) {
     form.show();
     TfrmRemindBox& box = *form.RemindBox;
     const auto modal = [] { return QApplication::activeModalWidget(); };
+    // The clock stands still between the tour's steps, so the program's own timer, aimed at the next minute of
+    // that clock, would wait a real minute: the tour ticks every second instead.
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &form, [&form] { form.trOneSecondTimer(); });
+    ticker.start(1000);
 
     Tour tour(output,
               {
@@ -508,6 +516,35 @@ int main(int argc, char** argv) {
                    [&] { tour.InsertNext(ExchangeSteps(tour, form)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SystemSetSteps(tour, form, "", true)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SkinSteps(tour, form, clock)); }},
+                  // Asleep from 9:30 to 9:30 the next day: the two firings of the daily reminder come late.
+                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                   [&] { clock.Set(EncodeDateTime(2027, 1, 5, 9, 30, 0)); }},
+                  {[&] { return box.isVisible(); },
+                   [&] {
+                       tour.Photograph(&box, "remind-missed.png");
+                       box.btnClose->click();
+                   }},
+                  {[&] { return box.isVisible(); }, [&] { box.btnClose->click(); }},
+                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                   [&] {
+                       std::vector<TMissedReminder> missed;
+                       for (int i = 0; i < 6; ++i) {
+                           TMissedReminder one;
+                           one.Minute = EncodeDateTime(2027, 1, 4, 8 + i, i * 7);
+                           one.Position = i;
+                           one.Text = i == 2 ? "看看项目网站上今天的安排" : "晨会：第" + std::to_string(i + 1) + "次";
+                           one.Command = i == 2 ? "uhttps://example.org/schedule" : "";
+                           one.NotRun = i == 4 ? "自动关机未执行" : "";
+                           missed.push_back(one);
+                       }
+                       box.ShowMissedList(missed);
+                   }},
+                  {[&] { return Modal<TfrmMissedReminders>() != nullptr; },
+                   [&] {
+                       Modal<TfrmMissedReminders>()->lstMissed->setCurrentRow(2);
+                       tour.Photograph(Modal<TfrmMissedReminders>(), "missed-list.png");
+                       Modal<TfrmMissedReminders>()->btnClose->click();
+                   }},
                   {[&] { return !box.isVisible() && modal() == nullptr; }, [&] { form.popPauseRemindClick(); }},
                   {[&] { return OpenMessageBox() != nullptr; },
                    [&] {
