@@ -3,6 +3,7 @@
 #include "platform/fake_desktop_actions.h"
 #include "platform/power.h"
 #include "platform/qt_desktop_actions.h"
+#include "platform/qt_platform.h"
 #include "row_name.h"
 
 #include <QDir>
@@ -171,6 +172,17 @@ TEST(PowerTest, LoginManagerCallsAskInteractively) {
     }
     EXPECT_EQ(SystemctlPowerArguments(PowerRequest::PowerOff), QStringList{"poweroff"});
     EXPECT_EQ(SystemctlPowerArguments(PowerRequest::Reboot), QStringList{"reboot"});
+}
+
+// In a Wayland session the program goes through X11 when it can: only there does the reminder window stay on
+// top and in the middle. A platform the user chose is left alone.
+TEST(PreferredQtPlatformTest, X11WhereWaylandAlsoOffersIt) {
+    EXPECT_STREQ(PreferredQtPlatform(nullptr, "wayland", "wayland-0", ":0"), "xcb");
+    EXPECT_STREQ(PreferredQtPlatform(nullptr, nullptr, "wayland-0", ":0"), "xcb");
+    EXPECT_STREQ(PreferredQtPlatform("wayland", "wayland", "wayland-0", ":0"), "") << "the user's choice";
+    EXPECT_STREQ(PreferredQtPlatform(nullptr, "wayland", "wayland-0", nullptr), "") << "no XWayland";
+    EXPECT_STREQ(PreferredQtPlatform(nullptr, "x11", nullptr, ":0"), "");
+    EXPECT_STREQ(PreferredQtPlatform("", "wayland", "", ""), "");
 }
 
 } // namespace
