@@ -1,6 +1,7 @@
 #include "calendar/clock.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/folder.h"
 #include "cli/holidays.h"
 #include "data/paths.h"
 #include "data/reminder_list.h"
@@ -40,37 +41,9 @@ DataOptions ParseOptions(const Arguments& arguments, bool allowStartup, bool all
     }
     options.Rest = parsed.Positional;
     if (allowDir) {
-        const auto dir = parsed.Values.find("--dir");
-        if (dir == parsed.Values.end()) {
-            // Reading creates nothing: a folder the program never made stays unmade.
-            options.Folder = ProgramFilesFolder(false);
-        } else {
-            std::error_code error;
-            if (!std::filesystem::is_directory(dir->second, error)) {
-                throw UsageError("--dir '" + dir->second + "' is not a folder");
-            }
-            options.Folder = dir->second;
-            if (options.Folder.back() != '/') {
-                options.Folder += '/';
-            }
-        }
+        options.Folder = DataFolder(parsed);
     }
     return options;
-}
-
-struct LoadedFolder {
-    TRmConfig Config;
-    TRmDataList List;
-};
-
-void Load(const std::string& folder, LoadedFolder& loaded) {
-    loaded.Config.InitDefaults(folder, 265, 202, 429, 279);
-    loaded.Config.LoadConfig();
-    loaded.List.Reset(loaded.Config.DataFilePath());
-    loaded.List.Load();
-    if (!loaded.List.LoadFailure.empty()) {
-        throw std::runtime_error(loaded.List.LoadFailure);
-    }
 }
 
 const char* PassName(QueuePass pass) {
@@ -105,7 +78,7 @@ int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     }
     const TDateTime moment = options.At ? ParseDateTime(*options.At, false) : Now();
     LoadedFolder loaded;
-    Load(options.Folder, loaded);
+    LoadFolder(options.Folder, loaded);
     std::string buffer;
     for (std::int32_t index = 0; index < loaded.List.Count; ++index) {
         const TRmMainDate& record = loaded.List.Item(index);
@@ -124,7 +97,7 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     // Without --at, the present minute.
     const TDateTime moment = options.At ? ParseDateTime(*options.At, false) : MinuteOf(Now());
     LoadedFolder loaded;
-    Load(options.Folder, loaded);
+    LoadFolder(options.Folder, loaded);
     const HolidayScheduleOverride holidays(LoadHolidays(options.Folder, err));
     UnknownHolidayYears notices(err);
 

@@ -1,5 +1,6 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/folder.h"
 #include "data/constants.h"
 #include "data/paths.h"
 #include "data/reminder_list.h"
@@ -31,18 +32,6 @@ std::vector<std::int32_t> ParseItems(const std::string& text) {
     return numbers;
 }
 
-std::string DataFolder(const ParsedArguments& parsed) {
-    const auto dir = parsed.Values.find("--dir");
-    if (dir == parsed.Values.end()) {
-        return ProgramFilesFolder(false);
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(dir->second, error)) {
-        throw UsageError("--dir '" + dir->second + "' is not a folder");
-    }
-    return dir->second.back() == '/' ? dir->second : dir->second + "/";
-}
-
 } // namespace
 
 int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
@@ -58,12 +47,9 @@ int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
     const std::string folder = DataFolder(parsed);
     const std::string& file = parsed.Positional.front();
 
-    TRmDataList list;
-    list.Reset(folder + std::string(DataFileName));
-    list.Load();
-    if (!list.LoadFailure.empty()) {
-        throw std::runtime_error(list.LoadFailure);
-    }
+    LoadedFolder loaded;
+    LoadFolder(folder, loaded);
+    const TRmDataList& list = loaded.List;
     if (numbers.back() > list.Count) {
         throw std::runtime_error("there is no reminder " + std::to_string(numbers.back()) + ": the list holds " +
                                  std::to_string(list.Count));

@@ -1,23 +1,8 @@
 #include "cli/holidays.h"
 
 #include "data/holiday_file.h"
-#include "data/paths.h"
-
-#include <filesystem>
 
 namespace chimewell::cli {
-
-std::string DataFolder(const ParsedArguments& parsed) {
-    const auto dir = parsed.Values.find("--dir");
-    if (dir == parsed.Values.end()) {
-        return ProgramFilesFolder(false);
-    }
-    std::error_code error;
-    if (!std::filesystem::is_directory(dir->second, error)) {
-        throw UsageError("--dir '" + dir->second + "' is not a folder");
-    }
-    return dir->second.back() == '/' ? dir->second : dir->second + "/";
-}
 
 THolidaySchedule LoadHolidays(const std::string& folder, std::ostream& err) {
     THolidayScheduleLoad load = LoadHolidaySchedule(folder);

@@ -4,16 +4,13 @@
 
 #include "calendar/holidays.h"
 #include "cli/arguments.h"
+#include "cli/folder.h"
 
 #include <ostream>
 #include <set>
 #include <string>
 
 namespace chimewell::cli {
-
-// The folder given with --dir, ending in "/", or the folder the program keeps its files in (never created by a
-// command that only reads). A --dir that is not a folder is a UsageError.
-std::string DataFolder(const ParsedArguments& parsed);
 
 // The shipped schedule with folder + "holidays.txt" in place of its years; every line skipped, and a file that
 // cannot be read, is reported on err. The folder ends in "/".

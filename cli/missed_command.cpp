@@ -24,15 +24,10 @@ int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err) 
     const TDateTime now = at != parsed.Values.end() ? ParseDateTime(at->second, false) : Now();
     const std::string folder = DataFolder(parsed);
 
-    TRmConfig config;
-    config.InitDefaults(folder, 265, 202, 429, 279);
-    config.LoadConfig();
-    TRmDataList list;
-    list.Reset(config.DataFilePath());
-    list.Load();
-    if (!list.LoadFailure.empty()) {
-        throw std::runtime_error(list.LoadFailure);
-    }
+    LoadedFolder loaded;
+    LoadFolder(folder, loaded);
+    const TRmConfig& config = loaded.Config;
+    const TRmDataList& list = loaded.List;
     const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
 
     std::string buffer;

@@ -56,15 +56,10 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const TDateTime at = options.At ? ParseDateTime(*options.At, false) : Now();
     const TDateTime until = at + options.Days;
     const std::string& folder = options.Folder;
-    TRmConfig config;
-    config.InitDefaults(folder, 265, 202, 429, 279);
-    config.LoadConfig();
-    TRmDataList list;
-    list.Reset(config.DataFilePath());
-    list.Load();
-    if (!list.LoadFailure.empty()) {
-        throw std::runtime_error(list.LoadFailure);
-    }
+    LoadedFolder loaded;
+    LoadFolder(folder, loaded);
+    const TRmConfig& config = loaded.Config;
+    const TRmDataList& list = loaded.List;
     const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
 
     // Every record's own first firings, enough of them to fill the agenda alone; then the earliest of all.

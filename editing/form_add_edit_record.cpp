@@ -1,5 +1,7 @@
 #include "editing/form_add_edit_record.h"
 
+#include "runtime/list_typing.h"
+
 #include "calendar/clock.h"
 #include "runtime/next_firing.h"
 
@@ -107,7 +109,7 @@ TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
     CreateMenus();
     ConnectControls();
     for (QComboBox* box : {cbSelYear, cbSelMonth, cbSelDay, cbSelHour, cbSelMinuter, cbRemindForward, cbAfterDays}) {
-        DiscardTyping(box);
+        DiscardTypedCharacters(box);
     }
     Render();
     // The window does not change size: what both pages of the date area and every control need, and at
@@ -305,24 +307,6 @@ QWidget* TfrmAddEditRecord::CreateLowerGroups() {
     lowRow->addWidget(gbSelectFS);
     column->addLayout(lowRow);
     return area;
-}
-
-void TfrmAddEditRecord::DiscardTyping(QComboBox* box) {
-    box->installEventFilter(this);
-    box->view()->installEventFilter(this);
-}
-
-bool TfrmAddEditRecord::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        // Letters and digits would pick the item they begin; arrows, Space and Enter still choose.
-        if (!text.isEmpty() && text.at(0).isPrint() && key->key() != Qt::Key_Space &&
-            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmAddEditRecord::keyPressEvent(QKeyEvent* event) {

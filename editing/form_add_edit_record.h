@@ -105,7 +105,6 @@ public slots:
     void U1Click();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -120,7 +119,6 @@ private:
     void Step(const std::function<void()>& step);
     void DropDown(QPushButton* button, QMenu* menu);
     // Typed characters go nowhere in the lists that only offer their items.
-    void DiscardTyping(QComboBox* box);
     void RenderDateChooser();
 
     bool Rendering = false;

@@ -1,5 +1,7 @@
 #include "system/form_system_set.h"
 
+#include "runtime/list_typing.h"
+
 #include "data/constants.h"
 #include "editing/qt_dialog_helpers.h"
 #include "platform/qt_font_dialog.h"
@@ -85,9 +87,7 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
     layout->addLayout(buttons);
 
     for (QComboBox* box : {cbLaterMin, cbAutoCloseSec, cbSelSkin, cbMissedHours}) {
-        // Only an entry of the list can be chosen: typed characters would pick the entry they begin.
-        box->installEventFilter(this);
-        box->view()->installEventFilter(this);
+        DiscardTypedCharacters(box);
     }
     ConnectControls();
     setFixedSize(layout->sizeHint());
@@ -343,19 +343,6 @@ void TfrmSystemSet::btnOKClick() {
     }
     Accepted = true;
     accept();
-}
-
-bool TfrmSystemSet::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        const QString text = key->text();
-        // Letters and digits would pick the entry they begin; arrows, Space and Enter still choose.
-        if (!text.isEmpty() && text.at(0).isPrint() && key->key() != Qt::Key_Space &&
-            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0) {
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void TfrmSystemSet::showEvent(QShowEvent* event) {

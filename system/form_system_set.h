@@ -72,7 +72,6 @@ public slots:
     void btnOKClick();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

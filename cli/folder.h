@@ -1,0 +1,24 @@
+#pragma once
+// The folder the reminder commands read: where it is, and its settings and reminders as the program has them.
+
+#include "cli/arguments.h"
+#include "data/reminder_list.h"
+#include "data/settings.h"
+
+#include <string>
+
+namespace chimewell::cli {
+
+// The folder given with --dir, ending in "/", or the folder the program keeps its files in (never created by a
+// command that only reads). A --dir that is not a folder is a UsageError.
+std::string DataFolder(const ParsedArguments& parsed);
+
+struct LoadedFolder {
+    TRmConfig Config;
+    TRmDataList List;
+};
+
+// The folder's settings and reminders. A data file that cannot be read throws std::runtime_error naming it.
+void LoadFolder(const std::string& folder, LoadedFolder& loaded);
+
+} // namespace chimewell::cli
