@@ -82,12 +82,12 @@ fi
 
 # The manual pages render without a warning; the completion is valid bash.
 for page in chimewell chimewell-cli; do
-    file=$share/man/man1/$page.1
+    file=$share/man/man1/$page.1.gz
     if [ -f "$file" ]; then
         warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$file" 2>&1 >/dev/null)
         [ -z "$warnings" ] || fail "man $page warns: $warnings"
     else
-        fail "man1/$page.1 is missing"
+        fail "man1/$page.1.gz is missing"
     fi
 done
 completion=$share/bash-completion/completions/chimewell-cli
