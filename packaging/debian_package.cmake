@@ -27,9 +27,11 @@ set(CPACK_STRIP_FILES ON)
 
 # The libraries come from what the executables link, worked out by dpkg-shlibdeps.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# What no link shows: the default alarm is a file of the freedesktop sound theme, and Qt Multimedia plays
-# through GStreamer, whose plugins for Ogg and WAV (base) and MP3 and AVI (good) are loaded at run time.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "sound-theme-freedesktop, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+# What no link shows: the default alarm is a file of the freedesktop sound theme; Qt Multimedia plays
+# through GStreamer, whose plugins for Ogg and WAV (base) and MP3 and AVI (good) are loaded at run time; and
+# the launcher's icon is found in the hicolor theme only through that theme's index.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "sound-theme-freedesktop, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, hicolor-icon-theme")
 # MIDI music (through fluidsynth) and the rarer codecs inside AVI files; a Chinese font for a system that
 # has none.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk")
