@@ -1,15 +1,17 @@
 # The two commands of the README, and a few for developers.
 #   make test   installs what is missing, builds with sanitizers and runs every test
 #   make run    installs what is missing, builds and starts the program
+#   make deb    installs what is missing and builds the Debian package build/deb/chimewell_*.deb
 JOBS ?= $(shell nproc)
 TEST_DIR := build/test
 RUN_DIR := build/run
 # The pure core and chimewell-cli alone, without Qt: a Qt include in the core breaks this build.
 CORE_DIR := build/core
 FUZZ_DIR := build/fuzz
+DEB_DIR := build/deb
 FUZZ_SECONDS ?= 60
 
-.PHONY: test run build-test build-core build-run bench fuzz format clean
+.PHONY: test run build-test build-core build-run bench deb fuzz format clean
 
 test: build-test build-core
 	cd $(TEST_DIR) && ctest --output-on-failure -j$(JOBS)
@@ -34,6 +36,15 @@ run: build-run
 
 bench: build-run
 	for b in $(RUN_DIR)/bin/bench_*; do $$b; done
+
+# A release build without tests or benchmarks, installed under /usr by the package.
+deb:
+	tools/install-deps deb
+	cmake -S . -B $(DEB_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DCHIMEWELL_TESTS=OFF -DCHIMEWELL_BENCH=OFF
+	cmake --build $(DEB_DIR) -j$(JOBS)
+	cd $(DEB_DIR) && cpack -G DEB
+	@ls $(DEB_DIR)/chimewell_*.deb
 
 # Each parser under libFuzzer for FUZZ_SECONDS; the corpus grows in tests/fuzz/NAME/corpus and a crash is
 # kept in tests/fuzz/NAME/.

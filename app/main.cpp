@@ -17,8 +17,9 @@ int main(int argc, char** argv) {
     TRmApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimewell"));
     QApplication::setApplicationDisplayName(QString::fromUtf8(ProductName.data(), ProductName.size()));
-    // The desktop matches the windows and notifications to the launcher of this name.
-    QGuiApplication::setDesktopFileName(QStringLiteral("chimewell"));
+    // The desktop matches the windows and notifications to the launcher of this name; the launcher's
+    // StartupWMClass is the application name above, which Qt gives the windows as their X11 class.
+    QGuiApplication::setDesktopFileName(QString::fromUtf8(DesktopName.data(), DesktopName.size()));
     // The program ends only by its exit command; hiding the last window to the tray must not end it.
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtPlatform(&application);

@@ -223,7 +223,8 @@ std::string ReadAutostartEntry(const std::string& path) {
     return program;
 }
 
-bool WriteAutostartEntry(const std::string& path, std::string_view displayName, std::string_view program) {
+bool WriteAutostartEntry(const std::string& path, std::string_view displayName, std::string_view program,
+                         std::string_view iconName) {
     if (path.empty()) {
         errno = ENOENT;
         return false;
@@ -234,6 +235,11 @@ bool WriteAutostartEntry(const std::string& path, std::string_view displayName, 
     contents += "\nExec=";
     contents += EscapeDesktopString(QuoteExecArgument(program));
     contents += "\n";
+    if (!iconName.empty()) {
+        contents += "Icon=";
+        contents += EscapeDesktopString(iconName);
+        contents += "\n";
+    }
     const std::size_t slash = path.rfind('/');
     if (slash != std::string::npos && slash > 0 && !MakeFolders(path.substr(0, slash))) {
         return false;

@@ -20,9 +20,11 @@ std::string AutostartEntryPath(std::string_view entryName);
 std::string ReadAutostartEntry(const std::string& path);
 
 // Writes an application entry that starts `program` (a full path, no arguments), replacing the file in one
-// step and creating its folder when missing. False, with errno set, when the entry could not be written;
-// an entry that was there before is then left as it was.
-bool WriteAutostartEntry(const std::string& path, std::string_view displayName, std::string_view program);
+// step and creating its folder when missing; `iconName` names the icon the session's settings show beside
+// the entry (none when empty). False, with errno set, when the entry could not be written; an entry that was
+// there before is then left as it was.
+bool WriteAutostartEntry(const std::string& path, std::string_view displayName, std::string_view program,
+                         std::string_view iconName = {});
 
 // True when the file is gone afterwards, also when it never existed.
 bool DeleteAutostartEntry(const std::string& path);

@@ -37,7 +37,7 @@ std::string ReadAutorun(std::string_view valueName) {
 }
 
 void WriteAutorun(std::string_view valueName, std::string_view executablePath) {
-    if (!WriteAutostartEntry(AutostartEntryPath(valueName), ProductName, executablePath)) {
+    if (!WriteAutostartEntry(AutostartEntryPath(valueName), ProductName, executablePath, DesktopName)) {
         throw std::runtime_error("Failed to set data for " + Quoted(valueName));
     }
 }

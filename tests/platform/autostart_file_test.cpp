@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
@@ -82,6 +83,20 @@ TEST(AutostartFile, WritesAValidApplicationEntry) {
     const std::string path = folder.File("entry.desktop");
     ASSERT_TRUE(WriteAutostartEntry(path, "晴铃提醒", "/opt/chimewell"));
     EXPECT_EQ(ReadBytes(path), "[Desktop Entry]\nType=Application\nName=晴铃提醒\nExec=/opt/chimewell\n");
+}
+
+TEST(AutostartFile, AnIconNameBecomesTheIconKey) {
+    TempFolder folder;
+    const std::string path = folder.File("entry.desktop");
+    ASSERT_TRUE(WriteAutostartEntry(path, "晴铃提醒", "/opt/晴铃 提醒/chimewell", "chimewell"));
+    EXPECT_EQ(ReadBytes(path), "[Desktop Entry]\nType=Application\nName=晴铃提醒\nExec=\"/opt/晴铃 "
+                               "提醒/chimewell\"\nIcon=chimewell\n");
+    EXPECT_EQ(ReadAutostartEntry(path), "/opt/晴铃 提醒/chimewell");
+    // The session reads the entry by the desktop-entry rules; their own checker is the judge where installed.
+    if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "desktop-file-validate is not installed";
+    }
+    EXPECT_EQ(std::system(("desktop-file-validate '" + path + "'").c_str()), 0);
 }
 
 struct ReadRow {

@@ -86,8 +86,9 @@ TEST_F(AutorunTest, AFirstStartAsksYesNoAndRegistersOnYes) {
     EXPECT_EQ(boxes.Asked[0].Text, "当前程序未设置开机自动运行，是否设置当前程序开机自动运行？");
     EXPECT_EQ(boxes.Asked[1].Kind, MessageKind::Information);
     EXPECT_EQ(boxes.Asked[1].Text, "已经成功设置开机自动运行！");
-    EXPECT_TRUE(std::filesystem::exists(EntryFile()));
     EXPECT_EQ(ReadAutorun(AutorunValueName), Program);
+    // The session's settings show the entry with the launcher's icon.
+    EXPECT_NE(ReadBytes(EntryFile()).find("\nIcon=chimewell\n"), std::string::npos) << ReadBytes(EntryFile());
 }
 
 TEST_F(AutorunTest, DecliningWritesNothingAndAsksAgainNextTime) {
