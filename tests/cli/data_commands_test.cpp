@@ -5,6 +5,7 @@
 #include "data/reminder_list.h"
 
 #include "data/temp_folder.h"
+#include "sample_record.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -15,16 +16,7 @@
 namespace chimewell::cli {
 namespace {
 
-TRmMainDate Record(int year, int month, int day, int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Year = year;
-    record.Month = month;
-    record.Day = day;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
+using testing::DatedRecord;
 
 // Every file of the folder with its size and time of last change.
 std::map<std::string, std::pair<std::uintmax_t, std::filesystem::file_time_type>>
@@ -40,16 +32,16 @@ class DataCommands : public ::testing::Test {
 protected:
     DataCommands() {
         List.Reset(Folder.File("reminddata.sdt"));
-        List.Add(Record(2025, 3, 2, 9, 0, "过期了"), true);
-        TRmMainDate hourly = Record(0, 0, 0, 9, 0, "整点 #h:#t");
+        List.Add(DatedRecord(2025, 3, 2, 9, 0, "过期了"), true);
+        TRmMainDate hourly = DatedRecord(0, 0, 0, 9, 0, "整点 #h:#t");
         hourly.Method = RemindHourly;
         List.Add(hourly, true);
-        List.Add(Record(0, 0, 0, 9, 0, "$mw1$第一周"), true);
-        TRmMainDate silent = Record(0, 0, 0, 9, 0, "NOTSHOWREMINDBOX");
+        List.Add(DatedRecord(0, 0, 0, 9, 0, "$mw1$第一周"), true);
+        TRmMainDate silent = DatedRecord(0, 0, 0, 9, 0, "NOTSHOWREMINDBOX");
         silent.Command = "chello";
         silent.AutoExecScript = true;
         List.Add(silent, true);
-        TRmMainDate startup = Record(0, 0, 0, 23, 0, "开机");
+        TRmMainDate startup = DatedRecord(0, 0, 0, 23, 0, "开机");
         startup.Method = RemindAtStartup;
         List.Add(startup, true);
     }
@@ -96,7 +88,7 @@ TEST_F(DataCommands, DueFollowsTheFoldersWeekSetting) {
 
 // A year the schedule does not know goes by the weekday, and says so; the folder's holidays.txt teaches it.
 TEST_F(DataCommands, TheHolidayConditionsFollowTheFoldersSchedule) {
-    List.Add(Record(0, 0, 0, 9, 0, "$gzr$上班"), true);
+    List.Add(DatedRecord(0, 0, 0, 9, 0, "$gzr$上班"), true);
     const std::string notice = "2027 年的节假日安排尚未收录，按周一至周五计算\n";
     const Result guessed = RunCli({"due", "--dir", Folder.Folder(), "--at", "2027-01-04 09:00"});
     EXPECT_NE(guessed.Out.find("5\texact\tshow\t上班\n"), std::string::npos) << guessed.Out;

@@ -2,30 +2,25 @@
 #include "data/reminder_list.h"
 
 #include "data/temp_folder.h"
+#include "sample_record.h"
 
 #include <gtest/gtest.h>
 
 namespace chimewell::cli {
 namespace {
 
-TRmMainDate Daily(int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
+using testing::DailyRecord;
 
 class MissedCommand : public ::testing::Test {
 protected:
     MissedCommand() {
         List.Reset(Folder.File("reminddata.sdt"));
-        List.Add(Daily(10, 5, "站会 #h:#t"), true);
-        TRmMainDate silent = Daily(10, 5, "NOTSHOWREMINDBOX");
+        List.Add(DailyRecord(10, 5, "站会 #h:#t"), true);
+        TRmMainDate silent = DailyRecord(10, 5, "NOTSHOWREMINDBOX");
         silent.Command = "cbackup";
         silent.AutoExecScript = true;
         List.Add(silent, true);
-        List.Add(Daily(8, 0, "$gzr$打卡"), true);
+        List.Add(DailyRecord(8, 0, "$gzr$打卡"), true);
     }
     Result Missed(const std::string& since, const std::string& at) {
         return RunCli({"missed", "--dir", Folder.Folder(), "--since", since, "--at", at});

@@ -4,39 +4,34 @@
 #include "data/reminder_list.h"
 
 #include "data/temp_folder.h"
+#include "sample_record.h"
 
 #include <gtest/gtest.h>
 
 namespace chimewell::cli {
 namespace {
 
-TRmMainDate Daily(int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
+using testing::DailyRecord;
 
 // 2026-02-14 is a Saturday worked before the Spring Festival (2026-02-17); 2026-02-15 to 23 are days off.
 class NextCommand : public ::testing::Test {
 protected:
     NextCommand() {
         List.Reset(Folder.File("reminddata.sdt"));
-        TRmMainDate standUp = Daily(9, 0, "早会 #h:#t");
+        TRmMainDate standUp = DailyRecord(9, 0, "早会 #h:#t");
         standUp.Forward = 10;
         List.Add(standUp, true);
-        List.Add(Daily(8, 30, "$gzr$打卡"), true);
-        TRmMainDate silent = Daily(9, 0, "NOTSHOWREMINDBOX");
+        List.Add(DailyRecord(8, 30, "$gzr$打卡"), true);
+        TRmMainDate silent = DailyRecord(9, 0, "NOTSHOWREMINDBOX");
         silent.Command = "cbackup";
         silent.AutoExecScript = true;
         List.Add(silent, true);
-        TRmMainDate springFestival = Daily(10, 0, "春节快乐 %M月%D");
+        TRmMainDate springFestival = DailyRecord(10, 0, "春节快乐 %M月%D");
         springFestival.IsLunar = true;
         springFestival.Month = 1;
         springFestival.Day = 1;
         List.Add(springFestival, true);
-        TRmMainDate past = Daily(9, 0, "过去了");
+        TRmMainDate past = DailyRecord(9, 0, "过去了");
         past.Year = 2020;
         List.Add(past, true);
     }

@@ -3,37 +3,27 @@
 
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "sample_record.h"
 
 #include <string>
 #include <vector>
 
 namespace chimewell::testing {
 
-inline TRmMainDate SampleReminder(int year, int month, int day, int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Year = year;
-    record.Month = month;
-    record.Day = day;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
-
 inline std::vector<TRmMainDate> FiveSampleReminders() {
-    TRmMainDate shutdown = SampleReminder(2026, 12, 22, 8, 2, "下班了，关机");
+    TRmMainDate shutdown = DatedRecord(2026, 12, 22, 8, 2, "下班了，关机");
     shutdown.Music = "/音乐/铃.mp3";
     shutdown.Command = "sShutDown";
     shutdown.AutoExecScript = true;
-    TRmMainDate midAutumn = SampleReminder(0, 8, 15, 20, 0, "中秋");
+    TRmMainDate midAutumn = DatedRecord(0, 8, 15, 20, 0, "中秋");
     midAutumn.IsLunar = true;
-    TRmMainDate qingming = SampleReminder(0, 13, 6, 0, 0, "扫墓 €5 a=b");
+    TRmMainDate qingming = DatedRecord(0, 13, 6, 0, 0, "扫墓 €5 a=b");
     qingming.IsLunar = true;
     qingming.Forward = 5;
     qingming.Method = RemindHourly;
     qingming.Reminded = true;
-    return {SampleReminder(0, 0, 0, 9, 0, "晨会"), shutdown, midAutumn,
-            SampleReminder(0, 0, 0x80 | 0x41, 7, 30, "周一和周日"), qingming};
+    return {DatedRecord(0, 0, 0, 9, 0, "晨会"), shutdown, midAutumn,
+            DatedRecord(0, 0, 0x80 | 0x41, 7, 30, "周一和周日"), qingming};
 }
 
 // A data file of the given reminders, written as the program writes it.

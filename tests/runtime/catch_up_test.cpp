@@ -4,6 +4,7 @@
 #include "runtime/remind_runtime.h"
 
 #include "data/temp_folder.h"
+#include "sample_record.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -12,13 +13,7 @@
 namespace chimewell {
 namespace {
 
-TRmMainDate At(int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
+using testing::DailyRecord;
 
 // The run state around a reminder window that records what it was asked to show.
 class CatchUpTest : public ::testing::Test {
@@ -70,9 +65,9 @@ protected:
 
 // The laptop slept from 10:04:48 to 10:20:30 across two reminders: both come, in time order, with their minute.
 TEST_F(CatchUpTest, ASuspendAcrossRemindersShowsEachWithItsMinute) {
-    List.Add(At(10, 10, "二"), true);
-    List.Add(At(10, 5, "一 #h:#t"), true);
-    List.Add(At(10, 40, "以后"), true);
+    List.Add(DailyRecord(10, 10, "二"), true);
+    List.Add(DailyRecord(10, 5, "一 #h:#t"), true);
+    List.Add(DailyRecord(10, 40, "以后"), true);
     Start();
     Jump(10, 4, 48);
     Jump(10, 20, 30);
@@ -89,7 +84,7 @@ TEST_F(CatchUpTest, ASuspendAcrossRemindersShowsEachWithItsMinute) {
 
 TEST_F(CatchUpTest, ManyMissedRemindersComeAsOneList) {
     for (int i = 0; i < 50; ++i) {
-        List.Add(At(10, 5 + i % 10, "提醒" + std::to_string(i)), false);
+        List.Add(DailyRecord(10, 5 + i % 10, "提醒" + std::to_string(i)), false);
     }
     List.SaveFrom(0);
     Start();
@@ -107,14 +102,14 @@ TEST_F(CatchUpTest, ManyMissedRemindersComeAsOneList) {
 // Off since yesterday evening: what fell due within the window is caught up at start; the present minute is
 // the tick's, not a missed one.
 TEST_F(CatchUpTest, StartedAfterBeingOffWithinTheWindow) {
-    List.Add(At(20, 0, "昨晚"), true);
-    List.Add(At(8, 0, "今早"), true);
-    TRmMainDate dayBefore = At(9, 0, "前天");
+    List.Add(DailyRecord(20, 0, "昨晚"), true);
+    List.Add(DailyRecord(8, 0, "今早"), true);
+    TRmMainDate dayBefore = DailyRecord(9, 0, "前天");
     dayBefore.Year = 2026;
     dayBefore.Month = 12;
     dayBefore.Day = 6;
     List.Add(dayBefore, true);
-    List.Add(At(10, 4, "现在"), true);
+    List.Add(DailyRecord(10, 4, "现在"), true);
     Start(EncodeDateTime(2026, 12, 6, 8, 0));
     Tick();
     Runtime->RunStartupPass();
@@ -126,7 +121,7 @@ TEST_F(CatchUpTest, StartedAfterBeingOffWithinTheWindow) {
 
 TEST_F(CatchUpTest, AWindowOfZeroCatchesNothingUp) {
     Config.MissedWindowHours = 0;
-    List.Add(At(8, 0, "今早"), true);
+    List.Add(DailyRecord(8, 0, "今早"), true);
     Start(EncodeDateTime(2026, 12, 8, 7, 0));
     Runtime->RunStartupPass();
     Jump(10, 4, 48);
@@ -136,8 +131,8 @@ TEST_F(CatchUpTest, AWindowOfZeroCatchesNothingUp) {
 
 // A pause the user chose is not a gap to make up for.
 TEST_F(CatchUpTest, MinutesOfAPauseAreNotCaughtUp) {
-    List.Add(At(10, 5, "暂停中"), true);
-    List.Add(At(10, 31, "之后"), true);
+    List.Add(DailyRecord(10, 5, "暂停中"), true);
+    List.Add(DailyRecord(10, 31, "之后"), true);
     Start();
     Jump(10, 4, 48);
     Clock.Set(EncodeDateTime(2026, 12, 8, 10, 30, 20)); // paused: nothing ticks
@@ -147,7 +142,7 @@ TEST_F(CatchUpTest, MinutesOfAPauseAreNotCaughtUp) {
 }
 
 TEST_F(CatchUpTest, AClockSetBackNeverFiresAMinuteTwice) {
-    List.Add(At(9, 30, "九点半"), true);
+    List.Add(DailyRecord(9, 30, "九点半"), true);
     Clock.Set(EncodeDateTime(2026, 12, 8, 9, 29, 30));
     Start();
     RunMinutes(2);
@@ -164,15 +159,15 @@ TEST_F(CatchUpTest, AClockSetBackNeverFiresAMinuteTwice) {
 // A shutdown never runs late, and a postponement must not bring it back to run after all; a program waits for
 // the button.
 TEST_F(CatchUpTest, MissedCommandsNeverRunByThemselves) {
-    TRmMainDate shutDown = At(10, 5, "关机");
+    TRmMainDate shutDown = DailyRecord(10, 5, "关机");
     shutDown.Command = "sShutDown";
     shutDown.AutoExecScript = true;
     List.Add(shutDown, true);
-    TRmMainDate program = At(10, 6, "备份");
+    TRmMainDate program = DailyRecord(10, 6, "备份");
     program.Command = "cbackup --now";
     program.AutoExecScript = true;
     List.Add(program, true);
-    TRmMainDate silent = At(10, 7, "NOTSHOWREMINDBOX");
+    TRmMainDate silent = DailyRecord(10, 7, "NOTSHOWREMINDBOX");
     silent.Command = "ctouch /tmp/x";
     silent.AutoExecScript = true;
     List.Add(silent, true);

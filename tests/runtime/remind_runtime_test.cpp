@@ -3,6 +3,7 @@
 #include "runtime/remind_runtime.h"
 
 #include "data/temp_folder.h"
+#include "sample_record.h"
 
 #include <filesystem>
 #include <fstream>
@@ -14,13 +15,7 @@
 namespace chimewell {
 namespace {
 
-TRmMainDate Daily(int hour, int minute, const std::string& message) {
-    TRmMainDate record;
-    record.Hour = hour;
-    record.Minuter = minute;
-    record.Message = message;
-    return record;
-}
+using testing::DailyRecord;
 
 // The program's run state around a fake reminder window that records what it was asked to show.
 class RuntimeTest : public ::testing::Test {
@@ -68,10 +63,10 @@ protected:
 };
 
 TEST_F(RuntimeTest, RemindersDueTogetherShowOneAfterAnotherInListOrder) {
-    Add(Daily(9, 0, "第一"));
-    Add(Daily(9, 1, "别的"));
-    Add(Daily(9, 0, "第二"));
-    Add(Daily(9, 0, "第三"));
+    Add(DailyRecord(9, 0, "第一"));
+    Add(DailyRecord(9, 1, "别的"));
+    Add(DailyRecord(9, 0, "第二"));
+    Add(DailyRecord(9, 0, "第三"));
     StartRuntime();
     RunSeconds(31);
     EXPECT_EQ(Shown, (std::vector<std::string>{"第一", "第二", "第三"}));
@@ -82,10 +77,10 @@ TEST_F(RuntimeTest, RemindersDueTogetherShowOneAfterAnotherInListOrder) {
 // One reminder never pops up twice in one minute: not when the exact and the hourly pass both find it on the
 // hour, and not when a postponement of it ends in a minute it falls due anyway.
 TEST_F(RuntimeTest, ATickQueuesEachReminderOnce) {
-    TRmMainDate hourly = Daily(9, 0, "整点");
+    TRmMainDate hourly = DailyRecord(9, 0, "整点");
     hourly.Method = RemindHourly;
     Add(hourly);
-    Add(Daily(9, 5, "五分"));
+    Add(DailyRecord(9, 5, "五分"));
     StartRuntime();
     RunSeconds(31);
     EXPECT_EQ(Shown, (std::vector<std::string>{"整点"})) << "exact and hourly at 9:00";
@@ -96,7 +91,7 @@ TEST_F(RuntimeTest, ATickQueuesEachReminderOnce) {
 }
 
 TEST_F(RuntimeTest, ASnoozeEndingWhenTheReminderIsDueAgainShowsItOnce) {
-    Add(Daily(9, 5, "五分"));
+    Add(DailyRecord(9, 5, "五分"));
     StartRuntime();
     Runtime->SnoozeQueue.Push(7, 0);
     RunMinutes(7);
@@ -106,12 +101,12 @@ TEST_F(RuntimeTest, ASnoozeEndingWhenTheReminderIsDueAgainShowsItOnce) {
 // Ending the program while a reminder shows makes every later modal showing return at once; the firing loop
 // must then stop, so that no queued reminder plays its music, runs its command or counts as seen.
 TEST_F(RuntimeTest, NothingMoreFiresOnceTheProgramIsEnding) {
-    Add(Daily(9, 0, "看见了"));
-    TRmMainDate silent = Daily(9, 0, "NOTSHOWREMINDBOX");
+    Add(DailyRecord(9, 0, "看见了"));
+    TRmMainDate silent = DailyRecord(9, 0, "NOTSHOWREMINDBOX");
     silent.Command = "ctouch /tmp/never";
     silent.AutoExecScript = true;
     Add(silent);
-    Add(Daily(9, 0, "没看见"));
+    Add(DailyRecord(9, 0, "没看见"));
     StartRuntime();
     WhileShown = [&] {
         Runtime->StopFiring();
@@ -129,7 +124,7 @@ TEST_F(RuntimeTest, NothingMoreFiresOnceTheProgramIsEnding) {
 
 TEST_F(RuntimeTest, HourlyPassWaitsForTheFirstChangeOfHourAfterStart) {
     Clock.Set(EncodeDateTime(2025, 3, 3, 9, 0, 10));
-    TRmMainDate hourly = Daily(23, 59, "整点");
+    TRmMainDate hourly = DailyRecord(23, 59, "整点");
     hourly.Method = RemindAtStartupHourly;
     Add(hourly);
     StartRuntime();
@@ -140,8 +135,8 @@ TEST_F(RuntimeTest, HourlyPassWaitsForTheFirstChangeOfHourAfterStart) {
 }
 
 TEST_F(RuntimeTest, AReminderFallingDueWhileAWindowIsOpenShowsAfterItCloses) {
-    Add(Daily(9, 0, "先"));
-    Add(Daily(9, 2, "后"));
+    Add(DailyRecord(9, 0, "先"));
+    Add(DailyRecord(9, 2, "后"));
     StartRuntime();
     bool nested = false;
     WhileShown = [&] {
@@ -159,7 +154,7 @@ TEST_F(RuntimeTest, AReminderFallingDueWhileAWindowIsOpenShowsAfterItCloses) {
 
 TEST_F(RuntimeTest, PostponedRemindersReturnAtTheirMinute) {
     Config.LaterRemindTime = 7;
-    Add(Daily(9, 0, "推迟"));
+    Add(DailyRecord(9, 0, "推迟"));
     StartRuntime();
     std::vector<int> answers = {LATER_DEFAULT, 15, LATER_NONE};
     std::vector<TDateTime> shownAt;
@@ -178,8 +173,8 @@ TEST_F(RuntimeTest, PostponedRemindersReturnAtTheirMinute) {
 }
 
 TEST_F(RuntimeTest, APauseSkipsTheMinutesItCovers) {
-    Add(Daily(9, 0, "暂停中"));
-    Add(Daily(9, 5, "恢复后"));
+    Add(DailyRecord(9, 0, "暂停中"));
+    Add(DailyRecord(9, 5, "恢复后"));
     StartRuntime();
     RunSeconds(20);
     // Paused: the timer stops, the clock goes on; resuming says so, or the minutes would be caught up.
@@ -190,7 +185,7 @@ TEST_F(RuntimeTest, APauseSkipsTheMinutesItCovers) {
 }
 
 TEST_F(RuntimeTest, SilentRemindersRunTheirCommandWithoutAWindowAndNeverSnooze) {
-    TRmMainDate silent = Daily(9, 0, "NOTSHOWREMINDBOX");
+    TRmMainDate silent = DailyRecord(9, 0, "NOTSHOWREMINDBOX");
     silent.Command = "chello";
     silent.AutoExecScript = true;
     Add(silent);
@@ -204,8 +199,8 @@ TEST_F(RuntimeTest, SilentRemindersRunTheirCommandWithoutAWindowAndNeverSnooze) 
 
 TEST_F(RuntimeTest, AFailedWeekConditionShowsNothingButMarksTheRecordFired) {
     // 2025-03-03 is in the second week of March with weeks beginning on Monday (March 1 is a Saturday).
-    Add(Daily(9, 0, "$mw1$第一周"));
-    Add(Daily(9, 0, "$mw2$第二周"));
+    Add(DailyRecord(9, 0, "$mw1$第一周"));
+    Add(DailyRecord(9, 0, "$mw2$第二周"));
     StartRuntime();
     RunSeconds(31);
     EXPECT_EQ(Shown, (std::vector<std::string>{"第二周"}));
@@ -213,8 +208,8 @@ TEST_F(RuntimeTest, AFailedWeekConditionShowsNothingButMarksTheRecordFired) {
 }
 
 TEST_F(RuntimeTest, OfficialWorkdayAndRestDayRemindersFollowTheHolidaySchedule) {
-    Add(Daily(8, 30, "$gzr$打卡"));
-    Add(Daily(8, 30, "$xxr$休息"));
+    Add(DailyRecord(8, 30, "$gzr$打卡"));
+    Add(DailyRecord(8, 30, "$xxr$休息"));
     Config.MissedWindowHours = 0;                      // the days between are jumped over, not missed
     Clock.Set(EncodeDateTime(2026, 2, 14, 8, 29, 30)); // a Saturday worked before the Spring Festival
     StartRuntime();
@@ -227,7 +222,7 @@ TEST_F(RuntimeTest, OfficialWorkdayAndRestDayRemindersFollowTheHolidaySchedule) 
 }
 
 TEST_F(RuntimeTest, TheFirstFiringWritesRemindedToTheDataFile) {
-    Add(Daily(9, 0, "写入"));
+    Add(DailyRecord(9, 0, "写入"));
     StartRuntime();
     RunSeconds(31);
     TRmDataList reloaded;
@@ -238,10 +233,10 @@ TEST_F(RuntimeTest, TheFirstFiringWritesRemindedToTheDataFile) {
 }
 
 TEST_F(RuntimeTest, StartupRemindersFireOnceOnAMatchingDayWhateverTheTime) {
-    TRmMainDate startup = Daily(23, 0, "开机");
+    TRmMainDate startup = DailyRecord(23, 0, "开机");
     startup.Method = RemindAtStartup;
     Add(startup);
-    TRmMainDate otherDay = Daily(23, 0, "别天");
+    TRmMainDate otherDay = DailyRecord(23, 0, "别天");
     otherDay.Method = RemindAtStartup;
     otherDay.Day = 4;
     Add(otherDay);
@@ -251,7 +246,7 @@ TEST_F(RuntimeTest, StartupRemindersFireOnceOnAMatchingDayWhateverTheTime) {
 }
 
 TEST_F(RuntimeTest, PositionsPastTheEndOfTheListAreSkipped) {
-    Add(Daily(9, 0, "在"));
+    Add(DailyRecord(9, 0, "在"));
     StartRuntime();
     Runtime->MessageQueue.Push(5);
     Runtime->MessageQueue.Push(-1);
@@ -261,8 +256,8 @@ TEST_F(RuntimeTest, PositionsPastTheEndOfTheListAreSkipped) {
 }
 
 TEST_F(RuntimeTest, AnUnwritableDataFileStillShowsTheReminderThenReportsTheFailure) {
-    List.Add(Daily(9, 0, "照常"), false);
-    List.Add(Daily(9, 0, "也照常"), false);
+    List.Add(DailyRecord(9, 0, "照常"), false);
+    List.Add(DailyRecord(9, 0, "也照常"), false);
     // A folder that is a file cannot be written, whoever runs the test.
     std::ofstream(Folder.File("blocked")) << "not a folder";
     List.FileName = Folder.File("blocked") + "/reminddata.sdt";
@@ -277,7 +272,7 @@ TEST(PlanFiring, FillsTheWindowAsTheSettingsAndTheRecordSay) {
     config.AutoCloseMsgBox = true;
     config.AutoCloseMsgTime = 30;
     config.SysMusicFile = "/music/default.wav";
-    TRmMainDate record = Daily(9, 0, "开会");
+    TRmMainDate record = DailyRecord(9, 0, "开会");
     record.Command = "uhttps://example.org";
     const FiringPlan plan = PlanFiring(record, config, EncodeDateTime(2025, 3, 3, 9, 0));
     EXPECT_EQ(plan.Action, FiringAction::Show);
