@@ -3,35 +3,25 @@
 #include "calendar/lunar.h"
 #include "runtime/remind_text.h"
 
+#include "calendar/festival_by_name.h"
+
 #include <gtest/gtest.h>
 
 namespace chimewell {
 namespace {
 
-const TFestival& Named(std::string_view name) {
-    for (const TFestival& festival : SolarFestivals) {
-        if (festival.Name == name) {
-            return festival;
-        }
-    }
-    for (const TFestival& festival : LunarFestivals) {
-        if (festival.Name == name) {
-            return festival;
-        }
-    }
-    throw std::out_of_range(std::string(name));
-}
+using testing::FestivalByName;
 
 TEST(Festivals, WeekdayRulesFallOnTheDaysTheyAreKeptOn) {
-    EXPECT_EQ(SolarFestivalDate(Named("N23"), 2022), EncodeDate(2022, 5, 8)) << "母亲节";
-    EXPECT_EQ(SolarFestivalDate(Named("N23"), 2025), EncodeDate(2025, 5, 11));
-    EXPECT_EQ(SolarFestivalDate(Named("N24"), 2025), EncodeDate(2025, 6, 15)) << "父亲节";
-    EXPECT_EQ(SolarFestivalDate(Named("N18"), 2025), EncodeDate(2025, 11, 27)) << "感恩节";
-    EXPECT_EQ(SolarFestivalDate(Named("N18"), 2024), EncodeDate(2024, 11, 28));
-    EXPECT_EQ(FestivalWeekCondition(Named("N23")), "$mwo2$");
-    EXPECT_EQ(FestivalWeekCondition(Named("N24")), "$mwo3$");
-    EXPECT_EQ(FestivalWeekCondition(Named("N18")), "$mwo4$");
-    EXPECT_EQ(FestivalWeekCondition(Named("N0")), "");
+    EXPECT_EQ(SolarFestivalDate(FestivalByName("N23"), 2022), EncodeDate(2022, 5, 8)) << "母亲节";
+    EXPECT_EQ(SolarFestivalDate(FestivalByName("N23"), 2025), EncodeDate(2025, 5, 11));
+    EXPECT_EQ(SolarFestivalDate(FestivalByName("N24"), 2025), EncodeDate(2025, 6, 15)) << "父亲节";
+    EXPECT_EQ(SolarFestivalDate(FestivalByName("N18"), 2025), EncodeDate(2025, 11, 27)) << "感恩节";
+    EXPECT_EQ(SolarFestivalDate(FestivalByName("N18"), 2024), EncodeDate(2024, 11, 28));
+    EXPECT_EQ(FestivalWeekCondition(FestivalByName("N23")), "$mwo2$");
+    EXPECT_EQ(FestivalWeekCondition(FestivalByName("N24")), "$mwo3$");
+    EXPECT_EQ(FestivalWeekCondition(FestivalByName("N18")), "$mwo4$");
+    EXPECT_EQ(FestivalWeekCondition(FestivalByName("N0")), "");
 }
 
 TEST(Festivals, TheWeekConditionOfARuleHoldsOnItsDateInEveryYearAndNotAWeekAway) {
@@ -56,12 +46,12 @@ TEST(Festivals, TheWeekConditionOfARuleHoldsOnItsDateInEveryYearAndNotAWeekAway)
 }
 
 TEST(Festivals, LunarDatesIncludeNewYearsEveInAShortTwelfthMonth) {
-    EXPECT_EQ(LunarFestivalDate(Named("N81"), 2025), EncodeDate(2025, 10, 6)) << "中秋";
-    EXPECT_EQ(LunarFestivalDate(Named("N110"), 2026), EncodeDate(2026, 2, 17)) << "春节";
+    EXPECT_EQ(LunarFestivalDate(FestivalByName("N81"), 2025), EncodeDate(2025, 10, 6)) << "中秋";
+    EXPECT_EQ(LunarFestivalDate(FestivalByName("N110"), 2026), EncodeDate(2026, 2, 17)) << "春节";
     ASSERT_EQ(LunarMonthDays(2024, 12), 29);
-    EXPECT_EQ(LunarFestivalDate(Named("C1"), 2024), EncodeDate(2025, 1, 28)) << "除夕 on the 29th";
-    EXPECT_EQ(LunarFestivalDate(Named("C1"), 2025), EncodeDate(2026, 2, 16));
-    EXPECT_EQ(LunarFestivalDate(Named("C1"), 2150), LunarInvalidSolarDate);
+    EXPECT_EQ(LunarFestivalDate(FestivalByName("C1"), 2024), EncodeDate(2025, 1, 28)) << "除夕 on the 29th";
+    EXPECT_EQ(LunarFestivalDate(FestivalByName("C1"), 2025), EncodeDate(2026, 2, 16));
+    EXPECT_EQ(LunarFestivalDate(FestivalByName("C1"), 2150), LunarInvalidSolarDate);
 }
 
 TEST(Festivals, TitlesLoseTheirAccelerators) {

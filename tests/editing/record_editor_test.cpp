@@ -6,8 +6,10 @@
 #include "runtime/remind_text.h"
 #include "scripted_answers.h"
 
+#include "calendar/festival_by_name.h"
 #include <fstream>
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 namespace chimewell {
@@ -15,19 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 
-const TFestival& Festival(std::string_view name) {
-    for (const TFestival& festival : SolarFestivals) {
-        if (festival.Name == name) {
-            return festival;
-        }
-    }
-    for (const TFestival& festival : LunarFestivals) {
-        if (festival.Name == name) {
-            return festival;
-        }
-    }
-    throw std::out_of_range(std::string(name));
-}
+using testing::FestivalByName;
 
 // A Wednesday in lunar 2026 (no leap month); the year list begins at 2026.
 class EditorTest : public ::testing::Test {
@@ -198,7 +188,7 @@ TEST_F(EditorTest, PickingADayOrAFestivalReplacesTheWeekdays) {
     EXPECT_EQ(Editor.WorkRecord.Day, 15);
     EXPECT_FALSE(Editor.WeekdayChecked(2));
     Editor.ToggleWeekday(2);
-    Editor.SolarFestivalClick(Festival("N19"));
+    Editor.SolarFestivalClick(FestivalByName("N19"));
     EXPECT_EQ(Editor.WorkRecord.Month, 12);
     EXPECT_EQ(Editor.WorkRecord.Day, 25);
     EXPECT_FALSE(Editor.WeekdayChecked(2));
@@ -226,7 +216,7 @@ TEST_F(EditorTest, OfficialWorkdaysAndRestDaysFromTheWeekdayMenu) {
 
 TEST_F(EditorTest, WeekdayRuleFestivalsMakeAReminderThatFiresOnTheirDayEachYear) {
     Editor.cbRemindTextChange("已有的文字");
-    Editor.SolarFestivalClick(Festival("N24"));
+    Editor.SolarFestivalClick(FestivalByName("N24"));
     EXPECT_EQ(Editor.WorkRecord.Month, 6);
     EXPECT_EQ(Editor.WorkRecord.Day, 192);
     EXPECT_TRUE(Editor.WeekdayChecked(7));
@@ -246,8 +236,8 @@ TEST_F(EditorTest, WeekdayRuleFestivalsMakeAReminderThatFiresOnTheirDayEachYear)
                 days.push_back(DecodeDate(day).Month * 100 + DecodeDate(day).Day);
             }
         }
-        EXPECT_EQ(days, std::vector<int>{DecodeDate(SolarFestivalDate(Festival("N24"), year)).Month * 100 +
-                                         DecodeDate(SolarFestivalDate(Festival("N24"), year)).Day})
+        EXPECT_EQ(days, std::vector<int>{DecodeDate(SolarFestivalDate(FestivalByName("N24"), year)).Month * 100 +
+                                         DecodeDate(SolarFestivalDate(FestivalByName("N24"), year)).Day})
             << year;
     }
 }
@@ -255,13 +245,13 @@ TEST_F(EditorTest, WeekdayRuleFestivalsMakeAReminderThatFiresOnTheirDayEachYear)
 TEST_F(EditorTest, NewYearsEveTakesTheTwelfthMonthsLastDay) {
     Editor.rbLunarClick();
     PickYear(2026);
-    Editor.LunarFestivalClick(Festival("C1"));
+    Editor.LunarFestivalClick(FestivalByName("C1"));
     EXPECT_EQ(Editor.WorkRecord.Day, LunarMonthDays(2026, 12));
     ASSERT_EQ(LunarMonthDays(2026, 12), 29);
     Editor.sbEveryYearClick();
-    Editor.LunarFestivalClick(Festival("C1"));
+    Editor.LunarFestivalClick(FestivalByName("C1"));
     EXPECT_EQ(Editor.WorkRecord.Day, 30);
-    Editor.LunarFestivalClick(Festival("N81"));
+    Editor.LunarFestivalClick(FestivalByName("N81"));
     EXPECT_EQ(Editor.Lists.Month.Text, "八月");
     EXPECT_EQ(Editor.Lists.Day.Text, "十五");
 }
