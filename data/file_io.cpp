@@ -347,4 +347,19 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
 }
 
+TFileStamp FileStampOf(const std::string& path) {
+    struct stat status {};
+    TFileStamp stamp;
+    if (stat(path.c_str(), &status) != 0) {
+        return stamp;
+    }
+    stamp.Exists = true;
+    stamp.Device = static_cast<std::uint64_t>(status.st_dev);
+    stamp.Inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.Size = static_cast<std::int64_t>(status.st_size);
+    stamp.ModifiedNanoseconds =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    return stamp;
+}
+
 } // namespace chimewell

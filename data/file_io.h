@@ -2,6 +2,7 @@
 // Whole-file reads and atomic whole-file writes for every file the program stores.
 
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -49,6 +50,19 @@ bool WriteNewFileAtomically(const std::string& path, std::string_view bytes);
 // Removes such leftovers of the named files in the folder; call it only while no other copy of the program
 // can be saving there. Returns how many were removed.
 int RemoveLeftoverTemporaryFiles(const std::string& folder, const std::vector<std::string>& fileNames);
+
+// What identifies one version of a file without reading it: a file replaced by a rename has another inode, one
+// written in place another size or modification time.
+struct TFileStamp {
+    bool Exists = false;
+    std::uint64_t Device = 0;
+    std::uint64_t Inode = 0;
+    std::int64_t Size = 0;
+    std::int64_t ModifiedNanoseconds = 0;
+    friend bool operator==(const TFileStamp&, const TFileStamp&) = default;
+};
+// The stamp of the file a path names now (a link is followed); Exists is false when nothing is there.
+TFileStamp FileStampOf(const std::string& path);
 
 // The message of every refused write.
 std::string UnableToWriteMessage(const std::string& path);

@@ -488,11 +488,13 @@ std::string TIniFile::ToBytes() const {
     return out;
 }
 
-void TIniFile::UpdateFile() const {
+std::string TIniFile::UpdateFile() const {
     if (ReadFailed()) {
         throw std::runtime_error(UnableToWriteMessage(Path));
     }
-    WriteFileAtomically(Path, ToBytes());
+    std::string bytes = ToBytes();
+    WriteFileAtomically(Path, bytes);
+    return bytes;
 }
 
 } // namespace chimewell

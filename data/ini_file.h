@@ -41,6 +41,10 @@ public:
     const std::string& FileName() const { return Path; }
     // The file exists but could not be read: a folder, a FIFO, no permission, an I/O error.
     bool ReadFailed() const;
+    // Nothing of that name was there to read.
+    bool Missing() const { return ReadResult == FileReadResult::Missing; }
+    // The bytes as read (empty for a missing or unreadable file).
+    const std::string& StoredBytes() const { return Bytes; }
     // Why, as a short phrase for a message; empty when the file was read or is missing.
     std::string ReadFailureText() const;
 
@@ -64,9 +68,10 @@ public:
 
     // The whole file as UpdateFile would write it.
     std::string ToBytes() const;
-    // Writes the whole file at once. Throws std::runtime_error "Unable to write to <path>" when that fails, and
-    // also when the file exists but could not be read, since writing would lose its contents.
-    void UpdateFile() const;
+    // Writes the whole file at once and returns the bytes written. Throws std::runtime_error "Unable to write to
+    // <path>" when that fails, and also when the file exists but could not be read, since writing would lose its
+    // contents.
+    std::string UpdateFile() const;
 
 private:
     struct Section;

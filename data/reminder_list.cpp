@@ -10,7 +10,9 @@
 #include <string_view>
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
+#include <unordered_map>
 
 namespace chimewell {
 
@@ -92,8 +94,9 @@ std::int32_t StoredItemCount(const TIniFile& ini) {
     return StoredItemCount(ini, DataMainSection, DataItemsKey);
 }
 
-std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey) {
-    const std::int32_t items = std::min(ini.ReadInteger(countSection, countKey, 0), MaxDataItems);
+std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey,
+                             std::int32_t limit) {
+    const std::int32_t items = std::min(ini.ReadInteger(countSection, countKey, 0), limit);
     if (items <= 0) {
         return 0;
     }
@@ -111,6 +114,93 @@ std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection,
         }
     }
     return std::min(items, highest);
+}
+
+bool SameReminder(const TRmMainDate& a, const TRmMainDate& b) {
+    return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour && a.Minuter == b.Minuter &&
+           a.Forward == b.Forward && a.Method == b.Method && a.IsLunar == b.IsLunar && a.IsLeapMonth == b.IsLeapMonth &&
+           a.WithScript == b.WithScript && a.AutoExecScript == b.AutoExecScript && a.Music == b.Music &&
+           a.Command == b.Command && a.Message == b.Message;
+}
+
+namespace {
+bool SameDateAndTime(const TRmMainDate& a, const TRmMainDate& b) {
+    return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour && a.Minuter == b.Minuter &&
+           a.IsLunar == b.IsLunar && a.IsLeapMonth == b.IsLeapMonth;
+}
+
+std::size_t Digest(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes) ^ bytes.size();
+}
+
+std::string ContentKey(const TRmMainDate& r) {
+    std::string key;
+    for (const std::int32_t number : {r.Year, r.Month, r.Day, r.Hour, r.Minuter, r.Forward, r.Method}) {
+        key += std::to_string(number);
+        key += ',';
+    }
+    for (const bool flag : {r.IsLunar, r.IsLeapMonth, r.WithScript, r.AutoExecScript}) {
+        key += flag ? '1' : '0';
+    }
+    for (const std::string* text : {&r.Music, &r.Command, &r.Message}) {
+        key += '\0';
+        key += std::to_string(text->size());
+        key += ':';
+        key += *text;
+    }
+    return key;
+}
+} // namespace
+
+TPositionMap MapPositions(const std::vector<const TRmMainDate*>& before, const std::vector<const TRmMainDate*>& after) {
+    TPositionMap map(before.size(), -1);
+    std::vector<bool> taken(after.size(), false);
+    // Most changes leave most reminders where they were.
+    bool allInPlace = true;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (i < after.size() && SameReminder(*before[i], *after[i])) {
+            map[i] = static_cast<std::int32_t>(i);
+            taken[i] = true;
+        } else {
+            allInPlace = false;
+        }
+    }
+    if (allInPlace) {
+        return map;
+    }
+    std::unordered_map<std::string, std::vector<std::int32_t>> free;
+    for (std::size_t j = 0; j < after.size(); ++j) {
+        if (!taken[j]) {
+            free[ContentKey(*after[j])].push_back(static_cast<std::int32_t>(j));
+        }
+    }
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (map[i] >= 0) {
+            continue;
+        }
+        const auto found = free.find(ContentKey(*before[i]));
+        if (found == free.end() || found->second.empty()) {
+            continue;
+        }
+        std::vector<std::int32_t>& places = found->second;
+        const auto nearest = std::min_element(places.begin(), places.end(), [i](std::int32_t x, std::int32_t y) {
+            const auto distance = [i](std::int32_t p) {
+                return std::abs(static_cast<std::int64_t>(p) - static_cast<std::int64_t>(i));
+            };
+            return distance(x) < distance(y);
+        });
+        map[i] = *nearest;
+        taken[static_cast<std::size_t>(*nearest)] = true;
+        places.erase(nearest);
+    }
+    // Edited in place by the other program: the same date and time at the same place is the same reminder.
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        if (map[i] < 0 && i < after.size() && !taken[i] && SameDateAndTime(*before[i], *after[i])) {
+            map[i] = static_cast<std::int32_t>(i);
+            taken[i] = true;
+        }
+    }
+    return map;
 }
 
 TRmMainDate& TRmDataList::Item(std::int32_t index) {
@@ -131,6 +221,8 @@ void TRmDataList::ResizeToBlocks(std::int32_t blocks) {
 
 void TRmDataList::Reset(const std::string& fileName) {
     FileName = fileName;
+    Stamp = {};
+    KnownDigest = Digest({});
     Count = 0;
     BlockSize = 9;
     Slots.clear();
@@ -145,13 +237,20 @@ void TRmDataList::Clear() {
 }
 
 void TRmDataList::Load() {
-    Clear();
     LoadFailure.clear();
     const TIniFile ini(FileName);
     if (ini.ReadFailed()) {
+        Clear();
         LoadFailure = "无法读取提醒数据文件“" + FileName + "”：" + ini.ReadFailureText() + "。";
+        Stamp = FileStampOf(FileName);
         return;
     }
+    LoadFrom(ini);
+}
+
+void TRmDataList::LoadFrom(const TIniFile& ini) {
+    Clear();
+    Remember(ini.StoredBytes());
     const std::int32_t items = StoredItemCount(ini);
     if (items <= 0) {
         return;
@@ -166,7 +265,113 @@ void TRmDataList::Load() {
     Count = items;
 }
 
+void TRmDataList::Remember(const std::string& bytes) const {
+    KnownDigest = Digest(bytes);
+    Stamp = FileStampOf(FileName);
+}
+
+void TRmDataList::ReloadFrom(const TIniFile& ini) {
+    std::vector<std::unique_ptr<TRmMainDate>> before;
+    before.reserve(static_cast<std::size_t>(Count));
+    for (std::int32_t i = 0; i < Count; ++i) {
+        before.push_back(std::move(Slots[static_cast<std::size_t>(i)]));
+    }
+    Count = 0;
+    LoadFailure.clear();
+    LoadFrom(ini);
+    std::vector<const TRmMainDate*> old;
+    old.reserve(before.size());
+    for (const auto& record : before) {
+        old.push_back(record.get());
+    }
+    std::vector<const TRmMainDate*> now;
+    now.reserve(static_cast<std::size_t>(Count));
+    for (std::int32_t i = 0; i < Count; ++i) {
+        now.push_back(Slots[static_cast<std::size_t>(i)].get());
+    }
+    const TPositionMap map = MapPositions(old, now);
+    if (PositionsMoved) {
+        PositionsMoved(map);
+    }
+    if (ReloadedFromDisk) {
+        ReloadedFromDisk();
+    }
+}
+
+bool TRmDataList::ReloadIfChanged() {
+    const TFileStamp current = FileStampOf(FileName);
+    if (current == Stamp && LoadFailure.empty()) {
+        return false;
+    }
+    if (!current.Exists) {
+        Stamp = current;
+        return false;
+    }
+    const TIniFile ini(FileName);
+    if (ini.ReadFailed()) {
+        Stamp = current;
+        const bool news = LoadFailure.empty();
+        LoadFailure = "无法读取提醒数据文件“" + FileName + "”：" + ini.ReadFailureText() + "。";
+        if (news && ReloadedFromDisk) {
+            ReloadedFromDisk();
+        }
+        return news;
+    }
+    if (ini.Missing()) {
+        return false;
+    }
+    const bool wasUnreadable = !LoadFailure.empty();
+    if (!wasUnreadable && Digest(ini.StoredBytes()) == KnownDigest) {
+        // Touched, or written back as it was: nothing to take in.
+        Stamp = current;
+        return false;
+    }
+    ReloadFrom(ini);
+    return true;
+}
+
+void TRmDataList::FollowDisk(const TIniFile& ini) {
+    if (ini.ReadFailed()) {
+        LoadFailure = "无法读取提醒数据文件“" + FileName + "”：" + ini.ReadFailureText() + "。";
+        if (ReloadedFromDisk) {
+            ReloadedFromDisk();
+        }
+        throw std::runtime_error(UnableToWriteMessage(FileName) + "\n" + LoadFailure);
+    }
+    if (ini.Missing()) {
+        return;
+    }
+    if (Digest(ini.StoredBytes()) != KnownDigest) {
+        ReloadFrom(ini);
+    }
+}
+
+std::int32_t TRmDataList::Find(const TRmMainDate& record, std::int32_t near) const {
+    near = std::clamp(near, 0, std::max(Count - 1, 0));
+    // Outwards from near: the one nearest to where the caller last saw it.
+    for (std::int32_t distance = 0; distance < Count; ++distance) {
+        const std::int32_t below = near - distance;
+        const std::int32_t above = near + distance;
+        if (below < 0 && above >= Count) {
+            break;
+        }
+        if (below >= 0 && SameReminder(Item(below), record)) {
+            return below;
+        }
+        if (distance > 0 && above < Count && SameReminder(Item(above), record)) {
+            return above;
+        }
+    }
+    return -1;
+}
+
 void TRmDataList::Add(const TRmMainDate& record, bool save) {
+    std::unique_ptr<TIniFile> ini;
+    if (save) {
+        RefuseSaveUnlessLoaded();
+        ini = std::make_unique<TIniFile>(FileName);
+        FollowDisk(*ini);
+    }
     auto copy = std::make_unique<TRmMainDate>();
     copy->CopyFrom(record);
     const std::int32_t blocks = (Count + 1) / BlockSize + 1;
@@ -176,8 +381,76 @@ void TRmDataList::Add(const TRmMainDate& record, bool save) {
     Slots[static_cast<std::size_t>(Count)] = std::move(copy);
     ++Count;
     if (save) {
-        SaveItem(Count - 1);
+        WriteRange(*ini, Count - 1, Count);
     }
+}
+
+std::int32_t TRmDataList::Replace(TRmMainDate before, std::int32_t near, const TRmMainDate& after) {
+    RefuseSaveUnlessLoaded();
+    TIniFile ini(FileName);
+    FollowDisk(ini);
+    const std::int32_t position = Find(before, near);
+    if (position < 0) {
+        return -1;
+    }
+    Item(position).CopyFrom(after);
+    WriteRange(ini, position, position + 1);
+    return position;
+}
+
+std::int32_t TRmDataList::Remove(const std::vector<std::pair<TRmMainDate, std::int32_t>>& records) {
+    RefuseSaveUnlessLoaded();
+    TIniFile ini(FileName);
+    FollowDisk(ini);
+    std::vector<bool> chosen(static_cast<std::size_t>(Count), false);
+    for (const auto& [record, near] : records) {
+        // Two equal reminders chosen twice are two reminders: the second one found is another.
+        std::int32_t position = Find(record, near);
+        if (position >= 0 && chosen[static_cast<std::size_t>(position)]) {
+            position = -1;
+            for (std::int32_t i = 0; i < Count; ++i) {
+                if (!chosen[static_cast<std::size_t>(i)] && SameReminder(Item(i), record)) {
+                    position = i;
+                    break;
+                }
+            }
+        }
+        if (position >= 0) {
+            chosen[static_cast<std::size_t>(position)] = true;
+        }
+    }
+    TPositionMap map(static_cast<std::size_t>(Count), -1);
+    std::int32_t kept = 0;
+    std::int32_t lowest = -1;
+    for (std::int32_t i = 0; i < Count; ++i) {
+        if (chosen[static_cast<std::size_t>(i)]) {
+            lowest = lowest < 0 ? i : lowest;
+        } else {
+            map[static_cast<std::size_t>(i)] = kept++;
+        }
+    }
+    if (lowest < 0) {
+        return 0;
+    }
+    const std::int32_t removed = Count - kept;
+    for (std::int32_t i = Count - 1; i >= lowest; --i) {
+        if (chosen[static_cast<std::size_t>(i)]) {
+            RemoveAt(i);
+        }
+    }
+    if (PositionsMoved) {
+        PositionsMoved(map);
+    }
+    WriteRange(ini, lowest, Count);
+    return removed;
+}
+
+void TRmDataList::RemoveAt(std::int32_t index) {
+    const auto first = Slots.begin() + index;
+    // The removed record is destroyed; the rest move down one slot and the old last slot ends up empty.
+    first->reset();
+    std::rotate(first, first + 1, Slots.begin() + Count);
+    --Count;
 }
 
 void TRmDataList::Delete(std::int32_t index, bool save) {
@@ -185,11 +458,14 @@ void TRmDataList::Delete(std::int32_t index, bool save) {
         index = Count - 1;
     }
     if (index >= 0 && index < Count) {
-        const auto first = Slots.begin() + index;
-        // The removed record is destroyed; the rest move down one slot and the old last slot ends up empty.
-        first->reset();
-        std::rotate(first, first + 1, Slots.begin() + Count);
-        --Count;
+        RemoveAt(index);
+        if (PositionsMoved) {
+            TPositionMap map(static_cast<std::size_t>(Count) + 1);
+            for (std::int32_t i = 0; i <= Count; ++i) {
+                map[static_cast<std::size_t>(i)] = i < index ? i : i == index ? -1 : i - 1;
+            }
+            PositionsMoved(map);
+        }
     }
     if (save) {
         SaveFrom(index);
@@ -202,6 +478,19 @@ void TRmDataList::RefuseSaveUnlessLoaded() const {
     }
 }
 
+void TRmDataList::WriteRange(TIniFile& ini, std::int32_t from, std::int32_t to) const {
+    if (ini.Missing()) {
+        // The file has gone since it was read: all of the list goes into the new one.
+        from = 0;
+        to = Count;
+    }
+    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
+    for (std::int32_t i = from; i < to; ++i) {
+        WriteReminder(ini, ItemSectionName(i + 1), Item(i));
+    }
+    Remember(ini.UpdateFile());
+}
+
 void TRmDataList::SaveItem(std::int32_t index) const {
     RefuseSaveUnlessLoaded();
     if (index == -1) {
@@ -211,9 +500,7 @@ void TRmDataList::SaveItem(std::int32_t index) const {
         return;
     }
     TIniFile ini(FileName);
-    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
-    WriteReminder(ini, ItemSectionName(index + 1), Item(index));
-    ini.UpdateFile();
+    WriteRange(ini, index, index + 1);
 }
 
 void TRmDataList::SaveFrom(std::int32_t index) const {
@@ -225,11 +512,7 @@ void TRmDataList::SaveFrom(std::int32_t index) const {
         return;
     }
     TIniFile ini(FileName);
-    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
-    for (std::int32_t i = index; i < Count; ++i) {
-        WriteReminder(ini, ItemSectionName(i + 1), Item(i));
-    }
-    ini.UpdateFile();
+    WriteRange(ini, index, Count);
 }
 
 bool TRmDataList::IsItemDueNowAt(std::int32_t index, TDateTime now) const {

@@ -1,12 +1,16 @@
 #pragma once
 // All reminders of the run, in the order of the data file, which every change is written to at once.
 
+#include "data/file_io.h"
 #include "data/reminder.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace chimewell {
@@ -23,14 +27,27 @@ inline constexpr std::int32_t MaxDataItems = 100000;
 // the file holds (a count with nothing behind it would make phantom reminders that fire every midnight), and
 // no more than MaxDataItems. A missing section in the middle still counts, so positions keep their meaning.
 std::int32_t StoredItemCount(const TIniFile& ini);
-// The same rule for a count kept under another section and key (the exchange files' header).
-std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey);
+// The same rule for a count kept under another section and key (the exchange files' header), with another
+// limit in place of MaxDataItems.
+std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey,
+                             std::int32_t limit = MaxDataItems);
 
 // "Item" followed by the 1-based number.
 std::string ItemSectionName(std::int32_t number);
 // The 15 keys of one reminder, with their defaults for missing keys.
 TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section);
 void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate& record);
+
+// For each position before a change, the position of the same reminder after it, or -1 where it is gone.
+using TPositionMap = std::vector<std::int32_t>;
+
+// The same reminder as the user set it up: every field but Reminded, which firing changes.
+bool SameReminder(const TRmMainDate& a, const TRmMainDate& b);
+
+// Where each reminder of `before` stands in `after`: at an equal reminder (the nearest to its old place where
+// several are equal); else, where only its text, music or command was edited in place, at the same place with
+// the same date and time; else nowhere (-1). No two reminders of `before` go to the same place.
+TPositionMap MapPositions(const std::vector<const TRmMainDate*>& before, const std::vector<const TRmMainDate*>& after);
 
 class TRmDataList {
 public:
@@ -59,14 +76,41 @@ public:
     void Load();
     // Empty, or a sentence naming the data file and why it could not be read.
     std::string LoadFailure;
-    // Appends a copy of the record; with save, writes it at once.
+
+    // Other programs may change the file while the list is loaded (a sync tool, a text editor). Every change
+    // below is made to the file as it is on disk at that moment: a file changed since it was last read or
+    // written here is read again first, and the change goes to the reminder it was meant for, found by its
+    // contents. So a save never writes back a reminder it has not read since the other program's change.
+
+    // Told whenever reminders went to other positions or away (a reload, a removal), so that queued positions
+    // can follow their reminders.
+    std::function<void(const TPositionMap&)> PositionsMoved;
+    // Told when the list was read again because another program changed the file, or when the file can no
+    // longer be read (LoadFailure then says why).
+    std::function<void()> ReloadedFromDisk;
+    // Reads the file again when another program changed it since it was last read or written here; true when
+    // ReloadedFromDisk was told. A file that cannot be read now keeps the list as it was, and no save writes over
+    // it until it can; a file that has gone keeps the list too, and the next change writes it anew.
+    bool ReloadIfChanged();
+    // The position of a reminder equal to `record` (SameReminder), the nearest one to `near`; -1 when none is.
+    std::int32_t Find(const TRmMainDate& record, std::int32_t near) const;
+
+    // Appends a copy of the record; with save, writes it at once to the file as it is now.
     void Add(const TRmMainDate& record, bool save);
-    // Removes the reminder at index (-1: the last one); with save, rewrites the file from that index on.
+    // Puts `after` in place of the reminder equal to `before` (looked for near `near`) and writes it. Returns
+    // its position, or -1 with nothing changed when no such reminder is there any more (another program changed
+    // or deleted it). `before` is taken by value: the list's own records may be replaced by the reading.
+    std::int32_t Replace(TRmMainDate before, std::int32_t near, const TRmMainDate& after);
+    // Removes the reminders equal to the given ones (each looked for near its position) and rewrites the file
+    // once. Returns how many were found and removed.
+    std::int32_t Remove(const std::vector<std::pair<TRmMainDate, std::int32_t>>& records);
+    // Removes the reminder at index (-1: the last one) from the list alone, without looking at the file; with
+    // save, rewrites the file from that index on.
     void Delete(std::int32_t index, bool save);
-    // Writes the count and the reminder at index (-1: the last one).
+    // Writes the count and the reminder at index (-1: the last one) over what the file holds.
     void SaveItem(std::int32_t index) const;
-    // Writes the count and every reminder from index (-1: the last one) to the end; an index equal to Count
-    // writes the count alone.
+    // Writes the count and every reminder from index (-1: the last one) to the end over what the file holds; an
+    // index equal to Count writes the count alone.
     void SaveFrom(std::int32_t index) const;
     bool IsItemDueNow(std::int32_t index) const;
     bool IsItemDueNowAt(std::int32_t index, TDateTime now) const;
@@ -74,6 +118,20 @@ public:
 private:
     void ResizeToBlocks(std::int32_t blocks);
     void RefuseSaveUnlessLoaded() const;
+    void LoadFrom(const TIniFile& ini);
+    // Takes in what another program wrote, when the file read for a change differs from what was last read
+    // or written here; refuses (throws) a file that cannot be read.
+    void FollowDisk(const TIniFile& ini);
+    void ReloadFrom(const TIniFile& ini);
+    // Writes the count and the reminders [from, to) (all of them into a file that has gone) and remembers the
+    // file as written.
+    void WriteRange(TIniFile& ini, std::int32_t from, std::int32_t to) const;
+    void RemoveAt(std::int32_t index);
+    void Remember(const std::string& bytes) const;
+
+    // The file as last read or written here: its stamp, and a digest of its bytes.
+    mutable TFileStamp Stamp;
+    mutable std::size_t KnownDigest = 0;
 };
 
 } // namespace chimewell

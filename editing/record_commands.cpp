@@ -28,7 +28,9 @@ void TRecordCommands::Add() {
 
 void TRecordCommands::View(int selected) {
     if (IsLine(selected) && Hooks.ShowRecord) {
-        Hooks.ShowRecord(List.Item(selected));
+        // A copy: the list may be read again from the file while the window shows.
+        const TRmMainDate record = List.Item(selected);
+        Hooks.ShowRecord(record);
     }
 }
 
@@ -36,23 +38,36 @@ void TRecordCommands::Edit(int selected) {
     if (!IsLine(selected)) {
         return;
     }
+    const TRmMainDate original = List.Item(selected);
     TRecordEditor editor(Config.QuickFinishFilePath());
     editor.WeeksBeginOnSunday = Config.BeginWithSunday;
-    editor.LoadRecord(List.Item(selected));
+    editor.LoadRecord(original);
     if (!Hooks.RunEditor || !Hooks.RunEditor(editor)) {
         return;
     }
     // The reminder may have fired while its dialog was open; that it has been shown stays true.
-    TRmMainDate& record = List.Item(selected);
-    const bool reminded = record.Reminded || editor.WorkRecord.Reminded;
-    record.CopyFrom(editor.WorkRecord);
-    record.Reminded = reminded;
+    TRmMainDate edited = editor.WorkRecord;
+    const std::int32_t now = List.Find(original, selected);
+    edited.Reminded = editor.WorkRecord.Reminded || (now >= 0 && List.Item(now).Reminded);
+    const std::int32_t position = List.Replace(original, selected, edited);
+    if (position < 0) {
+        // Another program changed or deleted this reminder while the dialog was open: neither version is lost
+        // without the user's word.
+        const std::string text = "你编辑的这条提醒在编辑期间已被其他程序修改或删除：\n" +
+                                 original.Describe(DescribeOptions::All()) +
+                                 "\n\n要把你的修改另存为一条新提醒，两者都保留吗？选“否”放弃你的修改。";
+        if (IsAffirmative(ShowMessageBox(MessageKind::YesNo, "提醒已被修改", text))) {
+            List.Add(edited, true);
+        }
+        Call(Hooks.RefreshRecordList);
+        Call(Hooks.DoSearch);
+        return;
+    }
     Call(Hooks.RefreshRecordList);
     if (Hooks.SetSelection) {
         Hooks.SetSelection(-1);
-        Hooks.SetSelection(selected);
+        Hooks.SetSelection(position);
     }
-    List.SaveItem(selected);
     Call(Hooks.DoSearch);
 }
 
@@ -60,11 +75,15 @@ void TRecordCommands::Delete(int selected) {
     if (!IsLine(selected)) {
         return;
     }
+    const TRmMainDate record = List.Item(selected);
     if (!IsAffirmative(ShowMessageBox(MessageKind::Question, "删除记录", "你确定要删除选中的记录吗？"))) {
         return;
     }
-    List.Delete(selected, true);
-    Runtime.RecordDeleted(selected);
+    // The queued positions follow through the list's PositionsMoved.
+    if (List.Remove({{record, selected}}) == 0) {
+        ShowMessageBox(MessageKind::Information, "没有删除",
+                       "这条提醒已被其他程序修改或删除，没有删除：\n" + record.Describe(DescribeOptions::All()));
+    }
     Call(Hooks.RefreshRecordList);
     if (Hooks.SetSelection) {
         Hooks.SetSelection(-1);
@@ -76,33 +95,34 @@ void TRecordCommands::DeleteExpired() {
     if (List.Count == 0) {
         return;
     }
-    bool anyExpired = false;
-    int lowestDeleted = -1;
+    // The expired reminders as they are now: the questions below may take a while, and the list may be read
+    // again from the file meanwhile.
+    std::vector<std::pair<TRmMainDate, std::int32_t>> expired;
     for (int index = List.Count - 1; index >= 0; --index) {
-        const TRmMainDate& record = List.Item(index);
-        if (!record.IsExpired()) {
-            continue;
+        if (List.Item(index).IsExpired()) {
+            expired.emplace_back(List.Item(index), index);
         }
-        anyExpired = true;
-        // The number is the position in the list, counted from 0 as the program counts its lines.
-        const std::string text = "第“" + std::to_string(index) + "”条提醒已经过期：\n" +
-                                 record.Describe(DescribeOptions::All()) + "\n是否删除？";
-        if (!IsAffirmative(ShowMessageBox(MessageKind::Question, "过期删除", text))) {
-            continue;
-        }
-        List.Delete(index, false);
-        Runtime.RecordDeleted(index);
-        if (Hooks.RemoveLine) {
-            Hooks.RemoveLine(index);
-        }
-        lowestDeleted = index;
     }
-    if (lowestDeleted >= 0) {
-        List.SaveFrom(lowestDeleted);
+    if (expired.empty()) {
+        ShowMessageBox(MessageKind::Information, "无过期提醒", "在你的记录中没有过期的提醒。");
+        return;
+    }
+    std::vector<std::pair<TRmMainDate, std::int32_t>> chosen;
+    for (const auto& [record, index] : expired) {
+        // Counted from 1, as users count the lines of a list.
+        const std::string text = "第“" + std::to_string(index + 1) + "”条提醒已经过期：\n" +
+                                 record.Describe(DescribeOptions::All()) + "\n是否删除？";
+        if (IsAffirmative(ShowMessageBox(MessageKind::Question, "过期删除", text))) {
+            chosen.emplace_back(record, index);
+            if (Hooks.RemoveLine) {
+                Hooks.RemoveLine(index);
+            }
+        }
+    }
+    if (!chosen.empty()) {
+        List.Remove(chosen);
         Call(Hooks.RefreshRecordList);
         Call(Hooks.DoSearch);
-    } else if (!anyExpired) {
-        ShowMessageBox(MessageKind::Information, "无过期提醒", "在你的记录中没有过期的提醒。");
     }
 }
 

@@ -82,7 +82,8 @@ void TExchangeCommands::Import() {
     if (!ImportReminders(List.FileName, *picked)) {
         return;
     }
-    List.Load();
+    // Read again as any change of the file by another hand is, so that queued reminders keep their places.
+    List.ReloadIfChanged();
     if (Hooks.RefreshRecordList) {
         Hooks.RefreshRecordList();
     }

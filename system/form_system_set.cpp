@@ -307,7 +307,8 @@ void TfrmSystemSet::FormShow() {
     cbMissedHours->setCurrentIndex(MissedHoursList.IndexOf(shown.MissedWindowHours));
     cbSelSkin->setCurrentIndex(SkinListIndexOf(SkinFiles, shown.SkinFileName));
     (shown.BeginWithSunday ? rbWeekSunday : rbWeekMonday)->setChecked(true);
-    memoFastFinish->setPlainText(Q(QuickFinishText(LoadQuickFinish(shown.QuickFinishFilePath()))));
+    ShownQuickFinish = QuickFinishLines(QuickFinishText(LoadQuickFinish(shown.QuickFinishFilePath())));
+    memoFastFinish->setPlainText(Q(QuickFinishText(ShownQuickFinish)));
     ShowSampleFont();
     if (edtUserName->text().isEmpty()) {
         edtUserName->setText(Q(UserNamePlaceholder));
@@ -338,7 +339,8 @@ void TfrmSystemSet::btnSetFontClick() {
 }
 
 void TfrmSystemSet::btnOKClick() {
-    if (!AcceptSystemSettings(WorkConfig, QuickFinishLines(memoFastFinish->toPlainText().toStdString()))) {
+    if (!AcceptSystemSettings(WorkConfig, QuickFinishLines(memoFastFinish->toPlainText().toStdString()),
+                              ShownQuickFinish)) {
         return;
     }
     Accepted = true;

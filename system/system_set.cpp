@@ -136,10 +136,22 @@ std::optional<std::string> SystemMusicProblem(const std::string& path) {
     return "设置的系统音乐文件：“" + path + "”未找到！";
 }
 
-bool AcceptSystemSettings(const TRmConfig& work, const std::vector<std::string>& quickFinishLines) {
+bool AcceptSystemSettings(const TRmConfig& work, const std::vector<std::string>& quickFinishLines,
+                          const std::optional<std::vector<std::string>>& shownLines) {
     if (const std::optional<std::string> problem = SystemMusicProblem(work.SysMusicFile)) {
         ShowMessageBox(MessageKind::Information, std::string(ProductName), *problem);
         return false;
+    }
+    if (shownLines) {
+        if (quickFinishLines == *shownLines) {
+            return true;
+        }
+        if (QuickFinishLines(QuickFinishText(LoadQuickFinish(work.QuickFinishFilePath()))) != *shownLines &&
+            !IsAffirmative(ShowMessageBox(MessageKind::YesNo, "快速完成",
+                                          "快速完成的文本在设置期间已被其他程序修改。要用你在这里的修改替换它吗？"
+                                          "选“否”保留文件中的文本。"))) {
+            return true;
+        }
     }
     SaveQuickFinish(work.QuickFinishFilePath(), quickFinishLines);
     return true;

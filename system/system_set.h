@@ -66,6 +66,10 @@ std::optional<std::string> SystemMusicProblem(const std::string& path);
 
 // OK: refuses with a message box while the system music is missing; otherwise writes the quick-finish lines
 // as the whole file and returns true. Throws like SaveQuickFinish when the file cannot be written.
-bool AcceptSystemSettings(const TRmConfig& work, const std::vector<std::string>& quickFinishLines);
+// `shownLines`, when given, are the lines the dialog was opened with: lines the user left as they were are not
+// written, so that a change another program made to the file meanwhile stays; lines the user changed while the
+// file changed too replace it only after a question.
+bool AcceptSystemSettings(const TRmConfig& work, const std::vector<std::string>& quickFinishLines,
+                          const std::optional<std::vector<std::string>>& shownLines = std::nullopt);
 
 } // namespace chimewell

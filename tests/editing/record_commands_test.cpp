@@ -1,5 +1,7 @@
 #include "editing/record_commands.h"
 
+#include "data/code_page.h"
+
 #include "calendar/clock.h"
 #include "data/temp_folder.h"
 #include "scripted_answers.h"
@@ -28,6 +30,7 @@ protected:
     RecordCommandsTest() : Clock(EncodeDateTime(2026, 6, 10, 9, 0)) {
         Config.InitDefaults(Folder.Folder(), 265, 202, 429, 279);
         List.Reset(Config.DataFilePath());
+        List.PositionsMoved = [this](const TPositionMap& map) { Runtime.FollowPositions(map); };
         Runtime.Start();
         Hooks.RunEditor = [this](TRecordEditor& editor) {
             Editors.push_back({editor.Caption, editor.MusicStartDir, editor.WeeksBeginOnSunday});
@@ -202,9 +205,10 @@ TEST_F(RecordCommandsTest, DeleteExpiredAsksFromTheLastAndRewritesTheFileOnce) {
     EXPECT_EQ(Answers.Titles(), (std::vector<std::string>{"过期删除", "过期删除", "过期删除"}));
     EXPECT_EQ(
         Answers.Boxes[0].Text,
-        "第“5”条提醒已经过期：\n公历，2026年5月每天0时0分0方式，不提前，提醒为：上个月(无音乐)(无脚本)\n是否删除？");
-    EXPECT_THAT(Answers.Boxes[1].Text, ::testing::StartsWith("第“4”条"));
-    EXPECT_THAT(Answers.Boxes[2].Text, ::testing::StartsWith("第“1”条"));
+        "第“6”条提醒已经过期：\n公历，2026年5月每天0时0分0方式，不提前，提醒为：上个月(无音乐)(无脚本)\n是否删除？")
+        << "counted from 1, as users count";
+    EXPECT_THAT(Answers.Boxes[1].Text, ::testing::StartsWith("第“5”条"));
+    EXPECT_THAT(Answers.Boxes[2].Text, ::testing::StartsWith("第“2”条"));
     for (const std::string& bytes : fileAtQuestion) {
         EXPECT_EQ(bytes, before) << "nothing is written while the questions are open";
     }
@@ -231,6 +235,58 @@ TEST_F(RecordCommandsTest, DeleteExpiredSaysSoWhenNothingHasExpiredAndIsSilentWh
     EXPECT_EQ(Answers.Titles(), (std::vector<std::string>{"无过期提醒", "过期删除"}));
     EXPECT_EQ(testing::ReadBytes(Config.DataFilePath()), before);
     EXPECT_TRUE(Events.empty());
+}
+
+// Another program saves the data file (by rename, as editors do) while the add/edit dialog is open.
+TEST_F(RecordCommandsTest, AnEditGoesToItsReminderWhereverAnOutsideChangeMovedIt) {
+    Add(Dated(0, 0, 0, "一"));
+    Add(Dated(0, 0, 0, "二"));
+    const auto rewrite = [this](const std::string& sections, int items) {
+        const std::string temporary = Config.DataFilePath() + ".new";
+        testing::WriteBytes(temporary, EncodeFileText("[Main]\r\nItems=" + std::to_string(items) + "\r\n" + sections));
+        std::filesystem::rename(temporary, Config.DataFilePath());
+    };
+    EditorAction = [&](TRecordEditor& editor) {
+        rewrite("[Item1]\r\nMessage=别处加的\r\n[Item2]\r\nMessage=一\r\n[Item3]\r\nMessage=二\r\n", 3);
+        editor.cbRemindTextChange("二（我改的）");
+        return true;
+    };
+    Commands().Edit(1);
+    TRmDataList stored = Reloaded();
+    ASSERT_EQ(stored.Count, 3);
+    EXPECT_EQ(stored.Item(0).Message, "别处加的");
+    EXPECT_EQ(stored.Item(2).Message, "二（我改的）");
+    EXPECT_THAT(Events, ::testing::Contains("select 2"));
+
+    // The same reminder changed there too: the user is asked, and Yes keeps both versions.
+    EditorAction = [&](TRecordEditor& editor) {
+        rewrite(
+            "[Item1]\r\nMessage=别处加的\r\n[Item2]\r\nMessage=一（别处改的）\r\n[Item3]\r\nMessage=二（我改的）\r\n",
+            3);
+        editor.cbRemindTextChange("一（我改的）");
+        return true;
+    };
+    Answers.BoxAnswers = {MessageAnswer::Yes};
+    Commands().Edit(1);
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Title, "提醒已被修改");
+    stored = Reloaded();
+    ASSERT_EQ(stored.Count, 4);
+    EXPECT_EQ(stored.Item(1).Message, "一（别处改的）");
+    EXPECT_EQ(stored.Item(3).Message, "一（我改的）");
+
+    // No keeps the other program's version alone.
+    EditorAction = [&](TRecordEditor& editor) {
+        rewrite("[Item1]\r\nMessage=只剩这个\r\n", 1);
+        editor.cbRemindTextChange("丢掉");
+        return true;
+    };
+    Answers.BoxAnswers = {MessageAnswer::No};
+    Commands().Edit(0);
+    stored = Reloaded();
+    ASSERT_EQ(stored.Count, 1);
+    EXPECT_EQ(stored.Item(0).Message, "只剩这个");
+    EXPECT_EQ(List.Count, 1);
 }
 
 TEST(FolderOf, KeepsTheTrailingSeparator) {

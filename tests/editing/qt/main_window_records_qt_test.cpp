@@ -171,7 +171,7 @@ TEST_F(MainWindowRecordsTest, DeleteExpiredFromTheViewMenuTakesTheLinesAway) {
     Answers.BoxAnswers = {MessageAnswer::Ok};
     Form->nmDeleteOldRecord->trigger();
     EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"过期删除"});
-    EXPECT_EQ(Answers.Boxes[0].Text.substr(0, std::string("第“0”条").size()), "第“0”条");
+    EXPECT_EQ(Answers.Boxes[0].Text.substr(0, std::string("第“1”条").size()), "第“1”条");
     ASSERT_EQ(Form->lstRecordList->count(), 1);
     EXPECT_TRUE(Form->lstRecordList->item(0)->text().endsWith(Q("每天")));
     EXPECT_EQ(Stored().Count, 1);
