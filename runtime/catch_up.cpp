@@ -29,14 +29,19 @@ TDateTime InsideMinute(std::int64_t count) {
 
 std::vector<TMissedFiring> MissedFirings(const TRmDataList& list, TDateTime lastChecked, TDateTime now, int windowHours,
                                          bool beginWithSunday) {
-    std::vector<TMissedFiring> missed;
     if (windowHours <= 0) {
-        return missed;
+        return {};
     }
     const std::int64_t nowMinute = MinuteCount(now);
     const std::int64_t earliest = nowMinute - std::int64_t{windowHours} * 60; // [.., nowMinute)
     const std::int64_t first = std::max(MinuteCount(lastChecked) + 1, earliest);
     const std::int64_t last = nowMinute - 1;
+    return FiringsInMinutes(list, first, last, beginWithSunday);
+}
+
+std::vector<TMissedFiring> FiringsInMinutes(const TRmDataList& list, std::int64_t first, std::int64_t last,
+                                            bool beginWithSunday) {
+    std::vector<TMissedFiring> missed;
     if (first > last) {
         return missed;
     }

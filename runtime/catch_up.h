@@ -27,6 +27,11 @@ struct TMissedFiring {
 std::vector<TMissedFiring> MissedFirings(const TRmDataList& list, TDateTime lastChecked, TDateTime now, int windowHours,
                                          bool beginWithSunday);
 
+// The firings of the exact pass in the minutes first..last (minute counts: minutes since 1899-12-30), in time
+// order, then list order.
+std::vector<TMissedFiring> FiringsInMinutes(const TRmDataList& list, std::int64_t first, std::int64_t last,
+                                            bool beginWithSunday);
+
 // What a caught-up reminder shows (TMissedReminder): its text expanded at its own minute, under "错过的提醒：原定
 // …". A command of a program, file or address waits for the button; a shutdown or restart, and the command of a
 // reminder that was to run without a window or by itself, are named as not run.

@@ -35,19 +35,23 @@ void TRmMessage::Init() {
     Count = 0;
     BlockCount = 1;
     Indexes.assign(SlotCount(BlockCount, BlockSize), 0);
+    Minutes.assign(SlotCount(BlockCount, BlockSize), 0);
 }
 
 void TRmMessage::ApplyStorageRule() {
     if (UpdateBlockCount(Count, BlockSize, BlockCount)) {
         Indexes.resize(SlotCount(BlockCount, BlockSize));
+        Minutes.resize(SlotCount(BlockCount, BlockSize));
     }
 }
 
-void TRmMessage::Push(std::int32_t position) {
+void TRmMessage::Push(std::int32_t position, std::int64_t minute) {
     if (UpdateBlockCount(Count + 1, BlockSize, BlockCount)) {
         Indexes.resize(SlotCount(BlockCount, BlockSize));
+        Minutes.resize(SlotCount(BlockCount, BlockSize));
     }
     Indexes[static_cast<std::size_t>(Count)] = position;
+    Minutes[static_cast<std::size_t>(Count)] = minute;
     ++Count;
 }
 
@@ -57,9 +61,27 @@ std::int32_t TRmMessage::Pop() {
     }
     const std::int32_t position = Indexes[0];
     ShiftDown(Indexes, 0, Count);
+    std::copy(Minutes.begin() + 1, Minutes.begin() + Count, Minutes.begin());
     --Count;
     ApplyStorageRule();
     return position;
+}
+
+void TRmMessage::RemapPositions(const std::vector<std::int32_t>& map) {
+    std::int32_t kept = 0;
+    for (std::int32_t slot = 0; slot < Count; ++slot) {
+        const std::int32_t position = Indexes[static_cast<std::size_t>(slot)];
+        const std::int32_t moved = position >= 0 && static_cast<std::size_t>(position) < map.size()
+                                       ? map[static_cast<std::size_t>(position)]
+                                       : -1;
+        if (moved >= 0) {
+            Indexes[static_cast<std::size_t>(kept)] = moved;
+            Minutes[static_cast<std::size_t>(kept)] = Minutes[static_cast<std::size_t>(slot)];
+            ++kept;
+        }
+    }
+    Count = kept;
+    ApplyStorageRule();
 }
 
 void TRmLater::Init() {
@@ -128,6 +150,23 @@ void TRmLater::RemoveIndex(std::int32_t deletedPosition) {
         }
         ++slot;
     }
+}
+
+void TRmLater::RemapPositions(const std::vector<std::int32_t>& map) {
+    std::int32_t slot = 0;
+    while (slot < Count) {
+        std::int32_t& position = Indexes[static_cast<std::size_t>(slot)];
+        const std::int32_t moved = position >= 0 && static_cast<std::size_t>(position) < map.size()
+                                       ? map[static_cast<std::size_t>(position)]
+                                       : -1;
+        if (moved < 0) {
+            RemoveSlot(slot);
+            continue;
+        }
+        position = moved;
+        ++slot;
+    }
+    ApplyStorageRule();
 }
 
 } // namespace chimewell

@@ -1,6 +1,6 @@
 #pragma once
 // The two queues between the tick and the reminder window. Both hold 0-based positions in the reminder
-// list; neither is saved, so postponed reminders are forgotten when the program ends.
+// list, which follow their reminders when the list changes under them.
 
 #include <cstdint>
 #include <vector>
@@ -14,15 +14,21 @@ public:
 
     // Empties the queue and gives it its first block of slots.
     void Init();
-    void Push(std::int32_t position);
+    // minute: the minute count (minutes since 1899-12-30) the reminder was queued for.
+    void Push(std::int32_t position, std::int64_t minute = 0);
     // The oldest position, or -1 when the queue is empty.
     std::int32_t Pop();
+    // The minute the oldest entry was queued for; only while Count > 0.
+    std::int64_t OldestMinute() const { return Minutes[0]; }
+    // The list changed: each entry goes where its reminder went, and leaves where the reminder is gone.
+    void RemapPositions(const std::vector<std::int32_t>& map);
 
     std::int32_t Count = 0;
     std::int32_t BlockSize = 9;
     std::int32_t BlockCount = 1;
     // Slots 0 .. Count - 1 are in use, slot 0 holds the oldest entry.
     std::vector<std::int32_t> Indexes;
+    std::vector<std::int64_t> Minutes; // parallel to Indexes
 
 private:
     void ApplyStorageRule();
@@ -41,6 +47,8 @@ public:
     std::int32_t PopDue();
     // The record at deletedPosition is gone: its entries leave and the positions above it move down by one.
     void RemoveIndex(std::int32_t deletedPosition);
+    // The list changed: each entry goes where its reminder went, and leaves where the reminder is gone.
+    void RemapPositions(const std::vector<std::int32_t>& map);
 
     std::int32_t Count = 0;
     std::int32_t BlockSize = 9;

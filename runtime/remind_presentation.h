@@ -12,6 +12,8 @@ namespace chimewell {
 // Postponement chosen in the reminder window.
 inline constexpr int LATER_NONE = -1;
 inline constexpr int LATER_DEFAULT = -2;
+// "全部关闭": this reminder and every one waiting behind it are closed together, after one list of them all.
+inline constexpr int LATER_CLOSE_ALL = -3;
 
 // The command button keeps the previous reminder's state for commands of kinds it does not run by button.
 enum class CommandButtonState { Show, Hide, Unchanged };
@@ -44,13 +46,17 @@ struct TMissedReminder {
 // The reminder window as the firing routine sees it. Prepare is called for every fired reminder, shown or not;
 // ShowModal returns when the window closes, with its LaterMinutes; RunCommand runs the prepared command without
 // showing the window; SetCloseWindowEnabled switches the tray item that closes the window. ShowMissedList shows
-// many caught-up reminders in one window and returns when it closes.
+// many caught-up reminders in one window and returns when it closes. SetWaiting tells, before each window, how
+// many reminders wait behind it (the window offers "全部关闭" while any do); ShowWaitingList shows those the
+// user closed all at once as one list, so that none goes unseen.
 struct ReminderWindowSeam {
     std::function<void(const RemindPresentation&)> Prepare;
     std::function<int()> ShowModal;
     std::function<void()> RunCommand;
     std::function<void(bool)> SetCloseWindowEnabled;
     std::function<void(const std::vector<TMissedReminder>&)> ShowMissedList;
+    std::function<void(std::int32_t)> SetWaiting;
+    std::function<void(const std::vector<TMissedReminder>&)> ShowWaitingList;
 };
 
 } // namespace chimewell

@@ -133,7 +133,63 @@ constexpr std::int64_t LongestClockSetBack = 24 * 60;
 std::int64_t MinuteCountOf(TDateTime moment) {
     return static_cast<std::int64_t>(std::floor(moment * 1440.0 + 1e-6));
 }
+
+TDateTime InsideMinute(std::int64_t count) {
+    return (static_cast<double>(count) + 0.5) / 1440.0;
+}
+
+std::int32_t Moved(const TPositionMap& map, std::int32_t position) {
+    return position >= 0 && static_cast<std::size_t>(position) < map.size() ? map[static_cast<std::size_t>(position)]
+                                                                            : -1;
+}
 } // namespace
+
+void TCheckedMinutes::Add(std::int64_t first, std::int64_t last) {
+    if (first > last) {
+        return;
+    }
+    // Ranges that overlap or touch the new one merge with it.
+    auto from = std::lower_bound(Ranges.begin(), Ranges.end(), first,
+                                 [](const auto& range, std::int64_t minute) { return range.second + 1 < minute; });
+    auto to = from;
+    while (to != Ranges.end() && to->first <= last + 1) {
+        first = std::min(first, to->first);
+        last = std::max(last, to->second);
+        ++to;
+    }
+    from = Ranges.erase(from, to);
+    Ranges.insert(from, {first, last});
+}
+
+bool TCheckedMinutes::Contains(std::int64_t minute) const {
+    const auto range = std::lower_bound(Ranges.begin(), Ranges.end(), minute,
+                                        [](const auto& r, std::int64_t m) { return r.second < m; });
+    return range != Ranges.end() && range->first <= minute;
+}
+
+std::vector<std::pair<std::int64_t, std::int64_t>> TCheckedMinutes::Unchecked(std::int64_t first,
+                                                                              std::int64_t last) const {
+    std::vector<std::pair<std::int64_t, std::int64_t>> parts;
+    for (const auto& [from, to] : Ranges) {
+        if (first > last) {
+            break;
+        }
+        if (to < first) {
+            continue;
+        }
+        if (from > last) {
+            break;
+        }
+        if (from > first) {
+            parts.emplace_back(first, from - 1);
+        }
+        first = to + 1;
+    }
+    if (first <= last) {
+        parts.emplace_back(first, last);
+    }
+    return parts;
+}
 
 void TRmRuntime::Start(std::optional<TDateTime> lastCheck) {
     LastMinute = 0;
@@ -142,17 +198,42 @@ void TRmRuntime::Start(std::optional<TDateTime> lastCheck) {
     SnoozeQueue.Init();
     LastCheckedMinute.reset();
     StartLastCheck = lastCheck;
-    HighestCheckedMinute.reset();
-    if (lastCheck) {
-        HighestCheckedMinute = MinuteCountOf(*lastCheck);
-    }
+    Checked.Clear();
+    Missed.clear();
+    MissedBatch.clear();
+    SnoozesWaiting.clear();
+    FiringPosition = -1;
 }
 
 std::optional<TDateTime> TRmRuntime::LastChecked() const {
     if (!LastCheckedMinute) {
         return std::nullopt;
     }
-    return MinuteOf((static_cast<double>(*LastCheckedMinute) + 0.5) / 1440.0);
+    std::int64_t through = *LastCheckedMinute;
+    const auto waiting = [&through](std::int64_t minute) { through = std::min(through, minute - 1); };
+    for (std::int32_t slot = 0; slot < MessageQueue.Count; ++slot) {
+        waiting(MessageQueue.Minutes[static_cast<std::size_t>(slot)]);
+    }
+    if (FiringPosition >= 0) {
+        waiting(FiringMinute);
+    }
+    for (const TMissedFiring& missed : Missed) {
+        waiting(MinuteCountOf(missed.Minute));
+    }
+    for (const TMissedReminder& missed : MissedBatch) {
+        if (missed.Position >= 0) {
+            waiting(MinuteCountOf(missed.Minute));
+        }
+    }
+    return MinuteOf(InsideMinute(through));
+}
+
+void TRmRuntime::KeepSafeLastCheck() {
+    if (KeepLastCheck) {
+        if (const std::optional<TDateTime> checked = LastChecked()) {
+            KeepLastCheck(*checked);
+        }
+    }
 }
 
 void TRmRuntime::Resume() {
@@ -167,13 +248,25 @@ void TRmRuntime::QueueMissed(TDateTime lastChecked, TDateTime now) {
     Missed.insert(Missed.end(), missed.begin(), missed.end());
 }
 
-void TRmRuntime::Push(const std::vector<QueuedReminder>& queued) {
+void TRmRuntime::QueueMissedMinutes(std::int64_t first, std::int64_t last, std::int64_t nowMinute) {
+    if (Config.MissedWindowHours <= 0) {
+        return;
+    }
+    first = std::max(first, nowMinute - std::int64_t{Config.MissedWindowHours} * 60);
+    for (const auto& [from, to] : Checked.Unchecked(first, last)) {
+        const std::vector<TMissedFiring> missed = FiringsInMinutes(List, from, to, Config.BeginWithSunday);
+        Missed.insert(Missed.end(), missed.begin(), missed.end());
+    }
+}
+
+void TRmRuntime::Push(const std::vector<QueuedReminder>& queued, std::int64_t minute) {
     for (const QueuedReminder& reminder : queued) {
-        MessageQueue.Push(reminder.Position);
+        MessageQueue.Push(reminder.Position, minute);
     }
 }
 
 void TRmRuntime::Tick() {
+    List.ReloadIfChanged();
     const TDateTime now = Now();
     const std::int64_t minute = MinuteCountOf(now);
     if (LastCheckedMinute && *LastCheckedMinute == minute) {
@@ -182,84 +275,181 @@ void TRmRuntime::Tick() {
     LastMinute = DecodeTime(now).Minute;
     const std::optional<std::int64_t> previous = LastCheckedMinute;
     LastCheckedMinute = minute;
-    if (HighestCheckedMinute && minute <= *HighestCheckedMinute) {
-        if (*HighestCheckedMinute - minute <= LongestClockSetBack) {
-            // The clock went back over minutes already checked: none of them fires again.
-            return;
-        }
-        HighestCheckedMinute.reset();
+    if (!Checked.Empty() && Checked.Highest() - minute > LongestClockSetBack) {
+        Checked.Clear();
     }
     if (previous && minute > *previous + 1) {
-        QueueMissed((static_cast<double>(*previous) + 0.5) / 1440.0, now);
+        QueueMissedMinutes(*previous + 1, minute - 1, minute);
+        Checked.Add(*previous + 1, minute - 1);
     }
-    HighestCheckedMinute = minute;
+    if (Checked.Contains(minute)) {
+        // The clock went back over a minute this run checked: it does not fire again.
+        return;
+    }
+    Checked.Add(minute, minute);
 
     const bool hourChanged = HourChanged(LastHour);
     std::vector<QueuedReminder> due = MinutePasses(List, now, hourChanged);
-    Push(due);
+    Push(due, minute);
     SnoozeQueue.TickMinute();
+    bool snoozesCame = false;
     for (std::int32_t position = SnoozeQueue.PopDue(); position != -1; position = SnoozeQueue.PopDue()) {
         // A postponement that ends in the minute its reminder falls due again shows it once.
         const bool queuedAlready = std::any_of(due.begin(), due.end(), [position](const QueuedReminder& reminder) {
             return reminder.Position == position;
         });
+        snoozesCame = true;
         if (!queuedAlready) {
-            MessageQueue.Push(position);
+            MessageQueue.Push(position, minute);
+            SnoozesWaiting.emplace_back(position, minute);
             due.push_back({position, QueuePass::Exact});
         }
     }
-    FiredSinceKept = FiredSinceKept || !due.empty() || !Missed.empty();
-    if ((hourChanged || FiredSinceKept) && KeepLastCheck) {
-        FiredSinceKept = false;
-        KeepLastCheck(MinuteOf(now));
+    if (snoozesCame) {
+        TellSnoozesChanged();
+    }
+    if (hourChanged || !due.empty() || !Missed.empty()) {
+        KeepSafeLastCheck();
     }
     DoRemind();
 }
 
 void TRmRuntime::RunStartupPass() {
     const std::optional<TDateTime> lastCheck = std::exchange(StartLastCheck, std::nullopt);
-    if (List.Count == 0) {
-        return;
-    }
     const TDateTime now = Now();
-    if (lastCheck && MinuteCountOf(*lastCheck) < MinuteCountOf(now)) {
+    if (List.Count > 0 && lastCheck && MinuteCountOf(*lastCheck) < MinuteCountOf(now)) {
         QueueMissed(*lastCheck, now);
-        if (!Missed.empty() && KeepLastCheck) {
-            // Kept before they show: a run that ends meanwhile must not show them again at the next start.
-            KeepLastCheck(LastCheckedMinute ? *LastChecked() : MinuteOf(now) - 1.0 / 1440.0);
-        }
+        Checked.Add(MinuteCountOf(*lastCheck) + 1, MinuteCountOf(now) - 1);
     }
-    Push(StartupPass(List, now));
+    // Postponements restored from the earlier run join in time order.
+    std::stable_sort(Missed.begin(), Missed.end(), [](const TMissedFiring& a, const TMissedFiring& b) {
+        return MinuteCountOf(a.Minute) < MinuteCountOf(b.Minute);
+    });
+    Push(StartupPass(List, now), MinuteCountOf(now));
     DoRemind();
 }
 
 void TRmRuntime::RecordDeleted(std::int32_t position) {
     SnoozeQueue.RemoveIndex(position);
+    TellSnoozesChanged();
+}
+
+void TRmRuntime::FollowPositions(const TPositionMap& map) {
+    MessageQueue.RemapPositions(map);
+    SnoozeQueue.RemapPositions(map);
+    if (FiringPosition >= 0) {
+        FiringPosition = Moved(map, FiringPosition);
+    }
+    std::vector<TMissedFiring> missed;
+    for (TMissedFiring firing : Missed) {
+        firing.Position = Moved(map, firing.Position);
+        if (firing.Position >= 0) {
+            missed.push_back(firing);
+        }
+    }
+    Missed = std::move(missed);
+    for (TMissedReminder& one : MissedBatch) {
+        one.Position = Moved(map, one.Position);
+    }
+    std::vector<std::pair<std::int32_t, std::int64_t>> waiting;
+    for (auto [position, minute] : SnoozesWaiting) {
+        if (const std::int32_t moved = Moved(map, position); moved >= 0) {
+            waiting.emplace_back(moved, minute);
+        }
+    }
+    SnoozesWaiting = std::move(waiting);
+    TellSnoozesChanged();
+}
+
+std::vector<TPendingSnooze> TRmRuntime::PendingSnoozes() const {
+    std::vector<TPendingSnooze> pending;
+    const std::int64_t base = LastCheckedMinute ? *LastCheckedMinute : MinuteCountOf(Now());
+    for (const auto& [position, minute] : SnoozesWaiting) {
+        if (position >= 0 && position < List.Count) {
+            pending.push_back({InsideMinute(minute), position, List.Item(position)});
+        }
+    }
+    for (std::int32_t slot = 0; slot < SnoozeQueue.Count; ++slot) {
+        const std::int32_t position = SnoozeQueue.Indexes[static_cast<std::size_t>(slot)];
+        if (position >= 0 && position < List.Count) {
+            const std::int64_t due = base + SnoozeQueue.Minutes[static_cast<std::size_t>(slot)];
+            pending.push_back({InsideMinute(due), position, List.Item(position)});
+        }
+    }
+    for (TPendingSnooze& snooze : pending) {
+        snooze.Due = MinuteOf(snooze.Due);
+    }
+    return pending;
+}
+
+void TRmRuntime::RestoreSnoozes(const std::vector<TPendingSnooze>& snoozes) {
+    const std::int64_t nowMinute = MinuteCountOf(Now());
+    for (const TPendingSnooze& snooze : snoozes) {
+        const std::int32_t position = List.Find(snooze.Record, snooze.Position);
+        if (position < 0) {
+            continue;
+        }
+        const std::int64_t due = MinuteCountOf(snooze.Due);
+        if (due > nowMinute) {
+            // The first tick of this run counts a minute down before any has passed.
+            const std::int64_t left = due - nowMinute + (LastCheckedMinute ? 0 : 1);
+            SnoozeQueue.Push(static_cast<std::int32_t>(std::min<std::int64_t>(left, INT32_MAX)), position);
+        } else if (Config.MissedWindowHours > 0 && nowMinute - due <= std::int64_t{Config.MissedWindowHours} * 60) {
+            Missed.push_back({InsideMinute(due), position});
+        }
+    }
+    TellSnoozesChanged();
+}
+
+void TRmRuntime::TellSnoozesChanged() const {
+    if (SnoozesChanged) {
+        SnoozesChanged();
+    }
+}
+
+std::int32_t TRmRuntime::WaitingCount() const {
+    std::int32_t waiting = MessageQueue.Count + static_cast<std::int32_t>(Missed.size());
+    for (const TMissedReminder& missed : MissedBatch) {
+        waiting += missed.Position >= 0 ? 1 : 0;
+    }
+    return waiting;
 }
 
 void TRmRuntime::DoRemind() {
     if (Firing) {
         return;
     }
+    bool firedAny = false;
     {
         FiringScope scope(Firing);
         // What was missed is older than what is due now, so it comes first; a tick nested in a window may add
         // to either.
-        while (!Missed.empty() && !Ending) {
-            std::vector<TMissedReminder> missed;
-            for (const TMissedFiring& firing : std::exchange(Missed, {})) {
-                if (firing.Position >= 0 && firing.Position < List.Count) {
-                    missed.push_back(DescribeMissed(List.Item(firing.Position), firing, Config.BeginWithSunday));
-                }
+        while ((!Missed.empty() || MessageQueue.Count > 0) && !Ending) {
+            firedAny = true;
+            if (CloseAllRequested) {
+                CloseAllWaiting();
+                continue;
             }
-            FireMissed(missed);
-        }
-        while (MessageQueue.Count > 0 && !Ending) {
+            if (!Missed.empty()) {
+                for (const TMissedFiring& firing : std::exchange(Missed, {})) {
+                    if (firing.Position >= 0 && firing.Position < List.Count) {
+                        MissedBatch.push_back(
+                            DescribeMissed(List.Item(firing.Position), firing, Config.BeginWithSunday));
+                    }
+                }
+                FireMissed();
+                continue;
+            }
+            const std::int64_t minute = MessageQueue.OldestMinute();
             const std::int32_t position = MessageQueue.Pop();
             if (position >= 0 && position < List.Count) {
-                Fire(position);
+                Fire(position, minute);
             }
         }
+        CloseAllRequested = false;
+    }
+    if (firedAny) {
+        KeepSafeLastCheck();
     }
     if (PendingError) {
         std::rethrow_exception(std::exchange(PendingError, nullptr));
@@ -267,47 +457,75 @@ void TRmRuntime::DoRemind() {
 }
 
 void TRmRuntime::MarkReminded(std::int32_t position) {
-    TRmMainDate& record = List.Item(position);
-    if (record.Reminded) {
+    if (position < 0 || position >= List.Count || List.Item(position).Reminded) {
         return;
     }
-    record.Reminded = true;
+    // A copy: reading the file again for the write may replace the list's records.
+    const TRmMainDate before = List.Item(position);
+    TRmMainDate reminded = before;
+    reminded.Reminded = true;
     // A data file that cannot be written must not cost the user the reminder itself: it still shows, and the
-    // failure is reported when the queue has been worked off.
+    // failure is reported when the queue has been worked off. A reminder another program changed meanwhile is
+    // left as that program wrote it.
     try {
-        List.SaveItem(position);
+        List.Replace(before, position, reminded);
     } catch (const std::exception&) {
+        if (const std::int32_t at = List.Find(before, position); at >= 0) {
+            List.Item(at).Reminded = true;
+        }
         if (!PendingError) {
             PendingError = std::current_exception();
         }
     }
 }
 
-void TRmRuntime::FireMissed(const std::vector<TMissedReminder>& missed) {
+void TRmRuntime::FireMissed() {
     // More than a few at once is a list to read, not a row of windows to close.
     constexpr std::size_t MostWindows = 3;
-    if (missed.size() > MostWindows && Window.ShowMissedList) {
-        for (const TMissedReminder& one : missed) {
-            MarkReminded(one.Position);
+    std::size_t alive = 0;
+    for (const TMissedReminder& one : MissedBatch) {
+        alive += one.Position >= 0 ? 1 : 0;
+    }
+    if (alive > MostWindows && Window.ShowMissedList) {
+        for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
+            MarkReminded(MissedBatch[i].Position);
+        }
+        std::vector<TMissedReminder> shown;
+        for (const TMissedReminder& one : MissedBatch) {
+            if (one.Position >= 0) {
+                shown.push_back(one);
+            }
         }
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }
-        Window.ShowMissedList(missed);
+        Window.ShowMissedList(shown);
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(false);
         }
-        return;
-    }
-    for (const TMissedReminder& one : missed) {
         if (Ending) {
             return;
         }
-        const TRmMainDate& record = List.Item(one.Position);
+        MissedBatch.clear();
+        return;
+    }
+    while (!MissedBatch.empty() && !Ending) {
+        if (CloseAllRequested) {
+            CloseAllWaiting();
+            return;
+        }
+        const TMissedReminder one = MissedBatch.front();
+        if (one.Position < 0 || one.Position >= List.Count) {
+            MissedBatch.erase(MissedBatch.begin());
+            continue;
+        }
         if (Window.Prepare) {
-            Window.Prepare(PresentMissed(one, record, Config));
+            Window.Prepare(PresentMissed(one, List.Item(one.Position), Config));
         }
         MarkReminded(one.Position);
+        if (Window.SetWaiting) {
+            Window.SetWaiting(WaitingCount() - 1);
+        }
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }
@@ -315,17 +533,83 @@ void TRmRuntime::FireMissed(const std::vector<TMissedReminder>& missed) {
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(false);
         }
+        if (Ending) {
+            return;
+        }
+        // Where the reminder is now: another program may have moved it while the window showed.
+        const std::int32_t position = MissedBatch.front().Position;
+        MissedBatch.erase(MissedBatch.begin());
         // A postponed reminder comes back as itself, command and all: not one whose shutdown or unseen command
         // was held back for being late.
         const bool holdsBackACommand = one.Silent || !one.NotRun.empty();
-        if (Ending || holdsBackACommand || laterMinutes == LATER_NONE) {
-            continue;
+        if (!holdsBackACommand) {
+            Postpone(laterMinutes, position);
+        } else if (laterMinutes == LATER_CLOSE_ALL) {
+            CloseAllRequested = true;
         }
-        SnoozeQueue.Push(laterMinutes == LATER_DEFAULT ? Config.LaterRemindTime : laterMinutes, one.Position);
     }
 }
 
-void TRmRuntime::Fire(std::int32_t position) {
+void TRmRuntime::CloseAllWaiting() {
+    // Gathered where a change of the list reaches them, until the list of them has been shown.
+    for (const TMissedFiring& firing : std::exchange(Missed, {})) {
+        if (firing.Position >= 0 && firing.Position < List.Count) {
+            MissedBatch.push_back(DescribeMissed(List.Item(firing.Position), firing, Config.BeginWithSunday));
+        }
+    }
+    while (MessageQueue.Count > 0) {
+        const std::int64_t minute = MessageQueue.OldestMinute();
+        const std::int32_t position = MessageQueue.Pop();
+        if (position >= 0 && position < List.Count) {
+            MissedBatch.push_back(
+                DescribeMissed(List.Item(position), {InsideMinute(minute), position}, Config.BeginWithSunday));
+        }
+    }
+    CloseAllRequested = false;
+    for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
+        MarkReminded(MissedBatch[i].Position);
+    }
+    std::vector<TMissedReminder> waiting;
+    for (const TMissedReminder& one : MissedBatch) {
+        if (one.Position >= 0) {
+            waiting.push_back(one);
+        }
+    }
+    const auto& show = Window.ShowWaitingList ? Window.ShowWaitingList : Window.ShowMissedList;
+    if (!waiting.empty() && show) {
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(true);
+        }
+        show(waiting);
+        if (Window.SetCloseWindowEnabled) {
+            Window.SetCloseWindowEnabled(false);
+        }
+    }
+    if (Ending) {
+        return;
+    }
+    MissedBatch.clear();
+    if (!SnoozesWaiting.empty()) {
+        SnoozesWaiting.clear();
+        TellSnoozesChanged();
+    }
+}
+
+void TRmRuntime::Postpone(int laterMinutes, std::int32_t position) {
+    if (laterMinutes == LATER_CLOSE_ALL) {
+        CloseAllRequested = true;
+        return;
+    }
+    if (position < 0 || laterMinutes == LATER_NONE) {
+        return;
+    }
+    SnoozeQueue.Push(laterMinutes == LATER_DEFAULT ? Config.LaterRemindTime : laterMinutes, position);
+    TellSnoozesChanged();
+}
+
+void TRmRuntime::Fire(std::int32_t position, std::int64_t minute) {
+    FiringPosition = position;
+    FiringMinute = minute;
     const FiringPlan plan = PlanFiring(List.Item(position), Config, Now());
     if (Window.Prepare) {
         Window.Prepare(plan.Presentation);
@@ -345,6 +629,9 @@ void TRmRuntime::Fire(std::int32_t position) {
     case FiringAction::Skip:
         break;
     case FiringAction::Show:
+        if (Window.SetWaiting) {
+            Window.SetWaiting(WaitingCount());
+        }
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }
@@ -356,13 +643,18 @@ void TRmRuntime::Fire(std::int32_t position) {
     }
 
     if (Ending) {
+        // Still unanswered: the window's minute, and a postponement that brought it, are kept for the next start.
         return;
     }
-    if (laterMinutes == LATER_DEFAULT) {
-        SnoozeQueue.Push(Config.LaterRemindTime, position);
-    } else if (laterMinutes != LATER_NONE) {
-        SnoozeQueue.Push(laterMinutes, position);
+    // Where the reminder is now: another program may have moved it while the window showed.
+    const std::int32_t now = std::exchange(FiringPosition, -1);
+    const auto waited = std::find_if(SnoozesWaiting.begin(), SnoozesWaiting.end(),
+                                     [now](const auto& snooze) { return snooze.first == now; });
+    if (waited != SnoozesWaiting.end()) {
+        SnoozesWaiting.erase(waited);
+        TellSnoozesChanged();
     }
+    Postpone(laterMinutes, now);
 }
 
 } // namespace chimewell

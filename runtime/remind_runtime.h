@@ -9,12 +9,14 @@
 #include "runtime/catch_up.h"
 #include "runtime/queues.h"
 #include "runtime/remind_presentation.h"
+#include "runtime/snooze_file.h"
 
 #include <cstdint>
 #include <exception>
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace chimewell {
@@ -52,27 +54,60 @@ struct FiringPlan {
 // What firing the record at a moment shows and does, with the settings of the run.
 FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateTime now);
 
+// The minutes a run has checked (or caught up), as ranges: a clock set back goes over them without firing
+// them again, and over no other minutes.
+class TCheckedMinutes {
+public:
+    void Clear() { Ranges.clear(); }
+    bool Empty() const { return Ranges.empty(); }
+    void Add(std::int64_t first, std::int64_t last);
+    bool Contains(std::int64_t minute) const;
+    // The parts of first..last not checked, in order.
+    std::vector<std::pair<std::int64_t, std::int64_t>> Unchecked(std::int64_t first, std::int64_t last) const;
+    std::int64_t Highest() const { return Ranges.back().second; }
+
+private:
+    // Sorted, disjoint and not touching.
+    std::vector<std::pair<std::int64_t, std::int64_t>> Ranges;
+};
+
 class TRmRuntime {
 public:
     TRmRuntime(TRmDataList& list, const TRmConfig& config, ReminderWindowSeam window);
 
     // The state of a fresh start: the current hour is remembered, so the first hourly pass comes at the next
     // change of hour. `lastCheck` is the last minute an earlier run checked: the start-up pass catches up what
-    // fell between it and now, and a clock set back since then fires none of those minutes again.
+    // fell between it and now.
     void Start(std::optional<TDateTime> lastCheck = std::nullopt);
     // The work of one tick; it runs once a minute, at the first tick of a new minute. Minutes skipped since the
-    // last check (the machine slept, the clock jumped) are caught up; minutes the clock went back over are not
-    // checked again.
+    // last check (the machine slept, the clock jumped) are caught up; minutes this run checked and the clock went
+    // back over are not checked again. A data file another program changed is read again first.
     void Tick();
     // Queues the start-up reminders of today and the reminders missed since the earlier run, and fires them
     // (once, one second after start).
     void RunStartupPass();
     // The user ends a pause: the minutes it covered are not caught up.
     void Resume();
-    // The last minute checked, for keeping in config.ini; nothing before the first check.
+    // The last minute checked, for keeping in config.ini; nothing before the first check. A minute counts as
+    // checked only once every reminder queued for it has been shown (or skipped by its week condition): the
+    // reminders of a minute not yet shown when the program ends are caught up at the next start.
     std::optional<TDateTime> LastChecked() const;
     // Told the last minute checked whenever it is worth keeping: at every hourly pass and after reminders fired.
     std::function<void(TDateTime)> KeepLastCheck;
+    // The list's reminders moved (another program changed the file, a removal): every queued position follows
+    // its reminder, or leaves where the reminder is gone; none is left pointing at another reminder.
+    void FollowPositions(const TPositionMap& map);
+    // The postponements still to come, the ones whose minute came but that have not been shown yet included,
+    // for keeping across an exit.
+    std::vector<TPendingSnooze> PendingSnoozes() const;
+    // Brings back the postponements an earlier run kept, each to its reminder found by content: those still
+    // to come wait for their minute, those whose minute passed within the catch-up window are caught up by the
+    // start-up pass, the others are dropped.
+    void RestoreSnoozes(const std::vector<TPendingSnooze>& snoozes);
+    // Told whenever the postponements changed, so that they can be kept.
+    std::function<void()> SnoozesChanged;
+    // How many reminders wait behind the one showing.
+    std::int32_t WaitingCount() const;
     // Fires every queued reminder, one window after another. Re-entered from a nested event loop (the modal
     // window keeps the timers running) it returns at once; the outer call takes what was queued meanwhile.
     void DoRemind();
@@ -90,23 +125,39 @@ public:
     TRmLater SnoozeQueue;
 
 private:
-    void Push(const std::vector<QueuedReminder>& queued);
-    void Fire(std::int32_t position);
-    void FireMissed(const std::vector<TMissedReminder>& missed);
+    void Push(const std::vector<QueuedReminder>& queued, std::int64_t minute);
+    void Fire(std::int32_t position, std::int64_t minute);
+    // Shows the batch of caught-up reminders in MissedBatch.
+    void FireMissed();
+    // Everything still waiting, as one list, after the user chose to close them all.
+    void CloseAllWaiting();
     void QueueMissed(TDateTime lastChecked, TDateTime now);
+    // Catches up the firings of the minutes first..last that this run has not checked, within the window.
+    void QueueMissedMinutes(std::int64_t first, std::int64_t last, std::int64_t nowMinute);
     void MarkReminded(std::int32_t position);
+    // The window's answer for the reminder that was showing.
+    void Postpone(int laterMinutes, std::int32_t position);
+    void KeepSafeLastCheck();
+    void TellSnoozesChanged() const;
 
     TRmDataList& List;
     const TRmConfig& Config;
     ReminderWindowSeam Window;
     bool Firing = false;
     bool Ending = false;
-    bool FiredSinceKept = false;
-    // Minute counts (minutes since 1899-12-30): the last checked, and the latest ever checked.
+    bool CloseAllRequested = false;
+    // Minute counts (minutes since 1899-12-30).
     std::optional<std::int64_t> LastCheckedMinute;
-    std::optional<std::int64_t> HighestCheckedMinute;
+    TCheckedMinutes Checked;
     std::optional<TDateTime> StartLastCheck;
     std::vector<TMissedFiring> Missed;
+    // The caught-up reminders being shown; a position of -1 is a reminder that has gone meanwhile.
+    std::vector<TMissedReminder> MissedBatch;
+    // The reminder whose window shows, and the minute it was queued for; -1 when none.
+    std::int32_t FiringPosition = -1;
+    std::int64_t FiringMinute = 0;
+    // Postponements whose minute came, with that minute: kept until their window has closed.
+    std::vector<std::pair<std::int32_t, std::int64_t>> SnoozesWaiting;
     std::exception_ptr PendingError;
 };
 
