@@ -10,11 +10,14 @@
 #include "data/paths.h"
 #include "exchange/search.h"
 #include "platform/desktop_actions.h"
+#include "platform/file_watcher.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
+#include "platform/time_zone.h"
 #include "runtime/catch_up.h"
 #include "runtime/form_remind_box.h"
 #include "runtime/next_firing.h"
+#include "runtime/snooze_file.h"
 #include "system/autorun.h"
 
 #include <QAction>
@@ -28,6 +31,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 #include <QToolTip>
 #include <QVBoxLayout>
 
@@ -85,6 +89,14 @@ TfrmRemind::~TfrmRemind() {
     if (const std::optional<TDateTime> lastChecked = Runtime->LastChecked()) {
         Config.LastCheck = FormatMinute(*lastChecked);
     }
+    List.PositionsMoved = {};
+    List.ReloadedFromDisk = {};
+    Runtime->SnoozesChanged = {};
+    try {
+        SaveSnoozeFile(SnoozeFilePath(), Runtime->PendingSnoozes());
+    } catch (const std::exception& error) {
+        ShowGeneralError(error.what());
+    }
     // The data file needs no writing: every change went to it when it was made.
     try {
         Config.SaveConfig();
@@ -115,6 +127,8 @@ void TfrmRemind::CreateMenus() {
     CreatePauseMenu();
     popCloseWindow = popRemindMenu->addAction(QStringLiteral("关闭窗口[&C]"), this, &TfrmRemind::popCloseWindowClick);
     popCloseWindow->setEnabled(false);
+    popCloseAll = popRemindMenu->addAction(QStringLiteral("全部关闭[&L]"), this, &TfrmRemind::popCloseAllClick);
+    popCloseAll->setEnabled(false);
     popOpenRun = popRemindMenu->addAction(QStringLiteral("开机运行[&R]"), this, &TfrmRemind::popOpenRunClick);
     popOpenRun->setCheckable(true);
     popRemindMenu->addSeparator();
@@ -204,8 +218,14 @@ void TfrmRemind::FormCreate() {
 
     // The user's later years of the official holiday schedule, before anything is checked against it.
     const std::vector<std::string> holidayProblems = InstallHolidayScheduleOf(AppPath);
+    HolidayFileStamp = FileStampOf(AppPath + std::string(HolidayFileName));
     List.Reset(Config.DataFilePath());
     List.Load();
+    ToldLoadFailure = List.LoadFailure;
+    List.PositionsMoved = [this](const TPositionMap& map) { Runtime->FollowPositions(map); };
+    List.ReloadedFromDisk = [this] { ListChangedOnDisk(); };
+    Runtime->RestoreSnoozes(LoadSnoozeFile(SnoozeFilePath()));
+    Runtime->SnoozesChanged = [this] { KeepSnoozes(); };
     RefreshRecordList();
     ApplySkin();
     if (!holidayProblems.empty()) {
@@ -233,15 +253,86 @@ void TfrmRemind::FormCreate() {
     trOneSecond.start(1000);
     trShowTip.start();
     ApplyListFont();
+    WatchOutsideChanges();
+}
+
+std::string TfrmRemind::SnoozeFilePath() const {
+    return AppPath + std::string(SnoozeFileName);
+}
+
+void TfrmRemind::KeepSnoozes() {
+    // Kept as they change, so that a run that ends without saving still brings them back; a failure here is
+    // reported when they are saved at the end.
+    try {
+        SaveSnoozeFile(SnoozeFilePath(), Runtime->PendingSnoozes());
+    } catch (const std::exception&) {
+    }
+}
+
+void TfrmRemind::WatchOutsideChanges() {
+    OutsideFiles = new FileWatcher(300, this);
+    OutsideFiles->Watch(List.FileName);
+    OutsideFiles->Watch(AppPath + std::string(HolidayFileName));
+    connect(OutsideFiles, &FileWatcher::changed, this, &TfrmRemind::CheckOutsideChanges);
+    ZoneFiles = new FileWatcher(300, this);
+    ZoneFiles->Watch(TimeZoneFile());
+    connect(ZoneFiles, &FileWatcher::changed, this, &TfrmRemind::CheckOutsideChanges);
+    FollowTimeZoneChange();
+}
+
+void TfrmRemind::CheckOutsideChanges() {
+    if (Exiting) {
+        return;
+    }
+    if (FollowTimeZoneChange()) {
+        // The new zone's minutes begin when the old zone's did, but the day may have changed.
+        MarkExpiredLines();
+    }
+    List.ReloadIfChanged();
+    const TFileStamp holidays = FileStampOf(AppPath + std::string(HolidayFileName));
+    if (holidays != HolidayFileStamp) {
+        HolidayFileStamp = holidays;
+        const std::vector<std::string> problems = InstallHolidayScheduleOf(AppPath);
+        RefreshRecordList();
+        DoSearch();
+        if (!problems.empty()) {
+            std::string text;
+            for (const std::string& problem : problems) {
+                text += problem + "\n";
+            }
+            QTimer::singleShot(0, this, [text] { ShowMessageBox(MessageKind::Information, "节假日安排", text); });
+        }
+    }
+}
+
+void TfrmRemind::ListChangedOnDisk() {
+    RefreshRecordList();
+    DoSearch();
+    if (List.LoadFailure.empty() || List.LoadFailure == ToldLoadFailure) {
+        ToldLoadFailure = List.LoadFailure;
+        return;
+    }
+    ToldLoadFailure = List.LoadFailure;
+    // Told after whatever was reading the file has finished: this may come in the middle of a save.
+    const std::string text = List.LoadFailure + "在它能重新读取之前，晴铃提醒按原来读到的提醒提醒，不会改写这个文件。";
+    QTimer::singleShot(0, this, [text] { ShowMessageBox(MessageKind::Information, "无法读取", text); });
 }
 
 ReminderWindowSeam TfrmRemind::ReminderWindow() {
     ReminderWindowSeam seam = ReminderWindowSeamFor(*RemindBox, [this](bool showing) {
         popCloseWindow->setEnabled(showing);
+        if (!showing) {
+            popCloseAll->setEnabled(false);
+        }
         // The reminder window blocks no other window, so that the tray menu stays usable; the record commands
         // of this window must wait, since a deletion would move the queued positions.
         setEnabled(!showing);
     });
+    const auto setWaiting = seam.SetWaiting;
+    seam.SetWaiting = [this, setWaiting](std::int32_t count) {
+        popCloseAll->setEnabled(count > 0);
+        setWaiting(count);
+    };
     const auto prepare = seam.Prepare;
     seam.Prepare = [this, prepare](const RemindPresentation& presentation) {
         ShownReminderText = presentation.Text;
@@ -325,6 +416,12 @@ void TfrmRemind::trShowTipTimer() {
 void TfrmRemind::popCloseWindowClick() {
     if (RemindBox != nullptr) {
         RemindBox->CloseWindow();
+    }
+}
+
+void TfrmRemind::popCloseAllClick() {
+    if (RemindBox != nullptr) {
+        RemindBox->CloseAll();
     }
 }
 

@@ -22,6 +22,7 @@ class QVBoxLayout;
 
 namespace chimewell {
 
+class FileWatcher;
 class NotificationAreaIcon;
 class TfrmRemindBox;
 class TfrmSearch;
@@ -106,6 +107,8 @@ public:
     QAction* popShowHideMain = nullptr;
     QAction* popPauseRemind = nullptr;
     QAction* popCloseWindow = nullptr;
+    // Closes the showing reminder and all that wait behind it; only while some wait.
+    QAction* popCloseAll = nullptr;
     QAction* popOpenRun = nullptr;
     QAction* popHelpFile = nullptr;
     QAction* popBugReport = nullptr;
@@ -133,6 +136,7 @@ public slots:
     // The machine woke from suspend: the reminders are checked at once.
     void SystemResumed();
     void popCloseWindowClick();
+    void popCloseAllClick();
     void popShowHideMainClick();
     void popOpenRunClick();
     void popOpenAboutClick();
@@ -178,6 +182,15 @@ private:
     TExchangeCommands ExchangeCommands();
     ReminderWindowSeam ReminderWindow();
     void CreatePauseMenu();
+    // Files another program may change while the program runs: the reminders, the holiday schedule, and the
+    // time zone. Looked at when a watch tells of a change and at every tick.
+    void WatchOutsideChanges();
+    void CheckOutsideChanges();
+    // The list was read again from the file (or can no longer be read).
+    void ListChangedOnDisk();
+    // The postponements still to come, into their file.
+    void KeepSnoozes();
+    std::string SnoozeFilePath() const;
     void FollowSystemSleep();
     void AimNextTick();
     void ShowPauseState();
@@ -189,6 +202,11 @@ private:
     std::string ShownReminderText;
     // The day the expired lines were last marked for.
     TDateTime MarkedDay = 0;
+    FileWatcher* OutsideFiles = nullptr;
+    FileWatcher* ZoneFiles = nullptr;
+    TFileStamp HolidayFileStamp;
+    // The data file's read failure last told to the user.
+    std::string ToldLoadFailure;
 };
 
 } // namespace chimewell

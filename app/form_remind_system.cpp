@@ -2,6 +2,7 @@
 // help and the maker's pages, and the skin and list font the settings ask for.
 
 #include "app/form_remind.h"
+#include "platform/message_box.h"
 
 #include "platform/qt_font_dialog.h"
 #include "system/form_about.h"
@@ -13,6 +14,8 @@
 
 #include <QListWidget>
 
+#include <QTimer>
+
 namespace chimewell {
 
 void TfrmRemind::nmSystemSetClick() {
@@ -23,13 +26,20 @@ void TfrmRemind::nmSystemSetClick() {
     RefreshRecordList();
     DoSearch();
     ApplyListFont();
-    ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+    if (const std::string refused = ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+        !refused.empty()) {
+        ShowMessageBox(MessageKind::Information, "皮肤", refused);
+    }
 }
 
 void TfrmRemind::ApplySkin() {
-    // At start an empty name leaves the desktop's look as it is; a skin that cannot be read is ignored.
+    // At start an empty name leaves the desktop's look as it is; a skin that cannot be used is named in a
+    // message, after the start, and the program goes on in the plain look.
     if (!Config.SkinFileName.empty()) {
-        ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+        if (const std::string refused = ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
+            !refused.empty()) {
+            QTimer::singleShot(0, this, [refused] { ShowMessageBox(MessageKind::Information, "皮肤", refused); });
+        }
     }
 }
 

@@ -68,6 +68,8 @@ void TfrmRemind::AimNextTick() {
 void TfrmRemind::trOneSecondTimer() {
     // Aimed first: the tick may open a reminder window whose event loop must keep ticking.
     AimNextTick();
+    // At the latest now, should a watch have missed a change.
+    CheckOutsideChanges();
     const int minute = Runtime->LastMinute;
     Runtime->Tick();
     if (Runtime->LastMinute != minute) {

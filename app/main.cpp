@@ -8,6 +8,7 @@
 #include "platform/qt_platform.h"
 #include "platform/single_instance.h"
 #include "platform/termination_signals.h"
+#include "runtime/snooze_file.h"
 
 #include <exception>
 
@@ -33,8 +34,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     // Holding the folder, no other copy can be saving there: what a killed save left behind can go.
-    RemoveLeftoverTemporaryFiles(
-        folder, {std::string(DataFileName), std::string(ConfigFileName), std::string(QuickFinishFileName)});
+    RemoveLeftoverTemporaryFiles(folder, {std::string(DataFileName), std::string(ConfigFileName),
+                                          std::string(QuickFinishFileName), std::string(SnoozeFileName)});
 
     std::unique_ptr<TfrmRemind> form;
     try {

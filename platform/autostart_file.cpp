@@ -235,6 +235,12 @@ bool WriteAutostartEntry(const std::string& path, std::string_view displayName, 
     contents += "\nExec=";
     contents += EscapeDesktopString(QuoteExecArgument(program));
     contents += "\n";
+    if (!program.empty() && program.front() == '/') {
+        // Once the program is removed, the desktop skips the entry instead of failing to start it at every login.
+        contents += "TryExec=";
+        contents += EscapeDesktopString(program);
+        contents += "\n";
+    }
     if (!iconName.empty()) {
         contents += "Icon=";
         contents += EscapeDesktopString(iconName);

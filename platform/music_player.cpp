@@ -42,10 +42,12 @@ void SetFallbackSound(std::string path) {
 
 namespace {
 
+// Only a regular file: the media framework opening a FIFO or a device would wait in open() on the one thread,
+// and the program would show no reminder again. (A link counts as what it leads to.)
 bool IsMusicFile(const std::string& path) {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(path, error);
-    return !path.empty() && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+    return !path.empty() && std::filesystem::is_regular_file(status);
 }
 
 // Plays the fallback sound, or beeps when there is none that plays.

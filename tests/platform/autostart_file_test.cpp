@@ -82,7 +82,8 @@ TEST(AutostartFile, WritesAValidApplicationEntry) {
     TempFolder folder;
     const std::string path = folder.File("entry.desktop");
     ASSERT_TRUE(WriteAutostartEntry(path, "晴铃提醒", "/opt/chimewell"));
-    EXPECT_EQ(ReadBytes(path), "[Desktop Entry]\nType=Application\nName=晴铃提醒\nExec=/opt/chimewell\n");
+    EXPECT_EQ(ReadBytes(path),
+              "[Desktop Entry]\nType=Application\nName=晴铃提醒\nExec=/opt/chimewell\nTryExec=/opt/chimewell\n");
 }
 
 TEST(AutostartFile, AnIconNameBecomesTheIconKey) {
@@ -90,7 +91,7 @@ TEST(AutostartFile, AnIconNameBecomesTheIconKey) {
     const std::string path = folder.File("entry.desktop");
     ASSERT_TRUE(WriteAutostartEntry(path, "晴铃提醒", "/opt/晴铃 提醒/chimewell", "chimewell"));
     EXPECT_EQ(ReadBytes(path), "[Desktop Entry]\nType=Application\nName=晴铃提醒\nExec=\"/opt/晴铃 "
-                               "提醒/chimewell\"\nIcon=chimewell\n");
+                               "提醒/chimewell\"\nTryExec=/opt/晴铃 提醒/chimewell\nIcon=chimewell\n");
     EXPECT_EQ(ReadAutostartEntry(path), "/opt/晴铃 提醒/chimewell");
     // The session reads the entry by the desktop-entry rules; their own checker is the judge where installed.
     if (std::system("command -v desktop-file-validate >/dev/null 2>&1") != 0) {

@@ -11,6 +11,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <memory>
 #include <optional>
@@ -61,6 +62,21 @@ TEST_F(ReminderMusicTest, MissingFileBeepsOnceAndPlaysNothing) {
     EXPECT_FALSE(StartReminderMusic(folder)); // a folder is no music file either
     EXPECT_TRUE(Player.Played.empty());
     EXPECT_EQ(Desktop.Beeps, 2);
+}
+
+// A FIFO (or a device) as the music file blocked the one thread in the media framework's open(): the next
+// reminder never showed. An imported file can plant such a path.
+TEST_F(ReminderMusicTest, OnlyARegularFileIsHandedToThePlayer) {
+    const std::string fifo = Folder.filePath("pipe.mp3").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    SetFallbackSound(Tune);
+    EXPECT_TRUE(StartReminderMusic(fifo));
+    EXPECT_EQ(Player.Played, std::vector<std::string>{Tune}) << "the fallback sound instead";
+    Player.End();
+    SetFallbackSound({});
+    EXPECT_FALSE(StartReminderMusic("/dev/zero"));
+    EXPECT_EQ(Player.Played.size(), 1U);
+    EXPECT_EQ(Desktop.Beeps, 1);
 }
 
 TEST_F(ReminderMusicTest, NoMusicIsSilent) {
