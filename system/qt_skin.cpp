@@ -18,8 +18,8 @@ SkinState& State() {
 }
 } // namespace
 
-bool LoadSkinFile(const std::string& skinsFolder, const std::string& name) {
-    const std::optional<std::string> styleSheet = ReadSkin(skinsFolder, name);
+bool LoadSkinFile(const std::string& skinsFolder, const std::string& name, std::string* why) {
+    const std::optional<std::string> styleSheet = ReadSkin(skinsFolder, name, why);
     if (!styleSheet) {
         return false;
     }
@@ -42,12 +42,14 @@ bool SkinningOn() {
     return State().On;
 }
 
-void ApplySkinSetting(const std::string& skinsFolder, const std::string& skinFileName) {
+std::string ApplySkinSetting(const std::string& skinsFolder, const std::string& skinFileName) {
+    std::string why;
     if (skinFileName.empty()) {
         SwitchSkinning(false);
-    } else if (LoadSkinFile(skinsFolder, skinFileName)) {
+    } else if (LoadSkinFile(skinsFolder, skinFileName, &why)) {
         SwitchSkinning(true);
     }
+    return why;
 }
 
 } // namespace chimewell

@@ -7,13 +7,13 @@
 namespace chimewell {
 
 // Reads the skin `name` of the skins folder; a skin that cannot be read (missing, unreadable, too large, not a
-// plain name of the folder) changes nothing and gives false.
-bool LoadSkinFile(const std::string& skinsFolder, const std::string& name);
+// plain name of the folder, naming an image it may not) changes nothing and gives false, with `why` set.
+bool LoadSkinFile(const std::string& skinsFolder, const std::string& name, std::string* why = nullptr);
 void SwitchSkinning(bool on);
 bool SkinningOn();
 
 // The skin setting applied: an empty name switches skinning off, a skin that loads switches it on, and a skin
-// that cannot be read changes nothing.
-void ApplySkinSetting(const std::string& skinsFolder, const std::string& skinFileName);
+// that cannot be read changes nothing. Returns why a skin was refused, or nothing.
+std::string ApplySkinSetting(const std::string& skinsFolder, const std::string& skinFileName);
 
 } // namespace chimewell

@@ -47,5 +47,33 @@ TEST_F(SkinTest, OnlyAPlainNameOfABoundedRegularFileIsRead) {
     EXPECT_EQ(ReadSkin(Skins, "huge.skn"), std::nullopt);
 }
 
+// A style sheet's url(…) naming a FIFO blocked the image loader before the first reminder could show.
+TEST_F(SkinTest, ImagesComeOnlyFromBoundedRegularFilesOfTheSkinsFolder) {
+    testing::WriteBytes(Skins + "/bell.png", "png");
+    testing::WriteBytes(Skins + "/relative.skn", "QWidget { background: url( 'bell.png' ); }");
+    const std::string real = fs::canonical(Skins).string() + "/bell.png";
+    EXPECT_EQ(ReadSkin(Skins, "relative.skn"), "QWidget { background: url(\"" + real + "\"); }")
+        << "a relative url names the skins folder, whatever the working folder";
+    testing::WriteBytes(Skins + "/resource.skn", "QWidget { image: URL(:/icons/bell.png); }");
+    EXPECT_EQ(ReadSkin(Skins, "resource.skn"), "QWidget { image: URL(:/icons/bell.png); }");
+
+    ASSERT_EQ(mkfifo((Skins + "/pipe.png").c_str(), 0600), 0);
+    testing::WriteBytes(Folder.File("outside.png"), "png");
+    testing::WriteBytes(Skins + "/big.png", std::string(LargestSkinImage + 1, 'x'));
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"url(pipe.png)", "不是普通文件"},      {"url(\"" + Skins + "/pipe.png\")", "不是普通文件"},
+        {"url(/dev/zero)", "不在皮肤文件夹中"}, {"url(../../outside.png)", "不在皮肤文件夹中"},
+        {"url(missing.png)", "不存在"},         {"url(big.png)", "太大"},
+        {"url(bell.png", "没有结束"},
+    };
+    for (const auto& [rule, reason] : refused) {
+        testing::WriteBytes(Skins + "/bad.skn", "QWidget { border-image: " + rule + "; }");
+        std::string why;
+        EXPECT_EQ(ReadSkin(Skins, "bad.skn", &why), std::nullopt) << rule;
+        EXPECT_NE(why.find(reason), std::string::npos) << rule << ": " << why;
+        EXPECT_NE(why.find("bad.skn"), std::string::npos) << why;
+    }
+}
+
 } // namespace
 } // namespace chimewell
