@@ -7,7 +7,11 @@
 #include "platform/message_box.h"
 #include "runtime/reminder_actions.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <cstdio>
 #include <stdexcept>
 
 namespace chimewell {
@@ -24,8 +28,80 @@ std::string Shortened(std::string_view text, int characters) {
     return head.size() == text.size() ? std::string(text) : std::string(head) + "…";
 }
 
-// What a command does, in words a user can judge.
-std::string CommandInWords(const std::string& command) {
+std::uint32_t CodePointOf(std::string_view character) {
+    const auto byte = [character](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(character[i]));
+    };
+    switch (character.size()) {
+    case 2:
+        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3:
+        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    case 4:
+        return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+    default:
+        return byte(0);
+    }
+}
+
+// Controls, blanks that look like none, zero-width characters and the marks that turn the direction of text.
+bool IsHiddenCharacter(std::uint32_t point) {
+    return point < 0x20 || (point >= 0x7F && point <= 0xA0) || (point >= 0x200B && point <= 0x200F) ||
+           (point >= 0x2028 && point <= 0x202F) || (point >= 0x2060 && point <= 0x2069) || point == 0xFEFF ||
+           (point >= 0xDC80 && point <= 0xDCFF);
+}
+
+// A command line as the user must see it to judge it: whole, with what would hide a part of it made visible
+// (a run of blanks shown by its length, control, invisible and direction-changing characters by their code),
+// wrapped so that a long line fits in the box.
+std::string VisibleCommand(std::string_view text) {
+    constexpr int LineCharacters = 60;
+    std::string out;
+    int column = 0;
+    const auto put = [&out, &column](std::string_view piece, int width) {
+        if (column + width > LineCharacters && column > 0) {
+            out += "\n      ";
+            column = 0;
+        }
+        out += piece;
+        column += width;
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        if (text[at] == ' ' || text[at] == '\t') {
+            std::size_t end = at;
+            while (end < text.size() && (text[end] == ' ' || text[end] == '\t')) {
+                ++end;
+            }
+            if (end - at == 1 && text[at] == ' ') {
+                put(" ", 1);
+            } else {
+                put("〔" + std::to_string(end - at) + "个空白〕", 6);
+            }
+            at = end;
+            continue;
+        }
+        const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(text, at), 1);
+        const std::string_view character = text.substr(at, length);
+        const std::uint32_t point = CodePointOf(character);
+        if (IsHiddenCharacter(point)) {
+            char code[24];
+            std::snprintf(code, sizeof code, "〔U+%04X〕", static_cast<unsigned>(point));
+            put(code, 8);
+        } else {
+            put(character, length > 1 ? 2 : 1);
+        }
+        at += length;
+    }
+    return out;
+}
+
+// What a command does, in words a user can judge; a command that runs by itself is shown whole.
+std::string CommandInWords(const std::string& command, bool whole) {
+    const auto shown = [whole](std::string_view text) {
+        return VisibleCommand(whole ? text : FirstCharacters(text, ListedArgumentCharacters)) +
+               (whole || FirstCharacters(text, ListedArgumentCharacters).size() == text.size() ? "" : "…");
+    };
     const ParsedCommand parsed = ParseCommand(command);
     switch (parsed.Kind) {
     case CommandKind::ShutDown:
@@ -33,13 +109,13 @@ std::string CommandInWords(const std::string& command) {
     case CommandKind::Reboot:
         return "重新启动电脑";
     case CommandKind::StartProgram:
-        return "运行程序 " + Shortened(parsed.Argument, ListedArgumentCharacters);
+        return "运行程序 " + shown(parsed.Argument);
     case CommandKind::OpenTarget:
-        return "打开 " + Shortened(parsed.Argument, ListedArgumentCharacters);
+        return "打开 " + shown(parsed.Argument);
     case CommandKind::None:
         break;
     }
-    return Shortened(command, ListedArgumentCharacters);
+    return shown(command);
 }
 
 } // namespace
@@ -98,7 +174,13 @@ TImportFile ReadImportFile(const std::string& importFileName) {
         return file;
     }
     const TIniFile ini(importFileName, std::move(bytes));
-    const std::int32_t count = StoredItemCount(ini, ExchangeHeaderSection, ExchangeCountKey);
+    // Counted without the list's limit: a file that holds more is refused whole, never imported in part.
+    const std::int32_t count = StoredItemCount(ini, ExchangeHeaderSection, ExchangeCountKey, INT32_MAX);
+    if (count > MaxDataItems) {
+        file.Refusal = "无法导入文件“" + importFileName + "”：其中有 " + std::to_string(count) +
+                       " 条提醒，超过了提醒列表最多能有的 " + std::to_string(MaxDataItems) + " 条。没有导入任何提醒。";
+        return file;
+    }
     file.Items.reserve(static_cast<std::size_t>(count));
     for (std::int32_t k = 1; k <= count; ++k) {
         file.Items.push_back(ReadExchangeItem(ini, ItemSectionName(k)));
@@ -124,7 +206,7 @@ std::string CommandQuestionText(const std::string& importFileName, const std::ve
         const TExchangeItem& item = items[withCommands[listed]];
         const bool runsByItself = CommandRunsOnShow(item.Command, item.Numbers[ExchangeAutoExecScriptKey] != 0);
         text += std::to_string(withCommands[listed] + 1) + ". " + Shortened(item.Message, ListedMessageCharacters) +
-                " —— " + CommandInWords(item.Command) +
+                " —— " + CommandInWords(item.Command, runsByItself) +
                 (runsByItself ? "（提醒时自动执行）" : "（提醒时点「执行命令」才执行）") + "\n";
     }
     if (withCommands.size() > ListedCommandsAtMost) {

@@ -202,6 +202,42 @@ TEST_F(ExchangeFileTest, RemindersWithCommandsAreListedAndImportedOnlyOnOk) {
     EXPECT_EQ(testing::LoadedList(DataFile).Count, 8);
 }
 
+// Tried: a file of 1,000,000 reminders imported 100,000 into an empty list and said it had succeeded.
+TEST_F(ExchangeFileTest, AFileWithMoreRemindersThanAListHoldsIsRefusedWhole) {
+    std::string bytes = "[Divazu2.01]\r\nRemindCount=" + std::to_string(MaxDataItems + 1) + "\r\n";
+    for (int i = 1; i <= MaxDataItems + 1; ++i) {
+        bytes += "[Item" + std::to_string(i) + "]\r\n";
+    }
+    WriteBytes(Folder.File("huge.txt"), bytes);
+    const std::string before = ReadBytes(DataFile);
+    EXPECT_FALSE(ImportReminders(DataFile, Folder.File("huge.txt")));
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Title, "导入失败");
+    EXPECT_NE(Answers.Boxes[0].Text.find("其中有 100001 条提醒"), std::string::npos) << Answers.Boxes[0].Text;
+    EXPECT_EQ(ReadBytes(DataFile), before);
+}
+
+// Tried: a command of a harmless head, 120 blanks and "; rm -rf ~" showed only its head, cut at 100 characters.
+TEST(ExchangeCommandQuestion, ACommandThatRunsByItselfIsShownWholeWithItsBlanksVisible) {
+    std::vector<TExchangeItem> items(2);
+    items[0].Message = "备份";
+    items[0].Command = "cbash -c 'echo 每日备份完成" + std::string(120, ' ') + "; rm -rf ~'";
+    items[0].Numbers[ExchangeAutoExecScriptKey] = 1;
+    items[1].Message = "按钮";
+    items[1].Command = "c" + std::string(150, 'x') + "\xE2\x80\xAE";
+    const std::string text = CommandQuestionText("/x.txt", items);
+    EXPECT_NE(text.find("〔120个空白〕"), std::string::npos) << text;
+    EXPECT_NE(text.find("; rm -rf ~'"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::string(60, 'x') + "\n"), std::string::npos) << "wrapped: " << text;
+    EXPECT_NE(text.find(std::string(40, 'x') + "…"), std::string::npos) << "a button's command may be cut: " << text;
+    std::vector<TExchangeItem> hidden(1);
+    hidden[0].Command = "cecho\xE2\x80\xAE"
+                        "fdp.exe";
+    hidden[0].Numbers[ExchangeAutoExecScriptKey] = 1;
+    EXPECT_NE(CommandQuestionText("/x.txt", hidden).find("〔U+202E〕"), std::string::npos)
+        << "a mark that turns the text round is named";
+}
+
 TEST(ExchangeCommandQuestion, ALongListIsCutAndTheRestCounted) {
     std::vector<TExchangeItem> items(30);
     for (TExchangeItem& item : items) {
