@@ -1,5 +1,6 @@
 #include "runtime/form_auto_shutdown.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -9,6 +10,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace chimewell {
 
@@ -19,7 +21,6 @@ TfrmAutoShutDown::TfrmAutoShutDown(QWidget* parent)
       trAutoShutDown(new QTimer(this)) {
     // Like the reminder window: no keyboard taken from another program, no other window blocked.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowModality(Qt::WindowModal);
     // Named, so that a skin can keep the warning red while it recolours every other label.
     lbAutoShutDownShow->setObjectName(QStringLiteral("lbAutoShutDownShow"));
     QFont headlineFont = lbAutoShutDownShow->font();
@@ -113,7 +114,29 @@ void RunShutDownCountdownWindow(ShutDownOperation operation) {
         window.move(screen->availableGeometry().center() - window.rect().center());
     }
     window.Start();
-    window.exec();
+    ShowPopUpAndWait(window);
+}
+
+int ShowPopUpAndWait(QDialog& dialog) {
+    dialog.setWindowModality(Qt::NonModal);
+    dialog.setAttribute(Qt::WA_ShowWithoutActivating);
+    // Qt passes the attribute to the window system only as it makes the native window; a window made before
+    // (shown once already) carries it on its native window too.
+    dialog.winId();
+    if (QWindow* native = dialog.windowHandle()) {
+        native->setProperty("_q_showWithoutActivating", true);
+    }
+    int result = QDialog::Rejected;
+    QEventLoop loop;
+    QObject::connect(&dialog, &QDialog::finished, &loop, [&loop, &result](int answer) {
+        result = answer;
+        loop.quit();
+    });
+    dialog.show();
+    if (dialog.isVisible()) {
+        loop.exec(QEventLoop::DialogExec);
+    }
+    return result;
 }
 
 } // namespace chimewell

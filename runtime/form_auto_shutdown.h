@@ -17,6 +17,13 @@ namespace chimewell {
 inline constexpr Qt::WindowFlags PopUpWindowFlags =
     Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 
+// Shows an uninvited pop-up and waits until it closes, as exec() does, but without making it modal: Qt hands a
+// modal window the focus as it maps it (a _NET_ACTIVE_WINDOW request on X11), and the keys the user goes on
+// typing into another program would land in the pop-up instead. Whatever the pop-up must keep other windows
+// from doing meanwhile, its caller keeps them from (the main window is disabled while a reminder shows).
+// Returns the dialog's result.
+int ShowPopUpAndWait(QDialog& dialog);
+
 class TfrmAutoShutDown : public QDialog {
     Q_OBJECT
 public:

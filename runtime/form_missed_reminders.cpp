@@ -26,17 +26,17 @@ QString TfrmMissedReminders::LineOf(const TMissedReminder& missed) {
     return Q(line);
 }
 
-TfrmMissedReminders::TfrmMissedReminders(const std::vector<TMissedReminder>& missed, QWidget* parent)
+TfrmMissedReminders::TfrmMissedReminders(const std::vector<TMissedReminder>& missed, QWidget* parent, bool waiting)
     : QDialog(parent, PopUpWindowFlags | Qt::WindowMaximizeButtonHint),
-      lbMissed(new QLabel(QStringLiteral("以下 %1 条提醒在原定的时间没有提醒（电脑休眠或程序未运行）：")
+      lbMissed(new QLabel((waiting ? QStringLiteral("以下 %1 条提醒在等待显示，已全部关闭：")
+                                   : QStringLiteral("以下 %1 条提醒在原定的时间没有提醒（电脑休眠或程序未运行）："))
                               .arg(static_cast<int>(missed.size())),
                           this)),
       lstMissed(new QListWidget(this)), btnCommand(new QPushButton(QStringLiteral("执行命令[&R]"), this)),
       btnClose(new QPushButton(QStringLiteral("关闭[&C]"), this)), Missed(missed) {
-    setWindowTitle(QStringLiteral("错过的提醒"));
+    setWindowTitle(waiting ? QStringLiteral("等待中的提醒") : QStringLiteral("错过的提醒"));
     // Like the reminder window: no keyboard taken from another program, no other window blocked.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowModality(Qt::WindowModal);
     lbMissed->setWordWrap(true);
     lbMissed->setBuddy(lstMissed);
     for (const TMissedReminder& one : Missed) {

@@ -17,7 +17,9 @@ namespace chimewell {
 class TfrmMissedReminders : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmMissedReminders(const std::vector<TMissedReminder>& missed, QWidget* parent = nullptr);
+    // waiting: the reminders the user closed all at once ("全部关闭") rather than ones that were missed.
+    explicit TfrmMissedReminders(const std::vector<TMissedReminder>& missed, QWidget* parent = nullptr,
+                                 bool waiting = false);
 
     QLabel* lbMissed;
     QListWidget* lstMissed;

@@ -51,7 +51,8 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
       btnShowAll(new QPushButton(QStringLiteral("隐藏显示"), this)), memoShowRemindText(new QPlainTextEdit(this)),
       lbShowClose(new QLabel(QStringLiteral("本窗口将在X秒钟后自动关闭"), this)),
       btnCommand(RowButton(QStringLiteral("执行命令"), this)), btnLater(RowButton(QStringLiteral("推迟提醒"), this)),
-      btnClose(RowButton(QStringLiteral("关闭[&C]"), this)), trCloseWindow(new QTimer(this)),
+      btnClose(RowButton(QStringLiteral("关闭[&C]"), this)),
+      btnCloseAll(RowButton(QStringLiteral("全部关闭[&A]"), this)), trCloseWindow(new QTimer(this)),
       PopupMenu2(new QMenu(this)), popCopyText(new QMenu(this)),
       popCopy(popCopyText->addAction(QStringLiteral("复制[&C]"))) {
     setWindowTitle(QStringLiteral("提醒"));
@@ -59,7 +60,6 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
     // stray Enter would dismiss it unread), and it must block no other window, so that the tray menu can still
     // pause, close it or exit while it shows.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setWindowModality(Qt::WindowModal);
 
     // Read-only: typed characters go nowhere, while selecting and copying still work.
     edtShowRemindText->setReadOnly(true);
@@ -94,6 +94,8 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
     buttonRow->addWidget(btnCommand);
     buttonRow->addWidget(btnLater);
     buttonRow->addWidget(btnClose);
+    buttonRow->addWidget(btnCloseAll);
+    btnCloseAll->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 8, 6, 12);
     layout->setSpacing(6);
@@ -114,6 +116,7 @@ TfrmRemindBox::TfrmRemindBox(QWidget* parent)
     trCloseWindow->setInterval(1000);
     connect(trCloseWindow, &QTimer::timeout, this, &TfrmRemindBox::trCloseWindowTimer);
     connect(btnClose, &QPushButton::clicked, this, &TfrmRemindBox::reject);
+    connect(btnCloseAll, &QPushButton::clicked, this, &TfrmRemindBox::CloseAll);
     connect(btnLater, &QPushButton::clicked, this, &TfrmRemindBox::btnLaterClick);
     connect(btnLater, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { PopupMenu2->popup(btnLater->mapToGlobal(position)); });
@@ -176,7 +179,7 @@ int TfrmRemindBox::ShowModal() {
     // The focus on the button: a read-only text field with the focus would blink its caret the whole time the
     // window shows, for nothing to type.
     btnClose->setFocus();
-    exec();
+    ShowPopUpAndWait(*this);
     return LaterMinutes;
 }
 
@@ -221,11 +224,32 @@ void TfrmRemindBox::trCloseWindowTimer() {
     CloseWindow();
 }
 
-void TfrmRemindBox::ShowMissedList(const std::vector<TMissedReminder>& missed) {
-    TfrmMissedReminders list(missed);
+void TfrmRemindBox::SetWaiting(int count) {
+    btnCloseAll->setVisible(count > 0);
+    btnCloseAll->setText(QStringLiteral("全部关闭(%1)[&A]").arg(count + 1));
+    btnCloseAll->setToolTip(QStringLiteral("关闭这个提醒和等待中的 %1 个提醒，先把它们列在一个窗口中").arg(count));
+    ApplyLayout();
+}
+
+void TfrmRemindBox::CloseAll() {
+    if (MissedList != nullptr) {
+        MissedList->reject();
+        return;
+    }
+    LaterMinutes = LATER_CLOSE_ALL;
+    if (isVisible()) {
+        accept();
+    } else if (InShowStep) {
+        trCloseWindow->stop();
+        CloseRequested = true;
+    }
+}
+
+void TfrmRemindBox::ShowMissedList(const std::vector<TMissedReminder>& missed, bool waiting) {
+    TfrmMissedReminders list(missed, nullptr, waiting);
     list.setWindowIcon(windowIcon());
     MissedList = &list;
-    list.exec();
+    ShowPopUpAndWait(list);
     MissedList = nullptr;
 }
 
@@ -335,6 +359,9 @@ ReminderWindowSeam ReminderWindowSeamFor(TfrmRemindBox& window, std::function<vo
         .RunCommand = [&window] { window.RunCommand(); },
         .SetCloseWindowEnabled = std::move(setCloseWindowEnabled),
         .ShowMissedList = [&window](const std::vector<TMissedReminder>& missed) { window.ShowMissedList(missed); },
+        .SetWaiting = [&window](std::int32_t count) { window.SetWaiting(count); },
+        .ShowWaitingList =
+            [&window](const std::vector<TMissedReminder>& waiting) { window.ShowMissedList(waiting, true); },
     };
 }
 

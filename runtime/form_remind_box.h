@@ -34,8 +34,11 @@ public:
     int ShowModal();
     // Runs the prepared command; a shutdown or restart shows its countdown modally first.
     void RunCommand();
-    // Many caught-up reminders in one window, shown modally; returns when it closes.
-    void ShowMissedList(const std::vector<TMissedReminder>& missed);
+    // Many caught-up reminders in one window, shown modally; returns when it closes. waiting: the reminders
+    // closed all at once.
+    void ShowMissedList(const std::vector<TMissedReminder>& missed, bool waiting = false);
+    // How many reminders wait behind this one: "全部关闭" shows while any do.
+    void SetWaiting(int count);
 
     int CloseCountdown = 0;
     int LaterMinutes = LATER_NONE;
@@ -50,6 +53,7 @@ public:
     QPushButton* btnCommand;
     QPushButton* btnLater;
     QPushButton* btnClose;
+    QPushButton* btnCloseAll;
     QTimer* trCloseWindow;
     QMenu* PopupMenu2;
     QMenu* popCopyText;
@@ -68,6 +72,8 @@ public slots:
     // Closes the window from outside (the tray's close item); before the window has become visible (a
     // shutdown countdown is still open) it closes as soon as that countdown is over.
     void CloseWindow();
+    // Closes this reminder and every one waiting behind it, after one list of them all.
+    void CloseAll();
 
 protected:
     void done(int result) override;

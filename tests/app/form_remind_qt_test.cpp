@@ -17,6 +17,8 @@
 #include <QScreen>
 #include <QToolTip>
 
+#include <QTest>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -251,7 +253,7 @@ TEST_F(MainWindowTest, AShowingReminderBlocksNoWindowAndTakesNoKeyboard) {
             return;
         }
         seen = true;
-        EXPECT_EQ(form->RemindBox->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a modal window is handed the focus as it maps";
         EXPECT_EQ(form->RemindBox->parentWidget(), nullptr);
         EXPECT_TRUE(form->RemindBox->testAttribute(Qt::WA_ShowWithoutActivating));
         EXPECT_FALSE(form->isEnabled());
@@ -265,6 +267,37 @@ TEST_F(MainWindowTest, AShowingReminderBlocksNoWindowAndTakesNoKeyboard) {
     }
     EXPECT_TRUE(seen);
     EXPECT_TRUE(form->isEnabled());
+}
+
+// A sync tool replaces the data file (by rename) while the program runs: the list shows it within a moment,
+// without waiting for the next minute, and the next save keeps what the tool wrote.
+TEST_F(MainWindowTest, AnOutsideChangeOfTheDataFileShowsWithinTwoSeconds) {
+    auto form = Create();
+    const std::string path = Folder.File("reminddata.sdt");
+    std::ofstream(path + ".new", std::ios::binary)
+        << "[Main]\r\nItems=3\r\n[Item1]\r\nHour=9\r\nMinuter=0\r\nMessage=one\r\n"
+           "[Item2]\r\nYear=2025\r\nMonth=3\r\nDay=4\r\nHour=9\r\nMinuter=0\r\nMessage=two changed\r\n"
+           "[Item3]\r\nHour=10\r\nMessage=three\r\n";
+    std::filesystem::rename(path + ".new", path);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lstRecordList->count() == 3; }, 2000));
+    EXPECT_TRUE(form->lstRecordList->item(1)->text().endsWith(QStringLiteral("two changed")));
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (form->RemindBox->isVisible()) {
+            form->popCloseWindowClick();
+        }
+    });
+    closer.start(20);
+    for (int second = 0; second < 40; ++second) {
+        Clock.AdvanceSeconds(1);
+        form->trOneSecondTimer();
+    }
+    TRmDataList stored;
+    stored.Reset(path);
+    stored.Load();
+    ASSERT_EQ(stored.Count, 3) << "the firing at 09:00 wrote Reminded into the file as the tool left it";
+    EXPECT_TRUE(stored.Item(0).Reminded);
+    EXPECT_EQ(stored.Item(2).Message, "three");
 }
 
 TEST_F(MainWindowTest, AStoredGeometryNoScreenCanShowIsMadeSound) {

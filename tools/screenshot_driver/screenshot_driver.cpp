@@ -182,9 +182,18 @@ void Press(QMessageBox* box, QMessageBox::ButtonRole role) {
     }
 }
 
+// The modal window of that type, else a shown top-level one: the reminder's pop-ups wait without being modal.
 template <class Window>
 Window* Modal() {
-    return qobject_cast<Window*>(QApplication::activeModalWidget());
+    if (auto* modal = qobject_cast<Window*>(QApplication::activeModalWidget())) {
+        return modal;
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
 }
 
 // The steps through the editing windows: the add dialog in both calendars, a leap year's lunar months, the
@@ -496,11 +505,11 @@ int main(int argc, char** argv) {
                    }},
                   // A few seconds into the countdown, so the bar shows its progress.
                   {[&] {
-                       auto* countdown = qobject_cast<TfrmAutoShutDown*>(modal());
+                       auto* countdown = Modal<TfrmAutoShutDown>();
                        return countdown != nullptr && countdown->pbAutoShutDown->value() >= 5;
                    },
                    [&] {
-                       auto* countdown = qobject_cast<TfrmAutoShutDown*>(modal());
+                       auto* countdown = Modal<TfrmAutoShutDown>();
                        tour.Photograph(countdown, "shutdown-countdown.png");
                        countdown->btnAutoShutDown->click();
                    }},
@@ -510,14 +519,14 @@ int main(int argc, char** argv) {
                        Press(OpenMessageBox(), QMessageBox::AcceptRole);
                    }},
                   {[&] { return box.isVisible(); }, [&] { box.btnClose->click(); }},
-                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                  {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
                    [&] { tour.InsertNext(EditingSteps(tour, form)); }},
-                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                  {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
                    [&] { tour.InsertNext(ExchangeSteps(tour, form)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SystemSetSteps(tour, form, "", true)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SkinSteps(tour, form, clock)); }},
                   // Asleep from 9:30 to 9:30 the next day: the two firings of the daily reminder come late.
-                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                  {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
                    [&] { clock.Set(EncodeDateTime(2027, 1, 5, 9, 30, 0)); }},
                   {[&] { return box.isVisible(); },
                    [&] {
@@ -525,7 +534,7 @@ int main(int argc, char** argv) {
                        box.btnClose->click();
                    }},
                   {[&] { return box.isVisible(); }, [&] { box.btnClose->click(); }},
-                  {[&] { return !box.isVisible() && modal() == nullptr; },
+                  {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
                    [&] {
                        std::vector<TMissedReminder> missed;
                        for (int i = 0; i < 6; ++i) {
@@ -545,7 +554,8 @@ int main(int argc, char** argv) {
                        tour.Photograph(Modal<TfrmMissedReminders>(), "missed-list.png");
                        Modal<TfrmMissedReminders>()->btnClose->click();
                    }},
-                  {[&] { return !box.isVisible() && modal() == nullptr; }, [&] { form.popPauseRemindClick(); }},
+                  {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
+                   [&] { form.popPauseRemindClick(); }},
                   {[&] { return OpenMessageBox() != nullptr; },
                    [&] {
                        tour.Photograph(OpenMessageBox(), "pause-question.png");

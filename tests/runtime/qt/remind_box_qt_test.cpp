@@ -332,6 +332,28 @@ TEST_F(RemindBoxTest, LongMessageShowsItsBeginningOnTheSingleLine) {
     EXPECT_FALSE(selectedWhenShown);
 }
 
+// With many reminders due at once, one click closes them all (after one list of them, so none goes unseen).
+TEST_F(RemindBoxTest, CloseAllShowsOnlyWhileOthersWaitAndClosesWithItsOwnAnswer) {
+    Window.Prepare(Presentation());
+    Window.SetWaiting(0);
+    EXPECT_EQ(ShowAndAct([](TfrmRemindBox* window) {
+                  EXPECT_FALSE(window->btnCloseAll->isVisible());
+                  window->btnClose->click();
+              }),
+              LATER_NONE);
+    Window.Prepare(Presentation());
+    Window.SetWaiting(9999);
+    EXPECT_EQ(ShowAndAct([](TfrmRemindBox* window) {
+                  EXPECT_TRUE(window->btnCloseAll->isVisible());
+                  EXPECT_EQ(window->btnCloseAll->text(), QStringLiteral("全部关闭(10000)[&A]"));
+                  window->btnCloseAll->click();
+              }),
+              LATER_CLOSE_ALL);
+    Window.Prepare(Presentation());
+    EXPECT_EQ(ShowAndAct([](TfrmRemindBox* window) { window->CloseAll(); }), LATER_CLOSE_ALL)
+        << "the tray menu's 全部关闭";
+}
+
 TEST_F(RemindBoxTest, SeamReachesTheWindow) {
     bool closeItemEnabled = false;
     ReminderWindowSeam seam = ReminderWindowSeamFor(Window, [&](bool enabled) { closeItemEnabled = enabled; });
