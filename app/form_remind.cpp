@@ -46,6 +46,14 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+void ShowHolidayProblems(const std::vector<std::string>& problems) {
+    std::string text;
+    for (const std::string& problem : problems) {
+        text += problem + "\n";
+    }
+    ShowMessageBox(MessageKind::Information, "节假日安排", text);
+}
+
 } // namespace
 
 TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executablePath, std::optional<bool> trayAvailable)
@@ -229,11 +237,7 @@ void TfrmRemind::FormCreate() {
     RefreshRecordList();
     ApplySkin();
     if (!holidayProblems.empty()) {
-        std::string text;
-        for (const std::string& problem : holidayProblems) {
-            text += problem + "\n";
-        }
-        ShowMessageBox(MessageKind::Information, "节假日安排", text);
+        ShowHolidayProblems(holidayProblems);
     }
     if (!List.LoadFailure.empty()) {
         ShowMessageBox(MessageKind::Information, "无法读取",
@@ -296,11 +300,8 @@ void TfrmRemind::CheckOutsideChanges() {
         RefreshRecordList();
         DoSearch();
         if (!problems.empty()) {
-            std::string text;
-            for (const std::string& problem : problems) {
-                text += problem + "\n";
-            }
-            QTimer::singleShot(0, this, [text] { ShowMessageBox(MessageKind::Information, "节假日安排", text); });
+            // Told after whatever asked for the check has finished.
+            QTimer::singleShot(0, this, [problems] { ShowHolidayProblems(problems); });
         }
     }
 }

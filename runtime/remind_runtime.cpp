@@ -487,26 +487,7 @@ void TRmRuntime::FireMissed() {
         alive += one.Position >= 0 ? 1 : 0;
     }
     if (alive > MostWindows && Window.ShowMissedList) {
-        for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
-            MarkReminded(MissedBatch[i].Position);
-        }
-        std::vector<TMissedReminder> shown;
-        for (const TMissedReminder& one : MissedBatch) {
-            if (one.Position >= 0) {
-                shown.push_back(one);
-            }
-        }
-        if (Window.SetCloseWindowEnabled) {
-            Window.SetCloseWindowEnabled(true);
-        }
-        Window.ShowMissedList(shown);
-        if (Window.SetCloseWindowEnabled) {
-            Window.SetCloseWindowEnabled(false);
-        }
-        if (Ending) {
-            return;
-        }
-        MissedBatch.clear();
+        ShowBatchAsList(Window.ShowMissedList);
         return;
     }
     while (!MissedBatch.empty() && !Ending) {
@@ -566,32 +547,35 @@ void TRmRuntime::CloseAllWaiting() {
         }
     }
     CloseAllRequested = false;
+    ShowBatchAsList(Window.ShowWaitingList ? Window.ShowWaitingList : Window.ShowMissedList);
+    if (!Ending && !SnoozesWaiting.empty()) {
+        SnoozesWaiting.clear();
+        TellSnoozesChanged();
+    }
+}
+
+void TRmRuntime::ShowBatchAsList(const std::function<void(const std::vector<TMissedReminder>&)>& show) {
     for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
         MarkReminded(MissedBatch[i].Position);
     }
-    std::vector<TMissedReminder> waiting;
+    std::vector<TMissedReminder> shown;
     for (const TMissedReminder& one : MissedBatch) {
         if (one.Position >= 0) {
-            waiting.push_back(one);
+            shown.push_back(one);
         }
     }
-    const auto& show = Window.ShowWaitingList ? Window.ShowWaitingList : Window.ShowMissedList;
-    if (!waiting.empty() && show) {
+    if (!shown.empty() && show) {
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }
-        show(waiting);
+        show(shown);
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(false);
         }
     }
-    if (Ending) {
-        return;
-    }
-    MissedBatch.clear();
-    if (!SnoozesWaiting.empty()) {
-        SnoozesWaiting.clear();
-        TellSnoozesChanged();
+    // Kept while the list shows, so that a run ending meanwhile catches them up at the next start.
+    if (!Ending) {
+        MissedBatch.clear();
     }
 }
 

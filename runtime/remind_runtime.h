@@ -131,6 +131,8 @@ private:
     void FireMissed();
     // Everything still waiting, as one list, after the user chose to close them all.
     void CloseAllWaiting();
+    // Marks the reminders of MissedBatch as reminded and shows them in one window.
+    void ShowBatchAsList(const std::function<void(const std::vector<TMissedReminder>&)>& show);
     void QueueMissed(TDateTime lastChecked, TDateTime now);
     // Catches up the firings of the minutes first..last that this run has not checked, within the window.
     void QueueMissedMinutes(std::int64_t first, std::int64_t last, std::int64_t nowMinute);
