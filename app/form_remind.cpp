@@ -242,7 +242,7 @@ void TfrmRemind::FormCreate() {
     if (!List.LoadFailure.empty()) {
         ShowMessageBox(MessageKind::Information, "无法读取",
                        List.LoadFailure +
-                           "在解决这个问题并重新启动晴铃提醒之前，不会提醒其中的提醒，也不会改写这个文件。");
+                           "在这个文件能够读取之前，不会提醒其中的提醒，也不会改写它；能读取时，晴铃提醒会自动读入。");
     }
 
     popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath));
