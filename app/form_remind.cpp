@@ -245,7 +245,14 @@ void TfrmRemind::FormCreate() {
                            "在这个文件能够读取之前，不会提醒其中的提醒，也不会改写它；能读取时，晴铃提醒会自动读入。");
     }
 
-    popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath));
+    const bool neverAsked = Config.NeverAskAutorun;
+    popOpenRun->setChecked(CheckAutorun(AutorunValueName, ExecutablePath, Config.NeverAskAutorun));
+    if (Config.NeverAskAutorun != neverAsked) {
+        try {
+            Config.SaveConfig();
+        } catch (const std::exception&) {
+        }
+    }
 
     trOneSecond.setSingleShot(true);
     trShowTip.setInterval(1000);

@@ -99,6 +99,11 @@ public:
     QAction* nmViewRecord = nullptr;
     QAction* nmModifyRecord = nullptr;
     QAction* nmDeleteRecord = nullptr;
+    QAction* nmCopyRecord = nullptr;
+    QAction* nmMoveUpRecord = nullptr;
+    QAction* nmMoveDownRecord = nullptr;
+    // The list's own context menu: the commands on one reminder.
+    QMenu* popRecordMenu = nullptr;
     QAction* nmSearchRecord = nullptr;
     QAction* nmDeleteOldRecord = nullptr;
     QAction* nmExportRecord = nullptr;
@@ -151,6 +156,9 @@ public slots:
     void btnViewRecordClick();
     void btnEditRecordClick();
     void btnDeleteRecordClick();
+    void nmCopyRecordClick();
+    void nmMoveUpRecordClick();
+    void nmMoveDownRecordClick();
     void btnSearchRecordClick();
     void nmDeleteOldRecordClick();
     void nmExportRecordClick();

@@ -8,6 +8,8 @@
 #include "exchange/form_search.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 
@@ -45,6 +47,9 @@ void TfrmRemind::btnSearchRecordClick() {
     frmSearch->showNormal();
     frmSearch->raise();
     frmSearch->activateWindow();
+    // Typing goes to the search field whenever the window opens, also after the list was last clicked.
+    frmSearch->cbSearch->setFocus(Qt::OtherFocusReason);
+    frmSearch->cbSearch->lineEdit()->selectAll();
     FollowMainForm();
 }
 

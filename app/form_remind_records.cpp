@@ -7,6 +7,7 @@
 #include "editing/record_commands.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -19,9 +20,9 @@ void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
     const auto add = [column, parent](const QString& caption) {
         auto* button = new QPushButton(caption, parent);
         button->setMinimumWidth(92);
-        // The seven share the column's height evenly, as the list beside them grows and shrinks.
-        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
-        column->addWidget(button, 1);
+        // The buttons keep their natural height; the list beside them takes the room of a larger window.
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        column->addWidget(button);
         return button;
     };
     btnAddRecord = add(QStringLiteral("添加提醒"));
@@ -31,6 +32,7 @@ void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
     btnSearchRecord = add(QStringLiteral("搜索提醒"));
     btnOpenHelpFile = add(QStringLiteral("打开帮助"));
     btnOpenAbout = add(QStringLiteral("关于软件"));
+    column->addStretch(1);
     connect(btnAddRecord, &QPushButton::clicked, this, &TfrmRemind::btnAddRecordClick);
     connect(btnViewRecord, &QPushButton::clicked, this, &TfrmRemind::btnViewRecordClick);
     connect(btnEditRecord, &QPushButton::clicked, this, &TfrmRemind::btnEditRecordClick);
@@ -45,7 +47,42 @@ void TfrmRemind::CreateRecordMenus() {
     nmAddRecord = recordMenu->addAction(QStringLiteral("添加提醒[&A]"), this, &TfrmRemind::btnAddRecordClick);
     nmViewRecord = recordMenu->addAction(QStringLiteral("查看提醒[&V]"), this, &TfrmRemind::btnViewRecordClick);
     nmModifyRecord = recordMenu->addAction(QStringLiteral("编辑提醒[&M]"), this, &TfrmRemind::btnEditRecordClick);
+    nmCopyRecord = recordMenu->addAction(QStringLiteral("复制提醒[&C]"), this, &TfrmRemind::nmCopyRecordClick);
     nmDeleteRecord = recordMenu->addAction(QStringLiteral("删除提醒[&D]"), this, &TfrmRemind::btnDeleteRecordClick);
+    recordMenu->addSeparator();
+    nmMoveUpRecord = recordMenu->addAction(QStringLiteral("上移[&U]"), this, &TfrmRemind::nmMoveUpRecordClick);
+    nmMoveDownRecord = recordMenu->addAction(QStringLiteral("下移[&W]"), this, &TfrmRemind::nmMoveDownRecordClick);
+    nmAddRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    nmViewRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    nmModifyRecord->setShortcut(QKeySequence(Qt::Key_F2));
+    nmCopyRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    nmDeleteRecord->setShortcut(QKeySequence(Qt::Key_Delete));
+    nmMoveUpRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    nmMoveDownRecord->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    // The same commands at the mouse, on the list itself.
+    popRecordMenu = new QMenu(this);
+    popRecordMenu->addAction(nmAddRecord);
+    popRecordMenu->addAction(nmViewRecord);
+    popRecordMenu->addAction(nmModifyRecord);
+    popRecordMenu->addAction(nmCopyRecord);
+    popRecordMenu->addAction(nmDeleteRecord);
+    popRecordMenu->addSeparator();
+    popRecordMenu->addAction(nmMoveUpRecord);
+    popRecordMenu->addAction(nmMoveDownRecord);
+    lstRecordList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(lstRecordList, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+        const int line = SelectedIndex();
+        for (QAction* action : {nmViewRecord, nmModifyRecord, nmCopyRecord, nmDeleteRecord}) {
+            action->setEnabled(line >= 0);
+        }
+        nmMoveUpRecord->setEnabled(line > 0);
+        nmMoveDownRecord->setEnabled(line >= 0 && line + 1 < lstRecordList->count());
+        popRecordMenu->exec(lstRecordList->viewport()->mapToGlobal(position));
+        for (QAction* action :
+             {nmViewRecord, nmModifyRecord, nmCopyRecord, nmDeleteRecord, nmMoveUpRecord, nmMoveDownRecord}) {
+            action->setEnabled(true);
+        }
+    });
     recordMenu->addSeparator();
     nmSearchRecord = recordMenu->addAction(QStringLiteral("搜索提醒[&S]"), this, &TfrmRemind::btnSearchRecordClick);
     CreateExchangeMenuItems(recordMenu);
@@ -102,6 +139,18 @@ void TfrmRemind::btnEditRecordClick() {
 
 void TfrmRemind::btnDeleteRecordClick() {
     RecordCommands().Delete(SelectedIndex());
+}
+
+void TfrmRemind::nmCopyRecordClick() {
+    RecordCommands().Copy(SelectedIndex());
+}
+
+void TfrmRemind::nmMoveUpRecordClick() {
+    RecordCommands().Move(SelectedIndex(), -1);
+}
+
+void TfrmRemind::nmMoveDownRecordClick() {
+    RecordCommands().Move(SelectedIndex(), 1);
 }
 
 void TfrmRemind::nmDeleteOldRecordClick() {

@@ -1,6 +1,7 @@
 #include "app/app_icon.h"
 #include "app/application.h"
 #include "app/form_remind.h"
+#include "app/program_arguments.h"
 #include "app/program_end.h"
 #include "data/constants.h"
 #include "data/file_io.h"
@@ -11,13 +12,26 @@
 #include "runtime/snooze_file.h"
 
 #include <exception>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
     using namespace chimewell;
+    // Answered before anything else: no display is needed, and a running copy is left alone.
+    if (argc > 1) {
+        if (const std::optional<int> status =
+                AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
+            return *status;
+        }
+    }
     PreferX11OnWayland();
     TRmApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("chimewell"));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(ProductName.data(), ProductName.size()));
+    // No display name: Qt would append it to every window title ("提醒 — 晴铃提醒"); the notifications, the tray
+    // item and the launcher are given the product name themselves.
+    InstallQtTranslations(&application);
     // The desktop matches the windows and notifications to the launcher of this name; the launcher's
     // StartupWMClass is the application name above, which Qt gives the windows as their X11 class.
     QGuiApplication::setDesktopFileName(QString::fromUtf8(DesktopName.data(), DesktopName.size()));

@@ -28,6 +28,6 @@ inline constexpr std::string_view DefaultAlarmSoundFile =
 // Caption and pattern list, separated by a vertical bar.
 inline constexpr std::string_view MusicFileFilter = "音乐文件|*.mp3;*.mid;*.avi;*.wav";
 inline constexpr std::string_view ImportFileFilter = "导入文件|*.txt";
-inline constexpr std::string_view ExportFileFilter = "本文文件|*.txt";
+inline constexpr std::string_view ExportFileFilter = "文本文件|*.txt";
 
 } // namespace chimewell

@@ -398,6 +398,40 @@ std::int32_t TRmDataList::Replace(TRmMainDate before, std::int32_t near, const T
     return position;
 }
 
+std::int32_t TRmDataList::Move(TRmMainDate before, std::int32_t near, std::int32_t steps) {
+    RefuseSaveUnlessLoaded();
+    TIniFile ini(FileName);
+    FollowDisk(ini);
+    const std::int32_t from = Find(before, near);
+    if (from < 0) {
+        return -1;
+    }
+    const std::int32_t to = std::clamp(from + steps, 0, Count - 1);
+    if (to == from) {
+        return from;
+    }
+    TPositionMap map(static_cast<std::size_t>(Count));
+    for (std::int32_t i = 0; i < Count; ++i) {
+        // The ones between slide one place towards where the moved one was.
+        map[static_cast<std::size_t>(i)] = i == from                          ? to
+                                           : from < to && i > from && i <= to ? i - 1
+                                           : to < from && i >= to && i < from ? i + 1
+                                                                              : i;
+    }
+    const auto first = Slots.begin() + std::min(from, to);
+    const auto last = Slots.begin() + std::max(from, to) + 1;
+    if (from < to) {
+        std::rotate(first, first + 1, last);
+    } else {
+        std::rotate(first, last - 1, last);
+    }
+    if (PositionsMoved) {
+        PositionsMoved(map);
+    }
+    WriteRange(ini, std::min(from, to), std::max(from, to) + 1);
+    return to;
+}
+
 std::int32_t TRmDataList::Remove(const std::vector<std::pair<TRmMainDate, std::int32_t>>& records) {
     RefuseSaveUnlessLoaded();
     TIniFile ini(FileName);

@@ -101,6 +101,10 @@ public:
     // its position, or -1 with nothing changed when no such reminder is there any more (another program changed
     // or deleted it). `before` is taken by value: the list's own records may be replaced by the reading.
     std::int32_t Replace(TRmMainDate before, std::int32_t near, const TRmMainDate& after);
+    // Moves the reminder equal to `before` (looked for near `near`) by `steps` places, no further than the ends
+    // of the list, and writes the places that changed. Returns its new position, or -1 with nothing changed when
+    // it is no longer there.
+    std::int32_t Move(TRmMainDate before, std::int32_t near, std::int32_t steps);
     // Removes the reminders equal to the given ones (each looked for near its position) and rewrites the file
     // once. Returns how many were found and removed.
     std::int32_t Remove(const std::vector<std::pair<TRmMainDate, std::int32_t>>& records);

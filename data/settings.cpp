@@ -93,6 +93,7 @@ constexpr std::array ConfigFields = {
     // Kept after the keys every copy of the program knows; older copies read past them.
     Integer("MissedWindowHours", &TRmConfig::MissedWindowHours, 24),
     Text("LastCheck", &TRmConfig::LastCheck),
+    Flag("NeverAskAutorun", &TRmConfig::NeverAskAutorun, false),
 };
 
 constexpr std::size_t StoredKeyCount() {
@@ -102,8 +103,9 @@ constexpr std::size_t StoredKeyCount() {
     }
     return count;
 }
-static_assert(ConfigFields.size() == 46, "18 flags, 12 integers and 16 texts");
-static_assert(StoredKeyCount() == 39, "the 37 keys of the older program, then MissedWindowHours and LastCheck");
+static_assert(ConfigFields.size() == 47, "19 flags, 12 integers and 16 texts");
+static_assert(StoredKeyCount() == 40,
+              "the 37 keys of the older program, then MissedWindowHours, LastCheck and NeverAskAutorun");
 
 template <typename T>
 T DefaultOf(const ConfigField& field, const T& current) {

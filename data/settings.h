@@ -61,6 +61,8 @@ struct TRmConfig {
     std::int32_t MissedWindowHours = 24;
     // The last minute the reminders were checked, "YYYY-MM-DD HH:MM"; empty before the first check.
     std::string LastCheck;
+    // The user answered 不再询问 to the start-with-system question; 开机运行 in the tray menu still switches it.
+    bool NeverAskAutorun = false;
 
     // The constants, the folder and the main window's designed geometry, which stay in place for keys that
     // config.ini lacks. The three last-used folders start at the program's folder.

@@ -1,5 +1,7 @@
 #include "editing/form_add_edit_record.h"
 
+#include "platform/message_box.h"
+
 #include "runtime/list_typing.h"
 
 #include "calendar/clock.h"
@@ -112,6 +114,7 @@ TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
         DiscardTypedCharacters(box);
     }
     Render();
+    OpenedRecord = Editor.WorkRecord;
     // The window does not change size: what both pages of the date area and every control need, and at
     // least the designed 353 x 398.
     setFixedSize(layout->sizeHint().expandedTo(QSize(353, 398)));
@@ -310,9 +313,13 @@ QWidget* TfrmAddEditRecord::CreateLowerGroups() {
 }
 
 void TfrmAddEditRecord::keyPressEvent(QKeyEvent* event) {
-    // Escape would throw away a reminder half typed; the dialog closes by its buttons and its frame only.
+    // Escape works as 取消, but a reminder half typed is not thrown away without a question.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        if (Editor.WorkRecord == OpenedRecord ||
+            IsAffirmative(ShowMessageBox(MessageKind::Question, "放弃修改", "这条提醒的修改还没有保存，要放弃吗？"))) {
+            reject();
+        }
         return;
     }
     QDialog::keyPressEvent(event);

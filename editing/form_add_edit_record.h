@@ -30,6 +30,8 @@ public:
     explicit TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent = nullptr);
 
     TRecordEditor& Editor;
+    // The reminder as the dialog opened with it: Escape asks only when something was changed.
+    TRmMainDate OpenedRecord;
 
     QRadioButton* rbGongLi;
     QRadioButton* rbLunar;

@@ -12,10 +12,39 @@ void TRecordCommands::Call(const std::function<void()>& hook) const {
 }
 
 void TRecordCommands::Add() {
+    AddFrom(nullptr);
+}
+
+void TRecordCommands::Copy(int selected) {
+    if (!IsLine(selected)) {
+        return;
+    }
+    TRmMainDate copy = List.Item(selected);
+    // A new reminder: it has not fired yet.
+    copy.Reminded = false;
+    AddFrom(&copy);
+}
+
+void TRecordCommands::Move(int selected, int steps) {
+    if (!IsLine(selected)) {
+        return;
+    }
+    const std::int32_t moved = List.Move(List.Item(selected), selected, steps);
+    Call(Hooks.RefreshRecordList);
+    if (Hooks.SetSelection) {
+        Hooks.SetSelection(moved);
+    }
+    Call(Hooks.DoSearch);
+}
+
+void TRecordCommands::AddFrom(const TRmMainDate* model) {
     TRecordEditor editor(Config.QuickFinishFilePath());
+    editor.WeeksBeginOnSunday = Config.BeginWithSunday;
+    if (model != nullptr) {
+        editor.LoadRecord(*model);
+    }
     editor.Caption = "添加提醒";
     editor.MusicStartDir = Config.LastMusicDir;
-    editor.WeeksBeginOnSunday = Config.BeginWithSunday;
     if (Hooks.RunEditor && Hooks.RunEditor(editor)) {
         if (!editor.WorkRecord.Music.empty()) {
             Config.LastMusicDir = FolderOf(editor.WorkRecord.Music);

@@ -39,10 +39,17 @@ struct TRecordCommands {
     void View(int selected);
     void Edit(int selected);
     void Delete(int selected);
+    // The add dialog filled with a copy of the reminder; a new reminder on OK.
+    void Copy(int selected);
+    // Moves the reminder one place up (-1) or down (1): the list's order is also the order in which the
+    // reminders of one minute show. Postponements and queued reminders go with it.
+    void Move(int selected, int steps);
     // Asks about each expired reminder from the last to the first and rewrites the file once at the end.
     void DeleteExpired();
 
 private:
+    // The add dialog, empty or filled with a model's fields; adds its reminder on OK.
+    void AddFrom(const TRmMainDate* model);
     bool IsLine(int selected) const { return selected >= 0 && selected < List.Count; }
     void Call(const std::function<void()>& hook) const;
 };

@@ -291,10 +291,12 @@ void TRecordEditor::SetQuickSolarDate(int month, int day) {
 }
 
 void TRecordEditor::SetQuickLunarDate(int month, int day) {
-    // The year's leap flag goes unless the month is the year's leap month; the day is cut to the month's
-    // length when a year is set (除夕 is the 29th in some years).
+    // A festival is always in the ordinary month, also in a year whose leap month has its number (端午节 of
+    // 2028 is 五月初五, not 闰五月初五); the day is cut to the month's length when a year is set (除夕 is the 29th
+    // in some years).
     WorkRecord.Month = month;
     WorkRecord.Day = day;
+    WorkRecord.IsLeapMonth = false;
     Refill();
 }
 

@@ -30,10 +30,12 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What no link shows: the default alarm is a file of the freedesktop sound theme; Qt Multimedia plays
 # through GStreamer, whose plugins for Ogg and WAV (base) and MP3 and AVI (good) are loaded at run time; and
 # the launcher's icon is found in the hicolor theme only through that theme's index.
+# Qt's own texts (file dialogs, edit menus) are loaded in Chinese from its translations.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "sound-theme-freedesktop, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, hicolor-icon-theme")
+    "sound-theme-freedesktop, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, hicolor-icon-theme, qt6-translations-l10n")
 # MIDI music (through fluidsynth) and the rarer codecs inside AVI files; a Chinese font for a system that
-# has none.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk")
+# has none; Qt's Wayland platform, without which a Wayland session without XWayland cannot show the program.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk, qt6-wayland")
 
 include(CPack)

@@ -20,6 +20,7 @@ MessageAnswer ShowMessageBox(MessageKind kind, const std::string& title, const s
     case MessageKind::Confirm:
         return MessageAnswer::Cancel;
     case MessageKind::YesNo:
+    case MessageKind::YesNoNever:
         return MessageAnswer::No;
     case MessageKind::Information:
     case MessageKind::Error:

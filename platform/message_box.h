@@ -12,10 +12,11 @@ enum class MessageKind {
     Question,    // OK and Cancel
     Confirm,     // a notice that asks: information icon, OK and Cancel
     YesNo,       // Yes and No
+    YesNoNever,  // Yes, No and 不再询问 (the question is not to come again)
     Error,       // the general error box: error icon, OK
 };
 
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class MessageAnswer { Ok, Cancel, Yes, No, NeverAsk };
 
 using MessageBoxFunction = std::function<MessageAnswer(MessageKind, const std::string& title, const std::string& text)>;
 

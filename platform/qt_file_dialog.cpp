@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QStringList>
 
+#include <memory>
+
 namespace chimewell {
 
 namespace {
@@ -11,19 +13,32 @@ namespace {
 std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
     QWidget* parent =
         QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
-    const QString title = QString::fromStdString(request.Title);
-    const QString folder = QString::fromStdString(request.StartFolder);
-    const QString filter = QtFileFilter(request.Filter);
-    const QString chosen = request.Mode == FileDialogMode::Open
-                               ? QFileDialog::getOpenFileName(parent, title, folder, filter)
-                               : QFileDialog::getSaveFileName(parent, title, folder, filter);
-    if (chosen.isEmpty()) {
+    const std::unique_ptr<QFileDialog> dialog = MakeQtFileDialog(request, parent);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty() ||
+        dialog->selectedFiles().front().isEmpty()) {
         return std::nullopt;
     }
-    return chosen.toStdString();
+    return dialog->selectedFiles().front().toStdString();
 }
 
 } // namespace
+
+std::unique_ptr<QFileDialog> MakeQtFileDialog(const FileDialogRequest& request, QWidget* parent) {
+    auto dialog =
+        std::make_unique<QFileDialog>(parent, QString::fromStdString(request.Title),
+                                      QString::fromStdString(request.StartFolder), QtFileFilter(request.Filter));
+    if (request.Mode == FileDialogMode::Open) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        // The caller refuses a name that is taken with its own message: a "replace?" question whose yes is then
+        // refused anyway would only mislead.
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    return dialog;
+}
 
 QString QtFileFilter(const std::string& filter) {
     QStringList entries;

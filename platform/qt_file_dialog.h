@@ -5,10 +5,18 @@
 
 #include <QString>
 
+#include <memory>
+
+class QFileDialog;
+class QWidget;
+
 namespace chimewell {
 
 // The desktop's open or save dialog, modal over the active window.
 FileDialogFunction QtFileDialogFunction();
+
+// The dialog a request shows, before it is shown. A save dialog asks no replace question.
+std::unique_ptr<QFileDialog> MakeQtFileDialog(const FileDialogRequest& request, QWidget* parent = nullptr);
 
 // The filter as Qt's file dialog takes it: "caption (*.a *.b);;caption (*)". A "*.*" becomes "*", because
 // a file here need not have a dot in its name to be any file.

@@ -1,6 +1,7 @@
 #include "platform/qt_message_box.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -21,6 +22,7 @@ BoxLayout LayoutOf(MessageKind kind) {
     case MessageKind::Confirm:
         return {QMessageBox::Information, QMessageBox::Ok, QMessageBox::Cancel};
     case MessageKind::YesNo:
+    case MessageKind::YesNoNever:
         return {QMessageBox::Question, QMessageBox::Yes, QMessageBox::No};
     case MessageKind::Error:
         return {QMessageBox::Critical, QMessageBox::Ok, QMessageBox::NoButton};
@@ -76,8 +78,22 @@ MessageAnswer ShowQtMessageBox(MessageKind kind, const std::string& title, const
     } else {
         box.setEscapeButton(affirmative);
     }
+    QPushButton* never = nullptr;
+    if (kind == MessageKind::YesNoNever) {
+        never = box.addButton(QStringLiteral("不再询问"), QMessageBox::RejectRole);
+    }
+    // A box is at least as wide as its title, which the window manager would otherwise cut ("导出成功… 铃提醒"):
+    // the layout's last row gets a spacer of the title's width and the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) + 140;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(), 0,
+                      1, grid->columnCount());
+    }
     box.exec();
     const auto* clicked = box.clickedButton();
+    if (never != nullptr && clicked == never) {
+        return MessageAnswer::NeverAsk;
+    }
     if (clicked == affirmative) {
         return AnswerOf(layout.Affirmative);
     }

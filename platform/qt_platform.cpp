@@ -6,6 +6,10 @@
 #include "platform/qt_message_box.h"
 #include "platform/qt_music_player.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -17,6 +21,30 @@ void InstallQtPlatform(QObject* musicOwner) {
     SetMessageBoxFunction(QtMessageBoxFunction());
     SetFileDialogFunction(QtFileDialogFunction());
     SetFontDialogFunction(QtFontDialogFunction());
+}
+
+std::string QtTranslationFor(const char* lcAll, const char* lcMessages, const char* lang) {
+    const char* locale = nullptr;
+    for (const char* value : {lcAll, lcMessages, lang}) {
+        if (value != nullptr && value[0] != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    const std::string name = locale != nullptr ? locale : "";
+    const bool traditional = name.starts_with("zh_TW") || name.starts_with("zh_HK") || name.starts_with("zh_MO") ||
+                             name.find("Hant") != std::string::npos;
+    return traditional ? "qtbase_zh_TW" : "qtbase_zh_CN";
+}
+
+bool InstallQtTranslations(QCoreApplication* application) {
+    auto* translator = new QTranslator(application);
+    const std::string name = QtTranslationFor(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+    if (!translator->load(QString::fromStdString(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,

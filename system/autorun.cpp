@@ -16,8 +16,13 @@ std::string Quoted(std::string_view valueName) {
 
 // Asks the question and, on an affirmative answer, writes the entry and confirms it.
 bool OfferToWrite(MessageKind kind, const std::string& title, const std::string& question,
-                  const std::string& confirmation, std::string_view valueName, std::string_view executablePath) {
-    if (!IsAffirmative(ShowMessageBox(kind, title, question))) {
+                  const std::string& confirmation, std::string_view valueName, std::string_view executablePath,
+                  bool* neverAsk = nullptr) {
+    const MessageAnswer answer = ShowMessageBox(kind, title, question);
+    if (answer == MessageAnswer::NeverAsk && neverAsk != nullptr) {
+        *neverAsk = true;
+    }
+    if (!IsAffirmative(answer)) {
         return false;
     }
     try {
@@ -48,11 +53,15 @@ void DeleteAutorun(std::string_view valueName) {
     }
 }
 
-bool CheckAutorun(std::string_view valueName, std::string_view executablePath) {
+bool CheckAutorun(std::string_view valueName, std::string_view executablePath, bool& neverAsk) {
     const std::string current = ReadAutorun(valueName);
     if (current.empty()) {
-        return OfferToWrite(MessageKind::YesNo, "询问", "当前程序未设置开机自动运行，是否设置当前程序开机自动运行？",
-                            "已经成功设置开机自动运行！", valueName, executablePath);
+        if (neverAsk) {
+            return false;
+        }
+        return OfferToWrite(MessageKind::YesNoNever, "询问",
+                            "当前程序未设置开机自动运行，是否设置当前程序开机自动运行？", "已经成功设置开机自动运行！",
+                            valueName, executablePath, &neverAsk);
     }
     if (current == executablePath) {
         return true;

@@ -18,7 +18,8 @@ void DeleteAutorun(std::string_view valueName);
 
 // Run once at start-up: asks to create a missing entry and to correct one that starts another program.
 // True when the entry starts this executable after the call. A write that fails is shown in the general
-// error box and answers false, so the caller never shows a registration that is not there.
-bool CheckAutorun(std::string_view valueName, std::string_view executablePath);
+// error box and answers false, so the caller never shows a registration that is not there. The question about
+// a missing entry offers 不再询问, which sets neverAsk; while neverAsk is set, a missing entry is not asked about.
+bool CheckAutorun(std::string_view valueName, std::string_view executablePath, bool& neverAsk);
 
 } // namespace chimewell

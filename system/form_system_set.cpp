@@ -146,9 +146,13 @@ QWidget* TfrmSystemSet::CreateSystemPage() {
     other->addWidget(Buddy(QStringLiteral("选择皮肤[&K]："), cbSelSkin, gbOther), 2, 0);
     other->addWidget(cbSelSkin, 2, 1);
     auto* missed = new QHBoxLayout;
-    missed->addWidget(Buddy(QStringLiteral("错过的提醒[&I]：显示最近"), cbMissedHours, gbOther));
+    // 0 turns catching up off: "显示最近 0 小时内的" would read as nonsense.
+    cbMissedHours->setItemText(0, QStringLiteral("不补提醒"));
+    for (int hours = 1; hours < cbMissedHours->count(); ++hours) {
+        cbMissedHours->setItemText(hours, QStringLiteral("显示最近 %1 小时内的").arg(hours));
+    }
+    missed->addWidget(Buddy(QStringLiteral("错过的提醒[&I]："), cbMissedHours, gbOther));
     missed->addWidget(cbMissedHours);
-    missed->addWidget(new QLabel(QStringLiteral("小时内的"), gbOther));
     missed->addStretch(1);
     other->addLayout(missed, 3, 0, 1, 2);
     other->setColumnStretch(1, 1);

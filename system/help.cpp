@@ -57,7 +57,12 @@ std::string FileUrl(const std::string& path, std::string_view fragment) {
 void OpenHelp(const std::string& executableFolder, THelpSection section) {
     const std::string target = HelpTarget(executableFolder, section);
     if (target.empty()) {
-        ShowMessageBox(MessageKind::Information, "文件丢失", "软件帮助文件“RemindHelp.chm”未找到！");
+        const std::string folder =
+            executableFolder.empty() || executableFolder.back() == '/' ? executableFolder : executableFolder + "/";
+        ShowMessageBox(MessageKind::Information, "文件丢失",
+                       "软件帮助文件“" + std::string(HelpDocumentName) + "”未找到！找过：\n" + folder +
+                           std::string(HelpDocumentName) + "\n" + folder + "../share/chimewell/" +
+                           std::string(HelpDocumentName));
         return;
     }
     InstalledDesktopActions().OpenTarget(target);

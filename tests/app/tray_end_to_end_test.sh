@@ -11,7 +11,7 @@ start_tray
 start_program '2026-12-08 09:30:56'
 
 [ -n "$(wait_for_window '^提醒')" ] || fail "the reminder window did not open"
-icon=$(xwininfo -root -tree | awk '/"晴铃提醒": \("chimewell"/ && / 22x22\+/ {print $1; exit}')
+icon=$(xwininfo -root -tree | awk '/\("chimewell" "chimewell"\)/ && / 22x22\+/ {print $1; exit}')
 [ -n "$icon" ] || fail "the icon did not dock in the notification area"
 eval "$(xdotool getwindowgeometry --shell "$icon")"
 xdotool mousemove $((X + 5)) $((Y + 5)) click 3

@@ -67,7 +67,7 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
                                                                     "SkinFileName=\r\n"
                                                                     "FontWithName=宋体\r\n"
                                                                     "MissedWindowHours=24\r\n"
-                                                                    "LastCheck=\r\n");
+                                                                    "LastCheck=\r\nNeverAskAutorun=0\r\n");
     EXPECT_EQ(config.AppDir, Folder.Folder());
     EXPECT_EQ(config.ProductName, "晴铃提醒");
     EXPECT_EQ(config.DataFilePath(), Folder.Folder() + "reminddata.sdt");

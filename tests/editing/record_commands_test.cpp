@@ -289,6 +289,55 @@ TEST_F(RecordCommandsTest, AnEditGoesToItsReminderWhereverAnOutsideChangeMovedIt
     EXPECT_EQ(List.Count, 1);
 }
 
+TEST_F(RecordCommandsTest, CopyOpensTheAddDialogFilledAndAddsANewReminder) {
+    TRmMainDate original = Dated(2026, 8, 1, "原来的");
+    original.Reminded = true;
+    original.Hour = 7;
+    Add(original);
+    EditorAction = [](TRecordEditor& editor) {
+        EXPECT_EQ(editor.WorkRecord.Message, "原来的");
+        EXPECT_EQ(editor.WorkRecord.Hour, 7);
+        editor.cbRemindTextChange("复制的");
+        return true;
+    };
+    Commands().Copy(0);
+    ASSERT_EQ(Editors.size(), 1U);
+    EXPECT_EQ(Editors[0].Caption, "添加提醒");
+    const TRmDataList stored = Reloaded();
+    ASSERT_EQ(stored.Count, 2);
+    EXPECT_EQ(stored.Item(0).Message, "原来的");
+    EXPECT_EQ(stored.Item(1).Message, "复制的");
+    EXPECT_EQ(stored.Item(1).Hour, 7);
+    EXPECT_FALSE(stored.Item(1).Reminded) << "a new reminder has not fired";
+    EditorAction = {};
+    Commands().Copy(0);
+    EXPECT_EQ(Reloaded().Count, 2) << "取消 adds nothing";
+}
+
+// The list's order is also the order in which the reminders of one minute show.
+TEST_F(RecordCommandsTest, MovingUpAndDownTakesThePostponementsAlong) {
+    for (const char* message : {"甲", "乙", "丙"}) {
+        Add(Dated(0, 0, 0, message));
+    }
+    Runtime.SnoozeQueue.Push(5, 2);
+    Runtime.SnoozeQueue.Push(5, 0);
+    Commands().Move(2, -1);
+    TRmDataList stored = Reloaded();
+    EXPECT_EQ(stored.Item(1).Message, "丙");
+    EXPECT_EQ(stored.Item(2).Message, "乙");
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[0], 1) << "丙's postponement went up with it";
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[1], 0);
+    EXPECT_THAT(Events, ::testing::Contains("select 1"));
+    Commands().Move(0, -1);
+    EXPECT_EQ(Reloaded().Item(0).Message, "甲") << "the first stays first";
+    Commands().Move(0, 1);
+    stored = Reloaded();
+    EXPECT_EQ(stored.Item(0).Message, "丙");
+    EXPECT_EQ(stored.Item(1).Message, "甲");
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[0], 0);
+    EXPECT_EQ(Runtime.SnoozeQueue.Indexes[1], 1);
+}
+
 TEST(FolderOf, KeepsTheTrailingSeparator) {
     EXPECT_EQ(FolderOf("/home/a/b.mp3"), "/home/a/");
     EXPECT_EQ(FolderOf("/b.mp3"), "/");

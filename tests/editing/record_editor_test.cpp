@@ -256,6 +256,19 @@ TEST_F(EditorTest, NewYearsEveTakesTheTwelfthMonthsLastDay) {
     EXPECT_EQ(Editor.Lists.Day.Text, "十五");
 }
 
+// Tried: on 闰五月 of 2028, 端午节 from the festival menu stored 闰五月初五 (2028-06-27).
+TEST_F(EditorTest, AFestivalIsInTheOrdinaryMonthOfALeapYear) {
+    Editor.rbLunarClick();
+    PickYear(2028);
+    Editor.cbSelMonthChange(6);
+    ASSERT_TRUE(Editor.WorkRecord.IsLeapMonth);
+    Editor.LunarFestivalClick(FestivalByName("N51"));
+    EXPECT_EQ(Editor.WorkRecord.Month, 5);
+    EXPECT_EQ(Editor.WorkRecord.Day, 5);
+    EXPECT_FALSE(Editor.WorkRecord.IsLeapMonth);
+    EXPECT_EQ(Editor.Lists.Month.Text, "五月");
+}
+
 TEST_F(EditorTest, TheDaysAfterChooserAndOkWhileItIsOpen) {
     SetDate(2026, 1, 30);
     PickYear(2027);

@@ -55,7 +55,7 @@ TEST_F(ExchangeCommandsTest, ExportWritesTheChosenRemindersAndRemembersTheFolder
     ASSERT_EQ(Answers.FileRequests.size(), 1U);
     EXPECT_EQ(Answers.FileRequests[0].Mode, FileDialogMode::Save);
     EXPECT_EQ(Answers.FileRequests[0].StartFolder, Folder.Folder()) << "the program's folder at first";
-    EXPECT_EQ(Answers.FileRequests[0].Filter, "本文文件|*.txt");
+    EXPECT_EQ(Answers.FileRequests[0].Filter, "文本文件|*.txt");
     EXPECT_EQ(TIniFile(Folder.File("out/abc.txt")).ReadInteger("Divazu2.01", "RemindCount", 0), 2);
     EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"导出成功"});
     EXPECT_EQ(Answers.Boxes[0].Text, "选择提醒已经成功导出！");

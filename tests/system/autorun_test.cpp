@@ -75,13 +75,14 @@ protected:
     TempFolder Folder;
     std::optional<std::string> OldConfigHome;
     const std::string Program = "/home/li/晴铃 提醒/chimewell";
+    bool NeverAsk = false;
 };
 
 TEST_F(AutorunTest, AFirstStartAsksYesNoAndRegistersOnYes) {
     ScriptedMessageBoxes boxes({MessageAnswer::Yes});
-    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     ASSERT_EQ(boxes.Asked.size(), 2u);
-    EXPECT_EQ(boxes.Asked[0].Kind, MessageKind::YesNo);
+    EXPECT_EQ(boxes.Asked[0].Kind, MessageKind::YesNoNever);
     EXPECT_EQ(boxes.Asked[0].Title, "询问");
     EXPECT_EQ(boxes.Asked[0].Text, "当前程序未设置开机自动运行，是否设置当前程序开机自动运行？");
     EXPECT_EQ(boxes.Asked[1].Kind, MessageKind::Information);
@@ -91,29 +92,43 @@ TEST_F(AutorunTest, AFirstStartAsksYesNoAndRegistersOnYes) {
     EXPECT_NE(ReadBytes(EntryFile()).find("\nIcon=chimewell\n"), std::string::npos) << ReadBytes(EntryFile());
 }
 
+// Tried: after 否 the question came back at every start with no way to stop it.
+TEST_F(AutorunTest, NeverAskStopsTheQuestionUntilItIsSwitchedFromTheMenu) {
+    {
+        ScriptedMessageBoxes boxes({MessageAnswer::NeverAsk});
+        EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
+        EXPECT_TRUE(NeverAsk);
+    }
+    ScriptedMessageBoxes boxes({});
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
+    EXPECT_TRUE(boxes.Asked.empty()) << "not asked again";
+    WriteAutorun(AutorunValueName, Program); // 开机运行 from the tray menu
+    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program, NeverAsk));
+}
+
 TEST_F(AutorunTest, DecliningWritesNothingAndAsksAgainNextTime) {
     {
         ScriptedMessageBoxes boxes({MessageAnswer::No});
-        EXPECT_FALSE(CheckAutorun(AutorunValueName, Program));
+        EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
         EXPECT_EQ(boxes.Asked.size(), 1u);
     }
     EXPECT_FALSE(std::filesystem::exists(EntryFile()));
     ScriptedMessageBoxes boxes({MessageAnswer::No});
-    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     EXPECT_EQ(boxes.Asked.size(), 1u);
 }
 
 TEST_F(AutorunTest, AnEntryForThisProgramNeedsNoQuestion) {
     WriteAutorun(AutorunValueName, Program);
     ScriptedMessageBoxes boxes({});
-    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     EXPECT_TRUE(boxes.Asked.empty());
 }
 
 TEST_F(AutorunTest, AMovedProgramIsOfferedACorrection) {
     WriteAutorun(AutorunValueName, "/old/place/chimewell");
     ScriptedMessageBoxes boxes({MessageAnswer::Ok});
-    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_TRUE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     ASSERT_EQ(boxes.Asked.size(), 2u);
     EXPECT_EQ(boxes.Asked[0].Kind, MessageKind::Question);
     EXPECT_EQ(boxes.Asked[0].Title, "提示");
@@ -126,7 +141,7 @@ TEST_F(AutorunTest, ACancelledCorrectionLeavesTheEntry) {
     WriteAutorun(AutorunValueName, "/old/place/chimewell");
     const std::string before = ReadBytes(EntryFile());
     ScriptedMessageBoxes boxes({MessageAnswer::Cancel});
-    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     EXPECT_EQ(boxes.Asked.size(), 1u);
     EXPECT_EQ(ReadBytes(EntryFile()), before);
 }
@@ -134,7 +149,7 @@ TEST_F(AutorunTest, ACancelledCorrectionLeavesTheEntry) {
 TEST_F(AutorunTest, ADifferenceInLetterCaseCountsAsAnotherProgram) {
     WriteAutorun(AutorunValueName, "/opt/Chimewell");
     ScriptedMessageBoxes boxes({MessageAnswer::Cancel});
-    EXPECT_FALSE(CheckAutorun(AutorunValueName, "/opt/chimewell"));
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, "/opt/chimewell", NeverAsk));
     ASSERT_EQ(boxes.Asked.size(), 1u);
     EXPECT_EQ(boxes.Asked[0].Kind, MessageKind::Question);
 }
@@ -144,8 +159,8 @@ TEST_F(AutorunTest, ASwitchedOffEntryIsAskedAboutAgain) {
     WriteBytes(EntryFile(),
                "[Desktop Entry]\nType=Application\nExec=" + std::string("/opt/chimewell") + "\nHidden=true\n");
     ScriptedMessageBoxes boxes({MessageAnswer::Yes});
-    EXPECT_TRUE(CheckAutorun(AutorunValueName, "/opt/chimewell"));
-    EXPECT_EQ(boxes.Asked.front().Kind, MessageKind::YesNo);
+    EXPECT_TRUE(CheckAutorun(AutorunValueName, "/opt/chimewell", NeverAsk));
+    EXPECT_EQ(boxes.Asked.front().Kind, MessageKind::YesNoNever);
     EXPECT_EQ(ReadAutorun(AutorunValueName), "/opt/chimewell");
 }
 
@@ -156,7 +171,7 @@ TEST_F(AutorunTest, DeletingMakesTheNextStartAskAgain) {
     EXPECT_EQ(ReadAutorun(AutorunValueName), "");
     EXPECT_NO_THROW(DeleteAutorun(AutorunValueName));
     ScriptedMessageBoxes boxes({MessageAnswer::No});
-    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     EXPECT_EQ(boxes.Asked.size(), 1u);
 }
 
@@ -170,7 +185,7 @@ TEST_F(AutorunTest, AFailedWriteIsReportedAndNeverCountsAsRegistered) {
         EXPECT_STREQ(failure.what(), "Failed to set data for 'Chimewell2.1'");
     }
     ScriptedMessageBoxes boxes({MessageAnswer::Yes});
-    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program));
+    EXPECT_FALSE(CheckAutorun(AutorunValueName, Program, NeverAsk));
     ASSERT_EQ(boxes.Asked.size(), 2u);
     EXPECT_EQ(boxes.Asked[1].Kind, MessageKind::Error);
     EXPECT_EQ(boxes.Asked[1].Text, "Failed to set data for 'Chimewell2.1'");

@@ -81,7 +81,9 @@ TEST(HelpTest, WithoutHelpSaysSoAndOpensNoAddress) {
     }
     ASSERT_EQ(answers.Boxes.size(), 3U);
     EXPECT_EQ(answers.Boxes[0].Title, "文件丢失");
-    EXPECT_EQ(answers.Boxes[0].Text, "软件帮助文件“RemindHelp.chm”未找到！");
+    EXPECT_EQ(answers.Boxes[0].Text, "软件帮助文件“help/index.html”未找到！找过：\n" + folder.Folder() +
+                                         "help/index.html\n" + folder.Folder() + "../share/chimewell/help/index.html")
+        << "names the help this program ships and where it was looked for";
     EXPECT_TRUE(actions.Calls.empty());
 }
 

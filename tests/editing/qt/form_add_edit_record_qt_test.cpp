@@ -127,14 +127,23 @@ TEST_F(AddEditDialogTest, ListsTakeNoTypingButArrowsPick) {
     EXPECT_EQ(Editor.WorkRecord.Minuter, 0);
 }
 
-TEST_F(AddEditDialogTest, EnterInTheMessageAcceptsAndEscapeDoesNotClose) {
+TEST_F(AddEditDialogTest, EnterInTheMessageAcceptsAndEscapeCancelsAfterAsking) {
     Dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
     QTest::keyClick(&Dialog, Qt::Key_Escape);
-    EXPECT_TRUE(Dialog.isVisible());
+    EXPECT_FALSE(Dialog.isVisible()) << "nothing changed: Escape is 取消";
+    EXPECT_EQ(Dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(Answers.Boxes.empty());
+    Dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Dialog));
     Dialog.cbRemindText->setFocus();
     QTest::keyClicks(Dialog.cbRemindText->lineEdit(), "#h meeting");
     EXPECT_EQ(Editor.WorkRecord.Message, "#h meeting");
+    Answers.BoxAnswers = {MessageAnswer::Cancel};
+    QTest::keyClick(&Dialog, Qt::Key_Escape);
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Title, "放弃修改");
+    EXPECT_TRUE(Dialog.isVisible()) << "a reminder half typed is not thrown away unasked";
     EXPECT_TRUE(Dialog.btnTestRemind->isVisible());
     QTest::keyClick(Dialog.cbRemindText->lineEdit(), Qt::Key_Return);
     EXPECT_FALSE(Dialog.isVisible());

@@ -5,12 +5,14 @@
 #include "editing/form_add_edit_record.h"
 #include "editing/form_view_record.h"
 #include "editing/scripted_answers.h"
+#include "exchange/form_search.h"
 #include "platform/fake_desktop_actions.h"
 #include "runtime/qt/modal_helpers.h"
 #include "system/form_about.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -79,8 +81,13 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     const std::vector<std::string> menus = Texts(Form->menuBar()->actions());
     EXPECT_THAT(menus, ElementsAre("软件[&S]", "提醒[&R]", "查看[&V]", "帮助[&H]"));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmAddRecord->parent())->actions()),
-                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "删除提醒[&D]", "-", "搜索提醒[&S]", "-",
-                            "导出提醒[&E]", "导入提醒[&I]"));
+                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "复制提醒[&C]", "删除提醒[&D]", "-",
+                            "上移[&U]", "下移[&W]", "-", "搜索提醒[&S]", "-", "导出提醒[&E]", "导入提醒[&I]"));
+    EXPECT_THAT(Texts(Form->popRecordMenu->actions()),
+                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "复制提醒[&C]", "删除提醒[&D]", "-",
+                            "上移[&U]", "下移[&W]"));
+    EXPECT_EQ(Form->nmMoveUpRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
+    EXPECT_EQ(Form->nmCopyRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmDeleteOldRecord->parent())->actions()),
                 ElementsAre("删除过期提醒[&D]", "-", "对提醒排序[&S]"));
     ASSERT_EQ(Form->nmSortRecord->actions().size(), 3);
@@ -90,6 +97,11 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     Form->btnSearchRecord->click();
     Form->nmSearchRecord->trigger();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the search window blocks nothing";
+    // Closed after a click elsewhere, the search window opens again with its field ready for typing.
+    Form->frmSearch->lstSearchResult->setFocus();
+    Form->frmSearch->close();
+    Form->btnSearchRecord->click();
+    EXPECT_EQ(Form->frmSearch->focusWidget(), Form->frmSearch->cbSearch);
     QString about;
     auto close = WhenModal<TfrmAbout>([&about](TfrmAbout* box) {
         about = box->windowTitle();

@@ -82,7 +82,8 @@ TEST_F(SystemSetTest, ShowsTheCopyAndWritesEveryChangeIntoIt) {
     EXPECT_FALSE(Dialog->cbOpenMin->isChecked());
     EXPECT_EQ(Dialog->cbLaterMin->currentText(), QStringLiteral("5分钟"));
     EXPECT_EQ(Dialog->cbAutoCloseSec->currentText(), QStringLiteral("50秒钟"));
-    EXPECT_EQ(Dialog->cbMissedHours->currentText(), QStringLiteral("24"));
+    EXPECT_EQ(Dialog->cbMissedHours->currentText(), QStringLiteral("显示最近 24 小时内的"));
+    EXPECT_EQ(Dialog->cbMissedHours->itemText(0), QStringLiteral("不补提醒"));
     EXPECT_THAT(Items(Dialog->cbSelSkin), ElementsAre("(不使用皮肤)", "夜幕.skn", "晴空.skn"));
     EXPECT_EQ(Dialog->cbSelSkin->currentText(), QStringLiteral("夜幕.skn"));
     EXPECT_TRUE(Dialog->rbWeekSunday->isChecked());
