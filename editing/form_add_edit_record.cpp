@@ -8,7 +8,7 @@
 #include "runtime/next_firing.h"
 
 #include "data/ini_file.h"
-#include "editing/qt_dialog_helpers.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -88,7 +88,8 @@ void RenderList(QComboBox* box, const TChoiceList& list) {
 TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
     : QDialog(parent, FixedDialogFlags), Editor(editor) {
     setObjectName(QStringLiteral("frmAddEditRecord"));
-    auto* layout = new QVBoxLayout(this);
+    QWidget* contents = ScrollableContents(*this);
+    auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(6);
     stkDateArea = new QStackedWidget(this);
@@ -117,7 +118,7 @@ TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
     OpenedRecord = Editor.WorkRecord;
     // The window does not change size: what both pages of the date area and every control need, and at
     // least the designed 353 x 398.
-    setFixedSize(layout->sizeHint().expandedTo(QSize(353, 398)));
+    FixSizeOnScreen(*this, *contents, QSize(353, 398));
 }
 
 QWidget* TfrmAddEditRecord::CreateDateArea() {
@@ -327,9 +328,7 @@ void TfrmAddEditRecord::keyPressEvent(QKeyEvent* event) {
 
 void TfrmAddEditRecord::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
-    }
+    CentreOnScreen(*this);
 }
 
 void TfrmAddEditRecord::Step(const std::function<void()>& step) {

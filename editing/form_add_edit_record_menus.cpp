@@ -2,7 +2,7 @@
 
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"
-#include "editing/qt_dialog_helpers.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QToolTip>
 
 namespace chimewell {
 
@@ -129,6 +130,14 @@ void TfrmAddEditRecord::ConnectControls() {
 
     connect(cbRemindText, &QComboBox::editTextChanged, this,
             [this](const QString& text) { Step([this, text] { Editor.cbRemindTextChange(text.toStdString()); }); });
+    // The field takes no more than a stored message holds, and says so instead of cutting a paste silently.
+    connect(cbRemindText->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (text.size() >= MaxMessageCharacters) {
+            QToolTip::showText(cbRemindText->mapToGlobal(QPoint(0, cbRemindText->height())),
+                               QStringLiteral("提醒内容最多 %1 个字，超出的部分没有加进来。").arg(MaxMessageCharacters),
+                               cbRemindText);
+        }
+    });
     connect(cbSelMusic, &QCheckBox::toggled, this,
             [this](bool on) { Step([this, on] { Editor.cbSelMusicClick(on); }); });
     connect(edtSelMusic, &QLineEdit::textEdited, this,

@@ -2,7 +2,7 @@
 
 #include "data/ini_file.h"
 #include "editing/command_chooser.h"
-#include "editing/qt_dialog_helpers.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "calendar/clock.h"
 #include "runtime/next_firing.h"
 
-#include "editing/qt_dialog_helpers.h"
 #include "editing/view_record.h"
 #include "platform/message_box.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -87,7 +87,8 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lbShowHint, 1);
     bottom->addWidget(btnClose);
-    auto* layout = new QVBoxLayout(this);
+    QWidget* contents = ScrollableContents(*this);
+    auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(gbViewRecord);
     // Room for the line and a notice under it, so the window keeps its size from reminder to reminder.
@@ -96,7 +97,7 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     lbNextFiring->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(lbNextFiring);
     layout->addLayout(bottom);
-    setFixedSize(layout->sizeHint().expandedTo(QSize(405, 261)));
+    FixSizeOnScreen(*this, *contents, QSize(405, 261));
 
     connect(btnTestText, &QPushButton::clicked, this, &TfrmViewRecord::btnTestTextClick);
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
@@ -116,6 +117,16 @@ void TfrmViewRecord::Fill(const TRmMainDate& record, const std::string& sysMusic
         // A long text reads from its beginning.
         Boxes[row]->setCursorPosition(0);
     }
+    // A long music path is cut in its middle, where the folders are, so that the file's name still shows; the
+    // whole path is in the tooltip.
+    if (layout() != nullptr) {
+        layout()->activate();
+    }
+    const QString music = Q(texts.RemindMusic);
+    const int room = edtRemindMusic->contentsRect().width() - 8;
+    edtRemindMusic->setText(edtRemindMusic->fontMetrics().elidedText(music, Qt::ElideMiddle, room));
+    edtRemindMusic->setCursorPosition(0);
+    edtRemindMusic->setToolTip(music);
     btnTestText->setVisible(texts.TestVisible);
 }
 

@@ -6,7 +6,7 @@
 #include "calendar/solar_terms.h"
 #include "data/constants.h"
 #include "data/text_helpers.h"
-#include "system/system_queries.h"
+#include "platform/system_queries.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #include "system/form_about.h"
 
 #include "data/constants.h"
-#include "editing/qt_dialog_helpers.h"
 #include "system/about.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -75,11 +75,12 @@ TfrmAbout::TfrmAbout(const std::string& executableFolder, QWidget* parent)
     bottom->addWidget(edtAppend, 1);
     bottom->addWidget(btnClose);
 
-    auto* layout = new QVBoxLayout(this);
+    QWidget* contents = ScrollableContents(*this);
+    auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(12, 12, 12, 10);
     layout->addLayout(grid);
     layout->addLayout(bottom);
-    setFixedSize(layout->sizeHint().expandedTo(QSize(400, 0)));
+    FixSizeOnScreen(*this, *contents, QSize(400, 0));
 
     connect(btnClose, &QPushButton::clicked, this, &QDialog::accept);
     connect(popmCopy, &QAction::triggered, this, &TfrmAbout::popmCopyClick);

@@ -3,10 +3,10 @@
 #include "runtime/list_typing.h"
 
 #include "data/constants.h"
-#include "editing/qt_dialog_helpers.h"
 #include "platform/qt_font_dialog.h"
 #include "system/skin.h"
 #include "system/system_set.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -24,6 +24,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace chimewell {
 
@@ -81,7 +83,9 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancle);
 
-    auto* layout = new QVBoxLayout(this);
+    QWidget* contents = ScrollableContents(*this);
+    Contents = contents;
+    auto* layout = new QVBoxLayout(contents);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->addWidget(pcSystemSet);
     layout->addLayout(buttons);
@@ -90,7 +94,7 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
         DiscardTypedCharacters(box);
     }
     ConnectControls();
-    setFixedSize(layout->sizeHint());
+    FixSizeOnScreen(*this, *contents, QSize());
 }
 
 QWidget* TfrmSystemSet::CreateSystemPage() {
@@ -325,8 +329,15 @@ void TfrmSystemSet::FormShow() {
 void TfrmSystemSet::ShowSampleFont() {
     const TFontChoice font = ListFontOf(WorkConfig);
     lbSetFont->setFont(QtFontOf(font));
-    // As the list will show it, whatever the skin says.
-    lbSetFont->setStyleSheet(Q(FontStyleSheet("QLabel#lbSetFont", font)));
+    // As the list will show it, whatever the skin says; the frame drawn by the same rule, so that no scale
+    // cuts its edges.
+    lbSetFont->setStyleSheet(Q(FontStyleSheet("QLabel#lbSetFont", font) +
+                               " QLabel#lbSetFont { border: 1px solid palette(mid); padding: 4px 8px; }"));
+    // A large font needs more room than the designed sample: the dialog grows to show it whole.
+    lbSetFont->setMinimumHeight(std::max(48, lbSetFont->sizeHint().height()));
+    if (Contents != nullptr) {
+        FixSizeOnScreen(*this, *Contents, QSize());
+    }
 }
 
 void TfrmSystemSet::sbOpenMusicFileClick() {

@@ -31,6 +31,8 @@ public:
     bool Accepted = false;
     // The skin files the list offers after its first entry, which turns skins off.
     std::vector<std::string> SkinFiles;
+    // What the dialog's controls are laid out on, inside its scroll area.
+    QWidget* Contents = nullptr;
     // The quick-finish lines as the dialog showed them at its opening.
     std::vector<std::string> ShownQuickFinish;
 

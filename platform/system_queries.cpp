@@ -1,4 +1,4 @@
-#include "system/system_queries.h"
+#include "platform/system_queries.h"
 
 #include "data/text_helpers.h"
 
