@@ -46,16 +46,16 @@ deb:
 	cd $(DEB_DIR) && cpack -G DEB
 	@ls $(DEB_DIR)/chimewell_*.deb
 
-# Each parser under libFuzzer for FUZZ_SECONDS; the corpus grows in tests/fuzz/NAME/corpus and a crash is
-# kept in tests/fuzz/NAME/.
+# Each parser under libFuzzer for FUZZ_SECONDS, from the seeds and the minimised corpus in tests/fuzz/NAME;
+# what it finds worth keeping grows in build/fuzz/corpus/NAME, and a crash is kept in tests/fuzz/NAME/.
 fuzz:
 	tools/install-deps fuzz
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHIMEWELL_GUI=OFF \
 		-DCHIMEWELL_TESTS=OFF -DCHIMEWELL_BENCH=OFF -DCHIMEWELL_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
 	for name in ini text cli_arguments; do \
-		mkdir -p tests/fuzz/$$name/corpus && \
-		$(FUZZ_DIR)/bin/fuzz_$$name tests/fuzz/$$name/corpus tests/fuzz/$$name/seeds \
+		mkdir -p $(FUZZ_DIR)/corpus/$$name && \
+		$(FUZZ_DIR)/bin/fuzz_$$name $(FUZZ_DIR)/corpus/$$name tests/fuzz/$$name/corpus tests/fuzz/$$name/seeds \
 			-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=tests/fuzz/$$name/ -print_final_stats=1 || exit 1; \
 	done
 
