@@ -2,6 +2,7 @@
 
 #include "app/app_icon.h"
 #include "app/application.h"
+#include "app/form_month_calendar.h"
 #include "app/program_end.h"
 #include "app/window_geometry.h"
 #include "calendar/clock.h"
@@ -136,6 +137,7 @@ void TfrmRemind::CreateMenus() {
     popCloseWindow = popRemindMenu->addAction(QStringLiteral("关闭窗口[&C]"), this, &TfrmRemind::popCloseWindowClick);
     popCloseWindow->setEnabled(false);
     popCloseAll = popRemindMenu->addAction(QStringLiteral("全部关闭[&L]"), this, &TfrmRemind::popCloseAllClick);
+    popMonthCalendar = popRemindMenu->addAction(QStringLiteral("月历[&Y]"), this, [this] { nmMonthCalendarClick(); });
     popCloseAll->setEnabled(false);
     popOpenRun = popRemindMenu->addAction(QStringLiteral("开机运行[&R]"), this, &TfrmRemind::popOpenRunClick);
     popOpenRun->setCheckable(true);
@@ -379,6 +381,10 @@ void TfrmRemind::RefreshRecordList() {
     lstRecordList->clear();
     lstRecordList->addItems(lines);
     MarkExpiredLines();
+    // The month follows every change of the list.
+    if (frmMonthCalendar != nullptr && frmMonthCalendar->isVisible()) {
+        frmMonthCalendar->Refresh();
+    }
 }
 
 void TfrmRemind::MarkExpiredLines() {

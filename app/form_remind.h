@@ -25,6 +25,7 @@ namespace chimewell {
 class FileWatcher;
 class NotificationAreaIcon;
 class TfrmRemindBox;
+class TfrmMonthCalendar;
 class TfrmSearch;
 struct TExchangeCommands;
 struct TRecordCommands;
@@ -65,6 +66,8 @@ public:
     TfrmRemindBox* RemindBox = nullptr;
     // Made by the first search and kept, hidden between searches, until the program ends.
     TfrmSearch* frmSearch = nullptr;
+    // Made when first opened and kept, hidden between uses, until the program ends.
+    TfrmMonthCalendar* frmMonthCalendar = nullptr;
     std::string AppPath;
     std::string ExecutablePath;
     // The folder of the executable, where (or under whose ../share/chimewell) the help and the skins lie.
@@ -95,6 +98,9 @@ public:
     std::unique_ptr<QMenu> popRemindMenu;
     QMenu* mnSoft = nullptr;
     QPushButton* btnOpenAbout = nullptr;
+    QPushButton* btnMonthCalendar = nullptr;
+    QAction* nmMonthCalendar = nullptr;
+    QAction* popMonthCalendar = nullptr;
     QAction* nmAddRecord = nullptr;
     QAction* nmViewRecord = nullptr;
     QAction* nmModifyRecord = nullptr;
@@ -161,6 +167,8 @@ public slots:
     void nmMoveDownRecordClick();
     void btnSearchRecordClick();
     void nmDeleteOldRecordClick();
+    // Opens the month window 月历 on today.
+    void nmMonthCalendarClick();
     void nmExportRecordClick();
     void nmImportRecordClick();
 

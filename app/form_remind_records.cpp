@@ -3,6 +3,8 @@
 
 #include "app/form_remind.h"
 
+#include "app/form_month_calendar.h"
+#include "calendar/clock.h"
 #include "editing/qt_record_dialogs.h"
 #include "editing/record_commands.h"
 
@@ -32,6 +34,7 @@ void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
     btnSearchRecord = add(QStringLiteral("搜索提醒"));
     btnOpenHelpFile = add(QStringLiteral("打开帮助"));
     btnOpenAbout = add(QStringLiteral("关于软件"));
+    btnMonthCalendar = add(QStringLiteral("月历"));
     column->addStretch(1);
     connect(btnAddRecord, &QPushButton::clicked, this, &TfrmRemind::btnAddRecordClick);
     connect(btnViewRecord, &QPushButton::clicked, this, &TfrmRemind::btnViewRecordClick);
@@ -40,6 +43,7 @@ void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
     connect(btnSearchRecord, &QPushButton::clicked, this, &TfrmRemind::btnSearchRecordClick);
     connect(btnOpenHelpFile, &QPushButton::clicked, this, &TfrmRemind::nmHelpFileClick);
     connect(btnOpenAbout, &QPushButton::clicked, this, &TfrmRemind::popOpenAboutClick);
+    connect(btnMonthCalendar, &QPushButton::clicked, this, &TfrmRemind::nmMonthCalendarClick);
 }
 
 void TfrmRemind::CreateRecordMenus() {
@@ -88,6 +92,9 @@ void TfrmRemind::CreateRecordMenus() {
     CreateExchangeMenuItems(recordMenu);
 
     auto* viewMenu = new QMenu(QStringLiteral("查看[&V]"), this);
+    nmMonthCalendar = viewMenu->addAction(QStringLiteral("月历[&L]"), this, &TfrmRemind::nmMonthCalendarClick);
+    nmMonthCalendar->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    viewMenu->addSeparator();
     nmDeleteOldRecord =
         viewMenu->addAction(QStringLiteral("删除过期提醒[&D]"), this, &TfrmRemind::nmDeleteOldRecordClick);
     viewMenu->addSeparator();
@@ -139,6 +146,26 @@ void TfrmRemind::btnEditRecordClick() {
 
 void TfrmRemind::btnDeleteRecordClick() {
     RecordCommands().Delete(SelectedIndex());
+}
+
+void TfrmRemind::nmMonthCalendarClick() {
+    if (frmMonthCalendar == nullptr) {
+        frmMonthCalendar = new TfrmMonthCalendar(this, List, Config);
+        frmMonthCalendar->ViewRecord = [this](std::int32_t position) { RecordCommands().View(position); };
+        frmMonthCalendar->EditRecord = [this](std::int32_t position) { RecordCommands().Edit(position); };
+        frmMonthCalendar->DeleteRecord = [this](std::int32_t position) { RecordCommands().Delete(position); };
+        frmMonthCalendar->AddRecord = [this](const TRmMainDate& preset) { RecordCommands().AddPreset(preset); };
+        frmMonthCalendar->SelectRecord = [this](std::int32_t position) {
+            if (position >= 0 && position < lstRecordList->count()) {
+                lstRecordList->setCurrentRow(position);
+            }
+        };
+    } else {
+        frmMonthCalendar->ShowDate(Today());
+    }
+    frmMonthCalendar->showNormal();
+    frmMonthCalendar->raise();
+    frmMonthCalendar->activateWindow();
 }
 
 void TfrmRemind::nmCopyRecordClick() {

@@ -1,6 +1,7 @@
 // The main window's clock work: the once-a-minute tick, pausing for a while, and waking from suspend.
 
 #include "app/app_icon.h"
+#include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 
 #include "calendar/clock.h"
@@ -74,6 +75,10 @@ void TfrmRemind::trOneSecondTimer() {
     Runtime->Tick();
     if (Runtime->LastMinute != minute) {
         ttiRemindTray->Recheck();
+        // What comes next moves on with the clock.
+        if (frmMonthCalendar != nullptr && frmMonthCalendar->isVisible()) {
+            frmMonthCalendar->Refresh();
+        }
         if (DateOf(Now()) != MarkedDay) {
             MarkExpiredLines();
         }

@@ -5,6 +5,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/holidays.h"
+#include "runtime/month_view.h"
 
 #include <string_view>
 
@@ -33,37 +34,6 @@ void AppendLunarLine(std::string& buffer, TDateTime date) {
 }
 
 // A day as a person reads it: "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节".
-void AppendReadableLine(std::string& buffer, TDateTime date);
-
-// The lunar names a printed calendar uses: two characters for every day and month.
-std::string LunarDayName(int day) {
-    static constexpr std::string_view Tens[] = {"初", "十", "廿", "三"};
-    if (day == 10) {
-        return "初十";
-    }
-    if (day == 20) {
-        return "二十";
-    }
-    if (day == 30) {
-        return "三十";
-    }
-    return std::string(Tens[day / 10]) + std::string(LunarNumberNames[static_cast<std::size_t>(day % 10)]);
-}
-
-std::string LunarMonthName(int month, bool isLeapMonth) {
-    std::string name = isLeapMonth ? "闰" : "";
-    if (month == 1) {
-        return name + "正月";
-    }
-    if (month == 11) {
-        return name + "冬月";
-    }
-    if (month == 12) {
-        return name + "腊月";
-    }
-    return name + std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
-}
-
 std::string CellText(TDateTime date) {
     const std::string_view term = SolarTermNameOf(date);
     if (!term.empty()) {
@@ -77,25 +47,7 @@ std::string CellText(TDateTime date) {
 }
 
 void AppendReadableLine(std::string& buffer, TDateTime date) {
-    static constexpr std::string_view Weekdays[] = {"日", "一", "二", "三", "四", "五", "六"};
-    buffer += FormatDate(date);
-    buffer += " 星期";
-    buffer += Weekdays[DayOfWeek(date) - 1];
-    const LunarDate lunar = SolarToLunar(date);
-    if (!lunar.IsEmpty()) {
-        buffer += " 农历" + GanZhiYearName(lunar.Year - 1924) + "年（" + std::string(ZodiacAnimalName(lunar.Year)) +
-                  "）" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) +
-                  (lunar.Day <= 10 ? "初" + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)])
-                                   : std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)]));
-    }
-    for (const std::string& festival : FestivalsOn(date)) {
-        buffer += " " + festival;
-    }
-    const std::string_view term = SolarTermNameOf(date);
-    if (!term.empty()) {
-        buffer += " ";
-        buffer += term;
-    }
+    buffer += ReadableDayLine(date);
     buffer += '\n';
 }
 
@@ -132,17 +84,7 @@ void PrintMonth(std::ostream& out, int year, int month) {
     const int days = GregorianMonthDays(year, month);
     const TDateTime today = Today();
 
-    std::string title = std::to_string(year) + "年" + std::to_string(month) + "月";
-    // A month that holds a lunar new year belongs to two lunar years: both are named.
-    const LunarDate firstLunar = SolarToLunar(first);
-    const LunarDate lastLunar = SolarToLunar(first + (days - 1));
-    if (!firstLunar.IsEmpty() && !lastLunar.IsEmpty() && firstLunar.Year != lastLunar.Year) {
-        title += "  农历" + GanZhiYearName(firstLunar.Year - 1924) + "/" + GanZhiYearName(lastLunar.Year - 1924) +
-                 "年 " + std::string(ZodiacAnimalName(firstLunar.Year)) + "/" +
-                 std::string(ZodiacAnimalName(lastLunar.Year));
-    } else if (const LunarDate known = firstLunar.IsEmpty() ? lastLunar : firstLunar; !known.IsEmpty()) {
-        title += "  农历" + GanZhiYearName(known.Year - 1924) + "年 " + std::string(ZodiacAnimalName(known.Year));
-    }
+    const std::string title = MonthTitle(year, month);
     const std::size_t gridWidth = CellWidth * 7;
     const std::size_t titleWidth = DisplayWidth(title);
     out << std::string(titleWidth < gridWidth ? (gridWidth - titleWidth) / 2 : 0, ' ') << title << "\n";

@@ -4,6 +4,7 @@
 #include "cli/holidays.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
+#include "runtime/month_view.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_runtime.h"
 
@@ -44,11 +45,6 @@ NextOptions ParseNextOptions(const Arguments& arguments) {
     return options;
 }
 
-struct AgendaFiring {
-    TDateTime Minute;
-    std::int32_t Position;
-};
-
 } // namespace
 
 int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
@@ -62,30 +58,16 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const TRmDataList& list = loaded.List;
     const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
 
-    // Every record's own first firings, enough of them to fill the agenda alone; then the earliest of all.
-    std::vector<AgendaFiring> agenda;
-    std::vector<TGuessedHolidayYear> guessed;
-    for (std::int32_t position = 0; position < list.Count; ++position) {
-        const TNextFirings firings = NextFirings(list.Item(position), at, until, options.Count, config.BeginWithSunday);
-        for (const TDateTime minute : firings.Minutes) {
-            agenda.push_back({minute, position});
-        }
-        guessed.insert(guessed.end(), firings.GuessedHolidayYears.begin(), firings.GuessedHolidayYears.end());
-    }
-    std::sort(agenda.begin(), agenda.end(), [](const AgendaFiring& a, const AgendaFiring& b) {
-        return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
-    });
-    if (agenda.size() > static_cast<std::size_t>(options.Count)) {
-        agenda.resize(static_cast<std::size_t>(options.Count));
-    }
-
+    const TComingFirings coming = ComingFirings(list, config, at, until, options.Count);
+    const std::vector<TMonthFiring>& agenda = coming.Firings;
     std::string buffer;
-    for (const AgendaFiring& firing : agenda) {
-        const FiringPlan plan = PlanFiring(list.Item(firing.Position), config, firing.Minute);
+    for (const TMonthFiring& firing : agenda) {
+        const bool silent = list.Item(firing.Position).Message == SilentReminderMessage;
         buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
-                  (plan.Action == FiringAction::Silent ? "silent" : "show") + "\t" + plan.Presentation.Text + "\n";
+                  (silent ? "silent" : "show") + "\t" + firing.Text + "\n";
     }
     out << buffer;
+    std::vector<TGuessedHolidayYear> guessed = coming.GuessedHolidayYears;
 
     // A guessed year matters when the agenda reached it: a full agenda ends at its last firing.
     const TDateTime reached = agenda.size() == static_cast<std::size_t>(options.Count) ? agenda.back().Minute : until;

@@ -41,6 +41,8 @@ struct TRecordCommands {
     void Delete(int selected);
     // The add dialog filled with a copy of the reminder; a new reminder on OK.
     void Copy(int selected);
+    // The add dialog preset to a date (the month window's 在此日添加提醒).
+    void AddPreset(const TRmMainDate& preset) { AddFrom(&preset); }
     // Moves the reminder one place up (-1) or down (1): the list's order is also the order in which the
     // reminders of one minute show. Postponements and queued reminders go with it.
     void Move(int selected, int steps);

@@ -1,3 +1,4 @@
+#include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 #include "calendar/clock.h"
 #include "platform/fake_desktop_actions.h"
@@ -298,6 +299,27 @@ TEST_F(MainWindowTest, AnOutsideChangeOfTheDataFileShowsWithinTwoSeconds) {
     ASSERT_EQ(stored.Count, 3) << "the firing at 09:00 wrote Reminded into the file as the tool left it";
     EXPECT_TRUE(stored.Item(0).Reminded);
     EXPECT_EQ(stored.Item(2).Message, "three");
+}
+
+// The month window follows the main list: a delete there takes the reminder's marks away at once.
+TEST_F(MainWindowTest, TheMonthWindowFollowsADelete) {
+    auto form = Create();
+    form->nmMonthCalendarClick();
+    ASSERT_NE(form->frmMonthCalendar, nullptr);
+    EXPECT_TRUE(form->frmMonthCalendar->isVisible());
+    const auto firingsOnToday = [&] {
+        for (const TMonthDay& day : form->frmMonthCalendar->View().Days) {
+            if (day.IsToday) {
+                return day.Firings.size();
+            }
+        }
+        return std::size_t{99};
+    };
+    EXPECT_EQ(firingsOnToday(), 1U) << "one at 09:00 every day";
+    form->lstRecordList->setCurrentRow(0);
+    Answers = {MessageAnswer::Ok};
+    form->btnDeleteRecordClick();
+    EXPECT_EQ(firingsOnToday(), 0U);
 }
 
 TEST_F(MainWindowTest, AStoredGeometryNoScreenCanShowIsMadeSound) {

@@ -68,7 +68,7 @@ protected:
     std::unique_ptr<TfrmRemind> Form;
 };
 
-TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
+TEST_F(MainWindowRecordsTest, TheButtonsDownTheSideAndTheRecordMenus) {
     QLayout* column = Form->btnAddRecord->parentWidget()->layout()->itemAt(1)->layout();
     std::vector<std::string> captions;
     for (int i = 0; i < column->count(); ++i) {
@@ -76,8 +76,8 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
             captions.push_back(button->text().toStdString());
         }
     }
-    EXPECT_THAT(captions,
-                ElementsAre("添加提醒", "查看提醒", "编辑提醒", "删除提醒", "搜索提醒", "打开帮助", "关于软件"));
+    EXPECT_THAT(captions, ElementsAre("添加提醒", "查看提醒", "编辑提醒", "删除提醒", "搜索提醒", "打开帮助",
+                                      "关于软件", "月历"));
     const std::vector<std::string> menus = Texts(Form->menuBar()->actions());
     EXPECT_THAT(menus, ElementsAre("软件[&S]", "提醒[&R]", "查看[&V]", "帮助[&H]"));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmAddRecord->parent())->actions()),
@@ -89,7 +89,7 @@ TEST_F(MainWindowRecordsTest, SevenButtonsDownTheSideAndTheRecordMenus) {
     EXPECT_EQ(Form->nmMoveUpRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
     EXPECT_EQ(Form->nmCopyRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmDeleteOldRecord->parent())->actions()),
-                ElementsAre("删除过期提醒[&D]", "-", "对提醒排序[&S]"));
+                ElementsAre("月历[&L]", "-", "删除过期提醒[&D]", "-", "对提醒排序[&S]"));
     ASSERT_EQ(Form->nmSortRecord->actions().size(), 3);
     for (const QAction* order : Form->nmSortRecord->actions()) {
         EXPECT_FALSE(order->isEnabled()) << order->text().toStdString();

@@ -1,0 +1,381 @@
+#include "app/form_month_calendar.h"
+
+#include "calendar/clock.h"
+#include "calendar/lunar.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <regex>
+
+namespace chimewell {
+
+namespace {
+
+constexpr int ComingCount = 20;
+constexpr int Rows = 6;
+constexpr int Columns = 7;
+
+QString Q(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Clock(TDateTime minute) {
+    const TimeFields time = DecodeTime(minute);
+    char text[8];
+    std::snprintf(text, sizeof text, "%02d:%02d", time.Hour, time.Minute);
+    return text;
+}
+
+// "08:00 拜年（农历，提前）".
+QString FiringLine(const TMonthFiring& firing, bool withDate) {
+    std::string line = withDate ? FormatMinute(firing.Minute) : Clock(firing.Minute);
+    line += " " + firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + (firing.Early ? "，提前" : "") + "）";
+    return Q(line);
+}
+
+TDateTime DateOnly(TDateTime moment) {
+    return std::floor(moment + 1e-9);
+}
+
+} // namespace
+
+std::optional<TDateTime> ParseGoToDate(const std::string& text) {
+    static const std::regex Gregorian(R"(\s*(\d{4})-(\d{1,2})-(\d{1,2})\s*)");
+    static const std::regex Lunar(R"(\s*农历\s*(\d{4})-(闰)?(\d{1,2})-(\d{1,2})\s*)");
+    std::smatch match;
+    if (std::regex_match(text, match, Gregorian)) {
+        const int year = std::stoi(match[1]);
+        const int month = std::stoi(match[2]);
+        const int day = std::stoi(match[3]);
+        if (year < 1900 || year > 2100 || month < 1 || month > 12 || day < 1 || day > GregorianMonthDays(year, month)) {
+            return std::nullopt;
+        }
+        return EncodeDate(year, month, day);
+    }
+    if (std::regex_match(text, match, Lunar)) {
+        const LunarDate date{std::stoi(match[1]), std::stoi(match[3]), std::stoi(match[4]), match[2].matched};
+        if (!IsLunarDateInTable(date)) {
+            return std::nullopt;
+        }
+        return LunarTableDateToSolar(date);
+    }
+    return std::nullopt;
+}
+
+TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, const TRmConfig& config)
+    : QWidget(owner, Qt::Window), lbTitle(new QLabel(this)), btnPrevYear(new QPushButton(QStringLiteral("«"), this)),
+      btnPrevMonth(new QPushButton(QStringLiteral("‹"), this)),
+      btnNextMonth(new QPushButton(QStringLiteral("›"), this)), btnNextYear(new QPushButton(QStringLiteral("»"), this)),
+      btnToday(new QPushButton(QStringLiteral("今天[&T]"), this)),
+      btnGoTo(new QPushButton(QStringLiteral("转到…[&G]"), this)), grdMonth(new QTableWidget(Rows, Columns, this)),
+      lbDay(new QLabel(this)), lstDay(new QListWidget(this)),
+      btnAddOnDay(new QPushButton(QStringLiteral("在此日添加提醒[&A]"), this)), lstComing(new QListWidget(this)),
+      List(list), Config(config) {
+    setObjectName(QStringLiteral("frmMonthCalendar"));
+    setWindowTitle(QStringLiteral("月历"));
+    btnPrevYear->setToolTip(QStringLiteral("上一年"));
+    btnPrevMonth->setToolTip(QStringLiteral("上一月（Page Up）"));
+    btnNextMonth->setToolTip(QStringLiteral("下一月（Page Down）"));
+    btnNextYear->setToolTip(QStringLiteral("下一年"));
+    for (QPushButton* button : {btnPrevYear, btnPrevMonth, btnNextMonth, btnNextYear}) {
+        button->setAccessibleName(button->toolTip());
+        button->setAutoDefault(false);
+        button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 16);
+    }
+    lbTitle->setAlignment(Qt::AlignCenter);
+    QFont titleFont = lbTitle->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    lbTitle->setFont(titleFont);
+
+    grdMonth->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdMonth->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdMonth->verticalHeader()->hide();
+    grdMonth->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grdMonth->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    grdMonth->setWordWrap(true);
+    grdMonth->setAccessibleName(QStringLiteral("月历"));
+    grdMonth->setMinimumSize(grdMonth->fontMetrics().horizontalAdvance(QStringLiteral("冬月廿九")) * Columns + 24,
+                             grdMonth->fontMetrics().height() * 4 * Rows);
+    grdMonth->installEventFilter(this);
+    lstDay->setContextMenuPolicy(Qt::CustomContextMenu);
+    lstDay->setAccessibleName(QStringLiteral("这一天的提醒"));
+    lstComing->setAccessibleName(QStringLiteral("接下来的提醒"));
+
+    auto* navigation = new QHBoxLayout;
+    navigation->addWidget(btnPrevYear);
+    navigation->addWidget(btnPrevMonth);
+    navigation->addWidget(lbTitle, 1);
+    navigation->addWidget(btnNextMonth);
+    navigation->addWidget(btnNextYear);
+    navigation->addSpacing(8);
+    navigation->addWidget(btnToday);
+    navigation->addWidget(btnGoTo);
+    auto* left = new QVBoxLayout;
+    left->addLayout(navigation);
+    left->addWidget(grdMonth, 3);
+    auto* dayRow = new QHBoxLayout;
+    dayRow->addWidget(lbDay, 1);
+    dayRow->addWidget(btnAddOnDay);
+    left->addLayout(dayRow);
+    left->addWidget(lstDay, 1);
+    auto* right = new QVBoxLayout;
+    auto* comingLabel = new QLabel(QStringLiteral("接下来[&X]："), this);
+    comingLabel->setBuddy(lstComing);
+    right->addWidget(comingLabel);
+    right->addWidget(lstComing, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 3);
+    layout->addLayout(right, 2);
+
+    connect(btnPrevYear, &QPushButton::clicked, this, [this] { ShiftMonths(-12); });
+    connect(btnPrevMonth, &QPushButton::clicked, this, [this] { ShiftMonths(-1); });
+    connect(btnNextMonth, &QPushButton::clicked, this, [this] { ShiftMonths(1); });
+    connect(btnNextYear, &QPushButton::clicked, this, [this] { ShiftMonths(12); });
+    connect(btnToday, &QPushButton::clicked, this, [this] { ShowDate(Today()); });
+    connect(btnGoTo, &QPushButton::clicked, this, &TfrmMonthCalendar::btnGoToClick);
+    connect(btnAddOnDay, &QPushButton::clicked, this, &TfrmMonthCalendar::btnAddOnDayClick);
+    connect(grdMonth, &QTableWidget::currentCellChanged, this,
+            [this](int row, int column) { CellChosen(row, column); });
+    connect(lstDay, &QListWidget::itemDoubleClicked, this, [this] {
+        if (const std::int32_t position = SelectedPosition(); position >= 0 && EditRecord) {
+            EditRecord(position);
+        }
+    });
+    connect(lstDay, &QWidget::customContextMenuRequested, this, &TfrmMonthCalendar::DayListMenu);
+    connect(lstComing, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        const int row = lstComing->row(item);
+        if (row < 0 || row >= static_cast<int>(Coming.size())) {
+            return;
+        }
+        ShowDate(DateOnly(Coming[static_cast<std::size_t>(row)].Minute));
+        if (SelectRecord) {
+            SelectRecord(Coming[static_cast<std::size_t>(row)].Position);
+        }
+    });
+    resize(880, 560);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        resize(size().boundedTo(area.size() - QSize(16, 48)));
+        move(area.center() - rect().center());
+    }
+    ShowDate(Today());
+}
+
+void TfrmMonthCalendar::ShowDate(TDateTime date) {
+    Selected = DateOnly(date);
+    Refresh();
+}
+
+void TfrmMonthCalendar::ShiftMonths(int months) {
+    const DateFields date = DecodeDate(Selected);
+    int index = date.Year * 12 + (date.Month - 1) + months;
+    index = std::clamp(index, 1900 * 12 + 1, 2100 * 12 + 11);
+    const int year = index / 12;
+    const int month = index % 12 + 1;
+    ShowDate(EncodeDate(year, month, std::min(date.Day, GregorianMonthDays(year, month))));
+}
+
+void TfrmMonthCalendar::Refresh() {
+    const DateFields date = DecodeDate(Selected);
+    Month = BuildMonthView(List, Config, date.Year, date.Month, Today());
+    FillGrid();
+    FillDay();
+    FillComing();
+}
+
+void TfrmMonthCalendar::FillGrid() {
+    Filling = true;
+    lbTitle->setText(Q(Month.Title));
+    static const char* const MondayFirst[] = {"一", "二", "三", "四", "五", "六", "日"};
+    static const char* const SundayFirst[] = {"日", "一", "二", "三", "四", "五", "六"};
+    QStringList headers;
+    for (int column = 0; column < Columns; ++column) {
+        headers.append(QString::fromUtf8(Config.BeginWithSunday ? SundayFirst[column] : MondayFirst[column]));
+    }
+    grdMonth->setHorizontalHeaderLabels(headers);
+    const QPalette colours = palette();
+    for (int cell = 0; cell < Rows * Columns && cell < static_cast<int>(Month.Days.size()); ++cell) {
+        const TMonthDay& day = Month.Days[static_cast<std::size_t>(cell)];
+        std::string text = std::to_string(day.Day);
+        if (day.Official != TOfficialMark::None) {
+            text += day.Official == TOfficialMark::Rest ? " 休" : " 班";
+        }
+        text += "\n" + (day.SolarTerm.empty() ? day.LunarText : day.SolarTerm);
+        if (!day.Festivals.empty()) {
+            text += "\n" + day.Festivals.front();
+        }
+        if (!day.Firings.empty()) {
+            text += "\n● " + std::to_string(day.Firings.size());
+        }
+        auto* item = new QTableWidgetItem(Q(text));
+        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        item->setToolTip(Q(ReadableDayLine(day.Date) +
+                           (day.Firings.empty() ? "" : "\n" + std::to_string(day.Firings.size()) + "个提醒")));
+        item->setData(Qt::AccessibleTextRole, Q(day.AccessibleName()));
+        if (!day.InMonth) {
+            item->setForeground(colours.brush(QPalette::Disabled, QPalette::Text));
+        } else if (day.Official == TOfficialMark::Rest || !day.Festivals.empty()) {
+            item->setForeground(QColor(0xC0, 0x30, 0x30));
+        }
+        if (day.IsToday) {
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+            item->setBackground(colours.brush(QPalette::AlternateBase));
+        }
+        grdMonth->setItem(cell / Columns, cell % Columns, item);
+        if (DateOnly(day.Date) == Selected) {
+            grdMonth->setCurrentCell(cell / Columns, cell % Columns);
+        }
+    }
+    Filling = false;
+}
+
+void TfrmMonthCalendar::FillDay() {
+    lstDay->clear();
+    for (const TMonthDay& day : Month.Days) {
+        if (DateOnly(day.Date) != Selected) {
+            continue;
+        }
+        lbDay->setText(Q(ReadableDayLine(day.Date)));
+        for (const TMonthFiring& firing : day.Firings) {
+            lstDay->addItem(FiringLine(firing, false));
+        }
+        if (day.Firings.empty()) {
+            auto* none = new QListWidgetItem(QStringLiteral("这一天没有提醒"), lstDay);
+            none->setFlags(Qt::NoItemFlags);
+        }
+    }
+}
+
+void TfrmMonthCalendar::FillComing() {
+    Coming = ComingFirings(List, Config, Now(), NextFiringRangeEnd(), ComingCount).Firings;
+    lstComing->clear();
+    for (const TMonthFiring& firing : Coming) {
+        lstComing->addItem(FiringLine(firing, true));
+    }
+}
+
+void TfrmMonthCalendar::CellChosen(int row, int column) {
+    if (Filling || row < 0 || column < 0) {
+        return;
+    }
+    const std::size_t cell = static_cast<std::size_t>(row * Columns + column);
+    if (cell >= Month.Days.size()) {
+        return;
+    }
+    const TMonthDay& day = Month.Days[cell];
+    Selected = DateOnly(day.Date);
+    if (!day.InMonth) {
+        // A day of the month before or after: that month comes into view.
+        Refresh();
+        return;
+    }
+    FillDay();
+}
+
+std::int32_t TfrmMonthCalendar::SelectedPosition() const {
+    const int row = lstDay->currentRow();
+    for (const TMonthDay& day : Month.Days) {
+        if (DateOnly(day.Date) == Selected && row >= 0 && row < static_cast<int>(day.Firings.size())) {
+            return day.Firings[static_cast<std::size_t>(row)].Position;
+        }
+    }
+    return -1;
+}
+
+void TfrmMonthCalendar::DayListMenu(const QPoint& position) {
+    const std::int32_t record = SelectedPosition();
+    if (record < 0) {
+        return;
+    }
+    QMenu menu(this);
+    QAction* view = menu.addAction(QStringLiteral("查看[&V]"));
+    QAction* edit = menu.addAction(QStringLiteral("编辑[&M]"));
+    QAction* remove = menu.addAction(QStringLiteral("删除[&D]"));
+    QAction* chosen = menu.exec(lstDay->viewport()->mapToGlobal(position));
+    if (chosen == view && ViewRecord) {
+        ViewRecord(record);
+    } else if (chosen == edit && EditRecord) {
+        EditRecord(record);
+    } else if (chosen == remove && DeleteRecord) {
+        DeleteRecord(record);
+    }
+}
+
+void TfrmMonthCalendar::btnGoToClick() {
+    bool ok = false;
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("转到"), QStringLiteral("公历日期（如 2026-02-17）或农历日期（如 农历2023-闰2-1）："),
+        QLineEdit::Normal, QString::fromStdString(FormatMinute(Selected).substr(0, 10)), &ok);
+    if (!ok) {
+        return;
+    }
+    if (const std::optional<TDateTime> date = ParseGoToDate(text.toStdString())) {
+        ShowDate(*date);
+    } else {
+        lbDay->setText(QStringLiteral("“%1”不是 1900 年到 2100 年之间的日期。").arg(text));
+    }
+}
+
+void TfrmMonthCalendar::btnAddOnDayClick() {
+    if (!AddRecord) {
+        return;
+    }
+    const DateFields date = DecodeDate(Selected);
+    const LunarDate lunar = SolarToLunar(Selected);
+    QMenu menu(this);
+    QAction* gregorian =
+        menu.addAction(QStringLiteral("公历 %1年%2月%3日[&G]").arg(date.Year).arg(date.Month).arg(date.Day));
+    QAction* lunarChoice = nullptr;
+    if (!lunar.IsEmpty()) {
+        lunarChoice = menu.addAction(
+            Q("农历 " + LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day) + "[&L]"));
+    }
+    QAction* chosen = nullptr;
+    connect(&menu, &QMenu::triggered, this, [&chosen](QAction* action) { chosen = action; });
+    menu.exec(btnAddOnDay->mapToGlobal(QPoint(0, btnAddOnDay->height())));
+    TRmMainDate preset;
+    if (chosen == gregorian) {
+        preset.Year = date.Year;
+        preset.Month = date.Month;
+        preset.Day = date.Day;
+    } else if (chosen != nullptr && chosen == lunarChoice) {
+        preset.IsLunar = true;
+        preset.Year = lunar.Year;
+        preset.Month = lunar.Month;
+        preset.Day = lunar.Day;
+        preset.IsLeapMonth = lunar.IsLeapMonth;
+    } else {
+        return;
+    }
+    preset.Hour = 8;
+    AddRecord(preset);
+}
+
+bool TfrmMonthCalendar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grdMonth && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
+            ShiftMonths(key == Qt::Key_PageUp ? -1 : 1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace chimewell

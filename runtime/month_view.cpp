@@ -1,0 +1,204 @@
+#include "runtime/month_view.h"
+
+#include "calendar/festivals.h"
+#include "calendar/holidays.h"
+#include "calendar/lunar.h"
+#include "calendar/solar_terms.h"
+#include "runtime/remind_runtime.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace chimewell {
+
+namespace {
+
+constexpr int CellCount = 42;
+
+std::int64_t DayNumber(TDateTime moment) {
+    return static_cast<std::int64_t>(std::floor(moment + 1e-9));
+}
+
+TMonthFiring FiringOf(const TRmDataList& list, const TRmConfig& config, std::int32_t position, TDateTime minute) {
+    const TRmMainDate& record = list.Item(position);
+    // The early firing of a day, not the one at the set time.
+    const TimeFields time = DecodeTime(minute);
+    const bool early = record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
+    return {minute, position, PlanFiring(record, config, minute).Presentation.Text, record.IsLunar, early};
+}
+
+bool Earlier(const TMonthFiring& a, const TMonthFiring& b) {
+    return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
+}
+
+} // namespace
+
+std::string LunarDayName(int day) {
+    static constexpr std::string_view Tens[] = {"初", "十", "廿", "三"};
+    if (day < 1 || day > 30) {
+        return {};
+    }
+    if (day == 10) {
+        return "初十";
+    }
+    if (day == 20) {
+        return "二十";
+    }
+    if (day == 30) {
+        return "三十";
+    }
+    return std::string(Tens[day / 10]) + std::string(LunarNumberNames[static_cast<std::size_t>(day % 10)]);
+}
+
+std::string LunarMonthName(int month, bool isLeapMonth) {
+    if (month < 1 || month > 12) {
+        return {};
+    }
+    const std::string leap = isLeapMonth ? "闰" : "";
+    if (month == 1) {
+        return leap + "正月";
+    }
+    if (month == 11) {
+        return leap + "冬月";
+    }
+    if (month == 12) {
+        return leap + "腊月";
+    }
+    return leap + std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
+}
+
+std::string MonthTitle(int year, int month) {
+    std::string title = std::to_string(year) + "年" + std::to_string(month) + "月";
+    const TDateTime first = EncodeDate(year, month, 1);
+    const LunarDate firstLunar = SolarToLunar(first);
+    const LunarDate lastLunar = SolarToLunar(first + (GregorianMonthDays(year, month) - 1));
+    if (!firstLunar.IsEmpty() && !lastLunar.IsEmpty() && firstLunar.Year != lastLunar.Year) {
+        title += " 农历" + GanZhiYearName(firstLunar.Year - 1924) + "/" + GanZhiYearName(lastLunar.Year - 1924) +
+                 "年 " + std::string(ZodiacAnimalName(firstLunar.Year)) + "/" +
+                 std::string(ZodiacAnimalName(lastLunar.Year));
+    } else if (const LunarDate known = firstLunar.IsEmpty() ? lastLunar : firstLunar; !known.IsEmpty()) {
+        title += " 农历" + GanZhiYearName(known.Year - 1924) + "年 " + std::string(ZodiacAnimalName(known.Year));
+    }
+    return title;
+}
+
+std::string ReadableDayLine(TDateTime date) {
+    static constexpr std::string_view Weekdays[] = {"日", "一", "二", "三", "四", "五", "六"};
+    const DateFields fields = DecodeDate(date);
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", fields.Year, fields.Month, fields.Day);
+    std::string line = std::string(day) + " 星期" + std::string(Weekdays[DayOfWeek(date) - 1]);
+    const LunarDate lunar = SolarToLunar(date);
+    if (!lunar.IsEmpty()) {
+        line += " 农历" + GanZhiYearName(lunar.Year - 1924) + "年（" + std::string(ZodiacAnimalName(lunar.Year)) +
+                "）" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) +
+                (lunar.Day <= 10 ? "初" + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)])
+                                 : std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)]));
+    }
+    for (const std::string& festival : FestivalsOn(date)) {
+        line += " " + festival;
+    }
+    if (const std::string_view term = SolarTermNameOf(date); !term.empty()) {
+        line += " " + std::string(term);
+    }
+    return line;
+}
+
+std::string TMonthDay::AccessibleName() const {
+    const DateFields date = DecodeDate(Date);
+    std::string name =
+        std::to_string(date.Year) + "年" + std::to_string(date.Month) + "月" + std::to_string(date.Day) + "日";
+    const LunarDate lunar = SolarToLunar(Date);
+    if (!lunar.IsEmpty()) {
+        name += " " + LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day);
+    }
+    if (!SolarTerm.empty()) {
+        name += " " + SolarTerm;
+    }
+    for (const std::string& festival : Festivals) {
+        name += " " + festival;
+    }
+    if (Official != TOfficialMark::None) {
+        name += Official == TOfficialMark::Rest ? " 休" : " 班";
+    }
+    if (!Firings.empty()) {
+        name += " " + std::to_string(Firings.size()) + "个提醒";
+    }
+    return name;
+}
+
+TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int year, int month, TDateTime today) {
+    TMonthView view;
+    view.Year = year;
+    view.Month = month;
+    view.Title = MonthTitle(year, month);
+    const TDateTime first = EncodeDate(year, month, 1);
+    // DayOfWeek: 1 = Sunday … 7 = Saturday.
+    const int lead = config.BeginWithSunday ? DayOfWeek(first) - 1 : (DayOfWeek(first) + 5) % 7; // [0, 6]
+    const TDateTime start = first - lead;
+    const std::int64_t todayNumber = DayNumber(today);
+    view.Days.resize(CellCount);
+    for (int cell = 0; cell < CellCount; ++cell) {
+        TMonthDay& day = view.Days[static_cast<std::size_t>(cell)];
+        day.Date = start + cell;
+        const DateFields fields = DecodeDate(day.Date);
+        day.Day = fields.Day;
+        day.InMonth = fields.Year == year && fields.Month == month;
+        day.IsToday = DayNumber(day.Date) == todayNumber;
+        const LunarDate lunar = SolarToLunar(day.Date);
+        if (!lunar.IsEmpty()) {
+            day.LunarText = lunar.Day == 1 ? LunarMonthName(lunar.Month, lunar.IsLeapMonth) : LunarDayName(lunar.Day);
+        }
+        day.SolarTerm = std::string(SolarTermNameOf(day.Date));
+        day.Festivals = FestivalsOn(day.Date);
+        if (const TOfficialDay official = OfficialDayOf(day.Date); official.Listed) {
+            day.Official = official.IsWorkday ? TOfficialMark::Work : TOfficialMark::Rest;
+        }
+    }
+    // Every reminder's firings over the six weeks at once, sorted into their days.
+    const TDateTime before = start - 1.0 / 1440.0;
+    const TDateTime until = start + CellCount - 1.0 / 1440.0;
+    std::vector<TMonthFiring> firings;
+    for (std::int32_t position = 0; position < list.Count; ++position) {
+        const TNextFirings found =
+            NextFirings(list.Item(position), before, until, CellCount * 1440, config.BeginWithSunday);
+        for (const TDateTime minute : found.Minutes) {
+            firings.push_back(FiringOf(list, config, position, minute));
+        }
+    }
+    std::sort(firings.begin(), firings.end(), Earlier);
+    const std::int64_t startNumber = DayNumber(start);
+    for (TMonthFiring& firing : firings) {
+        const std::int64_t cell = DayNumber(firing.Minute) - startNumber;
+        if (cell >= 0 && cell < CellCount) {
+            view.Days[static_cast<std::size_t>(cell)].Firings.push_back(std::move(firing));
+        }
+    }
+    return view;
+}
+
+TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, TDateTime after, TDateTime until,
+                             int count) {
+    TComingFirings coming;
+    // Every record's own first firings, enough of them to fill the list alone; then the earliest of all.
+    std::vector<std::pair<TDateTime, std::int32_t>> all;
+    for (std::int32_t position = 0; position < list.Count; ++position) {
+        const TNextFirings firings = NextFirings(list.Item(position), after, until, count, config.BeginWithSunday);
+        for (const TDateTime minute : firings.Minutes) {
+            all.emplace_back(minute, position);
+        }
+        coming.GuessedHolidayYears.insert(coming.GuessedHolidayYears.end(), firings.GuessedHolidayYears.begin(),
+                                          firings.GuessedHolidayYears.end());
+    }
+    std::sort(all.begin(), all.end());
+    if (all.size() > static_cast<std::size_t>(count)) {
+        all.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    for (const auto& [minute, position] : all) {
+        coming.Firings.push_back(FiringOf(list, config, position, minute));
+    }
+    return coming;
+}
+
+} // namespace chimewell

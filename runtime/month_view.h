@@ -1,0 +1,75 @@
+#pragma once
+// The month at a glance in both calendars: what the month window 月历 and `chimewell-cli cal` show of each day
+// (the Gregorian day, the lunar day, the solar term, the festivals, 休/班 of the official schedule), and the
+// firings of the reminders on each day, worked out once for the whole month by the next-firing engine, so that
+// the month shows exactly what the exact pass will do.
+
+#include "calendar/datetime.h"
+#include "data/reminder_list.h"
+#include "data/settings.h"
+#include "runtime/next_firing.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace chimewell {
+
+// The lunar names a printed calendar uses: two characters for every day ("初一" … "三十") and every month
+// ("正月", "闰二月", "冬月", "腊月").
+std::string LunarDayName(int day);
+std::string LunarMonthName(int month, bool isLeapMonth);
+// "2026年2月 农历乙巳/丙午年 蛇/马": a month that holds a lunar new year belongs to two lunar years.
+std::string MonthTitle(int year, int month);
+// "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节", as `chimewell-cli lunar --text` prints it.
+std::string ReadableDayLine(TDateTime date);
+
+// One firing of a reminder: its minute, its position in the list, the text filled in for that minute.
+struct TMonthFiring {
+    TDateTime Minute = 0;
+    std::int32_t Position = 0;
+    std::string Text;
+    bool IsLunar = false;
+    // Fired Forward minutes before the set time.
+    bool Early = false;
+};
+
+enum class TOfficialMark { None, Rest, Work };
+
+struct TMonthDay {
+    TDateTime Date = 0;
+    int Day = 0;
+    bool InMonth = false;
+    bool IsToday = false;
+    // The lunar day, or on the first day of a lunar month the month's name.
+    std::string LunarText;
+    std::string SolarTerm;
+    std::vector<std::string> Festivals;
+    TOfficialMark Official = TOfficialMark::None;
+    // In time order, then list order.
+    std::vector<TMonthFiring> Firings;
+
+    // "2026年2月17日 正月初一 春节 休 2个提醒", for screen readers.
+    std::string AccessibleName() const;
+};
+
+struct TMonthView {
+    int Year = 0;
+    int Month = 0;
+    std::string Title;
+    // Six weeks from the week holding the first day, weeks beginning on Sunday or Monday.
+    std::vector<TMonthDay> Days;
+};
+
+TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int year, int month, TDateTime today);
+
+// The next `count` firings of all reminders after `after` and no later than `until`, as `chimewell-cli next`
+// lists them, and the years whose holidays were guessed on the way.
+struct TComingFirings {
+    std::vector<TMonthFiring> Firings;
+    std::vector<TGuessedHolidayYear> GuessedHolidayYears;
+};
+TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, TDateTime after, TDateTime until,
+                             int count);
+
+} // namespace chimewell
