@@ -108,8 +108,9 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     grdMonth->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     grdMonth->setWordWrap(true);
     grdMonth->setAccessibleName(QStringLiteral("月历"));
-    grdMonth->setMinimumSize(grdMonth->fontMetrics().horizontalAdvance(QStringLiteral("冬月廿九")) * Columns + 24,
-                             grdMonth->fontMetrics().height() * 4 * Rows);
+    grdMonth->setMinimumSize(grdMonth->fontMetrics().horizontalAdvance(QStringLiteral("国际妇女")) * Columns + 24,
+                             (grdMonth->fontMetrics().height() * 3 + 6) * Rows +
+                                 grdMonth->horizontalHeader()->sizeHint().height() + 4);
     grdMonth->installEventFilter(this);
     lstDay->setContextMenuPolicy(Qt::CustomContextMenu);
     lstDay->setAccessibleName(QStringLiteral("这一天的提醒"));
@@ -210,16 +211,18 @@ void TfrmMonthCalendar::FillGrid() {
     const QPalette colours = palette();
     for (int cell = 0; cell < Rows * Columns && cell < static_cast<int>(Month.Days.size()); ++cell) {
         const TMonthDay& day = Month.Days[static_cast<std::size_t>(cell)];
+        // Three lines at most, so that a cell reads whole at any size: the day with its marks, the lunar day or
+        // the term, the first festival.
         std::string text = std::to_string(day.Day);
         if (day.Official != TOfficialMark::None) {
             text += day.Official == TOfficialMark::Rest ? " 休" : " 班";
         }
+        if (!day.Firings.empty()) {
+            text += " ●" + std::to_string(day.Firings.size());
+        }
         text += "\n" + (day.SolarTerm.empty() ? day.LunarText : day.SolarTerm);
         if (!day.Festivals.empty()) {
             text += "\n" + day.Festivals.front();
-        }
-        if (!day.Firings.empty()) {
-            text += "\n● " + std::to_string(day.Firings.size());
         }
         auto* item = new QTableWidgetItem(Q(text));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -247,10 +250,11 @@ void TfrmMonthCalendar::FillGrid() {
 
 void TfrmMonthCalendar::FillDay() {
     lstDay->clear();
-    for (const TMonthDay& day : Month.Days) {
+    for (TMonthDay& day : Month.Days) {
         if (DateOnly(day.Date) != Selected) {
             continue;
         }
+        FillFiringTexts(List, Config, day);
         lbDay->setText(Q(ReadableDayLine(day.Date)));
         for (const TMonthFiring& firing : day.Firings) {
             lstDay->addItem(FiringLine(firing, false));

@@ -20,12 +20,16 @@ std::int64_t DayNumber(TDateTime moment) {
     return static_cast<std::int64_t>(std::floor(moment + 1e-9));
 }
 
-TMonthFiring FiringOf(const TRmDataList& list, const TRmConfig& config, std::int32_t position, TDateTime minute) {
+TMonthFiring FiringOf(const TRmDataList& list, std::int32_t position, TDateTime minute) {
     const TRmMainDate& record = list.Item(position);
     // The early firing of a day, not the one at the set time.
     const TimeFields time = DecodeTime(minute);
     const bool early = record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
-    return {minute, position, PlanFiring(record, config, minute).Presentation.Text, record.IsLunar, early};
+    return {minute, position, {}, record.IsLunar, early};
+}
+
+std::string TextOf(const TRmDataList& list, const TRmConfig& config, const TMonthFiring& firing) {
+    return PlanFiring(list.Item(firing.Position), config, firing.Minute).Presentation.Text;
 }
 
 bool Earlier(const TMonthFiring& a, const TMonthFiring& b) {
@@ -164,7 +168,7 @@ TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int 
         const TNextFirings found =
             NextFirings(list.Item(position), before, until, CellCount * 1440, config.BeginWithSunday);
         for (const TDateTime minute : found.Minutes) {
-            firings.push_back(FiringOf(list, config, position, minute));
+            firings.push_back(FiringOf(list, position, minute));
         }
     }
     std::sort(firings.begin(), firings.end(), Earlier);
@@ -196,9 +200,18 @@ TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, T
         all.resize(static_cast<std::size_t>(std::max(count, 0)));
     }
     for (const auto& [minute, position] : all) {
-        coming.Firings.push_back(FiringOf(list, config, position, minute));
+        coming.Firings.push_back(FiringOf(list, position, minute));
+        coming.Firings.back().Text = TextOf(list, config, coming.Firings.back());
     }
     return coming;
+}
+
+void FillFiringTexts(const TRmDataList& list, const TRmConfig& config, TMonthDay& day) {
+    for (TMonthFiring& firing : day.Firings) {
+        if (firing.Text.empty() && firing.Position >= 0 && firing.Position < list.Count) {
+            firing.Text = TextOf(list, config, firing);
+        }
+    }
 }
 
 } // namespace chimewell

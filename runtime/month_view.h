@@ -24,7 +24,8 @@ std::string MonthTitle(int year, int month);
 // "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节", as `chimewell-cli lunar --text` prints it.
 std::string ReadableDayLine(TDateTime date);
 
-// One firing of a reminder: its minute, its position in the list, the text filled in for that minute.
+// One firing of a reminder: its minute, its position in the list, the text filled in for that minute (filled
+// by ComingFirings; for a month's days, FillFiringTexts fills them for the days that are shown).
 struct TMonthFiring {
     TDateTime Minute = 0;
     std::int32_t Position = 0;
@@ -62,6 +63,9 @@ struct TMonthView {
 };
 
 TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int year, int month, TDateTime today);
+// Fills the texts of a day's firings, expanded for their minutes. (A month has tens of thousands of firings with
+// a long list; only the day being read needs its texts.)
+void FillFiringTexts(const TRmDataList& list, const TRmConfig& config, TMonthDay& day);
 
 // The next `count` firings of all reminders after `after` and no later than `until`, as `chimewell-cli next`
 // lists them, and the years whose holidays were guessed on the way.

@@ -49,7 +49,7 @@ TEST_F(MonthCalendarTest, TheGridNamesEachDayForTheEyeAndTheScreenReader) {
     EXPECT_EQ(window.lbTitle->text(), QStringLiteral("2023年3月 农历癸卯年 兔"));
     QTableWidgetItem* today = window.grdMonth->currentItem();
     ASSERT_NE(today, nullptr);
-    EXPECT_EQ(today->text(), QStringLiteral("22\n闰二月\n● 1"));
+    EXPECT_EQ(today->text(), QStringLiteral("22 ●1\n闰二月"));
     EXPECT_EQ(today->data(Qt::AccessibleTextRole).toString(), QStringLiteral("2023年3月22日 闰二月初一 1个提醒"));
     EXPECT_TRUE(today->toolTip().startsWith(QStringLiteral("2023-03-22 星期三 农历癸卯年（兔）闰二月初一")));
     ASSERT_EQ(window.lstDay->count(), 1);

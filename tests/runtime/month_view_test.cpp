@@ -79,8 +79,9 @@ TEST_F(MonthViewTest, ADaysFiringsInTimeOrderWithTheirTextAndKind) {
     spring.Forward = 10;
     spring.Message = "拜年";
     List.Add(spring, false);
-    const TMonthView view = View(2026, 2);
-    const TMonthDay& newYear = DayOf(view, 2, 17);
+    TMonthView view = View(2026, 2);
+    TMonthDay& newYear = const_cast<TMonthDay&>(DayOf(view, 2, 17));
+    FillFiringTexts(List, Config, newYear);
     ASSERT_EQ(newYear.Firings.size(), 3U);
     EXPECT_EQ(FormatMinute(newYear.Firings[0].Minute), "2026-02-17 07:50");
     EXPECT_TRUE(newYear.Firings[0].Early);
@@ -116,9 +117,10 @@ TEST_F(MonthViewTest, TheMonthShowsWhatTheCommandLineListsForRandomReminders) {
     List.FileName = Folder.File("reminddata.sdt");
     List.SaveFrom(0);
     for (const auto& [year, month] : std::vector<std::pair<int, int>>{{2026, 2}, {2026, 7}, {2025, 7}}) {
-        const TMonthView view = View(year, month);
+        TMonthView view = View(year, month);
         std::string shown;
-        for (const TMonthDay& day : view.Days) {
+        for (TMonthDay& day : view.Days) {
+            FillFiringTexts(List, Config, day);
             for (const TMonthFiring& firing : day.Firings) {
                 shown += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\tshow\t" +
                          firing.Text + "\n";
