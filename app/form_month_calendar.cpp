@@ -2,6 +2,7 @@
 
 #include "calendar/clock.h"
 #include "calendar/lunar.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -138,7 +139,9 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     comingLabel->setBuddy(lstComing);
     right->addWidget(comingLabel);
     right->addWidget(lstComing, 1);
-    auto* layout = new QHBoxLayout(this);
+    // On a small screen or at a large scale the cells keep a readable size and the window scrolls.
+    QWidget* contents = ScrollableContents(*this);
+    auto* layout = new QHBoxLayout(contents);
     layout->addLayout(left, 3);
     layout->addLayout(right, 2);
 
@@ -167,7 +170,7 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
             SelectRecord(Coming[static_cast<std::size_t>(row)].Position);
         }
     });
-    resize(880, 560);
+    resize(QSize(880, 560).expandedTo(layout->sizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
         resize(size().boundedTo(area.size() - QSize(16, 48)));

@@ -53,7 +53,7 @@ inline void CentreOnScreen(QWidget& window, const QSize& frame = QSize(8, 40)) {
 
 // The widget a dialog of fixed size lays its controls out on: inside a scroll area that fills the dialog and
 // shows its bars only when the controls do not fit on the screen (a small screen, a large scale).
-inline QWidget* ScrollableContents(QDialog& dialog) {
+inline QWidget* ScrollableContents(QWidget& dialog) {
     auto* scroll = new QScrollArea(&dialog);
     scroll->setObjectName(QStringLiteral("scrollContents"));
     scroll->setFrameShape(QFrame::NoFrame);
