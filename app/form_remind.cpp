@@ -14,6 +14,7 @@
 #include "platform/file_watcher.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
+#include "platform/reminder_notifications.h"
 #include "platform/time_zone.h"
 #include "runtime/catch_up.h"
 #include "runtime/form_remind_box.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDBusConnection>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHelpEvent>
@@ -160,6 +162,7 @@ void TfrmRemind::CreateTray(std::optional<bool> trayAvailable) {
     if (!trayAvailable) {
         // Following the real desktop (tests pin the tray and leave the buses alone).
         FollowSystemSleep();
+        Notifications = new ReminderNotifications(QDBusConnection::sessionBus(), this);
     }
 }
 
@@ -214,6 +217,7 @@ void TfrmRemind::FormCreate() {
     TrackGeometry = true;
     Exiting = false;
 
+    ApplyRemindMode();
     Runtime = std::make_unique<TRmRuntime>(List, Config, ReminderWindow());
     Runtime->Start(ParseMinute(Config.LastCheck));
     Runtime->KeepLastCheck = [this](TDateTime minute) {
@@ -267,6 +271,15 @@ void TfrmRemind::FormCreate() {
     trShowTip.start();
     ApplyListFont();
     WatchOutsideChanges();
+}
+
+void TfrmRemind::ApplyRemindMode() {
+    // On Wayland a window cannot keep itself on top: by default the notification makes sure a reminder is seen.
+    const int mode = Config.RemindMode == RemindModeAutomatic
+                         ? (TrackPosition ? RemindModeWindow : RemindModeWindowAndNotification)
+                         : Config.RemindMode;
+    RemindBox->UseNotifications(Notifications, mode);
+    RemindBox->RepeatMusic = Config.RepeatMusic;
 }
 
 std::string TfrmRemind::SnoozeFilePath() const {
@@ -342,19 +355,6 @@ ReminderWindowSeam TfrmRemind::ReminderWindow() {
     seam.SetWaiting = [this, setWaiting](std::int32_t count) {
         popCloseAll->setEnabled(count > 0);
         setWaiting(count);
-    };
-    const auto prepare = seam.Prepare;
-    seam.Prepare = [this, prepare](const RemindPresentation& presentation) {
-        ShownReminderText = presentation.Text;
-        prepare(presentation);
-    };
-    const auto showModal = seam.ShowModal;
-    seam.ShowModal = [this, showModal] {
-        if (!TrackPosition) {
-            // On Wayland the window may come up behind others: the desktop's notification makes sure it is seen.
-            InstalledDesktopActions().Notify(MainCaption.toStdString(), ShownReminderText);
-        }
-        return showModal();
     };
     return seam;
 }

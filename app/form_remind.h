@@ -24,6 +24,7 @@ namespace chimewell {
 
 class FileWatcher;
 class NotificationAreaIcon;
+class ReminderNotifications;
 class TfrmRemindBox;
 class TfrmMonthCalendar;
 class TfrmSearch;
@@ -206,6 +207,8 @@ private:
     void ListChangedOnDisk();
     // The postponements still to come, into their file.
     void KeepSnoozes();
+    // The settings' 提醒方式 and 重复播放提醒音乐直到关闭, applied to the reminder window.
+    void ApplyRemindMode();
     std::string SnoozeFilePath() const;
     void FollowSystemSleep();
     void AimNextTick();
@@ -215,10 +218,11 @@ private:
     bool ShownForLackOfTray = false;
     // A Wayland client can neither know nor choose its place: only the size is kept there.
     bool TrackPosition = true;
-    std::string ShownReminderText;
     // The day the expired lines were last marked for.
     TDateTime MarkedDay = 0;
     FileWatcher* OutsideFiles = nullptr;
+    // The desktop's notifications; none in tests, which leave the session bus alone.
+    ReminderNotifications* Notifications = nullptr;
     FileWatcher* ZoneFiles = nullptr;
     TFileStamp HolidayFileStamp;
     // The data file's read failure last told to the user.

@@ -26,6 +26,7 @@ void TfrmRemind::nmSystemSetClick() {
     RefreshRecordList();
     DoSearch();
     ApplyListFont();
+    ApplyRemindMode();
     if (const std::string refused = ApplySkinSetting(SkinsFolder(ExecutableFolder), Config.SkinFileName);
         !refused.empty()) {
         ShowMessageBox(MessageKind::Information, "皮肤", refused);

@@ -94,6 +94,8 @@ constexpr std::array ConfigFields = {
     Integer("MissedWindowHours", &TRmConfig::MissedWindowHours, 24),
     Text("LastCheck", &TRmConfig::LastCheck),
     Flag("NeverAskAutorun", &TRmConfig::NeverAskAutorun, false),
+    Integer("RemindMode", &TRmConfig::RemindMode, RemindModeAutomatic),
+    Flag("RepeatMusic", &TRmConfig::RepeatMusic, false),
 };
 
 constexpr std::size_t StoredKeyCount() {
@@ -103,9 +105,9 @@ constexpr std::size_t StoredKeyCount() {
     }
     return count;
 }
-static_assert(ConfigFields.size() == 47, "19 flags, 12 integers and 16 texts");
-static_assert(StoredKeyCount() == 40,
-              "the 37 keys of the older program, then MissedWindowHours, LastCheck and NeverAskAutorun");
+static_assert(ConfigFields.size() == 49, "20 flags, 13 integers and 16 texts");
+static_assert(StoredKeyCount() == 42, "the 37 keys of the older program, then MissedWindowHours, LastCheck, "
+                                      "NeverAskAutorun, RemindMode and RepeatMusic");
 
 template <typename T>
 T DefaultOf(const ConfigField& field, const T& current) {

@@ -9,6 +9,12 @@ namespace chimewell {
 
 inline constexpr const char* ConfigSection = "Config";
 
+// 提醒方式.
+inline constexpr std::int32_t RemindModeAutomatic = -1;
+inline constexpr std::int32_t RemindModeWindow = 0;
+inline constexpr std::int32_t RemindModeNotification = 1;
+inline constexpr std::int32_t RemindModeWindowAndNotification = 2;
+
 struct TRmConfig {
     bool HideMainForm = true;
     bool ShowMsgDateTime = true;
@@ -63,6 +69,11 @@ struct TRmConfig {
     std::string LastCheck;
     // The user answered 不再询问 to the start-with-system question; 开机运行 in the tray menu still switches it.
     bool NeverAskAutorun = false;
+    // 提醒方式: how a reminder shows, RemindModeAutomatic by the session (the window on X11, the window and a
+    // notification on Wayland).
+    std::int32_t RemindMode = -1;
+    // 重复播放提醒音乐直到关闭: the music plays again until the reminder is answered, for ten minutes at most.
+    bool RepeatMusic = false;
 
     // The constants, the folder and the main window's designed geometry, which stay in place for keys that
     // config.ini lacks. The three last-used folders start at the program's folder.

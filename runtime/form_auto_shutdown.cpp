@@ -117,7 +117,7 @@ void RunShutDownCountdownWindow(ShutDownOperation operation) {
     ShowPopUpAndWait(window);
 }
 
-int ShowPopUpAndWait(QDialog& dialog) {
+int ShowPopUpAndWait(QDialog& dialog, bool show) {
     dialog.setWindowModality(Qt::NonModal);
     dialog.setAttribute(Qt::WA_ShowWithoutActivating);
     // Qt passes the attribute to the window system only as it makes the native window; a window made before
@@ -132,8 +132,15 @@ int ShowPopUpAndWait(QDialog& dialog) {
         result = answer;
         loop.quit();
     });
-    dialog.show();
-    if (dialog.isVisible()) {
+    bool finished = false;
+    QObject::connect(&dialog, &QDialog::finished, &loop, [&finished] { finished = true; });
+    if (show) {
+        dialog.show();
+        if (!dialog.isVisible()) {
+            return result;
+        }
+    }
+    if (!finished) {
         loop.exec(QEventLoop::DialogExec);
     }
     return result;

@@ -21,8 +21,9 @@ inline constexpr Qt::WindowFlags PopUpWindowFlags =
 // modal window the focus as it maps it (a _NET_ACTIVE_WINDOW request on X11), and the keys the user goes on
 // typing into another program would land in the pop-up instead. Whatever the pop-up must keep other windows
 // from doing meanwhile, its caller keeps them from (the main window is disabled while a reminder shows).
-// Returns the dialog's result.
-int ShowPopUpAndWait(QDialog& dialog);
+// Returns the dialog's result. With show false the dialog is not shown but waited for all the same: it is
+// answered some other way (a notification's buttons), or shown later.
+int ShowPopUpAndWait(QDialog& dialog, bool show = true);
 
 class TfrmAutoShutDown : public QDialog {
     Q_OBJECT

@@ -1,6 +1,8 @@
 #include "runtime/form_remind_box.h"
 
+#include "data/settings.h"
 #include "platform/music_player.h"
+#include "platform/reminder_notifications.h"
 #include "runtime/form_auto_shutdown.h"
 #include "runtime/form_missed_reminders.h"
 #include "runtime/reminder_actions.h"
@@ -18,6 +20,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <string_view>
 #include <utility>
 
@@ -162,6 +165,8 @@ void TfrmRemindBox::Prepare(const RemindPresentation& presentation) {
     }
     btnLater->setToolTip(Text(presentation.LaterHint));
     LaterMinutes = LATER_NONE;
+    NotificationText = presentation.Text;
+    LaterDefault = presentation.LaterMinutes;
     MusicFile = presentation.MusicFile;
     ApplyLayout();
 }
@@ -179,7 +184,27 @@ int TfrmRemindBox::ShowModal() {
     // The focus on the button: a read-only text field with the focus would blink its caret the whole time the
     // window shows, for nothing to type.
     btnClose->setFocus();
-    ShowPopUpAndWait(*this);
+    Unanswered = true;
+    if (Notifies()) {
+        std::vector<std::pair<QString, QString>> actions{{QStringLiteral("default"), QStringLiteral("显示提醒")},
+                                                         {QStringLiteral("close"), QStringLiteral("关闭")}};
+        if (LaterDefault > 0) {
+            actions.emplace_back(QStringLiteral("later"), QStringLiteral("推迟 %1 分钟").arg(LaterDefault));
+        }
+        if (btnCommand->isVisibleTo(this) && !CommandText.empty()) {
+            actions.emplace_back(QStringLiteral("command"), QStringLiteral("执行命令"));
+        }
+        NotificationNumber =
+            Notifications->Show(QString::fromUtf8(NotificationAppName), Text(NotificationText), actions, true);
+    }
+    WaitingHidden = !ShowsWindow();
+    ShowPopUpAndWait(*this, !WaitingHidden);
+    WaitingHidden = false;
+    Unanswered = false;
+    if (NotificationNumber != 0) {
+        // Answered in the window (or by the tray): the notification goes too.
+        Notifications->Close(std::exchange(NotificationNumber, 0));
+    }
     return LaterMinutes;
 }
 
@@ -191,8 +216,64 @@ bool TfrmRemindBox::ShowsAll() const {
     return !memoShowRemindText->isHidden();
 }
 
+void TfrmRemindBox::UseNotifications(ReminderNotifications* notifications, int mode) {
+    if (Notifications != notifications && notifications != nullptr) {
+        connect(notifications, &ReminderNotifications::actionInvoked, this, &TfrmRemindBox::NotificationAction);
+    }
+    Notifications = notifications;
+    Mode = mode;
+}
+
+bool TfrmRemindBox::Notifies() const {
+    return Notifications != nullptr && Mode != RemindModeWindow;
+}
+
+bool TfrmRemindBox::ShowsWindow() const {
+    // A notification that cannot be answered only tells: the window is the way to answer then.
+    return !Notifies() || Mode != RemindModeNotification || !Notifications->HasActions();
+}
+
+void TfrmRemindBox::NotificationAction(int number, const QString& key) {
+    if (number == 0 || number != NotificationNumber) {
+        return;
+    }
+    if (key == QStringLiteral("close")) {
+        CloseWindow();
+    } else if (key == QStringLiteral("later")) {
+        LaterClose(LATER_DEFAULT);
+    } else if (key == QStringLiteral("command")) {
+        btnCommandClick();
+    } else if (key == QStringLiteral("default")) {
+        QDialog* shown = MissedList != nullptr ? MissedList : this;
+        WaitingHidden = false;
+        shown->show();
+        shown->raise();
+    }
+}
+
+void TfrmRemindBox::PlayMusic() {
+    MusicStarted = StartReminderMusic(MusicFile, [this](MusicEnd how) {
+        MusicStarted = false;
+        // Played again while the reminder waits for an answer, ten minutes at the most.
+        const std::int64_t elapsed =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch())
+                .count() -
+            MusicStartedAt;
+        if (RepeatMusic && how == MusicEnd::Finished && Unanswered && elapsed < 600) {
+            QTimer::singleShot(0, this, [this] {
+                if (Unanswered && !MusicStarted) {
+                    PlayMusic();
+                }
+            });
+        }
+    });
+}
+
 void TfrmRemindBox::FormShow() {
-    MusicStarted = StartReminderMusic(MusicFile, [this](MusicEnd) { MusicStarted = false; });
+    MusicStartedAt =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    Unanswered = true;
+    PlayMusic();
     if (!MusicStarted) {
         MusicFile.clear();
     }
@@ -203,6 +284,7 @@ void TfrmRemindBox::FormShow() {
 }
 
 void TfrmRemindBox::FormClose() {
+    Unanswered = false;
     trCloseWindow->stop();
     if (MusicStarted) {
         MusicStarted = false;
@@ -237,7 +319,7 @@ void TfrmRemindBox::CloseAll() {
         return;
     }
     LaterMinutes = LATER_CLOSE_ALL;
-    if (isVisible()) {
+    if (isVisible() || WaitingHidden) {
         accept();
     } else if (InShowStep) {
         trCloseWindow->stop();
@@ -249,7 +331,21 @@ void TfrmRemindBox::ShowMissedList(const std::vector<TMissedReminder>& missed, b
     TfrmMissedReminders list(missed, nullptr, waiting);
     list.setWindowIcon(windowIcon());
     MissedList = &list;
-    ShowPopUpAndWait(list);
+    bool show = true;
+    if (Notifies() && !waiting) {
+        // Caught up after a gap: one notification for all of them, whose click opens the list.
+        NotificationNumber =
+            Notifications->Show(QString::fromUtf8(NotificationAppName),
+                                QStringLiteral("错过了 %1 个提醒").arg(static_cast<int>(missed.size())),
+                                {{QStringLiteral("default"), QStringLiteral("查看错过的提醒")}}, true);
+        show = ShowsWindow();
+    }
+    WaitingHidden = !show;
+    ShowPopUpAndWait(list, show);
+    WaitingHidden = false;
+    if (NotificationNumber != 0) {
+        Notifications->Close(std::exchange(NotificationNumber, 0));
+    }
     MissedList = nullptr;
 }
 
@@ -258,7 +354,7 @@ void TfrmRemindBox::CloseWindow() {
         MissedList->reject();
         return;
     }
-    if (isVisible()) {
+    if (isVisible() || WaitingHidden) {
         reject();
     } else if (InShowStep) {
         trCloseWindow->stop();

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -19,6 +20,8 @@ class QPushButton;
 class QTimer;
 
 namespace chimewell {
+
+class ReminderNotifications;
 
 class TfrmRemindBox : public QDialog {
     Q_OBJECT
@@ -39,6 +42,12 @@ public:
     void ShowMissedList(const std::vector<TMissedReminder>& missed, bool waiting = false);
     // How many reminders wait behind this one: "全部关闭" shows while any do.
     void SetWaiting(int count);
+
+    // Reminders also (or only) as desktop notifications with the window's buttons; mode is one of the
+    // RemindMode values, automatic resolved. Without a server that shows actions the window always shows.
+    void UseNotifications(ReminderNotifications* notifications, int mode);
+    // 重复播放提醒音乐直到关闭.
+    bool RepeatMusic = false;
 
     int CloseCountdown = 0;
     int LaterMinutes = LATER_NONE;
@@ -87,7 +96,23 @@ private:
     void ApplyLayout();
     void PlaceAtScreenCentre();
 
+    void PlayMusic();
+    void NotificationAction(int number, const QString& key);
+    bool Notifies() const;
+    bool ShowsWindow() const;
+
     QDialog* MissedList = nullptr;
+    ReminderNotifications* Notifications = nullptr;
+    int Mode = 0;
+    // The notification of the reminder or list now waiting for an answer; 0 for none.
+    int NotificationNumber = 0;
+    std::string NotificationText;
+    int LaterDefault = 0;
+    // Waiting for an answer without being shown (notification only).
+    bool WaitingHidden = false;
+    // The reminder has not been answered yet: repeated music stops as soon as it is.
+    bool Unanswered = false;
+    std::int64_t MusicStartedAt = 0;
     bool MusicStarted = false;
     bool InShowStep = false;
     bool CloseRequested = false;

@@ -28,6 +28,7 @@ struct RemindPresentation {
     int CloseCountdown = 0;   // seconds
     std::string CloseLabel;   // "本窗口将在N秒钟后自动关闭"
     std::string LaterCaption; // "推迟提醒(N)"
+    int LaterMinutes = 0;     // N, the default postponement
     std::string LaterHint;    // "推迟提醒:N分钟提醒"
     std::string MusicFile;    // full path, or empty for none
 };

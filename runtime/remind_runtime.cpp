@@ -111,6 +111,7 @@ FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateT
         shown.CloseLabel = "本窗口将在" + std::to_string(config.AutoCloseMsgTime) + "秒钟后自动关闭";
     }
     shown.LaterCaption = "推迟提醒(" + std::to_string(config.LaterRemindTime) + ")";
+    shown.LaterMinutes = config.LaterRemindTime;
     shown.LaterHint = "推迟提醒:" + std::to_string(config.LaterRemindTime) + "分钟提醒";
     shown.MusicFile = !record.Music.empty() ? record.Music : config.SysMusicFile;
 

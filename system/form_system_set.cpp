@@ -90,7 +90,7 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
     layout->addWidget(pcSystemSet);
     layout->addLayout(buttons);
 
-    for (QComboBox* box : {cbLaterMin, cbAutoCloseSec, cbSelSkin, cbMissedHours}) {
+    for (QComboBox* box : {cbLaterMin, cbAutoCloseSec, cbSelSkin, cbMissedHours, cbRemindMode}) {
         DiscardTypedCharacters(box);
     }
     ConnectControls();
@@ -121,6 +121,13 @@ QWidget* TfrmSystemSet::CreateSystemPage() {
     fields->addWidget(Buddy(QStringLiteral("默认音乐[&M]："), edtMusicFile, page), 2, 0);
     fields->addWidget(edtMusicFile, 2, 1, 1, 3);
     fields->addWidget(sbOpenMusicFile, 2, 4);
+    cbRemindMode = new QComboBox(page);
+    cbRemindMode->addItems({QStringLiteral("自动（X11 上用窗口，Wayland 上用窗口和通知）"), QStringLiteral("窗口"),
+                            QStringLiteral("通知"), QStringLiteral("窗口和通知")});
+    fields->addWidget(Buddy(QStringLiteral("提醒方式[&W]："), cbRemindMode, page), 3, 0);
+    fields->addWidget(cbRemindMode, 3, 1, 1, 4);
+    cbRepeatMusic = new QCheckBox(QStringLiteral("重复播放提醒音乐直到关闭（最多 10 分钟）[&P]"), page);
+    fields->addWidget(cbRepeatMusic, 4, 1, 1, 4);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
 
@@ -253,6 +260,12 @@ void TfrmSystemSet::ConnectControls() {
     flag(cbOpenMin, &TRmConfig::HideMainForm);
     flag(cbUseLog, &TRmConfig::EnableLog);
     flag(cbEnableQuickKey, &TRmConfig::EnableQuickKey);
+    flag(cbRepeatMusic, &TRmConfig::RepeatMusic);
+    connect(cbRemindMode, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) {
+            WorkConfig.RemindMode = index - 1;
+        }
+    });
     flag(cbAutoClose, &TRmConfig::AutoCloseMsgBox);
     flag(cbShowGN, &TRmConfig::ShowGL);
     flag(cbShowDate, &TRmConfig::ShowDate);
@@ -298,6 +311,8 @@ void TfrmSystemSet::FormShow() {
     edtOpenTimes->setText(QString::number(shown.OpenTimes));
     edtMusicFile->setText(Q(shown.SysMusicFile));
     cbOpenMin->setChecked(shown.HideMainForm);
+    cbRemindMode->setCurrentIndex(std::clamp(shown.RemindMode, -1, 2) + 1);
+    cbRepeatMusic->setChecked(shown.RepeatMusic);
     cbUseLog->setChecked(shown.EnableLog);
     cbEnableQuickKey->setChecked(shown.EnableQuickKey);
     cbAutoClose->setChecked(shown.AutoCloseMsgBox);

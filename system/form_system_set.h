@@ -44,6 +44,9 @@ public:
     QLineEdit* edtMusicFile;
     QPushButton* sbOpenMusicFile;
     QCheckBox* cbOpenMin;
+    // 提醒方式 and 重复播放提醒音乐直到关闭.
+    QComboBox* cbRemindMode;
+    QCheckBox* cbRepeatMusic;
     QCheckBox* cbUseLog;
     QCheckBox* cbEnableQuickKey;
     QComboBox* cbLaterMin;

@@ -251,6 +251,36 @@ TEST_F(RemindBoxTest, MusicPlaysWhileShownAndStopsOnClose) {
     EXPECT_EQ(Desktop.Beeps, 0);
 }
 
+// 重复播放提醒音乐直到关闭: the tune starts again each time it ends while the reminder waits, never after.
+TEST_F(RemindBoxTest, RepeatedMusicPlaysUntilTheReminderIsAnswered) {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath(QStringLiteral("铃声.wav")).toStdString();
+    std::ofstream(path) << "RIFF";
+    RemindPresentation presentation = Presentation();
+    presentation.MusicFile = path;
+    Window.RepeatMusic = true;
+    Window.Prepare(presentation);
+    ShowAndAct([&](TfrmRemindBox* w) {
+        Music.End(MusicEnd::Finished);
+        QTest::qWait(20);
+        Music.End(MusicEnd::Finished);
+        QTest::qWait(20);
+        w->btnClose->click();
+    });
+    EXPECT_EQ(Music.Played.size(), 3U) << "played, and again twice";
+    Music.End(MusicEnd::Finished);
+    QTest::qWait(20);
+    EXPECT_EQ(Music.Played.size(), 3U) << "not after the answer";
+    Window.RepeatMusic = false;
+    Window.Prepare(presentation);
+    ShowAndAct([&](TfrmRemindBox* w) {
+        Music.End(MusicEnd::Finished);
+        QTest::qWait(20);
+        w->btnClose->click();
+    });
+    EXPECT_EQ(Music.Played.size(), 4U) << "once, as before";
+}
+
 TEST_F(RemindBoxTest, MissingMusicBeepsOnceAndPlaysNothing) {
     QTemporaryDir folder;
     RemindPresentation presentation = Presentation();
