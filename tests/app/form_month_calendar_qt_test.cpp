@@ -4,6 +4,7 @@
 
 #include "calendar/clock.h"
 #include "data/temp_folder.h"
+#include "runtime/qt/modal_helpers.h"
 #include "sample_record.h"
 
 #include <QApplication>
@@ -20,14 +21,7 @@
 namespace chimewell {
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "form_month_calendar_qt_test";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        new QApplication(argc, argv);
-    }
-}
+using testing::EnsureApplication;
 
 class MonthCalendarTest : public ::testing::Test {
 protected:
