@@ -45,6 +45,8 @@ deb:
 	cmake --build $(DEB_DIR) -j$(JOBS)
 	cd $(DEB_DIR) && cpack -G DEB
 	@ls $(DEB_DIR)/chimewell_*.deb
+	# Debian's own checks: an error fails the build.
+	lintian --fail-on error $(DEB_DIR)/chimewell_*.deb
 
 # Each parser under libFuzzer for FUZZ_SECONDS, from the seeds and the minimised corpus in tests/fuzz/NAME;
 # what it finds worth keeping grows in build/fuzz/corpus/NAME, and a crash is kept in tests/fuzz/NAME/.

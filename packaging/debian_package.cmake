@@ -17,8 +17,8 @@ holiday schedule, play music, and open a program, a file or an address.
 The command chimewell-cli converts between the calendars, lists the solar
 terms and a month with its festivals and holidays, and reads the reminders
 for scripts.")
-# The studio has no e-mail address; dpkg and apt take a maintainer without one.
-set(CPACK_DEBIAN_PACKAGE_MAINTAINER "青禾工作室")
+# Debian's tools want a maintainer's address; the studio's is at the domain of the program's component id.
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "青禾工作室 <chimewell@qinghe.studio>")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
