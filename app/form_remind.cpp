@@ -14,6 +14,7 @@
 #include "platform/file_watcher.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
+#include "platform/qt_platform.h"
 #include "platform/reminder_notifications.h"
 #include "platform/time_zone.h"
 #include "runtime/catch_up.h"
@@ -274,9 +275,10 @@ void TfrmRemind::FormCreate() {
 }
 
 void TfrmRemind::ApplyRemindMode() {
-    // On Wayland a window cannot keep itself on top: by default the notification makes sure a reminder is seen.
+    // In a Wayland session a window cannot be sure to stay on top (nor is there always a tray): by default the
+    // notification makes sure a reminder is seen, XWayland or not.
     const int mode = Config.RemindMode == RemindModeAutomatic
-                         ? (TrackPosition ? RemindModeWindow : RemindModeWindowAndNotification)
+                         ? (RunsInWaylandSession() ? RemindModeWindowAndNotification : RemindModeWindow)
                          : Config.RemindMode;
     RemindBox->UseNotifications(Notifications, mode);
     RemindBox->RepeatMusic = Config.RepeatMusic;

@@ -54,6 +54,12 @@ const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType,
     return !set(qtPlatform) && wayland && set(display) ? "xcb" : "";
 }
 
+bool RunsInWaylandSession() {
+    const char* session = std::getenv("XDG_SESSION_TYPE");
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return (session != nullptr && std::strcmp(session, "wayland") == 0) || (display != nullptr && display[0] != '\0');
+}
+
 void PreferX11OnWayland() {
     const char* platform = PreferredQtPlatform(std::getenv("QT_QPA_PLATFORM"), std::getenv("XDG_SESSION_TYPE"),
                                                std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY"));

@@ -24,6 +24,9 @@ std::string QtTranslationFor(const char* lcAll, const char* lcMessages, const ch
 // program runs on X11 unless the user chose a platform: only there can the reminder window stay on top and
 // centred, and the main window know its place.
 void PreferX11OnWayland();
+// The desktop session is a Wayland one (XDG_SESSION_TYPE or WAYLAND_DISPLAY say so), even when the program
+// itself runs through XWayland.
+bool RunsInWaylandSession();
 // The choice itself, from the environment's values (null when unset): "xcb", or empty for no change.
 const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,
                                 const char* display);
