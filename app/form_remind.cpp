@@ -10,7 +10,6 @@
 #include "data/holiday_file.h"
 #include "data/paths.h"
 #include "exchange/search.h"
-#include "platform/desktop_actions.h"
 #include "platform/file_watcher.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"

@@ -129,7 +129,7 @@ TRecordCommands TfrmRemind::RecordCommands() {
     };
     hooks.RemoveLine = [this](int line) { delete lstRecordList->takeItem(line); };
     hooks.DoSearch = [this] { DoSearch(); };
-    return TRecordCommands{List, Config, *Runtime, std::move(hooks)};
+    return TRecordCommands{List, Config, std::move(hooks)};
 }
 
 void TfrmRemind::btnAddRecordClick() {

@@ -6,7 +6,6 @@
 #include "data/reminder_list.h"
 #include "data/settings.h"
 #include "editing/record_editor.h"
-#include "runtime/remind_runtime.h"
 
 #include <functional>
 
@@ -30,8 +29,6 @@ struct TRecordCommandHooks {
 struct TRecordCommands {
     TRmDataList& List;
     TRmConfig& Config;
-    // Keeps pending postponements pointing at the right reminders when one is deleted.
-    TRmRuntime& Runtime;
     TRecordCommandHooks Hooks;
 
     void Add();

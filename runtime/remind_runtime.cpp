@@ -330,11 +330,6 @@ void TRmRuntime::RunStartupPass() {
     DoRemind();
 }
 
-void TRmRuntime::RecordDeleted(std::int32_t position) {
-    SnoozeQueue.RemoveIndex(position);
-    TellSnoozesChanged();
-}
-
 void TRmRuntime::FollowPositions(const TPositionMap& map) {
     MessageQueue.RemapPositions(map);
     SnoozeQueue.RemapPositions(map);

@@ -111,8 +111,6 @@ public:
     // Fires every queued reminder, one window after another. Re-entered from a nested event loop (the modal
     // window keeps the timers running) it returns at once; the outer call takes what was queued meanwhile.
     void DoRemind();
-    // A record was deleted: postponements keep pointing at the right records.
-    void RecordDeleted(std::int32_t position);
     // The program is ending: the firing loop stops before the next reminder, so nothing more is shown, played,
     // run or marked as reminded. (Every modal window returns at once while the program ends.)
     void StopFiring() { Ending = true; }

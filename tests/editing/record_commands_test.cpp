@@ -1,4 +1,5 @@
 #include "editing/record_commands.h"
+#include "runtime/remind_runtime.h"
 
 #include "data/code_page.h"
 
@@ -43,7 +44,7 @@ protected:
         Hooks.DoSearch = [this] { Events.push_back("search"); };
     }
 
-    TRecordCommands Commands() { return TRecordCommands{List, Config, Runtime, Hooks}; }
+    TRecordCommands Commands() { return TRecordCommands{List, Config, Hooks}; }
     void Add(const TRmMainDate& record) { List.Add(record, true); }
     TRmDataList Reloaded() const {
         TRmDataList list;
