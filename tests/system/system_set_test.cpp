@@ -130,5 +130,23 @@ TEST_F(AcceptTest, TheMusicChooserStartsInTheLastMusicFolderAndMovesIt) {
     EXPECT_EQ(Answers.FileRequests[0].Filter, "音乐文件|*.mp3;*.mid;*.avi;*.wav");
 }
 
+// Another program changed quickfinish.ini while the settings dialog was open.
+TEST_F(AcceptTest, QuickFinishTextsChangedElsewhereAreNotWrittenOverUnasked) {
+    testing::WriteBytes(Work.QuickFinishFilePath(), "shown\r\n");
+    const std::vector<std::string> shown = {"shown"};
+    testing::WriteBytes(Work.QuickFinishFilePath(), "from elsewhere\r\n");
+    EXPECT_TRUE(AcceptSystemSettings(Work, {"shown"}, shown));
+    EXPECT_EQ(testing::ReadBytes(Work.QuickFinishFilePath()), "from elsewhere\r\n") << "left alone: not changed here";
+    EXPECT_TRUE(Answers.Boxes.empty());
+    Answers.BoxAnswers = {MessageAnswer::No};
+    EXPECT_TRUE(AcceptSystemSettings(Work, {"mine"}, shown));
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Title, "快速完成");
+    EXPECT_EQ(testing::ReadBytes(Work.QuickFinishFilePath()), "from elsewhere\r\n") << "否 keeps the file's";
+    Answers.BoxAnswers = {MessageAnswer::Yes};
+    EXPECT_TRUE(AcceptSystemSettings(Work, {"mine"}, shown));
+    EXPECT_EQ(testing::ReadBytes(Work.QuickFinishFilePath()), "mine\r\n");
+}
+
 } // namespace
 } // namespace chimewell
