@@ -53,6 +53,10 @@ struct TRmMainDate {
     std::string Music;
     std::string Command;
     std::string Message;
+    // Names the reminder to other calendars, so that a reminder exported again replaces its earlier copy there;
+    // empty until the reminder is first exported or when it came from a file without one. Stored after the
+    // 15 keys above, as "UID".
+    std::string Uid;
 
     void CopyFrom(const TRmMainDate& source);
 

@@ -22,9 +22,9 @@ std::string ItemSectionName(std::int32_t number) {
 
 namespace {
 // The keys of a reminder, in the order of the file.
-constexpr std::array<std::string_view, 15> ReminderKeys = {
-    "Year",       "Month",          "Day",      "Hour",  "Minuter", "Forward", "Method", "IsLunar", "IsLeapMonth",
-    "WithScript", "AutoExecScript", "Reminded", "Music", "Command", "Message"};
+constexpr std::array<std::string_view, 16> ReminderKeys = {
+    "Year",       "Month",          "Day",      "Hour",  "Minuter", "Forward", "Method",      "IsLunar", "IsLeapMonth",
+    "WithScript", "AutoExecScript", "Reminded", "Music", "Command", "Message", ReminderUidKey};
 
 bool SameKey(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -69,6 +69,7 @@ TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section) {
     record.Music = text(12);
     record.Command = text(13);
     record.Message = text(14);
+    record.Uid = text(15);
     return record;
 }
 
@@ -88,6 +89,10 @@ void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate&
     ini.WriteString(section, "Music", record.Music);
     ini.WriteString(section, "Command", record.Command);
     ini.WriteString(section, "Message", record.Message);
+    // A reminder without one leaves no key behind, unless the section's former reminder had one.
+    if (!record.Uid.empty() || !ini.ReadString(section, ReminderUidKey, "").empty()) {
+        ini.WriteString(section, ReminderUidKey, record.Uid);
+    }
 }
 
 std::int32_t StoredItemCount(const TIniFile& ini) {

@@ -32,16 +32,20 @@ std::int32_t StoredItemCount(const TIniFile& ini);
 std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey,
                              std::int32_t limit = MaxDataItems);
 
+// The key after the 15 that names a reminder to other calendars; older copies of the program carry it through.
+inline constexpr const char* ReminderUidKey = "UID";
+
 // "Item" followed by the 1-based number.
 std::string ItemSectionName(std::int32_t number);
-// The 15 keys of one reminder, with their defaults for missing keys.
+// The 15 keys of one reminder and its UID, with their defaults for missing keys.
 TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section);
 void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate& record);
 
 // For each position before a change, the position of the same reminder after it, or -1 where it is gone.
 using TPositionMap = std::vector<std::int32_t>;
 
-// The same reminder as the user set it up: every field but Reminded, which firing changes.
+// The same reminder as the user set it up: every field but Reminded, which firing changes, and the UID, which
+// the export gives it.
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b);
 
 // Where each reminder of `before` stands in `after`: at an equal reminder (the nearest to its old place where

@@ -22,6 +22,8 @@ void TRecordCommands::Copy(int selected) {
     TRmMainDate copy = List.Item(selected);
     // A new reminder: it has not fired yet.
     copy.Reminded = false;
+    // Another reminder to other calendars too.
+    copy.Uid.clear();
     AddFrom(&copy);
 }
 

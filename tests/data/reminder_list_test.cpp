@@ -144,6 +144,26 @@ TEST_F(ReminderListTest, DeletingTheFirstOfThreeRewritesTheRest) {
     EXPECT_EQ(Loaded().Count, 2);
 }
 
+TEST_F(ReminderListTest, AUidTravelsWithItsReminderAndLeavesNoTraceBehind) {
+    TRmDataList list = ListWith(3);
+    list.Item(0).Uid = "first";
+    list.Item(2).Uid = "third";
+    list.SaveFrom(0);
+    EXPECT_NE(Text().find("Message=提醒0\r\nUID=first\r\n[Item2]"), std::string::npos) << "after the 15 keys";
+    EXPECT_EQ(Text().find("Message=提醒1\r\nUID"), std::string::npos) << "no key for a reminder without one";
+    EXPECT_EQ(list.Remove({{list.Item(0), 0}}), 1);
+    const TIniFile ini(Path);
+    EXPECT_EQ(ini.ReadString("Item1", "UID", "?"), "") << "the second reminder has none";
+    EXPECT_EQ(ini.ReadString("Item2", "UID", ""), "third");
+    EXPECT_EQ(Loaded().Item(1).Uid, "third");
+    // An older copy of the program writes its 15 keys and leaves the key alone; the list still reads it.
+    TIniFile older(Path);
+    older.WriteString("Item2", "Message", "改过");
+    older.UpdateFile();
+    EXPECT_EQ(Loaded().Item(1).Uid, "third");
+    EXPECT_TRUE(SameReminder(Loaded().Item(0), Numbered(1))) << "the UID is not part of what the user set up";
+}
+
 TEST_F(ReminderListTest, DeletingNothingWritesNothing) {
     TRmDataList list = ListWith(0);
     list.Delete(-1, true);

@@ -294,6 +294,7 @@ TEST_F(RecordCommandsTest, CopyOpensTheAddDialogFilledAndAddsANewReminder) {
     TRmMainDate original = Dated(2026, 8, 1, "原来的");
     original.Reminded = true;
     original.Hour = 7;
+    original.Uid = "exported-once";
     Add(original);
     EditorAction = [](TRecordEditor& editor) {
         EXPECT_EQ(editor.WorkRecord.Message, "原来的");
@@ -310,6 +311,8 @@ TEST_F(RecordCommandsTest, CopyOpensTheAddDialogFilledAndAddsANewReminder) {
     EXPECT_EQ(stored.Item(1).Message, "复制的");
     EXPECT_EQ(stored.Item(1).Hour, 7);
     EXPECT_FALSE(stored.Item(1).Reminded) << "a new reminder has not fired";
+    EXPECT_EQ(stored.Item(0).Uid, "exported-once");
+    EXPECT_TRUE(stored.Item(1).Uid.empty()) << "another event to other calendars";
     EditorAction = {};
     Commands().Copy(0);
     EXPECT_EQ(Reloaded().Count, 2) << "取消 adds nothing";
