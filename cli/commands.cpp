@@ -17,8 +17,9 @@ void PrintHelp(std::ostream& out) {
     out << "  chimewell-cli --version\n      The version of the program.\n\n"
            "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
            "the program keeps its files in (~/.local/share/chimewell/, or beside the program for a portable\n"
-           "copy). The commands only read the program's files; export alone writes, and only the new file it\n"
-           "is given. A malformed argument gives a message and exit status 2; a failure, exit status 1.\n"
+           "copy). The commands only read the program's files; export and ics alone write: the new file they\n"
+           "are given, and ics the reminders' UIDs into the data file. A malformed argument gives a message and exit "
+           "status 2; a failure, exit status 1.\n"
            "\n"
            "Reminder texts: # codes for the moment, % codes for the lunar calendar and the computer\n"
            "  #y #Y  year (2025, 二○二五)          #m #M  month (03, ○三)       #d #D  day\n"
@@ -90,6 +91,14 @@ const std::vector<Command>& Commands() {
          "      file FILE, in list order, as the program's export command does. An existing FILE is never\n"
          "      written into: the command stops with exit status 1. Importing is done in the program.\n",
          RunExport},
+        {"ics", "ics [--dir DIR] [--items N[,N...]] [--years N] [--lunar-rules] [--at MOMENT] FILE",
+         "      Writes the reminders at those positions (all of them without --items) to the new iCalendar\n"
+         "      file FILE, one event each, as the program's export does: repeating Gregorian reminders as\n"
+         "      rules, the others as their dates of the next N years (--years, default 10, from MOMENT, default\n"
+         "      now), lunar ones with --lunar-rules as RSCALE=CHINESE rules. A reminder without a UID is given one\n"
+         "      in the data file, so that a later export replaces its event elsewhere. An existing FILE is\n"
+         "      never written into. Importing is done in the program.\n",
+         RunIcs},
     };
     return commands;
 }

@@ -33,5 +33,6 @@ int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err)
 int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunIcs(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli

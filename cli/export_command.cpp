@@ -1,3 +1,4 @@
+#include "calendar/clock.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/folder.h"
@@ -5,6 +6,8 @@
 #include "data/paths.h"
 #include "data/reminder_list.h"
 #include "exchange/exchange_file.h"
+#include "exchange/ical_file.h"
+#include "platform/time_zone.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -32,6 +35,13 @@ std::vector<std::int32_t> ParseItems(const std::string& text) {
     return numbers;
 }
 
+void RefuseMissing(const std::vector<std::int32_t>& numbers, const TRmDataList& list) {
+    if (!numbers.empty() && numbers.back() > list.Count) {
+        throw std::runtime_error("there is no reminder " + std::to_string(numbers.back()) + ": the list holds " +
+                                 std::to_string(list.Count));
+    }
+}
+
 } // namespace
 
 int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
@@ -50,11 +60,54 @@ int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
     LoadedFolder loaded;
     LoadFolder(folder, loaded);
     const TRmDataList& list = loaded.List;
-    if (numbers.back() > list.Count) {
-        throw std::runtime_error("there is no reminder " + std::to_string(numbers.back()) + ": the list holds " +
-                                 std::to_string(list.Count));
-    }
+    RefuseMissing(numbers, list);
     if (!ExportReminders(list.FileName, file, numbers)) {
+        throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
+    }
+    return 0;
+}
+
+} // namespace chimewell::cli
+
+namespace chimewell::cli {
+
+int RunIcs(const Arguments& arguments, std::ostream&, std::ostream&) {
+    const ParsedArguments parsed =
+        ParseArguments(arguments, {"--lunar-rules"}, {"--dir", "--items", "--years", "--at"});
+    if (parsed.Positional.size() != 1) {
+        throw UsageError("ics needs exactly one FILE to write");
+    }
+    TIcsExportOptions options;
+    options.From = MinuteOf(Now());
+    if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
+        options.From = ParseDateTime(at->second, false);
+    }
+    if (const auto years = parsed.Values.find("--years"); years != parsed.Values.end()) {
+        options.Years = ParseInteger(years->second, "number of years", 1, MaxIcsYears);
+    }
+    options.LunarRules = parsed.Flags.contains("--lunar-rules");
+    options.TimeZone = LocalTimeZoneName();
+    const std::string folder = DataFolder(parsed);
+    const std::string& file = parsed.Positional.front();
+
+    LoadedFolder loaded;
+    LoadFolder(folder, loaded);
+    TRmDataList& list = loaded.List;
+    options.BeginWithSunday = loaded.Config.BeginWithSunday;
+    std::vector<std::int32_t> numbers;
+    if (const auto items = parsed.Values.find("--items"); items != parsed.Values.end()) {
+        numbers = ParseItems(items->second);
+        RefuseMissing(numbers, list);
+    } else {
+        for (std::int32_t number = 1; number <= list.Count; ++number) {
+            numbers.push_back(number);
+        }
+    }
+    if (std::filesystem::exists(std::filesystem::symlink_status(file))) {
+        throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
+    }
+    GiveUids(list, numbers);
+    if (!ExportIcs(list.FileName, file, numbers, options)) {
         throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
     }
     return 0;

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <set>
 #include <stdexcept>
 
 namespace chimewell {
@@ -128,6 +129,7 @@ TExchangeItem ReadExchangeItem(const TIniFile& ini, const std::string& section) 
     item.Music = ini.ReadString(section, "Music", "");
     item.Command = ini.ReadString(section, "Command", "");
     item.Message = ini.ReadString(section, "Message", "");
+    item.Uid = ini.ReadString(section, ReminderUidKey, "");
     return item;
 }
 
@@ -138,6 +140,9 @@ void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchang
     ini.WriteString(section, "Music", item.Music);
     ini.WriteString(section, "Command", item.Command);
     ini.WriteString(section, "Message", item.Message);
+    if (!item.Uid.empty() || !ini.ReadString(section, ReminderUidKey, "").empty()) {
+        ini.WriteString(section, ReminderUidKey, item.Uid);
+    }
 }
 
 std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers) {
@@ -145,8 +150,10 @@ std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::i
     exchange.WriteInteger(ExchangeHeaderSection, ExchangeCountKey, static_cast<std::int32_t>(numbers.size()));
     exchange.WriteString(ExchangeHeaderSection, ExchangeCommentKey, ExchangeComment);
     for (std::size_t j = 0; j < numbers.size(); ++j) {
-        WriteExchangeItem(exchange, ItemSectionName(static_cast<std::int32_t>(j + 1)),
-                          ReadExchangeItem(dataFile, ItemSectionName(numbers[j])));
+        TExchangeItem item = ReadExchangeItem(dataFile, ItemSectionName(numbers[j]));
+        // A copy brought back into the same list is another reminder to other calendars.
+        item.Uid.clear();
+        WriteExchangeItem(exchange, ItemSectionName(static_cast<std::int32_t>(j + 1)), item);
     }
     return exchange.ToBytes();
 }
@@ -229,8 +236,16 @@ void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchan
     }
     const auto total = static_cast<std::int32_t>(static_cast<std::size_t>(existing) + items.size());
     dataFile.WriteInteger(DataMainSection, DataItemsKey, total);
+    std::set<std::string> uids;
+    for (std::int32_t k = 1; k <= existing; ++k) {
+        uids.insert(dataFile.ReadString(ItemSectionName(k), ReminderUidKey, ""));
+    }
     for (std::size_t k = 0; k < items.size(); ++k) {
-        WriteExchangeItem(dataFile, ItemSectionName(existing + static_cast<std::int32_t>(k) + 1), items[k]);
+        TExchangeItem item = items[k];
+        if (!item.Uid.empty() && !uids.insert(item.Uid).second) {
+            item.Uid.clear();
+        }
+        WriteExchangeItem(dataFile, ItemSectionName(existing + static_cast<std::int32_t>(k) + 1), item);
     }
     dataFile.UpdateFile();
 }

@@ -38,13 +38,15 @@ struct TExchangeItem {
     std::string Music;
     std::string Command;
     std::string Message;
+    // The data file's key after the 15; exchange files do not carry it.
+    std::string Uid;
 
     friend bool operator==(const TExchangeItem&, const TExchangeItem&) = default;
 };
 
 // Missing keys read as 0 and empty texts.
 TExchangeItem ReadExchangeItem(const TIniFile& ini, const std::string& section);
-// Writes all 15 keys, so whatever a section held before is replaced whole.
+// Writes all 15 keys and the UID, so whatever a section held before is replaced whole.
 void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchangeItem& item);
 
 // The bytes of an exchange file holding the data file's sections "Item" + numbers[j], j = 0, 1 …, as Item1,
@@ -77,7 +79,8 @@ std::vector<std::size_t> ItemsWithCommands(const std::vector<TExchangeItem>& ite
 // command, and whether the command runs by itself when the reminder fires.
 std::string CommandQuestionText(const std::string& importFileName, const std::vector<TExchangeItem>& items);
 
-// Appends the items to the data file after the reminders it holds, in one atomic write. Throws
+// Appends the items to the data file after the reminders it holds, in one atomic write. A UID that a
+// reminder of the file or an earlier item already has is dropped, so that no two reminders share one. Throws
 // std::runtime_error "Unable to write to <path>" when the data file cannot be read or written; the data file
 // is then as it was.
 void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchangeItem>& items);

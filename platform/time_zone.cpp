@@ -1,9 +1,11 @@
 #include "platform/time_zone.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <limits.h>
 #include <optional>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +99,46 @@ bool FollowTimeZoneChange() {
     known = now;
     ReloadTimeZone();
     return true;
+}
+
+} // namespace chimewell
+
+namespace chimewell {
+
+std::string LocalTimeZoneName() {
+    std::string file = TimeZoneFile();
+    const char* zone = std::getenv("TZ");
+    if (zone != nullptr && *zone != '\0' && file == "/etc/localtime") {
+        // A rule of its own ("CST-8"): no zone of the database.
+        return {};
+    }
+    // /etc/localtime is a link into the zone database; its target names the zone.
+    char target[PATH_MAX];
+    const ssize_t length = readlink(file.c_str(), target, sizeof target);
+    if (length > 0) {
+        file.assign(target, static_cast<std::size_t>(length));
+    }
+    static constexpr std::string_view Database = "zoneinfo/";
+    const std::size_t at = file.rfind(Database);
+    if (at != std::string::npos) {
+        return file.substr(at + Database.size());
+    }
+    // A plain copy of a zone file: Debian keeps its name beside it.
+    if (file == "/etc/localtime") {
+        std::string name;
+        if (std::FILE* named = std::fopen("/etc/timezone", "r")) {
+            char line[256] = {};
+            if (std::fgets(line, sizeof line, named) != nullptr) {
+                name = line;
+            }
+            std::fclose(named);
+        }
+        while (!name.empty() && (name.back() == '\n' || name.back() == ' ' || name.back() == '\r')) {
+            name.pop_back();
+        }
+        return name;
+    }
+    return {};
 }
 
 } // namespace chimewell

@@ -13,6 +13,9 @@ std::string TimeZoneFile();
 // Makes the C library read the zone again when its file changed since the last call (the first call reads it
 // in any case). True when it changed.
 bool FollowTimeZoneChange();
+// The name of the local zone in the zone database ("Asia/Shanghai"), as TZ or /etc/localtime names it; empty
+// when neither names one (a POSIX rule in TZ, a zone file of no known name).
+std::string LocalTimeZoneName();
 // Makes the C library read the zone again now, whatever TZ holds.
 void ReloadTimeZone();
 

@@ -1,6 +1,7 @@
 #include "cli/run_cli.h"
 #include "data/temp_folder.h"
 #include "exchange/exchange_file.h"
+#include "exchange/ical_file.h"
 #include "exchange/sample_reminders.h"
 
 #include <filesystem>
@@ -44,6 +45,37 @@ TEST_F(ExportCommand, RefusesAnExistingFileAndPositionsTheListLacks) {
                                                              {"export", "--items", "1", "a.txt", "b.txt"}}) {
         EXPECT_EQ(RunCli(malformed).Status, 2) << malformed.back();
     }
+}
+
+} // namespace
+} // namespace chimewell::cli
+
+namespace chimewell::cli {
+namespace {
+
+TEST_F(ExportCommand, IcsWritesEveryReminderAndGivesEachAUidOnce) {
+    const std::string data = Folder.File("reminddata.sdt");
+    const Result result =
+        RunCli({"ics", "--dir", Folder.Folder(), "--at", "2026-12-09 10:00", "--years", "1", Folder.File("all.ics")});
+    ASSERT_EQ(result.Status, 0) << result.Err;
+    const TIcsImportFile back = ReadIcsFile(Folder.File("all.ics"), {EncodeDateTime(2026, 12, 9, 10, 0), false});
+    ASSERT_EQ(back.Items.size(), 5U);
+    const TRmDataList list = testing::LoadedList(data);
+    for (std::int32_t k = 0; k < 5; ++k) {
+        EXPECT_FALSE(list.Item(k).Uid.empty());
+        EXPECT_EQ(back.Items[static_cast<std::size_t>(k)].Uid, list.Item(k).Uid);
+    }
+    const std::string before = ReadBytes(data);
+    ASSERT_EQ(RunCli({"ics", "--dir", Folder.Folder(), "--items", "3", "--lunar-rules", Folder.File("one.ics")}).Status,
+              0);
+    EXPECT_EQ(ReadBytes(data), before) << "a reminder keeps the UID it was given";
+    EXPECT_NE(ReadBytes(Folder.File("one.ics")).find("RRULE:RSCALE=CHINESE;FREQ=YEARLY;BYMONTHDAY=15;BYMONTH=8"),
+              std::string::npos);
+
+    EXPECT_EQ(RunCli({"ics", "--dir", Folder.Folder(), Folder.File("all.ics")}).Status, 1) << "never into a file";
+    EXPECT_EQ(RunCli({"ics", "--dir", Folder.Folder(), "--items", "6", Folder.File("x.ics")}).Status, 1);
+    EXPECT_EQ(RunCli({"ics", "--dir", Folder.Folder(), "--years", "0", Folder.File("x.ics")}).Status, 2);
+    EXPECT_FALSE(std::filesystem::exists(Folder.File("x.ics")));
 }
 
 } // namespace

@@ -1,0 +1,102 @@
+#pragma once
+// iCalendar files (RFC 5545): reminders written as events that other calendars and phones show, and the events
+// and to-dos of other programs read in as reminders. libical reads and writes the format; the days of the
+// reminders that no other calendar can compute (lunar dates, solar terms, week and workday conditions, the
+// hourly and start-up methods) come from this program's own calendar, as lists of dates.
+//
+// Every event carries the reminder's 15 keys in X-CHIMEWELL-… properties, so that a file written here comes
+// back exactly as it was; the lunar rule also travels as its RFC 7529 form (RSCALE=CHINESE).
+
+#include "calendar/datetime.h"
+#include "exchange/exchange_file.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace chimewell {
+
+class TRmDataList;
+
+inline constexpr int DefaultIcsYears = 10;
+inline constexpr int MaxIcsYears = 50;
+inline constexpr const char* IcsPropertyPrefix = "X-CHIMEWELL-";
+
+struct TIcsExportOptions {
+    // The moment of the export: lists of dates and rules begin after it.
+    TDateTime From = 0;
+    // How many years the lists of dates reach, 1..MaxIcsYears.
+    int Years = DefaultIcsYears;
+    // Lunar reminders as RFC 7529 rules (RRULE;RSCALE=CHINESE) in place of lists of dates, for the calendars
+    // that compute them.
+    bool LunarRules = false;
+    bool BeginWithSunday = false;
+    // The local zone's name in the zone database; times are written in it with its VTIMEZONE. Empty, or a name
+    // the zone database does not hold: floating local times.
+    std::string TimeZone;
+};
+
+// The days a list of dates reaches for so many years.
+int IcsListDays(int years);
+
+// The RFC 7529 rule of a lunar reminder ("RSCALE=CHINESE;FREQ=YEARLY;BYMONTH=5L;BYMONTHDAY=15"), or empty when
+// the reminder is not lunar or no such rule fires on exactly its days.
+std::string LunarRuleOf(const TExchangeItem& item);
+
+// The calendar file of the reminders, one VEVENT each, in the order given.
+std::string IcsFileBytes(const std::vector<TExchangeItem>& items, const TIcsExportOptions& options);
+
+// A new identifier for a reminder: 128 random bits as a UUID.
+std::string NewReminderUid();
+
+// Gives the reminders at the 1-based positions a UID where they have none, writing each to the data file as the
+// list writes every change (an outside change of the file is taken in first).
+void GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers);
+
+// Writes the reminders at the 1-based positions of the data file into a new calendar file. False, with nothing
+// written, when a file of that name exists. Throws std::runtime_error when the data file cannot be read or the
+// file cannot be written.
+bool ExportIcs(const std::string& dataFileName, const std::string& exportFileName,
+               const std::vector<std::int32_t>& numbers, const TIcsExportOptions& options);
+
+struct TIcsImportOptions {
+    // Occurrences are looked for after this moment.
+    TDateTime Now = 0;
+    bool BeginWithSunday = false;
+};
+
+// What a calendar file holds, or why it is refused.
+struct TIcsImportFile {
+    // Non-empty: a sentence for the user, naming the file; nothing may be imported.
+    std::string Refusal;
+    std::vector<TExchangeItem> Items;
+    // Sentences on what was not taken as it stood: events turned into their dates, events left out and why.
+    std::vector<std::string> Notes;
+};
+
+// Recurrences that have no reminder equal to them come in as their occurrences of this many days, at most
+// IcsExpandedAtMost of them.
+inline constexpr int IcsExpandedDays = 366;
+inline constexpr int IcsExpandedAtMost = 100;
+// A timed event without alarms, or an all-day event, reminds at this time of its day.
+inline constexpr int IcsAllDayHour = 9;
+
+// True when the bytes begin (after blanks and a byte order mark) with "BEGIN:VCALENDAR".
+bool LooksLikeICalendar(std::string_view bytes);
+
+// True for a file whose first bytes are a calendar's, or whose name ends in ".ics" (in any letter case).
+bool IsICalendarFile(const std::string& fileName);
+
+// Reads calendar text: every VEVENT, and every VTODO with a due time, becomes one reminder or more.
+TIcsImportFile ReadIcsText(const std::string& text, const std::string& fileName, const TIcsImportOptions& options);
+// Reads a calendar file; refused as the exchange import refuses a file it cannot read.
+TIcsImportFile ReadIcsFile(const std::string& fileName, const TIcsImportOptions& options);
+
+// The whole import of a calendar file, as ImportReminders does it for an exchange file: refuses with a message
+// naming the file, says when it holds no reminders, asks before reminders with commands and appends them.
+// True when the data file was written; `summary` then tells how many came in and what was changed.
+bool ImportIcsReminders(const std::string& dataFileName, const std::string& importFileName,
+                        const TIcsImportOptions& options, std::string& summary);
+
+} // namespace chimewell
