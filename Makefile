@@ -55,7 +55,7 @@ fuzz:
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHIMEWELL_GUI=OFF \
 		-DCHIMEWELL_TESTS=OFF -DCHIMEWELL_BENCH=OFF -DCHIMEWELL_FUZZ=ON
 	cmake --build $(FUZZ_DIR) -j$(JOBS)
-	for name in ini text cli_arguments; do \
+	for name in ini text cli_arguments ics; do \
 		mkdir -p $(FUZZ_DIR)/corpus/$$name && \
 		$(FUZZ_DIR)/bin/fuzz_$$name $(FUZZ_DIR)/corpus/$$name tests/fuzz/$$name/corpus tests/fuzz/$$name/seeds \
 			-max_total_time=$(FUZZ_SECONDS) -artifact_prefix=tests/fuzz/$$name/ -print_final_stats=1 || exit 1; \

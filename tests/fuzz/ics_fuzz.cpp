@@ -1,0 +1,46 @@
+// Any bytes as a calendar file to import: the reading must neither crash nor make reminders the data file
+// cannot hold, and a calendar written from what was read must read back to the same reminders.
+
+#include "exchange/ical_file.h"
+
+#include "calendar/datetime.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    chimewell::TIcsImportOptions options;
+    options.Now = chimewell::EncodeDateTime(2026, 12, 9, 10, 0);
+    const chimewell::TIcsImportFile file = chimewell::ReadIcsText(bytes, "fuzz.ics", options);
+    for (const chimewell::TExchangeItem& item : file.Items) {
+        for (const std::string* text : {&item.Music, &item.Command, &item.Message, &item.Uid}) {
+            if (text->find_first_of("\r\n") != std::string::npos) {
+                std::abort();
+            }
+        }
+    }
+    if (file.Items.empty() || file.Items.size() > 50) {
+        return 0;
+    }
+    chimewell::TIcsExportOptions exportOptions;
+    exportOptions.From = options.Now;
+    exportOptions.Years = 1;
+    exportOptions.TimeZone = "Asia/Shanghai";
+    chimewell::TIcsImportFile again =
+        chimewell::ReadIcsText(chimewell::IcsFileBytes(file.Items, exportOptions), "again.ics", options);
+    if (again.Items.size() != file.Items.size()) {
+        std::abort();
+    }
+    // A reminder without a UID is written with a new one.
+    for (std::size_t k = 0; k < file.Items.size(); ++k) {
+        if (file.Items[k].Uid.empty()) {
+            again.Items[k].Uid.clear();
+        }
+    }
+    if (again.Items != file.Items) {
+        std::abort();
+    }
+    return 0;
+}
