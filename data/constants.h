@@ -27,7 +27,9 @@ inline constexpr std::string_view DefaultAlarmSoundFile =
 
 // Caption and pattern list, separated by a vertical bar.
 inline constexpr std::string_view MusicFileFilter = "音乐文件|*.mp3;*.mid;*.avi;*.wav";
-inline constexpr std::string_view ImportFileFilter = "导入文件|*.txt";
+inline constexpr std::string_view ImportFileFilter =
+    "导入文件|*.txt;*.ics;*.TXT;*.ICS|交换文件|*.txt;*.TXT|iCalendar 日历文件|*.ics;*.ICS|所有文件|*";
 inline constexpr std::string_view ExportFileFilter = "文本文件|*.txt";
+inline constexpr std::string_view IcsExportFileFilter = "iCalendar 日历文件|*.ics";
 
 } // namespace chimewell

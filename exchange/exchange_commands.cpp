@@ -1,11 +1,14 @@
 #include "exchange/exchange_commands.h"
 
+#include "calendar/clock.h"
 #include "data/constants.h"
 #include "data/file_io.h"
 #include "data/text_helpers.h"
 #include "exchange/exchange_file.h"
+#include "exchange/ical_file.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/time_zone.h"
 
 #include <stdexcept>
 #include <sys/stat.h>
@@ -34,6 +37,14 @@ std::string ExportFileName(const std::string& chosen) {
     return EndsWith(chosen, ".txt") ? chosen : chosen + ".txt";
 }
 
+std::string IcsExportFileName(const std::string& chosen) {
+    std::string lower = chosen;
+    for (char& c : lower) {
+        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return EndsWith(lower, ".ics") ? chosen : chosen + ".ics";
+}
+
 std::string DirectoryOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -49,24 +60,44 @@ void TExchangeCommands::Export() {
     for (std::int32_t index = 0; index < List.Count; ++index) {
         lines.push_back(List.Item(index).Describe(DescribeOptions::All()));
     }
-    const std::optional<std::vector<std::int32_t>> chosen =
-        Hooks.ChooseReminders ? Hooks.ChooseReminders(lines) : std::nullopt;
-    if (!chosen || chosen->empty()) {
+    const std::optional<TExportChoice> chosen = Hooks.ChooseReminders ? Hooks.ChooseReminders(lines) : std::nullopt;
+    if (!chosen || chosen->Numbers.empty()) {
         return;
     }
+    const bool calendar = chosen->Format == ExportFormat::ICalendar;
     const std::optional<std::string> picked =
-        ShowFileDialog({FileDialogMode::Save, "导出提醒", Config.LastExportDir, std::string(ExportFileFilter)});
+        ShowFileDialog({FileDialogMode::Save, calendar ? "导出日历" : "导出提醒", Config.LastExportDir,
+                        std::string(calendar ? IcsExportFileFilter : ExportFileFilter)});
     if (!picked || picked->empty()) {
         return;
     }
-    const std::string fileName = ExportFileName(*picked);
-    if (NameTaken(fileName) || !ExportReminders(List.FileName, fileName, *chosen)) {
+    const std::string fileName = calendar ? IcsExportFileName(*picked) : ExportFileName(*picked);
+    if (NameTaken(fileName)) {
+        FileExists();
+        return;
+    }
+    if (calendar) {
+        // A reminder keeps its UID from now on, so that the next export replaces its event elsewhere.
+        GiveUids(List, chosen->Numbers);
+        TIcsExportOptions options;
+        options.From = MinuteOf(Now());
+        options.Years = chosen->Years;
+        options.LunarRules = chosen->LunarRules;
+        options.BeginWithSunday = Config.BeginWithSunday;
+        options.TimeZone = LocalTimeZoneName();
+        if (!ExportIcs(List.FileName, fileName, chosen->Numbers, options)) {
+            FileExists();
+            return;
+        }
+    } else if (!ExportReminders(List.FileName, fileName, chosen->Numbers)) {
         FileExists();
         return;
     }
     Config.LastExportDir = DirectoryOf(fileName);
     Config.SaveConfig();
-    ShowMessageBox(MessageKind::Information, "导出成功", "选择提醒已经成功导出！");
+    ShowMessageBox(MessageKind::Information, "导出成功",
+                   calendar ? "选择提醒已经成功导出为日历文件，其他日历程序和手机可以导入它。"
+                            : "选择提醒已经成功导出！");
 }
 
 void TExchangeCommands::Import() {
@@ -79,7 +110,13 @@ void TExchangeCommands::Import() {
     if (!List.LoadFailure.empty()) {
         throw std::runtime_error(UnableToWriteMessage(List.FileName) + "\n" + List.LoadFailure);
     }
-    if (!ImportReminders(List.FileName, *picked)) {
+    std::string summary = "提醒已经成功导入！";
+    if (IsICalendarFile(*picked)) {
+        const TIcsImportOptions options{MinuteOf(Now()), Config.BeginWithSunday};
+        if (!ImportIcsReminders(List.FileName, *picked, options, summary)) {
+            return;
+        }
+    } else if (!ImportReminders(List.FileName, *picked)) {
         return;
     }
     // Read again as any change of the file by another hand is, so that queued reminders keep their places.
@@ -91,7 +128,7 @@ void TExchangeCommands::Import() {
         Hooks.DoSearch();
     }
     Config.LastImportDir = DirectoryOf(*picked);
-    ShowMessageBox(MessageKind::Information, "导入成功", "提醒已经成功导入！");
+    ShowMessageBox(MessageKind::Information, "导入成功", summary);
 }
 
 } // namespace chimewell

@@ -14,10 +14,21 @@
 
 namespace chimewell {
 
+enum class ExportFormat { Exchange, ICalendar };
+
+// What the export window asks: which reminders, and into what kind of file.
+struct TExportChoice {
+    // 1-based positions, ascending.
+    std::vector<std::int32_t> Numbers;
+    ExportFormat Format = ExportFormat::Exchange;
+    // For iCalendar: how many years the lists of dates reach, and lunar rules as RFC 7529 rules.
+    int Years = 10;
+    bool LunarRules = false;
+};
+
 struct TExchangeHooks {
-    // Shows the export window over the lines of the list; the 1-based positions of the chosen lines,
-    // ascending, or nothing when the user cancelled.
-    std::function<std::optional<std::vector<std::int32_t>>(const std::vector<std::string>& lines)> ChooseReminders;
+    // Shows the export window over the lines of the list; the choice, or nothing when the user cancelled.
+    std::function<std::optional<TExportChoice>(const std::vector<std::string>& lines)> ChooseReminders;
     // Rebuilds every line of the list from the reminders.
     std::function<void()> RefreshRecordList;
     // Runs an open search again.
@@ -36,6 +47,10 @@ struct TExchangeCommands {
 // The name the export writes to: the chosen name, with ".txt" appended unless it already ends so (exactly,
 // letter case included).
 std::string ExportFileName(const std::string& chosen);
+
+// The name an iCalendar export writes to: the chosen name, with ".ics" appended unless it ends so (in any letter
+// case).
+std::string IcsExportFileName(const std::string& chosen);
 
 // The folder part of a path, with its trailing separator; empty when the path names no folder.
 std::string DirectoryOf(const std::string& path);

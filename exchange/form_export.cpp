@@ -1,13 +1,20 @@
 #include "exchange/form_export.h"
 
+#include "exchange/ical_file.h"
 #include "platform/message_box.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -19,12 +26,38 @@ TfrmExport::TfrmExport(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       lbExport(new QLabel(QStringLiteral("请选中要导出的数据(可多选，Ctrl或Shift多选)："), this)),
       listExport(new QListWidget(this)), btnExport(new QPushButton(QStringLiteral("导出[&E]"), this)),
-      btnCancel(new QPushButton(QStringLiteral("取消[&C]"), this)) {
+      btnCancel(new QPushButton(QStringLiteral("取消[&C]"), this)),
+      rbExchange(new QRadioButton(QStringLiteral("本程序的交换文件(*.txt)[&X]"), this)),
+      rbICalendar(new QRadioButton(QStringLiteral("iCalendar 日历文件(*.ics)，供其他日历和手机使用[&I]"), this)),
+      lbYears(new QLabel(QStringLiteral("农历、节气和带条件的提醒列出今后[&Y]"), this)), seYears(new QSpinBox(this)),
+      cbLunarRules(new QCheckBox(QStringLiteral("农历提醒写成 RFC 7529 农历规则(只有少数日历程序认得)[&R]"), this)) {
     setWindowTitle(QStringLiteral("导出提醒"));
     listExport->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listExport->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     btnExport->setDefault(true);
     btnCancel->setAutoDefault(false);
+
+    auto* format = new QGroupBox(QStringLiteral("导出为"), this);
+    auto* formatGrid = new QGridLayout(format);
+    auto* formats = new QButtonGroup(this);
+    formats->addButton(rbExchange);
+    formats->addButton(rbICalendar);
+    rbExchange->setChecked(true);
+    seYears->setRange(1, MaxIcsYears);
+    seYears->setValue(DefaultIcsYears);
+    seYears->setSuffix(QStringLiteral(" 年"));
+    lbYears->setBuddy(seYears);
+    auto* years = new QHBoxLayout;
+    years->addWidget(lbYears);
+    years->addWidget(seYears);
+    years->addWidget(new QLabel(QStringLiteral("的各次日期"), format));
+    years->addStretch(1);
+    formatGrid->addWidget(rbExchange, 0, 0, 1, 2);
+    formatGrid->addWidget(rbICalendar, 1, 0, 1, 2);
+    formatGrid->setColumnMinimumWidth(0, 16);
+    formatGrid->addLayout(years, 2, 1);
+    formatGrid->addWidget(cbLunarRules, 3, 1);
+    FormatChanged();
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
@@ -33,11 +66,12 @@ TfrmExport::TfrmExport(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbExport);
     layout->addWidget(listExport, 1);
+    layout->addWidget(format);
     layout->addLayout(buttons);
 
     // Room for a full description of a reminder on one line, and small enough for a laptop at large text.
-    setMinimumSize(320, 200);
-    resize(560, 320);
+    setMinimumSize(320, 300);
+    resize(560, 420);
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
         move(screen->availableGeometry().center() - rect().center());
@@ -46,6 +80,23 @@ TfrmExport::TfrmExport(QWidget* parent)
 
     connect(btnExport, &QPushButton::clicked, this, &TfrmExport::btnExportClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmExport::btnCancelClick);
+    connect(rbICalendar, &QRadioButton::toggled, this, &TfrmExport::FormatChanged);
+}
+
+void TfrmExport::FormatChanged() {
+    const bool calendar = rbICalendar->isChecked();
+    lbYears->setEnabled(calendar);
+    seYears->setEnabled(calendar);
+    cbLunarRules->setEnabled(calendar);
+}
+
+TExportChoice TfrmExport::Choice() const {
+    TExportChoice choice;
+    choice.Numbers = SelectedNumbers();
+    choice.Format = rbICalendar->isChecked() ? ExportFormat::ICalendar : ExportFormat::Exchange;
+    choice.Years = seYears->value();
+    choice.LunarRules = cbLunarRules->isChecked();
+    return choice;
 }
 
 void TfrmExport::SetLines(const std::vector<std::string>& lines) {
@@ -82,14 +133,14 @@ void TfrmExport::btnCancelClick() {
     reject();
 }
 
-std::optional<std::vector<std::int32_t>> RunExportWindow(const std::vector<std::string>& lines, QWidget* parent) {
+std::optional<TExportChoice> RunExportWindow(const std::vector<std::string>& lines, QWidget* parent) {
     TfrmExport window(parent);
     window.SetLines(lines);
     window.exec();
     if (!window.Chosen) {
         return std::nullopt;
     }
-    return window.SelectedNumbers();
+    return window.Choice();
 }
 
 } // namespace chimewell

@@ -1,5 +1,8 @@
 #pragma once
-// The export window: every reminder of the list as one line, from which the user chooses those to export.
+// The export window: every reminder of the list as one line, from which the user chooses those to export, and
+// the kind of file: the exchange file this program reads, or an iCalendar file for other calendars.
+
+#include "exchange/exchange_commands.h"
 
 #include <QDialog>
 
@@ -8,9 +11,12 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
+class QRadioButton;
+class QSpinBox;
 
 namespace chimewell {
 
@@ -22,11 +28,18 @@ public:
     void SetLines(const std::vector<std::string>& lines);
     // The 1-based positions of the selected lines, ascending.
     std::vector<std::int32_t> SelectedNumbers() const;
+    // The selection with the format and its settings.
+    TExportChoice Choice() const;
 
     QLabel* lbExport;
     QListWidget* listExport;
     QPushButton* btnExport;
     QPushButton* btnCancel;
+    QRadioButton* rbExchange;
+    QRadioButton* rbICalendar;
+    QLabel* lbYears;
+    QSpinBox* seYears;
+    QCheckBox* cbLunarRules;
     // Export was pressed with lines selected.
     bool Chosen = false;
     int SelectedCount = 0;
@@ -34,9 +47,10 @@ public:
 public slots:
     void btnExportClick();
     void btnCancelClick();
+    void FormatChanged();
 };
 
-// Shows the window modally over the lines; the chosen 1-based positions, or nothing when cancelled.
-std::optional<std::vector<std::int32_t>> RunExportWindow(const std::vector<std::string>& lines, QWidget* parent);
+// Shows the window modally over the lines; the choice, or nothing when cancelled.
+std::optional<TExportChoice> RunExportWindow(const std::vector<std::string>& lines, QWidget* parent);
 
 } // namespace chimewell

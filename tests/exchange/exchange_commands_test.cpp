@@ -1,8 +1,11 @@
 #include "exchange/exchange_commands.h"
 
+#include "calendar/clock.h"
+#include "data/constants.h"
 #include "data/temp_folder.h"
 #include "editing/scripted_answers.h"
 #include "exchange/exchange_file.h"
+#include "exchange/ical_file.h"
 #include "exchange/sample_reminders.h"
 
 #include <filesystem>
@@ -41,7 +44,7 @@ protected:
     TRmConfig Config;
     TRmDataList List;
     TExchangeHooks Hooks;
-    std::optional<std::vector<std::int32_t>> Chosen = std::vector<std::int32_t>{2, 5};
+    std::optional<TExportChoice> Chosen = TExportChoice{{2, 5}};
     std::vector<std::string> ShownLines;
     std::vector<std::string> Events;
 };
@@ -85,7 +88,7 @@ TEST_F(ExchangeCommandsTest, ExportStopsQuietlyWhenCancelledAndSaysWhenThereIsNo
     Chosen.reset();
     Commands().Export();
     EXPECT_TRUE(Answers.FileRequests.empty()) << "cancelled in the export window";
-    Chosen = std::vector<std::int32_t>{1};
+    Chosen = TExportChoice{{1}};
     Commands().Export();
     EXPECT_EQ(Answers.FileRequests.size(), 1U);
     EXPECT_TRUE(Answers.Boxes.empty()) << "cancelled in the file chooser";
@@ -104,7 +107,7 @@ TEST_F(ExchangeCommandsTest, ImportReloadsTheListAndRemembersTheFolderUnsaved) {
     Commands().Import();
     ASSERT_EQ(Answers.FileRequests.size(), 1U);
     EXPECT_EQ(Answers.FileRequests[0].Mode, FileDialogMode::Open);
-    EXPECT_EQ(Answers.FileRequests[0].Filter, "导入文件|*.txt");
+    EXPECT_EQ(Answers.FileRequests[0].Filter, std::string(ImportFileFilter)) << "exchange files and calendars";
     EXPECT_EQ(List.Count, 7);
     EXPECT_EQ(List.Item(6).Message, "中秋");
     EXPECT_THAT(Events, ElementsAre("refresh", "search"));
@@ -122,6 +125,34 @@ TEST_F(ExchangeCommandsTest, AFailedImportLeavesTheListAndTheFolder) {
     EXPECT_TRUE(Events.empty());
     EXPECT_EQ(Config.LastImportDir, Folder.Folder());
     EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"导入失败"});
+}
+
+TEST_F(ExchangeCommandsTest, ACalendarExportGivesUidsAndItsImportSaysWhatCameIn) {
+    const ClockOverride clock(EncodeDateTime(2026, 12, 9, 10, 0));
+    Chosen = TExportChoice{{1, 4}, ExportFormat::ICalendar, 2, false};
+    Answers.FileAnswers = {Folder.File("phone")};
+    Commands().Export();
+    ASSERT_EQ(Answers.FileRequests.size(), 1U);
+    EXPECT_EQ(Answers.FileRequests[0].Filter, std::string(IcsExportFileFilter));
+    EXPECT_EQ(Answers.FileRequests[0].Title, "导出日历");
+    const std::string calendar = ReadBytes(Folder.File("phone.ics"));
+    EXPECT_NE(calendar.find("SUMMARY:晨会"), std::string::npos);
+    EXPECT_NE(calendar.find("UID:" + List.Item(0).Uid), std::string::npos);
+    EXPECT_FALSE(List.Item(0).Uid.empty());
+    EXPECT_TRUE(List.Item(1).Uid.empty()) << "only the exported reminders";
+    EXPECT_EQ(TIniFile(Config.DataFilePath()).ReadString("Item4", "UID", ""), List.Item(3).Uid);
+    EXPECT_EQ(IcsExportFileName("/d/a.ICS"), "/d/a.ICS");
+    EXPECT_EQ(IcsExportFileName("/d/a.txt"), "/d/a.txt.ics");
+
+    WriteBytes(Folder.File("other.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
+                                         "UID:u\r\nDTSTART:20270110T090000\r\nRRULE:FREQ=DAILY;COUNT=3\r\n"
+                                         "SUMMARY:三天\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    Answers.FileAnswers = {Folder.File("other.ics")};
+    Commands().Import();
+    ASSERT_EQ(List.Count, 8);
+    EXPECT_EQ(List.Item(7).Message, "三天");
+    EXPECT_EQ(Answers.Titles().back(), "导入成功");
+    EXPECT_THAT(Answers.Boxes.back().Text, ::testing::StartsWith("已从日历文件导入 3 条提醒。\n1 个重复的事件"));
 }
 
 // A data file the program could not read at start is not written by an import either.

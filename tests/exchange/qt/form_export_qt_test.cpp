@@ -4,9 +4,12 @@
 #include "editing/scripted_answers.h"
 #include "runtime/qt/modal_helpers.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -39,8 +42,29 @@ TEST_F(ExportWindowTest, ChosenLinesComeBackAsPositionsFromOne) {
     });
     const auto chosen = RunExportWindow(Lines, nullptr);
     ASSERT_TRUE(chosen.has_value());
-    EXPECT_EQ(*chosen, (std::vector<std::int32_t>{2, 5}));
+    EXPECT_EQ(chosen->Numbers, (std::vector<std::int32_t>{2, 5}));
+    EXPECT_EQ(chosen->Format, ExportFormat::Exchange) << "the exchange file unless iCalendar is chosen";
     EXPECT_TRUE(Answers.Boxes.empty());
+}
+
+TEST_F(ExportWindowTest, TheCalendarSettingsCountOnlyForTheCalendarFormat) {
+    auto act = WhenModal<TfrmExport>([](TfrmExport* window) {
+        EXPECT_FALSE(window->seYears->isEnabled());
+        EXPECT_FALSE(window->cbLunarRules->isEnabled());
+        window->rbICalendar->click();
+        EXPECT_TRUE(window->seYears->isEnabled());
+        EXPECT_EQ(window->seYears->value(), 10);
+        window->seYears->setValue(3);
+        window->cbLunarRules->click();
+        CtrlClick(window->listExport, 0);
+        window->btnExport->click();
+    });
+    const auto chosen = RunExportWindow(Lines, nullptr);
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_EQ(chosen->Numbers, (std::vector<std::int32_t>{1}));
+    EXPECT_EQ(chosen->Format, ExportFormat::ICalendar);
+    EXPECT_EQ(chosen->Years, 3);
+    EXPECT_TRUE(chosen->LunarRules);
 }
 
 TEST_F(ExportWindowTest, NoSelectionKeepsTheWindowOpenAndCancelChoosesNothing) {
