@@ -283,8 +283,8 @@ std::vector<Step> EditingSteps(Tour& tour, TfrmRemind& form) {
     };
 }
 
-// The export window with two reminders chosen, the search window on its own and docked beside the main
-// window, translucent, and the question before an import of reminders with commands.
+// The export window with two reminders chosen for a calendar file, the search window on its own and docked beside the
+// main window, translucent, and the question before an import of reminders with commands.
 std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
     const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
     const auto search = [&form] { return form.frmSearch; };
@@ -295,6 +295,7 @@ std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
              TfrmExport* window = Modal<TfrmExport>();
              window->listExport->item(1)->setSelected(true);
              window->listExport->item(4)->setSelected(true);
+             window->rbICalendar->setChecked(true);
          }},
         {[] { return Modal<TfrmExport>() != nullptr && Modal<TfrmExport>()->listExport->selectedItems().size() == 2; },
          [&tour] {
