@@ -372,7 +372,8 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     icalcomponent_add_property(event, icalproperty_new_description(description.c_str()));
 
     // The reminder shows at its early minute and at its set minute, and so do the alarms.
-    if (record.Forward > 0) {
+    // An early minute before midnight is none: the reminder looks at its own day only.
+    if (record.Forward > 0 && (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)) {
         AddAlarm(event, summary, record.Forward);
     }
     AddAlarm(event, summary, 0);
