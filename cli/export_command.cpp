@@ -71,7 +71,7 @@ int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
 
 namespace chimewell::cli {
 
-int RunIcs(const Arguments& arguments, std::ostream&, std::ostream&) {
+int RunIcs(const Arguments& arguments, std::ostream&, std::ostream& err) {
     const ParsedArguments parsed =
         ParseArguments(arguments, {"--lunar-rules"}, {"--dir", "--items", "--years", "--at"});
     if (parsed.Positional.size() != 1) {
@@ -106,7 +106,11 @@ int RunIcs(const Arguments& arguments, std::ostream&, std::ostream&) {
     if (std::filesystem::exists(std::filesystem::symlink_status(file))) {
         throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
     }
-    GiveUids(list, numbers);
+    if (const std::string lost = GiveUids(list, numbers); !lost.empty()) {
+        err << "chimewell-cli: the reminders' UIDs could not be kept in the data file, so a later export will not "
+               "replace these events elsewhere: "
+            << lost << "\n";
+    }
     if (!ExportIcs(list.FileName, file, numbers, options)) {
         throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
     }

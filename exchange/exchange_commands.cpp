@@ -76,9 +76,10 @@ void TExchangeCommands::Export() {
         FileExists();
         return;
     }
+    std::string uidsLost;
     if (calendar) {
         // A reminder keeps its UID from now on, so that the next export replaces its event elsewhere.
-        GiveUids(List, chosen->Numbers);
+        uidsLost = GiveUids(List, chosen->Numbers);
         TIcsExportOptions options;
         options.From = MinuteOf(Now());
         options.Years = chosen->Years;
@@ -96,8 +97,12 @@ void TExchangeCommands::Export() {
     Config.LastExportDir = DirectoryOf(fileName);
     Config.SaveConfig();
     ShowMessageBox(MessageKind::Information, "导出成功",
-                   calendar ? "选择提醒已经成功导出为日历文件，其他日历程序和手机可以导入它。"
-                            : "选择提醒已经成功导出！");
+                   !calendar ? std::string("选择提醒已经成功导出！")
+                   : uidsLost.empty()
+                       ? std::string("选择提醒已经成功导出为日历文件，其他日历程序和手机可以导入它。")
+                       : "选择提醒已经成功导出为日历文件，但提醒的编号没能存入提醒数据文件，以后再导出时别的日历会"
+                         "把它们当成新的事件：\n" +
+                             uidsLost);
 }
 
 void TExchangeCommands::Import() {

@@ -1074,7 +1074,8 @@ std::string NewReminderUid() {
     return text;
 }
 
-void GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
+namespace {
+void GiveEachUid(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
     for (const std::int32_t number : numbers) {
         const std::int32_t index = number - 1;
         if (index < 0 || index >= list.Count || !list.Item(index).Uid.empty()) {
@@ -1085,6 +1086,16 @@ void GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
         after.Uid = NewReminderUid();
         list.Replace(before, index, after);
     }
+}
+} // namespace
+
+std::string GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
+    try {
+        GiveEachUid(list, numbers);
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return {};
 }
 
 bool ExportIcs(const std::string& dataFileName, const std::string& exportFileName,

@@ -51,8 +51,9 @@ std::string IcsFileBytes(const std::vector<TExchangeItem>& items, const TIcsExpo
 std::string NewReminderUid();
 
 // Gives the reminders at the 1-based positions a UID where they have none, writing each to the data file as the
-// list writes every change (an outside change of the file is taken in first).
-void GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers);
+// list writes every change (an outside change of the file is taken in first). Empty, or why the data file could
+// not take them (a read-only folder, a full disk): an export then goes on, its events with UIDs of their own.
+std::string GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers);
 
 // Writes the reminders at the 1-based positions of the data file into a new calendar file. False, with nothing
 // written, when a file of that name exists. Throws std::runtime_error when the data file cannot be read or the

@@ -155,6 +155,19 @@ TEST_F(ExchangeCommandsTest, ACalendarExportGivesUidsAndItsImportSaysWhatCameIn)
     EXPECT_THAT(Answers.Boxes.back().Text, ::testing::StartsWith("已从日历文件导入 3 条提醒。\n1 个重复的事件"));
 }
 
+// UIDs that cannot be kept do not stop the export; the user is told what that means.
+TEST_F(ExchangeCommandsTest, ACalendarExportGoesOnWhenTheDataFileCannotTakeTheUids) {
+    List.LoadFailure = "无法读取";
+    const std::string before = ReadBytes(Config.DataFilePath());
+    Chosen = TExportChoice{{1}, ExportFormat::ICalendar, 1, false};
+    Answers.FileAnswers = {Folder.File("phone.ics")};
+    Commands().Export();
+    EXPECT_EQ(ReadBytes(Config.DataFilePath()), before);
+    EXPECT_NE(ReadBytes(Folder.File("phone.ics")).find("SUMMARY:晨会"), std::string::npos);
+    ASSERT_EQ(Answers.Titles(), std::vector<std::string>{"导出成功"});
+    EXPECT_THAT(Answers.Boxes[0].Text, ::testing::HasSubstr("没能存入提醒数据文件"));
+}
+
 // A data file the program could not read at start is not written by an import either.
 TEST_F(ExchangeCommandsTest, ImportRefusesADataFileThatWasNotRead) {
     WriteBytes(Folder.File("one.txt"), "[Divazu2.01]\r\nRemindCount=1\r\n[Item1]\r\nMessage=x\r\n");
