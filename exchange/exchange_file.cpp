@@ -167,17 +167,21 @@ bool ExportReminders(const std::string& dataFileName, const std::string& exportF
     return WriteNewFileAtomically(exportFileName, ExchangeFileBytes(dataFile, numbers));
 }
 
+std::string ImportReadRefusal(const std::string& importFileName, FileReadResult result, int error) {
+    std::string reason = FileReadFailureText(result, error);
+    if (result == FileReadResult::TooLarge) {
+        reason += "（超过 " + std::to_string(MaxImportFileBytes / (1024 * 1024)) + " MB）";
+    }
+    return "无法导入文件“" + importFileName + "”：" + reason + "。";
+}
+
 TImportFile ReadImportFile(const std::string& importFileName) {
     TImportFile file;
     std::string bytes;
     const FileReadResult result = ReadWholeFile(importFileName, bytes, MaxImportFileBytes);
     const int error = errno;
     if (result != FileReadResult::Read) {
-        std::string reason = FileReadFailureText(result, error);
-        if (result == FileReadResult::TooLarge) {
-            reason += "（超过 " + std::to_string(MaxImportFileBytes / (1024 * 1024)) + " MB）";
-        }
-        file.Refusal = "无法导入文件“" + importFileName + "”：" + reason + "。";
+        file.Refusal = ImportReadRefusal(importFileName, result, error);
         return file;
     }
     const TIniFile ini(importFileName, std::move(bytes));
@@ -260,14 +264,18 @@ bool ImportReminders(const std::string& dataFileName, const std::string& importF
         ShowMessageBox(MessageKind::Information, "导入失败", "导入文件中没有任何提醒！");
         return false;
     }
+    return AskAndAppend(dataFileName, importFileName, file.Items);
+}
+
+bool AskAndAppend(const std::string& dataFileName, const std::string& importFileName,
+                  const std::vector<TExchangeItem>& items) {
     // A file from someone else must not arm a shutdown or a program silently.
-    if (!ItemsWithCommands(file.Items).empty() &&
-        !IsAffirmative(
-            ShowMessageBox(MessageKind::Question, "导入命令", CommandQuestionText(importFileName, file.Items)))) {
+    if (!ItemsWithCommands(items).empty() &&
+        !IsAffirmative(ShowMessageBox(MessageKind::Question, "导入命令", CommandQuestionText(importFileName, items)))) {
         return false;
     }
     // The data file is read only now: a reminder that fired while the question was open has been written to it.
-    AppendToDataFile(dataFileName, file.Items);
+    AppendToDataFile(dataFileName, items);
     return true;
 }
 

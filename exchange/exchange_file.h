@@ -6,6 +6,8 @@
 // Values travel key by key as the files hold them, not through a reminder record: a flag stored as 2 arrives
 // as 2, exactly as the older program's files carry it.
 
+#include "data/file_io.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -84,6 +86,14 @@ std::string CommandQuestionText(const std::string& importFileName, const std::ve
 // std::runtime_error "Unable to write to <path>" when the data file cannot be read or written; the data file
 // is then as it was.
 void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchangeItem>& items);
+
+// The sentence that refuses an import file that could not be read, naming it and why.
+std::string ImportReadRefusal(const std::string& importFileName, FileReadResult result, int error);
+
+// The last steps of every import: asks before reminders with commands (No or Cancel imports nothing) and appends
+// the reminders. True when the data file was written.
+bool AskAndAppend(const std::string& dataFileName, const std::string& importFileName,
+                  const std::vector<TExchangeItem>& items);
 
 // The whole import: reads the file, refuses it with a message naming it, says when it holds no reminders,
 // asks before reminders with commands (Cancel imports nothing) and appends the reminders. True when the data

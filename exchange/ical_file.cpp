@@ -1176,11 +1176,7 @@ TIcsImportFile ReadIcsFile(const std::string& fileName, const TIcsImportOptions&
     const int error = errno;
     if (result != FileReadResult::Read) {
         TIcsImportFile file;
-        std::string reason = FileReadFailureText(result, error);
-        if (result == FileReadResult::TooLarge) {
-            reason += "（超过 " + std::to_string(MaxImportFileBytes / (1024 * 1024)) + " MB）";
-        }
-        file.Refusal = "无法导入文件“" + fileName + "”：" + reason + "。";
+        file.Refusal = ImportReadRefusal(fileName, result, error);
         return file;
     }
     return ReadIcsText(bytes, fileName, options);
@@ -1201,12 +1197,9 @@ bool ImportIcsReminders(const std::string& dataFileName, const std::string& impo
         ShowMessageBox(MessageKind::Information, "导入失败", "导入文件中没有任何提醒！" + notes);
         return false;
     }
-    if (!ItemsWithCommands(file.Items).empty() &&
-        !IsAffirmative(
-            ShowMessageBox(MessageKind::Question, "导入命令", CommandQuestionText(importFileName, file.Items)))) {
+    if (!AskAndAppend(dataFileName, importFileName, file.Items)) {
         return false;
     }
-    AppendToDataFile(dataFileName, file.Items);
     summary = "已从日历文件导入 " + std::to_string(file.Items.size()) + " 条提醒。" + notes;
     return true;
 }
