@@ -495,10 +495,6 @@ std::optional<TDateTime> LocalMomentOf(icaltimetype t) {
     return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
 }
 
-TDateTime MinuteKey(TDateTime moment) {
-    return MinuteOf(moment);
-}
-
 bool HasArray(const short* values) {
     return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
 }
@@ -524,7 +520,7 @@ struct ForeignEvent {
 
 // Every occurrence up to `until`, as local moments, ascending; an endless rule stops at `until`.
 std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now) {
-    std::set<TDateTime> moments{MinuteKey(event.First)};
+    std::set<TDateTime> moments{MinuteOf(event.First)};
     for (const icalrecurrencetype& rule : event.Rules) {
         icalrecur_iterator* iterator = icalrecur_iterator_new(rule, event.Start);
         if (iterator == nullptr) {
@@ -556,7 +552,7 @@ std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, T
             if (*local > until) {
                 break;
             }
-            moments.insert(MinuteKey(*local));
+            moments.insert(MinuteOf(*local));
         }
         icalrecur_iterator_free(iterator);
     }
@@ -569,14 +565,14 @@ std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, T
             t = icaltime_is_null_time(value.time) ? value.period.start : value.time;
         }
         if (const std::optional<TDateTime> local = LocalMomentOf(t); local && *local <= until) {
-            moments.insert(MinuteKey(*local));
+            moments.insert(MinuteOf(*local));
         }
     }
     for (icalproperty* exdate = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY); exdate != nullptr;
          exdate = icalcomponent_get_next_property(component, ICAL_EXDATE_PROPERTY)) {
         const icaltimetype t = icalproperty_get_datetime_with_component(exdate, component);
         if (const std::optional<TDateTime> local = LocalMomentOf(t)) {
-            moments.erase(MinuteKey(*local));
+            moments.erase(MinuteOf(*local));
         }
     }
     std::vector<TDateTime> list(moments.begin(), moments.end());
@@ -597,8 +593,8 @@ TExchangeItem ItemAt(TDateTime moment, int forward, const std::string& message) 
     return item;
 }
 
-int WeekdayBitOfMoment(TDateTime moment) {
-    const int weekday = DayOfWeek(moment); // 1 = Sunday
+// 0x01 Monday .. 0x40 Sunday, from a weekday counted 1 = Sunday .. 7 = Saturday.
+int WeekdayBit(int weekday) {
     return weekday == 1 ? 0x40 : 1 << (weekday - 2);
 }
 
@@ -625,7 +621,7 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
             return std::nullopt;
         }
         const int weekday = static_cast<int>(icalrecurrencetype_day_day_of_week(rule.by_day[k])); // 1 = Sunday
-        weekdayBits |= weekday == 1 ? 0x40 : 1 << (weekday - 2);
+        weekdayBits |= WeekdayBit(weekday);
     }
     const int month = months == 1 ? icalrecurrencetype_month_month(rule.by_month[0]) : 0;
     switch (rule.freq) {
@@ -648,7 +644,7 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
             return std::nullopt;
         }
         item.Numbers[KeyMonth] = month;
-        item.Numbers[KeyDay] = WeekdayMask | (weekdayBits != 0 ? weekdayBits : WeekdayBitOfMoment(first));
+        item.Numbers[KeyDay] = WeekdayMask | (weekdayBits != 0 ? weekdayBits : WeekdayBit(DayOfWeek(first)));
         break;
     case ICAL_DAILY_RECURRENCE:
         if (monthDays != 0 && days != 0) {
@@ -817,12 +813,12 @@ public:
             const double shift = early ? 0.0 : -offset / static_cast<double>(MinutesPerDay);
             const std::string& uid = offsets.size() == 1 ? event.Uid : std::string();
             if (!repeats) {
-                if (MinuteKey(event.First + shift) <= Options.Now) {
+                if (MinuteOf(event.First + shift) <= Options.Now) {
                     // A meeting of last year reminds of nothing.
                     ++Tally.Past;
                     break;
                 }
-                TExchangeItem item = ItemAt(MinuteKey(event.First + shift), forward, event.Message);
+                TExchangeItem item = ItemAt(MinuteOf(event.First + shift), forward, event.Message);
                 item.Uid = uid;
                 Items.push_back(std::move(item));
                 continue;
@@ -830,9 +826,9 @@ public:
             std::vector<TDateTime> moments;
             moments.reserve(all.size());
             for (const TDateTime moment : all) {
-                moments.push_back(MinuteKey(moment + shift));
+                moments.push_back(MinuteOf(moment + shift));
             }
-            if (std::optional<TExchangeItem> item = RuleReminder(event, moments, MinuteKey(event.First + shift))) {
+            if (std::optional<TExchangeItem> item = RuleReminder(event, moments, MinuteOf(event.First + shift))) {
                 item->Numbers[KeyForward] = forward;
                 item->Uid = uid;
                 Items.push_back(std::move(*item));
