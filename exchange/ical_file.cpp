@@ -80,27 +80,6 @@ std::string PropertyName(std::string_view key) {
     return IcsPropertyPrefix + Upper(key);
 }
 
-TRmMainDate RecordOf(const TExchangeItem& item) {
-    TRmMainDate record;
-    record.Year = item.Numbers[KeyYear];
-    record.Month = item.Numbers[KeyMonth];
-    record.Day = item.Numbers[KeyDay];
-    record.Hour = item.Numbers[KeyHour];
-    record.Minuter = item.Numbers[KeyMinuter];
-    record.Forward = item.Numbers[KeyForward];
-    record.Method = item.Numbers[KeyMethod];
-    record.IsLunar = item.Numbers[KeyIsLunar] != 0;
-    record.IsLeapMonth = item.Numbers[KeyIsLeapMonth] != 0;
-    record.WithScript = item.Numbers[KeyWithScript] != 0;
-    record.AutoExecScript = item.Numbers[KeyAutoExecScript] != 0;
-    record.Reminded = item.Numbers[KeyReminded] != 0;
-    record.Music = item.Music;
-    record.Command = item.Command;
-    record.Message = item.Message;
-    record.Uid = item.Uid;
-    return record;
-}
-
 bool HasTimeOfDay(const TRmMainDate& record) {
     return record.Hour >= 0 && record.Hour < 24 && record.Minuter >= 0 && record.Minuter < 60;
 }
@@ -999,6 +978,48 @@ std::vector<std::string> NotesOf(const ImportTally& tally) {
 }
 
 } // namespace
+
+TRmMainDate RecordOf(const TExchangeItem& item) {
+    TRmMainDate record;
+    record.Year = item.Numbers[KeyYear];
+    record.Month = item.Numbers[KeyMonth];
+    record.Day = item.Numbers[KeyDay];
+    record.Hour = item.Numbers[KeyHour];
+    record.Minuter = item.Numbers[KeyMinuter];
+    record.Forward = item.Numbers[KeyForward];
+    record.Method = item.Numbers[KeyMethod];
+    record.IsLunar = item.Numbers[KeyIsLunar] != 0;
+    record.IsLeapMonth = item.Numbers[KeyIsLeapMonth] != 0;
+    record.WithScript = item.Numbers[KeyWithScript] != 0;
+    record.AutoExecScript = item.Numbers[KeyAutoExecScript] != 0;
+    record.Reminded = item.Numbers[KeyReminded] != 0;
+    record.Music = item.Music;
+    record.Command = item.Command;
+    record.Message = item.Message;
+    record.Uid = item.Uid;
+    return record;
+}
+
+TExchangeItem ItemOfRecord(const TRmMainDate& record) {
+    TExchangeItem item;
+    item.Numbers[KeyYear] = record.Year;
+    item.Numbers[KeyMonth] = record.Month;
+    item.Numbers[KeyDay] = record.Day;
+    item.Numbers[KeyHour] = record.Hour;
+    item.Numbers[KeyMinuter] = record.Minuter;
+    item.Numbers[KeyForward] = record.Forward;
+    item.Numbers[KeyMethod] = record.Method;
+    item.Numbers[KeyIsLunar] = record.IsLunar ? 1 : 0;
+    item.Numbers[KeyIsLeapMonth] = record.IsLeapMonth ? 1 : 0;
+    item.Numbers[KeyWithScript] = record.WithScript ? 1 : 0;
+    item.Numbers[KeyAutoExecScript] = record.AutoExecScript ? 1 : 0;
+    item.Numbers[KeyReminded] = record.Reminded ? 1 : 0;
+    item.Music = record.Music;
+    item.Command = record.Command;
+    item.Message = record.Message;
+    item.Uid = record.Uid;
+    return item;
+}
 
 int IcsListDays(int years) {
     return std::clamp(years, 1, MaxIcsYears) * 36525 / 100;

@@ -8,6 +8,7 @@
 // back exactly as it was; the lunar rule also travels as its RFC 7529 form (RSCALE=CHINESE).
 
 #include "calendar/datetime.h"
+#include "data/reminder.h"
 #include "exchange/exchange_file.h"
 
 #include <cstdint>
@@ -36,6 +37,10 @@ struct TIcsExportOptions {
     // the zone database does not hold: floating local times.
     std::string TimeZone;
 };
+
+// A stored reminder section as the reminder it makes, and a reminder as its section (flags as 0 or 1).
+TRmMainDate RecordOf(const TExchangeItem& item);
+TExchangeItem ItemOfRecord(const TRmMainDate& record);
 
 // The days a list of dates reaches for so many years.
 int IcsListDays(int years);

@@ -1,0 +1,104 @@
+#pragma once
+// One sync of the reminder list with a CalDAV calendar: the server's changes listed (sync-collection where the
+// server offers it, else every ETag), the changed events fetched, the plan worked out, the reminders here
+// changed through the list (which follows outside changes of the data file), and this side's changes sent with
+// If-Match / If-None-Match, so that a change made elsewhere meanwhile is never overwritten. Any failure of the
+// network or the server stops the run: what was not sent waits for the next one, and nothing here is deleted
+// because the server could not be reached.
+
+#include "sync/caldav_client.h"
+#include "sync/sync_plan.h"
+
+#include <QObject>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace chimewell {
+
+class TRmDataList;
+
+struct TSyncSettings {
+    TDavAccount Account;
+    QUrl Calendar;
+    // The state file in the data folder.
+    std::string StatePath;
+    bool BeginWithSunday = false;
+    // Works everything out and tells it, changing nothing here or on the server.
+    bool DryRun = false;
+    // Answers to the questions of a run; an empty one leaves what it asks about for later (the command line).
+    // Reminders from the server with commands: true takes the commands, false takes the reminders without them.
+    std::function<bool(const std::string& question)> AgreeToCommands;
+    // More than half of the reminders deleted on the server: true deletes them here, false sends them again.
+    std::function<bool(const std::string& question)> AgreeToDeletions;
+};
+
+struct TSyncReport {
+    bool Succeeded = false;
+    // Why it failed, for the user.
+    std::string Failure;
+    // Reminders changed here: added, replaced, removed; and what went to the server.
+    int Added = 0;
+    int Replaced = 0;
+    int Removed = 0;
+    int Sent = 0;
+    int Deleted = 0;
+    // Changes that wait for the next sync (a 412: the server changed meanwhile).
+    int Waiting = 0;
+    std::vector<std::string> Notices;
+    // Left for the program's questions (a run without them): reminders with commands, deletions.
+    int DeferredCommands = 0;
+    int DeferredDeletions = 0;
+    // The plan itself, for a dry run.
+    TSyncPlan Plan;
+};
+
+// One line per action of a plan, as `chimewell-cli sync --dry-run` prints them.
+std::vector<std::string> DescribePlan(const TSyncPlan& plan);
+
+class SyncRun : public QObject {
+    Q_OBJECT
+public:
+    SyncRun(TSyncSettings settings, TRmDataList& list, QObject* parent = nullptr);
+    // Starts; `finished` is emitted once, later. Deleting the run before that cancels it.
+    void Start();
+    const TSyncReport& Report() const { return Outcome; }
+
+signals:
+    void finished();
+
+private:
+    void ListChanges();
+    void ListWhole();
+    void ListByPropfind();
+    void Listed(TServerListing listing);
+    void FetchNext();
+    void FetchOneByOne(std::size_t next);
+    void Plan();
+    void Apply();
+    void PushNext();
+    void Fail(const QString& why);
+    void Finish();
+    void SaveState();
+    QUrl UrlOf(const std::string& href) const;
+
+    TSyncSettings Settings;
+    TRmDataList& List;
+    CalDavClient* Client;
+    TSyncState Before;
+    TSyncState State;
+    TServerListing Listing;
+    std::vector<std::string> ToFetch;
+    std::size_t FetchedUpTo = 0;
+    std::vector<TServerResource> Fetched;
+    std::vector<std::string> Missing;
+    TSyncPlan Work;
+    std::vector<std::string> Unsettled;
+    std::vector<std::string> SkippedUids;
+    std::size_t NextPush = 0;
+    TSyncReport Outcome;
+    bool Done = false;
+};
+
+} // namespace chimewell
