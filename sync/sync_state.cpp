@@ -130,8 +130,8 @@ void SaveSyncState(const std::string& path, const TSyncState& state) {
 std::string ReminderDigest(const TRmMainDate& record) {
     // Each field with its length, so that no two reminders run together into the same text.
     std::string text;
-    for (const std::int32_t number : {record.Year, record.Month, record.Day, record.Hour, record.Minuter,
-                                      record.Forward, record.Method}) {
+    for (const std::int32_t number :
+         {record.Year, record.Month, record.Day, record.Hour, record.Minuter, record.Forward, record.Method}) {
         AddField(text, std::to_string(number));
     }
     for (const bool flag : {record.IsLunar, record.IsLeapMonth, record.WithScript, record.AutoExecScript}) {
