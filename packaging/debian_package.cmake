@@ -34,8 +34,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "sound-theme-freedesktop, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, hicolor-icon-theme, qt6-translations-l10n")
 # MIDI music (through fluidsynth) and the rarer codecs inside AVI files; a Chinese font for a system that
-# has none; Qt's Wayland platform, without which a Wayland session without XWayland cannot show the program.
+# has none; Qt's Wayland platform, without which a Wayland session without XWayland cannot show the program;
+# a Secret Service, where the calendar sync keeps its password (desktops bring one of their own).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk, qt6-wayland")
+    "gstreamer1.0-plugins-bad, gstreamer1.0-libav, fonts-wqy-microhei | fonts-noto-cjk, qt6-wayland, gnome-keyring | kwalletmanager | keepassxc")
 
 include(CPack)

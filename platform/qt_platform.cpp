@@ -1,4 +1,5 @@
 #include "platform/qt_platform.h"
+#include "platform/qt_secret_store.h"
 
 #include "platform/qt_desktop_actions.h"
 #include "platform/qt_file_dialog.h"
@@ -21,6 +22,7 @@ void InstallQtPlatform(QObject* musicOwner) {
     SetMessageBoxFunction(QtMessageBoxFunction());
     SetFileDialogFunction(QtFileDialogFunction());
     SetFontDialogFunction(QtFontDialogFunction());
+    InstallDesktopSecretStore();
 }
 
 std::string QtTranslationFor(const char* lcAll, const char* lcMessages, const char* lang) {
