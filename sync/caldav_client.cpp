@@ -221,7 +221,8 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
         reply.Failure = refusal;
         reply.Url = url;
         // Told later, as every answer is, so that callers never see their callback run inside their call.
-        QMetaObject::invokeMethod(this, [done = std::move(done), reply] { done(reply); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [done = std::move(done), reply] { done(reply); }, Qt::QueuedConnection);
         return;
     }
     QNetworkRequest request(url);
@@ -230,8 +231,9 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
     request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Chimewell/2.1"));
     if (!body.isEmpty()) {
         const bool calendar = body.startsWith("BEGIN:VCALENDAR");
-        request.setHeader(QNetworkRequest::ContentTypeHeader, calendar ? QByteArrayLiteral("text/calendar; charset=utf-8")
-                                                                        : QByteArrayLiteral("application/xml; charset=utf-8"));
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          calendar ? QByteArrayLiteral("text/calendar; charset=utf-8")
+                                   : QByteArrayLiteral("application/xml; charset=utf-8"));
     }
     for (const auto& [name, value] : headers) {
         request.setRawHeader(name, value);
@@ -255,9 +257,10 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
                 if (answer.Status == 0) {
                     const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError ||
                                           reply->error() == QNetworkReply::TimeoutError;
-                    answer.Failure = timedOut ? QStringLiteral("服务器在规定的时间内没有回答（%1）。").arg(reply->url().host())
-                                              : QStringLiteral("无法连接服务器 %1：%2")
-                                                    .arg(reply->url().host(), reply->errorString());
+                    answer.Failure =
+                        timedOut
+                            ? QStringLiteral("服务器在规定的时间内没有回答（%1）。").arg(reply->url().host())
+                            : QStringLiteral("无法连接服务器 %1：%2").arg(reply->url().host(), reply->errorString());
                     done(answer);
                     return;
                 }
@@ -275,7 +278,8 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
                     return;
                 }
                 if (reply->url().scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https")) {
-                    answer.Failure = QStringLiteral("服务器要把安全连接转到不安全的地址，已拒绝：%1").arg(target.toString());
+                    answer.Failure =
+                        QStringLiteral("服务器要把安全连接转到不安全的地址，已拒绝：%1").arg(target.toString());
                     done(answer);
                     return;
                 }
@@ -285,8 +289,7 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
 
 void CalDavClient::Propfind(const QUrl& url, int depth, const QByteArray& props,
                             std::function<void(const TDavReply&)> done) {
-    Send("PROPFIND", url, PropfindHead + props + PropfindTail, {{"Depth", QByteArray::number(depth)}},
-         std::move(done));
+    Send("PROPFIND", url, PropfindHead + props + PropfindTail, {{"Depth", QByteArray::number(depth)}}, std::move(done));
 }
 
 void CalDavClient::DiscoverCalendars(DiscoveryDone done) {
@@ -372,7 +375,8 @@ void CalDavClient::CreateCalendar(const QUrl& home, const QString& name,
     if (!path.endsWith(QLatin1Char('/'))) {
         path += QLatin1Char('/');
     }
-    path += QStringLiteral("chimewell-") + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8) + QLatin1Char('/');
+    path +=
+        QStringLiteral("chimewell-") + QUuid::createUuid().toString(QUuid::WithoutBraces).left(8) + QLatin1Char('/');
     const QUrl calendar = UrlOfPath(home, path);
     const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                             "<c:mkcalendar xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\"><d:set><d:prop>"

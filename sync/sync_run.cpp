@@ -75,8 +75,9 @@ std::vector<std::string> DescribePlan(const TSyncPlan& plan) {
                 break;
             }
             lines.push_back("本机改为服务器上的 " + Quoted(action.After.Message) +
-                            (action.Before.Message != action.After.Message ? "（原为 " + Quoted(action.Before.Message) + "）"
-                                                                           : ""));
+                            (action.Before.Message != action.After.Message
+                                 ? "（原为 " + Quoted(action.Before.Message) + "）"
+                                 : ""));
             break;
         case LocalActionKind::Remove:
             lines.push_back("本机删除 " + Quoted(action.Before.Message));
@@ -138,10 +139,11 @@ void SyncRun::ListChanges() {
         ListWhole();
         return;
     }
-    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
-                            XmlEscaped(QString::fromStdString(State.SyncToken)).toUtf8() +
-                            "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
-                            "</d:sync-collection>";
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
+        XmlEscaped(QString::fromStdString(State.SyncToken)).toUtf8() +
+        "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
+        "</d:sync-collection>";
     Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
         if (reply.Failure.isEmpty() && TokenRefused(reply.Status)) {
             // The server forgot the token (or never kept one): list everything.
@@ -177,8 +179,9 @@ void SyncRun::ListChanges() {
 }
 
 void SyncRun::ListWhole() {
-    const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token/>"
-                            "<d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token/>"
+        "<d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
     Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
         if (reply.Failure.isEmpty() && ReportUnsupported(reply.Status)) {
             ListByPropfind();
@@ -340,14 +343,14 @@ void SyncRun::Plan() {
     }
     bool again = false;
     if (Work.CommandArrivals > 0) {
-        input.Commands = !Settings.AgreeToCommands                        ? CommandChoice::Defer
+        input.Commands = !Settings.AgreeToCommands                         ? CommandChoice::Defer
                          : Settings.AgreeToCommands(CommandQuestion(Work)) ? CommandChoice::Take
                                                                            : CommandChoice::Strip;
         again = input.Commands != CommandChoice::Take;
         Outcome.DeferredCommands = input.Commands == CommandChoice::Defer ? Work.CommandArrivals : 0;
     }
     if (DeletionsNeedConsent(Work)) {
-        input.Deletions = !Settings.AgreeToDeletions                         ? DeletionChoice::Defer
+        input.Deletions = !Settings.AgreeToDeletions                          ? DeletionChoice::Defer
                           : Settings.AgreeToDeletions(DeletionQuestion(Work)) ? DeletionChoice::Apply
                                                                               : DeletionChoice::Keep;
         again = again || input.Deletions != DeletionChoice::Apply;
@@ -416,7 +419,8 @@ void SyncRun::Apply() {
 void SyncRun::PushNext() {
     while (NextPush < Work.Server.size()) {
         const TServerAction& action = Work.Server[NextPush];
-        if (Contains(Unsettled, action.Origin) || Contains(Unsettled, action.Href) || Contains(SkippedUids, action.Uid)) {
+        if (Contains(Unsettled, action.Origin) || Contains(Unsettled, action.Href) ||
+            Contains(SkippedUids, action.Uid)) {
             ++NextPush;
             continue;
         }

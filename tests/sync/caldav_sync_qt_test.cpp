@@ -1,0 +1,420 @@
+// Two data folders syncing through a real Radicale, and what the sync does when the server fails it.
+
+#include "calendar/clock.h"
+#include "data/reminder_list.h"
+#include "exchange/ical_file.h"
+#include "radicale_server.h"
+#include "sample_record.h"
+#include "sync/sync_run.h"
+
+#include <gtest/gtest.h>
+
+#include <QTimer>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace chimewell {
+namespace {
+
+using testing::DailyRecord;
+using testing::DatedRecord;
+using testing::RadicaleServer;
+
+// One machine: its data folder and its list.
+struct Machine {
+    testing::TempFolder Folder;
+    TRmDataList List;
+    Machine() {
+        List.Reset(Folder.File("reminddata.sdt"));
+        List.Load();
+    }
+    std::string StatePath() const { return Folder.File("syncstate.ini"); }
+    std::vector<TRmMainDate> Reminders() const {
+        std::vector<TRmMainDate> all;
+        for (std::int32_t i = 0; i < List.Count; ++i) {
+            all.push_back(List.Item(i));
+        }
+        return all;
+    }
+    std::int32_t IndexOf(const std::string& message) const {
+        for (std::int32_t i = 0; i < List.Count; ++i) {
+            if (List.Item(i).Message == message) {
+                return i;
+            }
+        }
+        return -1;
+    }
+};
+
+struct SyncOptions {
+    QString Password = QString::fromUtf8(RadicaleServer::Password);
+    int Timeout = 10000;
+    bool DryRun = false;
+    std::function<bool(const std::string&)> AgreeToCommands = [](const std::string&) { return true; };
+    std::function<bool(const std::string&)> AgreeToDeletions;
+    // Called with the run's client as the run starts, for tests that interfere with it.
+    std::function<void(CalDavClient&)> During;
+};
+
+TSyncReport Sync(Machine& machine, const QUrl& calendar, const SyncOptions& options = {}) {
+    testing::EventLoopApplication();
+    TSyncSettings settings;
+    settings.Account.Server = calendar;
+    settings.Account.User = QString::fromLatin1(RadicaleServer::User);
+    settings.Account.Password = options.Password;
+    settings.Account.TimeoutMilliseconds = options.Timeout;
+    settings.Calendar = calendar;
+    settings.StatePath = machine.StatePath();
+    settings.DryRun = options.DryRun;
+    settings.AgreeToCommands = options.AgreeToCommands;
+    settings.AgreeToDeletions = options.AgreeToDeletions;
+    SyncRun run(settings, machine.List);
+    if (options.During) {
+        options.During(*run.findChild<CalDavClient*>());
+    }
+    QEventLoop loop;
+    QObject::connect(&run, &SyncRun::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    run.Start();
+    loop.exec();
+    return run.Report();
+}
+
+// The reminders as the user set them up, in an order of their own, to compare two machines.
+std::vector<std::string> Contents(const Machine& machine) {
+    std::vector<std::string> all;
+    for (const TRmMainDate& record : machine.Reminders()) {
+        all.push_back(ReminderDigest(record) + " " + record.Message + " " + record.Uid);
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+TRmMainDate LunarBirthday() {
+    TRmMainDate record = DatedRecord(0, 8, 15, 20, 0, "中秋赏月");
+    record.IsLunar = true;
+    return record;
+}
+
+TRmMainDate SolarTerm() {
+    // Month 13 of the lunar kind: the 6th solar term, 清明.
+    TRmMainDate record = DatedRecord(0, 13, 6, 8, 0, "清明扫墓");
+    record.IsLunar = true;
+    record.Forward = 30;
+    return record;
+}
+
+class CalDavSyncTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        testing::EventLoopApplication();
+        Server = std::make_unique<RadicaleServer>();
+    }
+    static void TearDownTestSuite() { Server.reset(); }
+    void SetUp() override {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        CalendarName = QString::fromStdString(name).toLower();
+        ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
+        Calendar = Server->Calendar(CalendarName);
+    }
+    QUrl ResourceUrl(const QString& name) const { return Calendar.resolved(QUrl(name)); }
+
+    static std::unique_ptr<RadicaleServer> Server;
+    QString CalendarName;
+    QUrl Calendar;
+};
+std::unique_ptr<RadicaleServer> CalDavSyncTest::Server;
+
+TEST_F(CalDavSyncTest, TwoMachinesShareAddsEditsAndDeletes) {
+    Machine desk;
+    Machine laptop;
+    desk.List.Add(DailyRecord(9, 0, "晨会"), true);
+    desk.List.Add(LunarBirthday(), true);
+    desk.List.Add(SolarTerm(), true);
+    desk.List.Add(DatedRecord(2027, 3, 1, 14, 30, "看牙"), true);
+
+    TSyncReport report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Sent, 4);
+    report = Sync(laptop, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Added, 4);
+    EXPECT_EQ(Contents(laptop), Contents(desk));
+
+    // An edit on the laptop, a delete on the desk: each reaches the other.
+    const std::int32_t lunar = laptop.IndexOf("中秋赏月");
+    TRmMainDate moved = laptop.List.Item(lunar);
+    moved.Hour = 21;
+    laptop.List.Replace(laptop.List.Item(lunar), lunar, moved);
+    desk.List.Remove({{desk.List.Item(desk.IndexOf("看牙")), desk.IndexOf("看牙")}});
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Replaced, 1);
+    EXPECT_EQ(report.Deleted, 1);
+    report = Sync(laptop, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Removed, 1);
+    EXPECT_EQ(Contents(laptop), Contents(desk));
+    EXPECT_EQ(desk.List.Item(desk.IndexOf("中秋赏月")).Hour, 21);
+    EXPECT_EQ(desk.List.Item(desk.IndexOf("清明扫墓")).Forward, 30);
+
+    // Nothing changed anywhere: a sync sends and takes nothing.
+    report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded);
+    EXPECT_EQ(report.Sent + report.Added + report.Replaced + report.Removed + report.Deleted, 0);
+}
+
+TEST_F(CalDavSyncTest, AConflictKeepsBothAndADeleteLosesToAnEdit) {
+    Machine desk;
+    Machine laptop;
+    desk.List.Add(DailyRecord(9, 0, "两边都改"), true);
+    desk.List.Add(DailyRecord(10, 0, "一边删一边改"), true);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+
+    auto edit = [](Machine& machine, const std::string& message, const std::string& now) {
+        const std::int32_t at = machine.IndexOf(message);
+        TRmMainDate after = machine.List.Item(at);
+        after.Message = now;
+        machine.List.Replace(machine.List.Item(at), at, after);
+    };
+    edit(desk, "两边都改", "台式机改的");
+    edit(laptop, "两边都改", "笔记本改的");
+    desk.List.Remove({{desk.List.Item(desk.IndexOf("一边删一边改")), desk.IndexOf("一边删一边改")}});
+    edit(laptop, "一边删一边改", "笔记本上改过，不能丢");
+
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    const TSyncReport report = Sync(laptop, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    ASSERT_EQ(report.Notices.size(), 1U);
+    // The server's version in the conflict's place, the laptop's own as a new reminder.
+    EXPECT_GE(laptop.IndexOf("台式机改的"), 0);
+    EXPECT_GE(laptop.IndexOf("笔记本改的"), 0);
+    EXPECT_GE(laptop.IndexOf("笔记本上改过，不能丢"), 0);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    EXPECT_EQ(Contents(desk), Contents(laptop));
+    EXPECT_EQ(desk.List.Count, 3);
+}
+
+TEST_F(CalDavSyncTest, AnEventAddedByAnotherClientAppears) {
+    Machine desk;
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//curl//EN\r\nBEGIN:VEVENT\r\n"
+                             "UID:phone-1\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20270115T013000Z\r\n"
+                             "SUMMARY:手机上加的\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:x\r\n"
+                             "TRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(Server->Curl(QStringLiteral("PUT"), ResourceUrl(QStringLiteral("phone-1.ics")), event,
+                           {QStringLiteral("Content-Type: text/calendar")}),
+              201);
+    TSyncReport report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    ASSERT_EQ(desk.List.Count, 1);
+    const TRmMainDate& taken = desk.List.Item(0);
+    EXPECT_EQ(taken.Message, "手机上加的");
+    EXPECT_EQ(taken.Year, 2027);
+    EXPECT_EQ(taken.Hour, 9);
+    EXPECT_EQ(taken.Minuter, 30);
+    EXPECT_EQ(taken.Forward, 15);
+    EXPECT_EQ(taken.Uid, "phone-1");
+
+    // Changed there again: taken again; deleted there: gone here.
+    QByteArray later = event;
+    later.replace("SUMMARY:手机上加的", "SUMMARY:手机上改的");
+    ASSERT_EQ(Server->Curl(QStringLiteral("PUT"), ResourceUrl(QStringLiteral("phone-1.ics")), later,
+                           {QStringLiteral("Content-Type: text/calendar")}) /
+                  100,
+              2);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    EXPECT_EQ(desk.List.Item(0).Message, "手机上改的");
+    ASSERT_EQ(Server->Curl(QStringLiteral("DELETE"), ResourceUrl(QStringLiteral("phone-1.ics"))), 200);
+    report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(desk.List.Count, 0);
+}
+
+TEST_F(CalDavSyncTest, ACommandFromTheServerComesOnlyWithTheUsersAgreement) {
+    Machine desk;
+    Machine laptop;
+    TRmMainDate shutdown = DatedRecord(2027, 1, 5, 18, 0, "下班关机");
+    shutdown.Command = "sShutDown";
+    shutdown.AutoExecScript = true;
+    desk.List.Add(shutdown, true);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+
+    std::string asked;
+    SyncOptions refuse;
+    refuse.AgreeToCommands = [&asked](const std::string& question) {
+        asked = question;
+        return false;
+    };
+    const TSyncReport report = Sync(laptop, Calendar, refuse);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_NE(asked.find("sShutDown"), std::string::npos);
+    ASSERT_EQ(laptop.List.Count, 1);
+    EXPECT_TRUE(laptop.List.Item(0).Command.empty());
+    EXPECT_FALSE(laptop.List.Item(0).AutoExecScript);
+    // The refusal is the laptop's: the desk's command stays on the server.
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    EXPECT_EQ(desk.List.Item(0).Command, "sShutDown");
+
+    // Without anyone to ask (the command line), it waits.
+    Machine server;
+    SyncOptions unattended;
+    unattended.AgreeToCommands = {};
+    const TSyncReport waiting = Sync(server, Calendar, unattended);
+    ASSERT_TRUE(waiting.Succeeded) << waiting.Failure;
+    EXPECT_EQ(waiting.DeferredCommands, 1);
+    EXPECT_EQ(server.List.Count, 0);
+    EXPECT_EQ(Sync(server, Calendar).Added, 1);
+}
+
+TEST_F(CalDavSyncTest, AnEmptiedCalendarAsksBeforeEmptyingTheList) {
+    Machine desk;
+    for (int k = 0; k < 4; ++k) {
+        desk.List.Add(DailyRecord(8 + k, 0, "每日 " + std::to_string(k)), true);
+    }
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    ASSERT_EQ(Server->Curl(QStringLiteral("DELETE"), Calendar), 200);
+    ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
+
+    SyncOptions keep;
+    std::string asked;
+    keep.AgreeToDeletions = [&asked](const std::string& question) {
+        asked = question;
+        return false;
+    };
+    // Radicale takes the old token for the new, empty calendar; the day's whole listing finds it out.
+    ClockOverride tomorrow(Now() + 1.0);
+    TSyncReport report = Sync(desk, Calendar, keep);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_NE(asked.find("4"), std::string::npos);
+    EXPECT_EQ(desk.List.Count, 4);
+    EXPECT_EQ(report.Sent, 4);
+    Machine laptop;
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    EXPECT_EQ(laptop.List.Count, 4);
+}
+
+TEST_F(CalDavSyncTest, AServerKilledMidwayCostsNothing) {
+    Machine desk;
+    for (int k = 0; k < 6; ++k) {
+        desk.List.Add(DailyRecord(8, k, "第 " + std::to_string(k) + " 条"), true);
+    }
+    const std::vector<std::string> before = Contents(desk);
+    SyncOptions killer;
+    killer.During = [](CalDavClient& client) {
+        // The listing and two of the six events go through; then the server is gone.
+        auto answers = std::make_shared<int>(0);
+        QObject::connect(&client, &CalDavClient::answered, [answers] {
+            if (++*answers == 3) {
+                Server->Stop();
+            }
+        });
+    };
+    TSyncReport report = Sync(desk, Calendar, killer);
+    EXPECT_FALSE(report.Succeeded);
+    EXPECT_FALSE(report.Failure.empty());
+    EXPECT_EQ(report.Sent, 2);
+    EXPECT_EQ(desk.List.Count, 6);
+
+    Server->Start();
+    report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Sent, 4);
+    Machine laptop;
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    EXPECT_EQ(laptop.List.Count, 6);
+    EXPECT_EQ(Contents(laptop), Contents(desk));
+}
+
+TEST_F(CalDavSyncTest, AWrongPasswordChangesNothingAndSaysWhy) {
+    Machine desk;
+    desk.List.Add(DailyRecord(9, 0, "晨会"), true);
+    SyncOptions wrong;
+    wrong.Password = QStringLiteral("wrong");
+    const TSyncReport report = Sync(desk, Calendar, wrong);
+    EXPECT_FALSE(report.Succeeded);
+    EXPECT_NE(report.Failure.find("401"), std::string::npos) << report.Failure;
+    EXPECT_EQ(desk.List.Count, 1);
+    EXPECT_TRUE(desk.List.Item(0).Uid.empty());
+    std::string failure;
+    EXPECT_EQ(LoadSyncState(desk.StatePath(), failure).LastError, report.Failure);
+}
+
+TEST_F(CalDavSyncTest, AChangeMadeElsewhereMeanwhileIsNeverOverwritten) {
+    Machine desk;
+    Machine laptop;
+    desk.List.Add(DailyRecord(9, 0, "原来的"), true);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    TRmMainDate edited = desk.List.Item(0);
+    edited.Message = "台式机改的";
+    desk.List.Replace(desk.List.Item(0), 0, edited);
+    // Between the desk's listing and its PUT, the laptop's change reaches the server.
+    TRmMainDate other = laptop.List.Item(0);
+    other.Message = "笔记本改的";
+    laptop.List.Replace(laptop.List.Item(0), 0, other);
+    SyncOptions race;
+    race.During = [&laptop, this](CalDavClient& client) {
+        auto answers = std::make_shared<int>(0);
+        QObject::connect(&client, &CalDavClient::answered, [answers, &laptop, this] {
+            if (++*answers == 1) {
+                ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+            }
+        });
+    };
+    TSyncReport report = Sync(desk, Calendar, race);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Waiting, 1);
+    EXPECT_EQ(report.Sent, 0);
+    // The next sync sees both changes and keeps both.
+    report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_GE(desk.IndexOf("台式机改的"), 0);
+    EXPECT_GE(desk.IndexOf("笔记本改的"), 0);
+}
+
+TEST(CalDavFailureTest, AFailingOrSilentServerLeavesEverythingAsItWas) {
+    testing::EventLoopApplication();
+    for (const QByteArray& reply :
+         {QByteArray("HTTP/1.1 500 Internal Server Error\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"),
+          QByteArray()}) {
+        testing::StandInServer server(reply);
+        Machine desk;
+        desk.List.Add(DailyRecord(9, 0, "晨会"), true);
+        SyncOptions quick;
+        quick.Timeout = 1000;
+        // The event loop keeps running while the server is silent: windows would stay responsive.
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+        ticker.start(50);
+        const TSyncReport report = Sync(desk, server.Calendar(), quick);
+        EXPECT_FALSE(report.Succeeded);
+        EXPECT_NE(report.Failure.find(reply.isEmpty() ? "没有回答" : "500"), std::string::npos) << report.Failure;
+        if (reply.isEmpty()) {
+            EXPECT_GE(ticks, 10);
+        }
+        EXPECT_EQ(desk.List.Count, 1);
+        EXPECT_TRUE(desk.List.Item(0).Uid.empty());
+    }
+}
+
+TEST(CalDavAddressTest, PlainHttpOnlyToThisMachine) {
+    EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("https://dav.example.com/"))).isEmpty());
+    EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("http://127.0.0.1:5232/"))).isEmpty());
+    EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("http://[::1]:5232/"))).isEmpty());
+    EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("http://localhost/"))).isEmpty());
+    EXPECT_FALSE(AddressRefusal(QUrl(QStringLiteral("http://dav.example.com/"))).isEmpty());
+    EXPECT_FALSE(AddressRefusal(QUrl(QStringLiteral("http://127.0.0.1.example.com/"))).isEmpty());
+    EXPECT_FALSE(AddressRefusal(QUrl(QStringLiteral("ftp://127.0.0.1/"))).isEmpty());
+    EXPECT_EQ(ServerAddressOf(QStringLiteral(" dav.example.com/cal ")).toString(),
+              QStringLiteral("https://dav.example.com/cal"));
+}
+
+} // namespace
+} // namespace chimewell

@@ -1,0 +1,12 @@
+# The sync over the network: two data folders through a real Radicale on 127.0.0.1, and stand-in servers that
+# fail or never answer. No display is needed: the run and its client are QtCore and QtNetwork alone.
+chimewell_add_test(sync_caldav_qt_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/caldav_sync_qt_test.cpp
+    LIBRARIES chimewell_sync_qt Qt6::Network)
+target_include_directories(sync_caldav_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
+set_tests_properties(sync_caldav_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
+# The program's sync timing, over the same real server.
+chimewell_add_test(sync_controller_qt_test QT
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_controller_qt_test.cpp
+    LIBRARIES chimewell_app)
+target_include_directories(sync_controller_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
