@@ -96,6 +96,9 @@ constexpr std::array ConfigFields = {
     Flag("NeverAskAutorun", &TRmConfig::NeverAskAutorun, false),
     Integer("RemindMode", &TRmConfig::RemindMode, RemindModeAutomatic),
     Flag("RepeatMusic", &TRmConfig::RepeatMusic, false),
+    Text("SyncServer", &TRmConfig::SyncServer),
+    Text("SyncUser", &TRmConfig::SyncUser),
+    Text("SyncCalendar", &TRmConfig::SyncCalendar),
 };
 
 constexpr std::size_t StoredKeyCount() {
@@ -105,9 +108,9 @@ constexpr std::size_t StoredKeyCount() {
     }
     return count;
 }
-static_assert(ConfigFields.size() == 49, "20 flags, 13 integers and 16 texts");
-static_assert(StoredKeyCount() == 42, "the 37 keys of the older program, then MissedWindowHours, LastCheck, "
-                                      "NeverAskAutorun, RemindMode and RepeatMusic");
+static_assert(ConfigFields.size() == 52, "20 flags, 13 integers and 19 texts");
+static_assert(StoredKeyCount() == 45, "the 37 keys of the older program, then MissedWindowHours, LastCheck, "
+                                      "NeverAskAutorun, RemindMode, RepeatMusic and the three of the sync");
 
 template <typename T>
 T DefaultOf(const ConfigField& field, const T& current) {
@@ -200,6 +203,10 @@ void TRmConfig::SaveConfig() const {
         }
     }
     ini.UpdateFile();
+}
+
+bool SyncConfigured(const TRmConfig& config) {
+    return !config.SyncServer.empty() && !config.SyncUser.empty() && !config.SyncCalendar.empty();
 }
 
 void CopyConfig(const TRmConfig& source, TRmConfig& target) {

@@ -74,6 +74,11 @@ struct TRmConfig {
     std::int32_t RemindMode = -1;
     // 重复播放提醒音乐直到关闭: the music plays again until the reminder is answered, for ten minutes at most.
     bool RepeatMusic = false;
+    // The calendar sync: the server's address as typed, the user name, and the calendar's address. An empty
+    // server: no sync, and no network traffic at all. The password is in the desktop's secret store.
+    std::string SyncServer;
+    std::string SyncUser;
+    std::string SyncCalendar;
 
     // The constants, the folder and the main window's designed geometry, which stay in place for keys that
     // config.ini lacks. The three last-used folders start at the program's folder.
@@ -90,6 +95,9 @@ struct TRmConfig {
 
     friend bool operator==(const TRmConfig&, const TRmConfig&) = default;
 };
+
+// The settings name a sync server, a user and a calendar.
+bool SyncConfigured(const TRmConfig& config);
 
 // Copies every setting, the constants and the folders included.
 void CopyConfig(const TRmConfig& source, TRmConfig& target);

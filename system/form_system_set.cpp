@@ -63,7 +63,7 @@ QLineEdit* ShowingField(QWidget* parent) {
 
 } // namespace
 
-TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
+TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent, TSyncPageHooks syncHooks)
     : QDialog(parent, FixedDialogFlags), SkinFiles(ListSkinFiles(skinsFolder)) {
     setObjectName(QStringLiteral("frmSystemSet"));
     setWindowTitle(QStringLiteral("晴铃提醒设置"));
@@ -73,6 +73,8 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent)
     pcSystemSet->addTab(CreateQuickFinishPage(), QStringLiteral("快速完成[&Q]"));
     // Not "[&O]": that is OK's key on every page.
     pcSystemSet->addTab(CreateOtherPage(), QStringLiteral("其它设置[&E]"));
+    SyncPage = new TSyncPage(WorkConfig, std::move(syncHooks), this);
+    pcSystemSet->addTab(SyncPage, QStringLiteral("同步[&Y]"));
 
     btnOK = new QPushButton(QStringLiteral("确定[&O]"), this);
     btnOK->setDefault(true);
@@ -328,6 +330,7 @@ void TfrmSystemSet::FormShow() {
     cbLaterMin->setCurrentIndex(LaterMinutesList.IndexOf(shown.LaterRemindTime));
     cbAutoCloseSec->setCurrentIndex(AutoCloseSecondsList.IndexOf(shown.AutoCloseMsgTime));
     cbMissedHours->setCurrentIndex(MissedHoursList.IndexOf(shown.MissedWindowHours));
+    SyncPage->ShowSettings();
     cbSelSkin->setCurrentIndex(SkinListIndexOf(SkinFiles, shown.SkinFileName));
     (shown.BeginWithSunday ? rbWeekSunday : rbWeekMonday)->setChecked(true);
     ShownQuickFinish = QuickFinishLines(QuickFinishText(LoadQuickFinish(shown.QuickFinishFilePath())));
@@ -369,10 +372,15 @@ void TfrmSystemSet::btnSetFontClick() {
 }
 
 void TfrmSystemSet::btnOKClick() {
+    if (!SyncPage->Check()) {
+        pcSystemSet->setCurrentWidget(SyncPage);
+        return;
+    }
     if (!AcceptSystemSettings(WorkConfig, QuickFinishLines(memoFastFinish->toPlainText().toStdString()),
                               ShownQuickFinish)) {
         return;
     }
+    SyncPage->KeepPassword();
     Accepted = true;
     accept();
 }
@@ -387,8 +395,8 @@ void TfrmSystemSet::showEvent(QShowEvent* event) {
     }
 }
 
-bool RunSystemSetDialog(TRmConfig& config, const std::string& skinsFolder, QWidget* parent) {
-    TfrmSystemSet dialog(skinsFolder, parent);
+bool RunSystemSetDialog(TRmConfig& config, const std::string& skinsFolder, QWidget* parent, TSyncPageHooks syncHooks) {
+    TfrmSystemSet dialog(skinsFolder, parent, std::move(syncHooks));
     CopyConfig(config, dialog.WorkConfig);
     dialog.exec();
     if (!dialog.Accepted) {

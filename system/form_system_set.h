@@ -1,8 +1,9 @@
 #pragma once
-// The settings dialog: four pages of controls over a copy of the settings. Every control writes its value into
+// The settings dialog: five pages of controls over a copy of the settings. Every control writes its value into
 // that copy the moment it changes; only a successful OK lets the main window take the copy over.
 
 #include "data/settings.h"
+#include "system/sync_page.h"
 
 #include <QDialog>
 
@@ -25,7 +26,8 @@ class TfrmSystemSet : public QDialog {
     Q_OBJECT
 public:
     // skinsFolder: where the skin list comes from ("" when the program has none).
-    explicit TfrmSystemSet(const std::string& skinsFolder, QWidget* parent = nullptr);
+    // syncHooks: 立即同步 and the last sync's time on the page 同步.
+    explicit TfrmSystemSet(const std::string& skinsFolder, QWidget* parent = nullptr, TSyncPageHooks syncHooks = {});
 
     TRmConfig WorkConfig;
     bool Accepted = false;
@@ -67,6 +69,8 @@ public:
     QPlainTextEdit* memoFastFinish;
     QRadioButton* rbWeekMonday;
     QRadioButton* rbWeekSunday;
+    // The page 同步: the calendar server and the calendar.
+    TSyncPage* SyncPage;
     QPushButton* btnOK;
     QPushButton* btnCancle;
 
@@ -95,6 +99,7 @@ private:
 
 // The settings command: the dialog over a copy of `config`; true when it was confirmed and `config` took the
 // copy over. Writing config.ini and applying the settings stay with the caller.
-bool RunSystemSetDialog(TRmConfig& config, const std::string& skinsFolder, QWidget* parent);
+bool RunSystemSetDialog(TRmConfig& config, const std::string& skinsFolder, QWidget* parent,
+                        TSyncPageHooks syncHooks = {});
 
 } // namespace chimewell

@@ -68,7 +68,8 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
               "SkinFileName=\r\n"
               "FontWithName=宋体\r\n"
               "MissedWindowHours=24\r\n"
-              "LastCheck=\r\nNeverAskAutorun=0\r\nRemindMode=-1\r\nRepeatMusic=0\r\n");
+              "LastCheck=\r\nNeverAskAutorun=0\r\nRemindMode=-1\r\nRepeatMusic=0\r\nSyncServer=\r\nSyncUser=\r\n"
+              "SyncCalendar=\r\n");
     EXPECT_EQ(config.AppDir, Folder.Folder());
     EXPECT_EQ(config.ProductName, "晴铃提醒");
     EXPECT_EQ(config.DataFilePath(), Folder.Folder() + "reminddata.sdt");

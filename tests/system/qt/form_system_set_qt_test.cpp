@@ -188,7 +188,7 @@ TEST_F(SystemSetTest, EveryPageAndControlIsReachedFromTheKeyboard) {
     for (int page = 0; page < Dialog->pcSystemSet->count(); ++page) {
         tabKeys.insert(testing::AcceleratorOf(Dialog->pcSystemSet->tabText(page)));
     }
-    EXPECT_EQ(tabKeys.size(), 4U);
+    EXPECT_EQ(tabKeys.size(), 5U);
     for (int page = 0; page < Dialog->pcSystemSet->count(); ++page) {
         Dialog->pcSystemSet->setCurrentIndex(page);
         const std::map<QChar, QWidget*> keys = testing::Accelerators(Dialog.get());
