@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/form_month_calendar.h"
 #include "app/program_end.h"
+#include "app/sync_controller.h"
 #include "app/window_geometry.h"
 #include "calendar/clock.h"
 #include "data/constants.h"
@@ -94,6 +95,9 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
 }
 
 TfrmRemind::~TfrmRemind() {
+    // A sync still running stops here; what it has not sent goes out at the next start.
+    delete Sync;
+    Sync = nullptr;
     SetProgramEndHook({});
     trOneSecond.stop();
     trShowTip.stop();
@@ -271,6 +275,7 @@ void TfrmRemind::FormCreate() {
     trShowTip.start();
     ApplyListFont();
     WatchOutsideChanges();
+    StartSync();
 }
 
 void TfrmRemind::ApplyRemindMode() {
@@ -382,6 +387,9 @@ void TfrmRemind::RefreshRecordList() {
     lstRecordList->clear();
     lstRecordList->addItems(lines);
     MarkExpiredLines();
+    if (Sync != nullptr) {
+        Sync->DataFileMayHaveChanged();
+    }
     // The month follows every change of the list.
     if (frmMonthCalendar != nullptr && frmMonthCalendar->isVisible()) {
         frmMonthCalendar->Refresh();

@@ -25,6 +25,7 @@ namespace chimewell {
 class FileWatcher;
 class NotificationAreaIcon;
 class ReminderNotifications;
+class SyncController;
 class TfrmRemindBox;
 class TfrmMonthCalendar;
 class TfrmSearch;
@@ -69,6 +70,8 @@ public:
     TfrmSearch* frmSearch = nullptr;
     // Made when first opened and kept, hidden between uses, until the program ends.
     TfrmMonthCalendar* frmMonthCalendar = nullptr;
+    // The calendar sync; idle unless the settings name a server.
+    SyncController* Sync = nullptr;
     std::string AppPath;
     std::string ExecutablePath;
     // The folder of the executable, where (or under whose ../share/chimewell) the help and the skins lie.
@@ -189,6 +192,8 @@ private:
     void TrayAvailabilityChanged(bool available);
     // The configured skin, when it can be read; the list's font and colour, which no skin overrides.
     void ApplySkin();
+    // The calendar sync, following the settings, the list's changes and the machine's waking.
+    void StartSync();
     void ApplyListFont();
     void HandleSearchRequest(int code, int argument);
     // The seven buttons down the right-hand side, and the menus of the record commands.

@@ -2,7 +2,9 @@
 // help and the maker's pages, and the skin and list font the settings ask for.
 
 #include "app/form_remind.h"
+#include "app/sync_controller.h"
 #include "platform/message_box.h"
+#include "platform/notification_area.h"
 
 #include "platform/qt_font_dialog.h"
 #include "system/form_about.h"
@@ -19,10 +21,14 @@
 namespace chimewell {
 
 void TfrmRemind::nmSystemSetClick() {
-    if (!RunSystemSetDialog(Config, SkinsFolder(ExecutableFolder), this)) {
+    TSyncPageHooks syncHooks;
+    syncHooks.SyncNow = [this] { Sync->SyncNow(); };
+    syncHooks.StatusText = [this] { return Sync->StatusText(); };
+    if (!RunSystemSetDialog(Config, SkinsFolder(ExecutableFolder), this, std::move(syncHooks))) {
         return;
     }
     Config.SaveConfig();
+    Sync->Configure(Config);
     RefreshRecordList();
     DoSearch();
     ApplyListFont();
@@ -31,6 +37,18 @@ void TfrmRemind::nmSystemSetClick() {
         !refused.empty()) {
         ShowMessageBox(MessageKind::Information, "皮肤", refused);
     }
+}
+
+void TfrmRemind::StartSync() {
+    Sync = new SyncController(List, AppPath, this);
+    connect(Sync, &SyncController::remindersChanged, this, [this] {
+        RefreshRecordList();
+        DoSearch();
+    });
+    connect(Sync, &SyncController::notice, this,
+            [this](const QString& title, const QString& text) { ttiRemindTray->ShowMessage(title, text, 15000); });
+    connect(Sync, &SyncController::statusChanged, this, &TfrmRemind::ShowPauseState);
+    Sync->Configure(Config);
 }
 
 void TfrmRemind::ApplySkin() {

@@ -4,6 +4,7 @@
 #include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 
+#include "app/sync_controller.h"
 #include "calendar/clock.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
@@ -139,6 +140,9 @@ void TfrmRemind::trPauseEndTimer() {
 }
 
 void TfrmRemind::SystemResumed() {
+    if (Sync != nullptr) {
+        Sync->SystemResumed();
+    }
     if (Paused) {
         trPauseEndTimer();
     } else {
@@ -151,7 +155,11 @@ void TfrmRemind::ShowPauseState() {
     popResumeRemind->setEnabled(Paused);
     setWindowTitle(Paused ? PausedCaption : MainCaption);
     ttiRemindTray->SetIcon(Paused ? PausedIcon() : ApplicationIcon());
-    ttiRemindTray->SetToolTip(Q(TrayToolTip(Paused, PausedUntil, Now())));
+    std::string tip = TrayToolTip(Paused, PausedUntil, Now());
+    if (Sync != nullptr && !Sync->Failure().empty()) {
+        tip += "\n同步失败：" + Sync->Failure();
+    }
+    ttiRemindTray->SetToolTip(Q(tip));
 }
 
 } // namespace chimewell
