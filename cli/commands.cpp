@@ -17,8 +17,9 @@ void PrintHelp(std::ostream& out) {
     out << "  chimewell-cli --version\n      The version of the program.\n\n"
            "Dates are YYYY-MM-DD. DIR is the folder of reminddata.sdt and config.ini, by default the folder\n"
            "the program keeps its files in (~/.local/share/chimewell/, or beside the program for a portable\n"
-           "copy). The commands only read the program's files; export and ics alone write: the new file they\n"
-           "are given, and ics the reminders' UIDs into the data file. A malformed argument gives a message and exit "
+           "copy). The commands only read the program's files; export, ics and sync alone write: the new file\n"
+           "they are given, ics the reminders' UIDs into the data file, sync the data file and syncstate.ini.\n"
+           "A malformed argument gives a message and exit "
            "status 2; a failure, exit status 1.\n"
            "\n"
            "Reminder texts: # codes for the moment, % codes for the lunar calendar and the computer\n"
@@ -99,6 +100,15 @@ const std::vector<Command>& Commands() {
          "      in the data file, so that a later export replaces its event elsewhere. An existing FILE is\n"
          "      never written into. Importing is done in the program.\n",
          RunIcs},
+        {"sync", "sync [--dir DIR] [--dry-run] [--password-stdin] [--timeout SECONDS]",
+         "      Syncs the reminders with the CalDAV calendar chosen in the program's settings (软件设置, 同步),\n"
+         "      as the program does: the server's changes come into the data file, this side's go to the\n"
+         "      server. --dry-run prints what a sync would take and send, and changes nothing. The password is\n"
+         "      read from the desktop's secret store, or with --password-stdin as the first line of standard\n"
+         "      input. Reminders from the server that carry commands, and deletions of more than half of the\n"
+         "      reminders, wait until the program asks about them. Without network or server: exit status 1,\n"
+         "      and the changes wait for the next sync.\n",
+         RunSync},
     };
     return commands;
 }

@@ -34,5 +34,7 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunIcs(const Arguments& arguments, std::ostream& out, std::ostream& err);
+// Needs the network part of the program; a build without Qt has a stand-in that says so.
+int RunSync(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
 } // namespace chimewell::cli
