@@ -10,3 +10,9 @@ chimewell_add_test(sync_controller_qt_test QT
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_controller_qt_test.cpp
     LIBRARIES chimewell_app)
 target_include_directories(sync_controller_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
+# chimewell-cli sync, over the same real server.
+chimewell_add_test(sync_cli_qt_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_sync_qt_test.cpp
+    LIBRARIES chimewell_cli_commands)
+target_include_directories(sync_cli_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
+set_tests_properties(sync_cli_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")

@@ -1,0 +1,94 @@
+// chimewell-cli sync: a dry run tells what a sync would do and changes nothing; a real one does it.
+
+#include "cli/commands.h"
+#include "data/constants.h"
+#include "data/ini_file.h"
+#include "data/reminder_list.h"
+#include "radicale_server.h"
+#include "sample_record.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+
+namespace chimewell {
+namespace {
+
+using testing::RadicaleServer;
+
+struct CliRun {
+    int Status = 0;
+    std::string Out;
+    std::string Err;
+};
+
+CliRun Cli(const std::vector<std::string>& arguments, const std::string& input) {
+    std::istringstream in(input);
+    std::streambuf* keptInput = std::cin.rdbuf(in.rdbuf());
+    std::ostringstream out;
+    std::ostringstream err;
+    CliRun run;
+    run.Status = cli::RunCommandLine(arguments, out, err);
+    std::cin.rdbuf(keptInput);
+    run.Out = out.str();
+    run.Err = err.str();
+    return run;
+}
+
+std::string Bytes(const std::string& path) {
+    std::string bytes;
+    ReadWholeFile(path, bytes);
+    return bytes;
+}
+
+TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
+    testing::EventLoopApplication();
+    RadicaleServer server;
+    ASSERT_EQ(server.MakeCalendar(QStringLiteral("cal")), 201);
+    testing::TempFolder folder;
+    const std::string password = std::string(RadicaleServer::Password) + "\n";
+
+    // Not set up: told so, nothing touched.
+    CliRun run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, password);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("not set up"), std::string::npos) << run.Err;
+
+    TIniFile config(folder.File("config.ini"), std::string());
+    config.WriteString("Config", "SyncServer", server.Root().toString().toStdString());
+    config.WriteString("Config", "SyncUser", RadicaleServer::User);
+    config.WriteString("Config", "SyncCalendar", server.Calendar(QStringLiteral("cal")).toString().toStdString());
+    config.UpdateFile();
+    {
+        TRmDataList list;
+        list.Reset(folder.File("reminddata.sdt"));
+        list.Add(testing::DailyRecord(9, 0, "晨会"), true);
+        TRmMainDate lunar = testing::DatedRecord(0, 1, 1, 8, 0, "春节");
+        lunar.IsLunar = true;
+        list.Add(lunar, true);
+    }
+    const std::string data = Bytes(folder.File("reminddata.sdt"));
+
+    run = Cli({"sync", "--dir", folder.Folder(), "--dry-run", "--password-stdin"}, password);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("发送新事件 “晨会”"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("发送新事件 “春节”"), std::string::npos) << run.Out;
+    EXPECT_EQ(Bytes(folder.File("reminddata.sdt")), data);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("syncstate.ini")));
+
+    run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, password);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("发送到服务器 2 条"), std::string::npos) << run.Out;
+    EXPECT_TRUE(std::filesystem::exists(folder.File("syncstate.ini")));
+    run = Cli({"sync", "--dir", folder.Folder(), "--dry-run", "--password-stdin"}, password);
+    EXPECT_EQ(run.Out, "没有要同步的变化。\n");
+
+    // A wrong password: exit status 1 and the reason.
+    run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, "wrong\n");
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("401"), std::string::npos) << run.Err;
+}
+
+} // namespace
+} // namespace chimewell
