@@ -14,7 +14,7 @@ namespace {
 const QString ServiceName = QStringLiteral("chimewell");
 
 std::string FailureOf(const QKeychain::Job& job) {
-    return "密钥环无法使用：" + job.errorString().toStdString();
+    return "密钥环无法使用（" + job.errorString().toStdString() + "）。";
 }
 
 } // namespace

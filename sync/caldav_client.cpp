@@ -119,7 +119,15 @@ QUrl ServerAddressOf(const QString& typed) {
     if (text.isEmpty()) {
         return {};
     }
-    return QUrl::fromUserInput(text.contains(QStringLiteral("://")) ? text : QStringLiteral("https://") + text);
+    if (text.contains(QStringLiteral("://"))) {
+        return QUrl::fromUserInput(text);
+    }
+    // A server on this machine is plain http (a local Radicale); any other goes over https.
+    const QUrl secure = QUrl::fromUserInput(QStringLiteral("https://") + text);
+    if (IsLoopback(secure.host())) {
+        return QUrl::fromUserInput(QStringLiteral("http://") + text);
+    }
+    return secure;
 }
 
 QString HrefPath(const QString& href, const QUrl& base) {

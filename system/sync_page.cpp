@@ -52,17 +52,18 @@ TSyncPage::TSyncPage(TRmConfig& work, TSyncPageHooks hooks, QWidget* parent)
                             this);
     hint->setWordWrap(true);
 
-    auto* calendarRow = new QHBoxLayout;
-    calendarRow->addWidget(cbSyncCalendar, 1);
-    calendarRow->addWidget(btnFindCalendars);
-    calendarRow->addWidget(btnNewCalendar);
+    auto* calendarButtons = new QHBoxLayout;
+    calendarButtons->addStretch(1);
+    calendarButtons->addWidget(btnFindCalendars);
+    calendarButtons->addWidget(btnNewCalendar);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("服务器地址[&A]："), edtSyncServer);
     form->addRow(QStringLiteral("用户名[&U]："), edtSyncUser);
     form->addRow(QStringLiteral("密码[&P]："), edtSyncPassword);
     auto* calendarLabel = new QLabel(QStringLiteral("日历[&L]："), this);
     calendarLabel->setBuddy(cbSyncCalendar);
-    form->addRow(calendarLabel, calendarRow);
+    form->addRow(calendarLabel, cbSyncCalendar);
+    form->addRow(QString(), calendarButtons);
     auto* syncRow = new QHBoxLayout;
     syncRow->addWidget(btnSyncNow);
     syncRow->addWidget(lbLastSync, 1);
@@ -103,7 +104,10 @@ void TSyncPage::ShowSettings() {
     edtSyncUser->setText(Q(shown.SyncUser));
     cbSyncCalendar->clear();
     if (!shown.SyncCalendar.empty()) {
-        cbSyncCalendar->addItem(Q(shown.SyncCalendar), Q(shown.SyncCalendar));
+        // Its name is the server's; until 查找日历 asks for it, the calendar shows as its path.
+        const QUrl calendar(Q(shown.SyncCalendar));
+        cbSyncCalendar->addItem(calendar.path(), calendar.toString());
+        cbSyncCalendar->setItemData(0, calendar.toString(), Qt::ToolTipRole);
     }
     Work.SyncCalendar = shown.SyncCalendar;
     ShowStatus();
@@ -181,6 +185,7 @@ void TSyncPage::ShowCalendars(const std::vector<std::pair<QString, QString>>& ca
     int chosen = -1;
     for (const auto& [name, url] : calendars) {
         cbSyncCalendar->addItem(name + QStringLiteral("（") + QUrl(url).path() + QStringLiteral("）"), url);
+        cbSyncCalendar->setItemData(cbSyncCalendar->count() - 1, url, Qt::ToolTipRole);
         if (url == current) {
             chosen = cbSyncCalendar->count() - 1;
         }

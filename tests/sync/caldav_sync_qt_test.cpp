@@ -414,6 +414,7 @@ TEST(CalDavAddressTest, PlainHttpOnlyToThisMachine) {
     EXPECT_FALSE(AddressRefusal(QUrl(QStringLiteral("ftp://127.0.0.1/"))).isEmpty());
     EXPECT_EQ(ServerAddressOf(QStringLiteral(" dav.example.com/cal ")).toString(),
               QStringLiteral("https://dav.example.com/cal"));
+    EXPECT_EQ(ServerAddressOf(QStringLiteral("127.0.0.1:5232")).toString(), QStringLiteral("http://127.0.0.1:5232"));
 }
 
 } // namespace
