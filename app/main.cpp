@@ -7,6 +7,7 @@
 #include "data/file_io.h"
 #include "data/paths.h"
 #include "platform/qt_platform.h"
+#include "sync/sync_state.h"
 #include "platform/single_instance.h"
 #include "platform/termination_signals.h"
 #include "runtime/snooze_file.h"
@@ -49,7 +50,8 @@ int main(int argc, char** argv) {
     }
     // Holding the folder, no other copy can be saving there: what a killed save left behind can go.
     RemoveLeftoverTemporaryFiles(folder, {std::string(DataFileName), std::string(ConfigFileName),
-                                          std::string(QuickFinishFileName), std::string(SnoozeFileName)});
+                                          std::string(QuickFinishFileName), std::string(SnoozeFileName),
+                                          std::string(SyncStateFileName)});
 
     std::unique_ptr<TfrmRemind> form;
     try {

@@ -376,6 +376,11 @@ std::vector<Step> SystemSetSteps(Tour& tour, TfrmRemind& form, const std::string
                                       {page(3),
                                        [&tour, name] {
                                            tour.Photograph(Modal<TfrmSystemSet>(), name("settings-other").c_str());
+                                           Modal<TfrmSystemSet>()->pcSystemSet->setCurrentIndex(4);
+                                       }},
+                                      {page(4),
+                                       [&tour, name] {
+                                           tour.Photograph(Modal<TfrmSystemSet>(), name("settings-sync").c_str());
                                            Modal<TfrmSystemSet>()->btnCancle->click();
                                        }},
                                   });
