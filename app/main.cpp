@@ -7,10 +7,10 @@
 #include "data/file_io.h"
 #include "data/paths.h"
 #include "platform/qt_platform.h"
-#include "sync/sync_state.h"
 #include "platform/single_instance.h"
 #include "platform/termination_signals.h"
 #include "runtime/snooze_file.h"
+#include "sync/sync_state.h"
 
 #include <exception>
 #include <iostream>
