@@ -221,13 +221,34 @@ private:
             TakeOwn(resource, olds, arriving.front());
             return;
         }
+        // The dates that stay what they were keep their reminders (and where they stand in the list); only
+        // the others go or come.
+        std::vector<bool> matched(arriving.size(), false);
         for (const TSyncEntry& old : olds) {
+            const std::int32_t index = LocalOf(old);
+            if (old.Kind == SyncEntryKind::Part && index >= 0 && !ChangedHere(index, old)) {
+                const auto same = std::find_if(arriving.begin(), arriving.end(), [&](const TRmMainDate& record) {
+                    return !matched[static_cast<std::size_t>(&record - arriving.data())] &&
+                           ReminderDigest(record) == old.Digest;
+                });
+                if (same != arriving.end()) {
+                    matched[static_cast<std::size_t>(same - arriving.begin())] = true;
+                    Handled[static_cast<std::size_t>(index)] = true;
+                    Plan.State.Entries.push_back(
+                        {old.Uid, resource.Href, resource.ETag, old.Digest, SyncEntryKind::Part});
+                    continue;
+                }
+            }
             Release(old);
         }
         if (arriving.empty()) {
             Plan.State.Entries.push_back({"", resource.Href, resource.ETag, "", SyncEntryKind::Empty});
         }
-        for (TRmMainDate& record : arriving) {
+        for (std::size_t k = 0; k < arriving.size(); ++k) {
+            if (matched[k]) {
+                continue;
+            }
+            TRmMainDate& record = arriving[k];
             record.Uid = NewReminderUid();
             const bool brings = BringsCommand(record, nullptr);
             AddHere(record, resource.Href, brings);
@@ -362,6 +383,17 @@ std::vector<std::string> HrefsToFetch(const TSyncState& state, const TServerList
         const auto found = known.find(href);
         if ((found == known.end() || *found->second != etag || etag.empty()) && taken.insert(href).second) {
             hrefs.push_back(href);
+        }
+    }
+    if (listing.Complete) {
+        std::set<std::string> present;
+        for (const auto& [href, etag] : listing.Present) {
+            present.insert(href);
+        }
+        for (const TSyncEntry& entry : state.Entries) {
+            if (entry.Kind == SyncEntryKind::Part && present.count(entry.Href) > 0 && taken.insert(entry.Href).second) {
+                hrefs.push_back(entry.Href);
+            }
         }
     }
     for (const std::string& href : state.Pending) {

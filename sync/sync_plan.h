@@ -36,6 +36,8 @@ struct TServerListing {
 };
 
 // The resources whose contents are to be fetched: new or changed since the state's ETag, and the pending ones.
+// With a whole listing, also the events of other calendars taken as their dates: the coming year of dates
+// moves on with the days, though the event stays the same.
 std::vector<std::string> HrefsToFetch(const TSyncState& state, const TServerListing& listing);
 // The resources of the state that the server no longer has.
 std::vector<std::string> HrefsGone(const TSyncState& state, const TServerListing& listing);

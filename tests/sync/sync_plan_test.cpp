@@ -234,6 +234,24 @@ TEST_F(SyncPlanTest, AnEventOfAnotherCalendarBecomesItsDatesAndStaysTheServers) 
     }
     EXPECT_TRUE(plan.Server.empty());
 
+    // Fetched again (the day's whole listing) once the first date has passed: that one goes, the others stay.
+    TSyncInput later = Input;
+    later.State = plan.State;
+    later.Local.clear();
+    for (const TLocalAction& action : plan.Local) {
+        later.Local.push_back(action.After);
+    }
+    later.Import.Now = EncodeDateTime(2026, 12, 20, 0, 0);
+    const TSyncPlan moved = PlanSync(later);
+    ASSERT_EQ(moved.Local.size(), 1U);
+    EXPECT_EQ(moved.Local[0].Kind, LocalActionKind::Remove);
+    EXPECT_EQ(moved.Local[0].Before.Uid, later.Local[0].Uid);
+    EXPECT_EQ(moved.State.Entries.size(), 2U);
+    TServerListing whole;
+    whole.Complete = true;
+    whole.Present = {{"/alice/cal/other.ics", "\"o1\""}};
+    EXPECT_EQ(HrefsToFetch(plan.State, whole), std::vector<std::string>{"/alice/cal/other.ics"});
+
     // Next time: one date edited here leaves the event as a reminder of its own, one deleted is only forgotten.
     TSyncInput next = Input;
     next.Fetched.clear();
