@@ -151,30 +151,7 @@ void SyncRun::ListChanges() {
             ListWhole();
             return;
         }
-        if (reply.Status != 207) {
-            Fail(ReplyFailureText(reply));
-            return;
-        }
-        const TDavMultistatus status = ParseMultistatus(reply.Body, reply.Url);
-        if (!status.Valid) {
-            Fail(QStringLiteral("服务器的变化清单无法读取。"));
-            return;
-        }
-        TServerListing listing;
-        const QString self = Settings.Calendar.path(QUrl::FullyDecoded);
-        for (const TDavResponse& response : status.Responses) {
-            if (response.Href == self) {
-                continue;
-            }
-            if (response.Status == 404) {
-                listing.Gone.push_back(Std(response.Href));
-            } else if (response.Has(QStringLiteral("getetag"))) {
-                listing.Present.emplace_back(Std(response.Href),
-                                             Std(response.Properties.value(QStringLiteral("getetag")).Text));
-            }
-        }
-        listing.NewToken = Std(status.SyncToken);
-        Listed(std::move(listing));
+        TakeListing(reply, false);
     });
 }
 
@@ -184,58 +161,49 @@ void SyncRun::ListWhole() {
         "<d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
     Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
         if (reply.Failure.isEmpty() && ReportUnsupported(reply.Status)) {
-            ListByPropfind();
+            // No sync-collection: every resource's ETag, by PROPFIND.
+            Client->Propfind(Settings.Calendar, 1, "<d:getetag/><d:resourcetype/>",
+                             [this](const TDavReply& listing) { TakeListing(listing, true); });
             return;
         }
-        if (reply.Status != 207) {
-            Fail(ReplyFailureText(reply));
-            return;
-        }
-        const TDavMultistatus status = ParseMultistatus(reply.Body, reply.Url);
-        if (!status.Valid) {
-            Fail(QStringLiteral("服务器的事件清单无法读取。"));
-            return;
-        }
-        TServerListing listing;
-        listing.Complete = true;
-        State.LastFullListing = FormatMinute(MinuteOf(Now()));
-        const QString self = Settings.Calendar.path(QUrl::FullyDecoded);
-        for (const TDavResponse& response : status.Responses) {
-            if (response.Href != self && response.Status != 404 && response.Has(QStringLiteral("getetag"))) {
-                listing.Present.emplace_back(Std(response.Href),
-                                             Std(response.Properties.value(QStringLiteral("getetag")).Text));
-            }
-        }
-        listing.NewToken = Std(status.SyncToken);
-        Listed(std::move(listing));
+        TakeListing(reply, true);
     });
 }
 
-void SyncRun::ListByPropfind() {
-    Client->Propfind(Settings.Calendar, 1, "<d:getetag/><d:resourcetype/>", [this](const TDavReply& reply) {
-        if (reply.Status != 207) {
-            Fail(ReplyFailureText(reply));
-            return;
-        }
-        const TDavMultistatus status = ParseMultistatus(reply.Body, reply.Url);
-        if (!status.Valid) {
-            Fail(QStringLiteral("服务器的事件清单无法读取。"));
-            return;
-        }
-        TServerListing listing;
-        listing.Complete = true;
+void SyncRun::TakeListing(const TDavReply& reply, bool complete) {
+    if (reply.Status != 207) {
+        Fail(ReplyFailureText(reply));
+        return;
+    }
+    const TDavMultistatus status = ParseMultistatus(reply.Body, reply.Url);
+    if (!status.Valid) {
+        Fail(QStringLiteral("服务器的事件清单无法读取。"));
+        return;
+    }
+    TServerListing listing;
+    listing.Complete = complete;
+    if (complete) {
         State.LastFullListing = FormatMinute(MinuteOf(Now()));
-        const QString self = Settings.Calendar.path(QUrl::FullyDecoded);
-        for (const TDavResponse& response : status.Responses) {
-            const bool collection = response.Properties.value(QStringLiteral("resourcetype"))
-                                        .Children.contains(QStringLiteral("collection"));
-            if (response.Href != self && !collection && response.Has(QStringLiteral("getetag"))) {
-                listing.Present.emplace_back(Std(response.Href),
-                                             Std(response.Properties.value(QStringLiteral("getetag")).Text));
-            }
+    }
+    const QString self = Settings.Calendar.path(QUrl::FullyDecoded);
+    for (const TDavResponse& response : status.Responses) {
+        const bool collection =
+            response.Properties.value(QStringLiteral("resourcetype")).Children.contains(QStringLiteral("collection"));
+        if (response.Href == self || collection) {
+            continue;
         }
-        Listed(std::move(listing));
-    });
+        if (response.Status == 404) {
+            // A sync-collection's deleted member; a whole listing has none.
+            if (!complete) {
+                listing.Gone.push_back(Std(response.Href));
+            }
+        } else if (response.Has(QStringLiteral("getetag"))) {
+            listing.Present.emplace_back(Std(response.Href),
+                                         Std(response.Properties.value(QStringLiteral("getetag")).Text));
+        }
+    }
+    listing.NewToken = Std(status.SyncToken);
+    Listed(std::move(listing));
 }
 
 void SyncRun::Listed(TServerListing listing) {

@@ -71,7 +71,8 @@ signals:
 private:
     void ListChanges();
     void ListWhole();
-    void ListByPropfind();
+    // The server's listing of the calendar: the changes since the token, or every resource (complete).
+    void TakeListing(const TDavReply& reply, bool complete);
     void Listed(TServerListing listing);
     void FetchNext();
     void FetchOneByOne(std::size_t next);

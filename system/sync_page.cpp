@@ -184,13 +184,29 @@ void TSyncPage::ShowCalendars(const std::vector<std::pair<QString, QString>>& ca
     cbSyncCalendar->clear();
     int chosen = -1;
     for (const auto& [name, url] : calendars) {
-        cbSyncCalendar->addItem(name + QStringLiteral("（") + QUrl(url).path() + QStringLiteral("）"), url);
-        cbSyncCalendar->setItemData(cbSyncCalendar->count() - 1, url, Qt::ToolTipRole);
+        AddCalendar(name, url);
         if (url == current) {
             chosen = cbSyncCalendar->count() - 1;
         }
     }
     cbSyncCalendar->setCurrentIndex(chosen >= 0 ? chosen : (cbSyncCalendar->count() > 0 ? 0 : -1));
+}
+
+void TSyncPage::AddCalendar(const QString& name, const QString& url) {
+    cbSyncCalendar->addItem(name + QStringLiteral("（") + QUrl(url).path() + QStringLiteral("）"), url);
+    cbSyncCalendar->setItemData(cbSyncCalendar->count() - 1, url, Qt::ToolTipRole);
+}
+
+bool TSyncPage::Answered(int operation, const QString& failure) {
+    if (operation != Operation) {
+        return false;
+    }
+    SetBusy(false);
+    if (!failure.isEmpty()) {
+        ShowProgress(failure);
+        return false;
+    }
+    return true;
 }
 
 void TSyncPage::btnFindCalendarsClick() {
@@ -200,12 +216,7 @@ void TSyncPage::btnFindCalendarsClick() {
         const int operation = Operation;
         client.DiscoverCalendars(
             [this, operation](const std::vector<TCalendarChoice>& calendars, const QUrl& home, const QString& failure) {
-                if (operation != Operation) {
-                    return;
-                }
-                SetBusy(false);
-                if (!failure.isEmpty()) {
-                    ShowProgress(failure);
+                if (!Answered(operation, failure)) {
                     return;
                 }
                 Home = home.toString();
@@ -228,17 +239,10 @@ void TSyncPage::btnNewCalendarClick() {
             ShowProgress(QStringLiteral("正在新建日历…"));
             client.CreateCalendar(
                 home, NewCalendarName, [this, operation](const QUrl& calendar, const QString& failure) {
-                    if (operation != Operation) {
+                    if (!Answered(operation, failure)) {
                         return;
                     }
-                    SetBusy(false);
-                    if (!failure.isEmpty()) {
-                        ShowProgress(failure);
-                        return;
-                    }
-                    cbSyncCalendar->addItem(NewCalendarName + QStringLiteral("（") + calendar.path() +
-                                                QStringLiteral("）"),
-                                            calendar.toString());
+                    AddCalendar(NewCalendarName, calendar.toString());
                     cbSyncCalendar->setCurrentIndex(cbSyncCalendar->count() - 1);
                     ShowProgress(QStringLiteral("已新建日历“%1”，按“确定”后开始同步。").arg(NewCalendarName));
                 });

@@ -63,6 +63,9 @@ private:
     // The account as the page shows it; the password typed, or else the one kept, read first.
     void WithAccount(std::function<void(CalDavClient& client)> then);
     void ShowCalendars(const std::vector<std::pair<QString, QString>>& calendars, const QString& choose);
+    void AddCalendar(const QString& name, const QString& url);
+    // The answer of an operation still wanted, and not a failure (which the page then shows).
+    bool Answered(int operation, const QString& failure);
     void ShowProgress(const QString& text);
     void ShowStatus();
     void SetBusy(bool busy);
