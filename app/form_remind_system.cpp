@@ -29,6 +29,8 @@ void TfrmRemind::nmSystemSetClick() {
     }
     Config.SaveConfig();
     Sync->Configure(Config);
+    // A new password is kept by now, or about to be.
+    Sync->SyncSoon();
     RefreshRecordList();
     DoSearch();
     ApplyListFont();

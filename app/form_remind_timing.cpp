@@ -141,7 +141,7 @@ void TfrmRemind::trPauseEndTimer() {
 
 void TfrmRemind::SystemResumed() {
     if (Sync != nullptr) {
-        Sync->SystemResumed();
+        Sync->SyncSoon();
     }
     if (Paused) {
         trPauseEndTimer();

@@ -55,8 +55,8 @@ void SyncController::SyncNow() {
     }
 }
 
-void SyncController::SystemResumed() {
-    // The network often comes back a few seconds after the machine.
+void SyncController::SyncSoon() {
+    // After waking, the network often comes back a few seconds after the machine.
     if (SyncConfigured(Config)) {
         AfterChange.start(AfterChangeMilliseconds);
     }

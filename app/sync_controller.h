@@ -30,8 +30,8 @@ public:
     void DataFileMayHaveChanged();
     // A sync as soon as the one running (if any) is over.
     void SyncNow();
-    // The machine woke up.
-    void SystemResumed();
+    // A sync in a few seconds (the machine woke up; the password may just have been changed).
+    void SyncSoon();
 
     bool Running() const { return Current != nullptr || AskingPassword; }
     // Empty, or why the last sync failed.

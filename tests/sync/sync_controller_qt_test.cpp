@@ -55,7 +55,7 @@ TEST_F(SyncControllerTest, WithoutAServerNothingEverStarts) {
     List.Add(DailyRecord(9, 0, "晨会"), true);
     sync.DataFileMayHaveChanged();
     sync.SyncNow();
-    sync.SystemResumed();
+    sync.SyncSoon();
     WaitFor([] { return false; }, 300);
     EXPECT_FALSE(sync.Running());
     EXPECT_TRUE(sync.findChildren<CalDavClient*>().isEmpty());
