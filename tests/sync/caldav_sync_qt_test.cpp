@@ -331,6 +331,38 @@ TEST_F(CalDavSyncTest, AServerKilledMidwayCostsNothing) {
     EXPECT_EQ(Contents(laptop), Contents(desk));
 }
 
+TEST_F(CalDavSyncTest, AnExitMidwayCostsNothing) {
+    Machine desk;
+    for (int k = 0; k < 6; ++k) {
+        desk.List.Add(DailyRecord(7, k, "早 " + std::to_string(k)), true);
+    }
+    {
+        // The program ends while the sync is sending: the run goes with it.
+        TSyncSettings settings;
+        settings.Account = {Calendar, QString::fromLatin1(RadicaleServer::User),
+                            QString::fromUtf8(RadicaleServer::Password), 10000};
+        settings.Calendar = Calendar;
+        settings.StatePath = desk.StatePath();
+        auto run = std::make_unique<SyncRun>(settings, desk.List);
+        QEventLoop loop;
+        auto answers = std::make_shared<int>(0);
+        QObject::connect(run->findChild<CalDavClient*>(), &CalDavClient::answered, &loop, [answers, &loop] {
+            if (++*answers == 4) {
+                QTimer::singleShot(0, &loop, &QEventLoop::quit);
+            }
+        });
+        run->Start();
+        loop.exec();
+        run.reset();
+    }
+    TSyncReport report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(desk.List.Count, 6);
+    Machine laptop;
+    ASSERT_TRUE(Sync(laptop, Calendar).Succeeded);
+    EXPECT_EQ(Contents(laptop), Contents(desk));
+}
+
 TEST_F(CalDavSyncTest, AWrongPasswordChangesNothingAndSaysWhy) {
     Machine desk;
     desk.List.Add(DailyRecord(9, 0, "晨会"), true);

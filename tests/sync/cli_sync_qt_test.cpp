@@ -9,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <filesystem>
 #include <iostream>
 #include <sstream>
+#include <unistd.h>
 
 namespace chimewell {
 namespace {
@@ -88,6 +91,72 @@ TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
     run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, "wrong\n");
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("401"), std::string::npos) << run.Err;
+}
+
+// The real chimewell-cli, as a user for whom a read-only folder is one (root is not).
+CliRun Unprivileged(const QStringList& arguments, const std::string& input) {
+    QProcess process;
+    QStringList command = arguments;
+    command.prepend(QStringLiteral(CHIMEWELL_CLI));
+    if (geteuid() == 0) {
+        command = QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--")} + command;
+        process.start(QStringLiteral("runuser"), command);
+    } else {
+        process.start(command.takeFirst(), command);
+    }
+    process.write(QByteArray::fromStdString(input));
+    process.closeWriteChannel();
+    process.waitForFinished(60000);
+    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+            process.readAllStandardError().toStdString()};
+}
+
+TEST(CliSyncTest, AReadOnlyFolderLosesNothing) {
+    testing::EventLoopApplication();
+    RadicaleServer server;
+    ASSERT_EQ(server.MakeCalendar(QStringLiteral("cal")), 201);
+    testing::TempFolder folder;
+    const std::string password = std::string(RadicaleServer::Password) + "\n";
+    TIniFile config(folder.File("config.ini"), std::string());
+    config.WriteString("Config", "SyncServer", server.Root().toString().toStdString());
+    config.WriteString("Config", "SyncUser", RadicaleServer::User);
+    config.WriteString("Config", "SyncCalendar", server.Calendar(QStringLiteral("cal")).toString().toStdString());
+    config.UpdateFile();
+    {
+        TRmDataList list;
+        list.Reset(folder.File("reminddata.sdt"));
+        list.Add(testing::DailyRecord(9, 0, "晨会"), true);
+    }
+    const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//curl//EN\r\nBEGIN:VEVENT\r\nUID:phone-2\r\n"
+                             "DTSTAMP:20261201T000000Z\r\nDTSTART:20270115T013000Z\r\nSUMMARY:手机上加的\r\n"
+                             "END:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(server.Curl(QStringLiteral("PUT"), server.Calendar(QStringLiteral("cal")).resolved(QUrl("phone-2.ics")),
+                          event, {QStringLiteral("Content-Type: text/calendar")}),
+              201);
+    namespace fs = std::filesystem;
+    const fs::perms readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                               fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+    for (const char* name : {"config.ini", "reminddata.sdt"}) {
+        fs::permissions(folder.File(name), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    }
+    fs::permissions(folder.Path(), readOnly);
+    const std::string data = Bytes(folder.File("reminddata.sdt"));
+
+    CliRun run = Unprivileged({QStringLiteral("sync"), QStringLiteral("--dir"), QString::fromStdString(folder.Folder()),
+                               QStringLiteral("--password-stdin")},
+                              password);
+    EXPECT_EQ(run.Status, 1) << run.Out;
+    EXPECT_NE(run.Err.find("Unable to write"), std::string::npos) << run.Err;
+    EXPECT_EQ(Bytes(folder.File("reminddata.sdt")), data);
+    EXPECT_FALSE(fs::exists(folder.File("syncstate.ini")));
+
+    // Writable again: the event comes in, and this side's reminder goes out.
+    fs::permissions(folder.Path(), fs::perms::owner_all);
+    fs::permissions(folder.File("reminddata.sdt"), fs::perms::owner_read | fs::perms::owner_write);
+    run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, password);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("本机添加 1 条"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("发送到服务器 1 条"), std::string::npos) << run.Out;
 }
 
 } // namespace

@@ -15,4 +15,7 @@ chimewell_add_test(sync_cli_qt_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_sync_qt_test.cpp
     LIBRARIES chimewell_cli_commands)
 target_include_directories(sync_cli_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
+# The read-only folder is tried with the real chimewell-cli, run as "nobody" when the tests run as root.
+target_compile_definitions(sync_cli_qt_test PRIVATE CHIMEWELL_CLI="$<TARGET_FILE:chimewell-cli>")
+add_dependencies(sync_cli_qt_test chimewell-cli)
 set_tests_properties(sync_cli_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
