@@ -305,6 +305,12 @@ bool TSyncPage::Check() {
 }
 
 void TSyncPage::KeepPassword() {
+    const std::string before = SyncPasswordName(Saved.SyncUser, Saved.SyncServer);
+    const std::string now = SyncPasswordName(Work.SyncUser, Work.SyncServer);
+    if (!Saved.SyncServer.empty() && (Work.SyncServer.empty() || before != now)) {
+        // Sync switched off, or another account: the old password is not kept behind the user's back.
+        InstalledSecretStore().Remove(before, [](const std::string&) {});
+    }
     if (Work.SyncServer.empty()) {
         return;
     }

@@ -19,3 +19,8 @@ target_include_directories(sync_cli_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/
 target_compile_definitions(sync_cli_qt_test PRIVATE CHIMEWELL_CLI="$<TARGET_FILE:chimewell-cli>")
 add_dependencies(sync_cli_qt_test chimewell-cli)
 set_tests_properties(sync_cli_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
+# The settings page 同步, over the same real server.
+chimewell_add_test(sync_page_qt_test QT
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_page_qt_test.cpp
+    LIBRARIES chimewell_system_qt Qt6::Test)
+target_include_directories(sync_page_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data ${PROJECT_SOURCE_DIR}/tests)
