@@ -53,7 +53,7 @@ void TenthChangedOnEachSide(benchmark::State& state) {
     for (std::size_t i = 0; i < input.Local.size(); ++i) {
         const TRmMainDate& record = input.Local[i];
         input.State.Entries.push_back({record.Uid, NewResourceHref(input.CalendarPath, record.Uid), "\"1\"",
-                                       ReminderDigest(record), SyncEntryKind::Own});
+                                       ReminderDigest(record), SyncEntryKind::Own, ""});
     }
     for (std::size_t i = 0; i < input.Local.size(); i += 10) {
         TRmMainDate there = input.Local[i + 5];

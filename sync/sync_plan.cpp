@@ -1,7 +1,10 @@
 #include "sync/sync_plan.h"
 
+#include "calendar/datetime.h"
+
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -43,6 +46,7 @@ public:
                 ++Plan.Synced;
             }
         }
+        Minute = FormatMinute(MinuteOf(In.Export.From));
         Plan.State = In.State;
         Plan.State.Entries.clear();
         Plan.State.Pending.clear();
@@ -73,6 +77,8 @@ public:
 
 private:
     const TSyncInput& In;
+    // The minute of the sync, as the state writes it.
+    std::string Minute;
     TSyncPlan Plan;
     std::vector<bool> Handled;
     std::multimap<std::string, std::int32_t> ByUid;
@@ -95,6 +101,10 @@ private:
         return entry.Kind == SyncEntryKind::Empty ? -1 : LocalOf(entry.Uid);
     }
     const TRmMainDate& Local(std::int32_t index) const { return In.Local[static_cast<std::size_t>(index)]; }
+    bool WrittenLongAgo(const TSyncEntry& entry) const {
+        const std::optional<TDateTime> written = ParseMinute(entry.Written);
+        return written && *written + RewriteAfterDays <= In.Export.From;
+    }
     bool ChangedHere(std::int32_t index, const TSyncEntry& entry) const {
         return ReminderDigest(Local(index)) != entry.Digest;
     }
@@ -235,14 +245,14 @@ private:
                     matched[static_cast<std::size_t>(same - arriving.begin())] = true;
                     Handled[static_cast<std::size_t>(index)] = true;
                     Plan.State.Entries.push_back(
-                        {old.Uid, resource.Href, resource.ETag, old.Digest, SyncEntryKind::Part});
+                        {old.Uid, resource.Href, resource.ETag, old.Digest, SyncEntryKind::Part, Minute});
                     continue;
                 }
             }
             Release(old);
         }
         if (arriving.empty()) {
-            Plan.State.Entries.push_back({"", resource.Href, resource.ETag, "", SyncEntryKind::Empty});
+            Plan.State.Entries.push_back({"", resource.Href, resource.ETag, "", SyncEntryKind::Empty, Minute});
         }
         for (std::size_t k = 0; k < arriving.size(); ++k) {
             if (matched[k]) {
@@ -253,7 +263,7 @@ private:
             const bool brings = BringsCommand(record, nullptr);
             AddHere(record, resource.Href, brings);
             Plan.State.Entries.push_back(
-                {record.Uid, resource.Href, resource.ETag, ReminderDigest(record), SyncEntryKind::Part});
+                {record.Uid, resource.Href, resource.ETag, ReminderDigest(record), SyncEntryKind::Part, Minute});
         }
     }
 
@@ -270,7 +280,7 @@ private:
             }
         }
         const std::string digest = ReminderDigest(record);
-        Plan.State.Entries.push_back({record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own});
+        Plan.State.Entries.push_back({record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own, Minute});
         const std::int32_t index = LocalOf(record.Uid);
         if (index < 0) {
             // New on the server, or deleted here and changed there: the changed one is kept.
@@ -342,7 +352,14 @@ private:
         }
         if (!ChangedHere(index, old)) {
             Handled[static_cast<std::size_t>(index)] = true;
-            Plan.State.Entries.push_back(old);
+            TSyncEntry kept = old;
+            if (kept.Written.empty()) {
+                kept.Written = Minute;
+            }
+            Plan.State.Entries.push_back(kept);
+            if (old.Kind == SyncEntryKind::Own && WrittenLongAgo(kept)) {
+                Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href);
+            }
             return;
         }
         if (old.Kind == SyncEntryKind::Own) {
@@ -437,7 +454,7 @@ bool DeletionsNeedConsent(const TSyncPlan& plan) {
     return plan.Deletions > 1 && plan.Deletions * 2 > plan.Synced;
 }
 
-void SettleAction(TSyncState& state, const TServerAction& action, const std::string& etag) {
+void SettleAction(TSyncState& state, const TServerAction& action, const std::string& etag, const std::string& minute) {
     auto& entries = state.Entries;
     if (action.Kind == ServerActionKind::Delete) {
         std::erase_if(entries, [&](const TSyncEntry& entry) { return entry.Href == action.Href; });
@@ -446,7 +463,7 @@ void SettleAction(TSyncState& state, const TServerAction& action, const std::str
     const auto found = std::find_if(entries.begin(), entries.end(), [&](const TSyncEntry& entry) {
         return entry.Href == action.Href || (entry.Kind == SyncEntryKind::Own && entry.Uid == action.Uid);
     });
-    const TSyncEntry settled{action.Uid, action.Href, etag, action.Digest, SyncEntryKind::Own};
+    const TSyncEntry settled{action.Uid, action.Href, etag, action.Digest, SyncEntryKind::Own, minute};
     if (found != entries.end()) {
         *found = settled;
     } else {

@@ -129,8 +129,13 @@ TSyncPlan PlanSync(const TSyncInput& input);
 // that answered an empty listing by mistake must not empty the list.
 bool DeletionsNeedConsent(const TSyncPlan& plan);
 
-// The state after the server took the action; etag is the version it answered with (may be empty).
-void SettleAction(TSyncState& state, const TServerAction& action, const std::string& etag);
+// An event this program wrote is written anew after so many days, though its reminder stayed the same: its
+// lists of dates then still reach years ahead.
+inline constexpr int RewriteAfterDays = 365;
+
+// The state after the server took the action at the minute given ("YYYY-MM-DD HH:MM"); etag is the version it
+// answered with (may be empty).
+void SettleAction(TSyncState& state, const TServerAction& action, const std::string& etag, const std::string& minute);
 
 // The local actions whose Before the list no longer held: the state of their resources goes back to what it was
 // (and the resources are fetched again next time), so that a change made meanwhile is not taken for synced.

@@ -421,7 +421,7 @@ void SyncRun::PushNext() {
                      const TServerAction& sent = Work.Server[NextPush];
                      const bool deleting = sent.Kind == ServerActionKind::Delete;
                      if (reply.Succeeded() || (deleting && reply.Status == 404 && reply.Failure.isEmpty())) {
-                         SettleAction(State, sent, reply.ETag.toStdString());
+                         SettleAction(State, sent, reply.ETag.toStdString(), FormatMinute(MinuteOf(Now())));
                          ++(deleting ? Outcome.Deleted : Outcome.Sent);
                      } else if (reply.Failure.isEmpty() && (reply.Status == 412 || reply.Status == 404)) {
                          // Changed or gone on the server since it was listed: the next sync sees both sides.

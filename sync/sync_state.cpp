@@ -24,6 +24,7 @@ constexpr const char* HrefKey = "Href";
 constexpr const char* ETagKey = "ETag";
 constexpr const char* DigestKey = "Digest";
 constexpr const char* KindKey = "Kind";
+constexpr const char* WrittenKey = "Written";
 // More entries than this is a damaged file, not a user's calendar.
 constexpr std::int32_t MostEntries = 200000;
 
@@ -90,6 +91,7 @@ TSyncState LoadSyncState(const std::string& path, std::string& failure) {
         entry.ETag = ini.ReadString(section, ETagKey, "");
         entry.Digest = ini.ReadString(section, DigestKey, "");
         entry.Kind = KindNamed(ini.ReadString(section, KindKey, ""));
+        entry.Written = ini.ReadString(section, WrittenKey, "");
         state.Entries.push_back(std::move(entry));
     }
     const std::int32_t pending = std::clamp(ini.ReadInteger(SyncSection, PendingKey, 0), 0, MostEntries);
@@ -119,6 +121,7 @@ void SaveSyncState(const std::string& path, const TSyncState& state) {
         ini.WriteString(section, ETagKey, entry.ETag);
         ini.WriteString(section, DigestKey, entry.Digest);
         ini.WriteString(section, KindKey, KindName(entry.Kind));
+        ini.WriteString(section, WrittenKey, entry.Written);
     }
     number = 0;
     for (const std::string& href : state.Pending) {

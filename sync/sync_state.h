@@ -34,6 +34,9 @@ struct TSyncEntry {
     // ReminderDigest of the reminder as last synced (Own and Part).
     std::string Digest;
     SyncEntryKind Kind = SyncEntryKind::Own;
+    // The minute this version went to the server or came from it, "YYYY-MM-DD HH:MM". The dates an event
+    // lists reach some years ahead: a year on, it is written anew, so that other calendars never run out.
+    std::string Written;
     friend bool operator==(const TSyncEntry&, const TSyncEntry&) = default;
 };
 

@@ -18,6 +18,11 @@ using testing::DatedRecord;
 
 constexpr const char* Calendar = "/alice/cal/";
 
+TRmMainDate LunarOf(TRmMainDate record) {
+    record.IsLunar = true;
+    return record;
+}
+
 TRmMainDate WithUid(TRmMainDate record, const std::string& uid) {
     record.Uid = uid;
     return record;
@@ -37,7 +42,7 @@ protected:
     void Synced(const TRmMainDate& record) {
         Input.Local.push_back(record);
         Input.State.Entries.push_back(
-            {record.Uid, Href(record.Uid), "\"v1\"", ReminderDigest(record), SyncEntryKind::Own});
+            {record.Uid, Href(record.Uid), "\"v1\"", ReminderDigest(record), SyncEntryKind::Own, ""});
     }
     static std::string Href(const std::string& uid) { return std::string(Calendar) + uid + ".ics"; }
     std::string Body(const TRmMainDate& record) const { return IcsFileBytes({ItemOfRecord(record)}, Input.Export); }
@@ -276,8 +281,8 @@ TEST_F(SyncPlanTest, SettlingFollowsTheServersAnswers) {
     TSyncPlan plan = PlanSync(Input);
     ASSERT_EQ(plan.Server.size(), 2U);
     TSyncState state = plan.State;
-    SettleAction(state, plan.Server[0], "\"v9\"");
-    SettleAction(state, plan.Server[1], "\"n1\"");
+    SettleAction(state, plan.Server[0], "\"v9\"", "2026-12-09 10:00");
+    SettleAction(state, plan.Server[1], "\"n1\"", "2026-12-09 10:00");
     ASSERT_EQ(state.Entries.size(), 2U);
     EXPECT_EQ(state.Entries[0].ETag, "\"v9\"");
     EXPECT_EQ(state.Entries[0].Digest, ReminderDigest(Input.Local[0]));
@@ -296,11 +301,26 @@ TEST_F(SyncPlanTest, SettlingFollowsTheServersAnswers) {
     EXPECT_EQ(state.Pending, std::vector<std::string>{Href("a")});
 }
 
+TEST_F(SyncPlanTest, AnEventIsWrittenAnewAYearOnSoThatItsDatesNeverRunOut) {
+    Synced(WithUid(LunarOf(DatedRecord(0, 8, 15, 20, 0, "中秋")), "moon"));
+    Input.State.Entries[0].Written = "2026-01-10 10:00";
+    EXPECT_TRUE(PlanSync(Input).Server.empty());
+    Input.State.Entries[0].Written = "2025-12-09 10:00";
+    const TSyncPlan plan = PlanSync(Input);
+    ASSERT_EQ(plan.Server.size(), 1U);
+    EXPECT_EQ(plan.Server[0].Kind, ServerActionKind::Update);
+    EXPECT_EQ(plan.Server[0].IfMatch, "\"v1\"");
+    EXPECT_TRUE(plan.Local.empty());
+    TSyncState state = plan.State;
+    SettleAction(state, plan.Server[0], "\"v2\"", "2026-12-09 10:00");
+    EXPECT_EQ(state.Entries[0].Written, "2026-12-09 10:00");
+}
+
 TEST(SyncListingTest, FetchesWhatChangedAndTellsWhatWent) {
     TSyncState state;
-    state.Entries = {{"a", "/c/a.ics", "\"1\"", "", SyncEntryKind::Own},
-                     {"b", "/c/b.ics", "\"1\"", "", SyncEntryKind::Own},
-                     {"", "/c/e.ics", "\"1\"", "", SyncEntryKind::Empty}};
+    state.Entries = {{"a", "/c/a.ics", "\"1\"", "", SyncEntryKind::Own, ""},
+                     {"b", "/c/b.ics", "\"1\"", "", SyncEntryKind::Own, ""},
+                     {"", "/c/e.ics", "\"1\"", "", SyncEntryKind::Empty, ""}};
     TServerListing whole;
     whole.Complete = true;
     whole.Present = {{"/c/a.ics", "\"1\""}, {"/c/b.ics", "\"2\""}, {"/c/new.ics", "\"1\""}};
@@ -322,9 +342,10 @@ TEST(SyncStateFileTest, RoundTripsAndRefusesAFileItCannotRead) {
     state.SyncToken = "http://radicale.org/ns/sync/abc";
     state.LastSync = "2026-12-09 10:15";
     state.LastFullListing = "2026-12-09 10:00";
-    state.Entries = {{"u1", "/alice/日历/u1.ics", "\"e=1\"", "0123456789abcdef", SyncEntryKind::Own},
-                     {"u2", "/alice/日历/x.ics", "W/\"2\"", "fedcba9876543210", SyncEntryKind::Part},
-                     {"", "/alice/日历/old.ics", "\"3\"", "", SyncEntryKind::Empty}};
+    state.Entries = {
+        {"u1", "/alice/日历/u1.ics", "\"e=1\"", "0123456789abcdef", SyncEntryKind::Own, "2026-12-09 10:15"},
+        {"u2", "/alice/日历/x.ics", "W/\"2\"", "fedcba9876543210", SyncEntryKind::Part, ""},
+        {"", "/alice/日历/old.ics", "\"3\"", "", SyncEntryKind::Empty, ""}};
     state.Pending = {"/alice/日历/cmd.ics"};
     SaveSyncState(path, state);
     std::string failure;
