@@ -265,10 +265,17 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
                 if (answer.Status == 0) {
                     const bool timedOut = reply->error() == QNetworkReply::OperationCanceledError ||
                                           reply->error() == QNetworkReply::TimeoutError;
-                    answer.Failure =
-                        timedOut
-                            ? QStringLiteral("服务器在规定的时间内没有回答（%1）。").arg(reply->url().host())
-                            : QStringLiteral("无法连接服务器 %1：%2").arg(reply->url().host(), reply->errorString());
+                    const bool untrusted = reply->error() == QNetworkReply::SslHandshakeFailedError;
+                    const QString host = reply->url().host();
+                    if (timedOut) {
+                        answer.Failure = QStringLiteral("服务器在规定的时间内没有回答（%1）。").arg(host);
+                    } else if (untrusted) {
+                        answer.Failure =
+                            QStringLiteral("无法与服务器 %1 建立安全连接（%2）：服务器的证书要由本机信任的机构签发。")
+                                .arg(host, reply->errorString());
+                    } else {
+                        answer.Failure = QStringLiteral("无法连接服务器 %1：%2").arg(host, reply->errorString());
+                    }
                     done(answer);
                     return;
                 }

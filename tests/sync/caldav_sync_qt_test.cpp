@@ -436,6 +436,18 @@ TEST(CalDavFailureTest, AFailingOrSilentServerLeavesEverythingAsItWas) {
     }
 }
 
+TEST(CalDavFailureTest, ACertificateNoSystemTrustsIsRefused) {
+    testing::EventLoopApplication();
+    RadicaleServer server(true);
+    ASSERT_EQ(server.MakeCalendar(QStringLiteral("cal")), 201);
+    Machine desk;
+    desk.List.Add(DailyRecord(9, 0, "晨会"), true);
+    const TSyncReport report = Sync(desk, server.Calendar(QStringLiteral("cal")));
+    EXPECT_FALSE(report.Succeeded);
+    EXPECT_NE(report.Failure.find("安全连接"), std::string::npos) << report.Failure;
+    EXPECT_TRUE(desk.List.Item(0).Uid.empty());
+}
+
 TEST(CalDavAddressTest, PlainHttpOnlyToThisMachine) {
     EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("https://dav.example.com/"))).isEmpty());
     EXPECT_TRUE(AddressRefusal(QUrl(QStringLiteral("http://127.0.0.1:5232/"))).isEmpty());

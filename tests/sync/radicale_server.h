@@ -48,9 +48,26 @@ public:
     static constexpr const char* User = "alice";
     static constexpr const char* Password = "s3cret 密码";
 
-    RadicaleServer() : Port(FreePort()) {
+    // secure: over TLS with a certificate of its own, which no system trusts.
+    explicit RadicaleServer(bool secure = false) : Port(FreePort()), Secure(secure) {
         std::ofstream(Folder.File("users")) << User << ":" << Password << "\n";
+        if (Secure) {
+            QProcess openssl;
+            openssl.start(QStringLiteral("openssl"),
+                          {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"),
+                           QStringLiteral("rsa:2048"), QStringLiteral("-nodes"), QStringLiteral("-days"),
+                           QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                           QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                           QStringLiteral("-keyout"), QString::fromStdString(Folder.File("key.pem")),
+                           QStringLiteral("-out"), QString::fromStdString(Folder.File("cert.pem"))});
+            if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+                throw std::runtime_error("openssl could not make a certificate");
+            }
+        }
         std::ofstream(Folder.File("config")) << "[server]\nhosts = 127.0.0.1:" << Port << "\n"
+                                             << (Secure ? "ssl = True\ncertificate = " + Folder.File("cert.pem") +
+                                                              "\nkey = " + Folder.File("key.pem") + "\n"
+                                                        : std::string())
                                              << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << Folder.File("users")
                                              << "\nhtpasswd_encryption = plain\n"
                                              << "[rights]\ntype = owner_only\n"
@@ -91,22 +108,20 @@ public:
         }
     }
 
-    QUrl Root() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(Port)); }
+    QUrl Root() const { return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(Scheme()).arg(Port)); }
     QUrl Calendar(const QString& name) const {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1/%2/%3/").arg(Port).arg(QLatin1String(User), name));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2/%3/%4/").arg(Scheme()).arg(Port).arg(QLatin1String(User), name));
     }
 
     // A request as another client makes it (curl), with the user's credentials; returns the HTTP status.
     int Curl(const QString& verb, const QUrl& url, const QByteArray& body = {}, const QStringList& headers = {}) const {
-        QStringList arguments{QStringLiteral("-s"),
-                              QStringLiteral("-o"),
-                              QStringLiteral("/dev/null"),
-                              QStringLiteral("-w"),
-                              QStringLiteral("%{http_code}"),
-                              QStringLiteral("-u"),
-                              QStringLiteral("%1:%2").arg(QLatin1String(User), QString::fromUtf8(Password)),
-                              QStringLiteral("-X"),
-                              verb};
+        // The other client trusts the test's own certificate (-k); the program under test must not.
+        QStringList arguments{
+            QStringLiteral("-s"), QStringLiteral("-k"),
+            QStringLiteral("-o"), QStringLiteral("/dev/null"),
+            QStringLiteral("-w"), QStringLiteral("%{http_code}"),
+            QStringLiteral("-u"), QStringLiteral("%1:%2").arg(QLatin1String(User), QString::fromUtf8(Password)),
+            QStringLiteral("-X"), verb};
         for (const QString& header : headers) {
             arguments << QStringLiteral("-H") << header;
         }
@@ -124,8 +139,11 @@ public:
     int MakeCalendar(const QString& name) const { return Curl(QStringLiteral("MKCALENDAR"), Calendar(name)); }
 
 private:
+    QString Scheme() const { return Secure ? QStringLiteral("https") : QStringLiteral("http"); }
+
     TempFolder Folder;
     quint16 Port;
+    bool Secure;
     QProcess Process;
 };
 
