@@ -3,6 +3,7 @@
 #include "platform/message_box.h"
 #include "platform/secret_store.h"
 #include "sync/caldav_client.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -19,10 +20,6 @@ namespace chimewell {
 namespace {
 
 const QString NewCalendarName = QStringLiteral("晴铃提醒");
-
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 } // namespace
 

@@ -46,6 +46,18 @@ std::string Bytes(const std::string& path) {
     return bytes;
 }
 
+// The folder's settings name the server's calendar "cal", and its list holds one reminder.
+void SetUpSync(const testing::TempFolder& folder, const RadicaleServer& server) {
+    TIniFile config(folder.File("config.ini"), std::string());
+    config.WriteString("Config", "SyncServer", server.Root().toString().toStdString());
+    config.WriteString("Config", "SyncUser", RadicaleServer::User);
+    config.WriteString("Config", "SyncCalendar", server.Calendar(QStringLiteral("cal")).toString().toStdString());
+    config.UpdateFile();
+    TRmDataList list;
+    list.Reset(folder.File("reminddata.sdt"));
+    list.Add(testing::DailyRecord(9, 0, "晨会"), true);
+}
+
 TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
     testing::EventLoopApplication();
     RadicaleServer server;
@@ -58,15 +70,11 @@ TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("not set up"), std::string::npos) << run.Err;
 
-    TIniFile config(folder.File("config.ini"), std::string());
-    config.WriteString("Config", "SyncServer", server.Root().toString().toStdString());
-    config.WriteString("Config", "SyncUser", RadicaleServer::User);
-    config.WriteString("Config", "SyncCalendar", server.Calendar(QStringLiteral("cal")).toString().toStdString());
-    config.UpdateFile();
+    SetUpSync(folder, server);
     {
         TRmDataList list;
         list.Reset(folder.File("reminddata.sdt"));
-        list.Add(testing::DailyRecord(9, 0, "晨会"), true);
+        list.Load();
         TRmMainDate lunar = testing::DatedRecord(0, 1, 1, 8, 0, "春节");
         lunar.IsLunar = true;
         list.Add(lunar, true);
@@ -117,16 +125,7 @@ TEST(CliSyncTest, AReadOnlyFolderLosesNothing) {
     ASSERT_EQ(server.MakeCalendar(QStringLiteral("cal")), 201);
     testing::TempFolder folder;
     const std::string password = std::string(RadicaleServer::Password) + "\n";
-    TIniFile config(folder.File("config.ini"), std::string());
-    config.WriteString("Config", "SyncServer", server.Root().toString().toStdString());
-    config.WriteString("Config", "SyncUser", RadicaleServer::User);
-    config.WriteString("Config", "SyncCalendar", server.Calendar(QStringLiteral("cal")).toString().toStdString());
-    config.UpdateFile();
-    {
-        TRmDataList list;
-        list.Reset(folder.File("reminddata.sdt"));
-        list.Add(testing::DailyRecord(9, 0, "晨会"), true);
-    }
+    SetUpSync(folder, server);
     const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//curl//EN\r\nBEGIN:VEVENT\r\nUID:phone-2\r\n"
                              "DTSTAMP:20261201T000000Z\r\nDTSTART:20270115T013000Z\r\nSUMMARY:手机上加的\r\n"
                              "END:VEVENT\r\nEND:VCALENDAR\r\n";
