@@ -1,0 +1,314 @@
+// Reminders as the events other calendars show: a rule where the calendar can compute the days itself, else
+// the days this program computes, as a list of dates; the reminder's own keys travel beside in X- properties.
+
+#include "exchange/ical_file.h"
+
+#include "calendar/clock.h"
+#include "calendar/due.h"
+#include "exchange/ical_common.h"
+#include "runtime/next_firing.h"
+#include "runtime/remind_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+
+namespace chimewell {
+
+using namespace ics;
+
+namespace {
+
+ExportZone ZoneNamed(const std::string& name) {
+    ExportZone zone;
+    if (name.empty()) {
+        return zone;
+    }
+    icaltimezone* utc = icaltimezone_get_utc_timezone();
+    if (name == "UTC" || name == "Etc/UTC" || name == "Universal" || name == "Zulu" || name == "Etc/Universal") {
+        return {utc, true, "UTC"};
+    }
+    zone.Zone = icaltimezone_get_builtin_timezone(name.c_str());
+    zone.IsUtc = zone.Zone == utc;
+    zone.Tzid = name;
+    return zone;
+}
+
+// A local moment as the export writes it: in its zone (UTC converted), or floating.
+icaltimetype ExportTimeOf(TDateTime moment, const ExportZone& zone) {
+    if (zone.IsUtc) {
+        return UtcOf(moment, zone);
+    }
+    icaltimetype t = FieldsOf(moment);
+    t.zone = zone.Zone;
+    return t;
+}
+
+void AddZoneParameter(icalproperty* property, const ExportZone& zone) {
+    if (zone.Zone != nullptr && !zone.IsUtc) {
+        icalproperty_add_parameter(property, icalparameter_new_tzid(zone.Tzid.c_str()));
+    }
+}
+
+// The zone's rules from the year before the export on, under the zone database's name: what calendars need for
+// the coming events, without the century of history that some readers cannot take.
+icalcomponent* ZoneComponent(const ExportZone& zone, TDateTime from) {
+    icalcomponent* component = icalcomponent_new_clone(icaltimezone_get_component(zone.Zone));
+    icaltimetype start = icaltime_null_time();
+    start.year = DecodeDate(from).Year - 1;
+    start.month = 1;
+    start.day = 1;
+    icaltimezone_truncate_vtimezone(component, start, icaltime_null_time(), 1);
+    if (icalproperty* tzid = icalcomponent_get_first_property(component, ICAL_TZID_PROPERTY)) {
+        icalproperty_set_tzid(tzid, zone.Tzid.c_str());
+    }
+    return component;
+}
+
+std::string RuleTimeText(const icaltimetype& t) {
+    char text[20];
+    std::snprintf(text, sizeof text, "%04d%02d%02dT%02d%02d%02d%s", t.year, t.month, t.day, t.hour, t.minute, t.second,
+                  icaltime_is_utc(t) ? "Z" : "");
+    return text;
+}
+
+constexpr std::array<const char*, 7> RuleWeekdays = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+
+// The RFC 5545 rule of a Gregorian reminder that repeats, without its end; empty when its days are not such a
+// rule's (a fixed date, a lunar date, a condition, the hourly and start-up methods, values no editor makes).
+std::string GregorianRuleOf(const TRmMainDate& record) {
+    if (record.IsLunar || record.Method != RemindExact || HasWeekCondition(record.Message) || !HasTimeOfDay(record) ||
+        record.Month < 0 || record.Month > 12 || (record.Year != 0 && (record.Year < 1900 || record.Year > 2100))) {
+        return {};
+    }
+    const int day = record.Day;
+    const bool every = day == 0 || ((day & WeekdayMask) != 0 && day > 31 && (day & 0x7F) == 0x7F);
+    const bool fixed = day >= 1 && day <= 31;
+    const bool weekdays = !every && !fixed && (day & WeekdayMask) != 0 && (day & 0x7F) != 0;
+    if (!every && !fixed && !weekdays) {
+        return {};
+    }
+    if (fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
+        return {};
+    }
+    std::string rule;
+    if (fixed) {
+        if (record.Year != 0 && record.Month != 0) {
+            return {}; // one day
+        }
+        rule = record.Month != 0
+                   ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + std::to_string(day)
+                   : "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(day);
+    } else {
+        if (every) {
+            rule = "FREQ=DAILY";
+        } else {
+            rule = "FREQ=WEEKLY;BYDAY=";
+            bool first = true;
+            for (std::size_t bit = 0; bit < RuleWeekdays.size(); ++bit) {
+                if ((day & (1 << bit)) != 0) {
+                    rule += first ? "" : ",";
+                    rule += RuleWeekdays[bit];
+                    first = false;
+                }
+            }
+        }
+        if (record.Month != 0) {
+            rule += ";BYMONTH=" + std::to_string(record.Month);
+        }
+    }
+    return rule;
+}
+
+struct EventPlan {
+    // The first occurrence, then the others of the list of dates.
+    std::vector<TDateTime> Minutes;
+    // Empty: the minutes are the dates; else the rule that repeats from the first.
+    std::string Rule;
+    // A rule bounded by the reminder's year ends at its last minute.
+    bool EndsWithYear = false;
+    bool Cancelled = false;
+};
+
+EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options) {
+    TRmMainDate record = RecordOf(item);
+    // The early minute is the alarm's; the events are the set minutes.
+    record.Forward = 0;
+    EventPlan plan;
+    const TDateTime beforeRange = NextFiringRangeStart() - 1.0;
+    std::string rule = GregorianRuleOf(record);
+    if (rule.empty() && options.LunarRules && record.Method == RemindExact && !HasWeekCondition(record.Message) &&
+        HasTimeOfDay(record)) {
+        rule = LunarRuleOf(item);
+    }
+    if (!rule.empty()) {
+        // A rule of one year shows the whole year; one of every year begins with its next day.
+        const TDateTime after = record.Year != 0 ? beforeRange : options.From;
+        const TNextFirings first = NextFirings(record, after, NextFiringRangeEnd(), 1, options.BeginWithSunday);
+        if (first.Minutes.empty()) {
+            plan.Cancelled = true;
+            return plan;
+        }
+        plan.Minutes = first.Minutes;
+        plan.Rule = rule;
+        plan.EndsWithYear = record.Year != 0;
+        return plan;
+    }
+    const int years = std::clamp(options.Years, 1, MaxIcsYears);
+    // Up to the last set minute whose early minute lies within the reach.
+    const TDateTime until = options.From + IcsListDays(years) + std::max(RecordOf(item).Forward, 0) / 1440.0;
+    TNextFirings firings = NextFirings(record, options.From, until, 400 * years + 10, options.BeginWithSunday);
+    if (firings.Minutes.empty() && record.Year != 0) {
+        // A reminder of a year gone by keeps its day, as a calendar keeps past events.
+        firings = NextFirings(record, beforeRange, NextFiringRangeEnd(), 1, options.BeginWithSunday);
+    }
+    if (firings.Minutes.empty()) {
+        plan.Cancelled = true;
+        return plan;
+    }
+    plan.Minutes = std::move(firings.Minutes);
+    return plan;
+}
+
+// A reminder that never fires again still goes out whole, at its time of the export's day, marked cancelled.
+TDateTime CancelledMoment(const TRmMainDate& record, TDateTime from) {
+    const int hour = HasTimeOfDay(record) ? record.Hour : 0;
+    const int minute = HasTimeOfDay(record) ? record.Minuter : 0;
+    return DateOf(from) + (hour * 60 + minute) / 1440.0;
+}
+
+void AddText(icalcomponent* event, const std::string& name, const std::string& value) {
+    icalproperty* property = icalproperty_new_x(value.c_str());
+    icalproperty_set_x_name(property, name.c_str());
+    icalcomponent_add_property(event, property);
+}
+
+void AddAlarm(icalcomponent* event, const std::string& summary, int minutesBefore) {
+    icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    icalcomponent_add_property(alarm, icalproperty_new_description(summary.c_str()));
+    icaltriggertype trigger{};
+    trigger.time = icaltime_null_time();
+    trigger.duration = icaldurationtype_from_int(-60 * minutesBefore);
+    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+    icalcomponent_add_component(event, alarm);
+}
+
+icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& options, const ExportZone& zone,
+                       const icaltimetype& stamp) {
+    const TRmMainDate record = RecordOf(item);
+    const EventPlan plan = PlanEvent(item, options);
+    const TDateTime start = plan.Cancelled ? CancelledMoment(record, options.From) : plan.Minutes.front();
+
+    icalcomponent* event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+    const std::string uid = item.Uid.empty() ? NewReminderUid() : item.Uid;
+    icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+
+    icalproperty* dtstart = icalproperty_new_dtstart(ExportTimeOf(start, zone));
+    AddZoneParameter(dtstart, zone);
+    icalcomponent_add_property(event, dtstart);
+
+    if (!plan.Rule.empty()) {
+        std::string rule = plan.Rule;
+        if (plan.EndsWithYear) {
+            const TDateTime last = EncodeDateTime(record.Year, 12, 31, 23, 59);
+            rule += ";UNTIL=" + RuleTimeText(zone.Zone != nullptr ? UtcOf(last, zone) : FieldsOf(last));
+        }
+        icalrecurrencetype recurrence = icalrecurrencetype_from_string(rule.c_str());
+        icalcomponent_add_property(event, icalproperty_new_rrule(recurrence));
+        // The property keeps a copy of the calendar's name; the parsed rule's own is the caller's to free.
+        std::free(recurrence.rscale);
+    } else {
+        for (std::size_t k = 1; k < plan.Minutes.size(); ++k) {
+            icaldatetimeperiodtype date{};
+            date.time = ExportTimeOf(plan.Minutes[k], zone);
+            date.period = icalperiodtype_null_period();
+            icalproperty* rdate = icalproperty_new_rdate(date);
+            AddZoneParameter(rdate, zone);
+            icalcomponent_add_property(event, rdate);
+        }
+    }
+    if (plan.Cancelled) {
+        icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_CANCELLED));
+    }
+
+    std::string summary = PrepareRemindText(record.Message, start, options.BeginWithSunday).Shown;
+    if (summary.empty()) {
+        summary = "提醒";
+    }
+    icalcomponent_add_property(event, icalproperty_new_summary(summary.c_str()));
+    DescribeOptions described;
+    described.Calendar = described.Date = described.Time = described.Forward = described.Command = true;
+    const std::string description = record.Describe(described);
+    icalcomponent_add_property(event, icalproperty_new_description(description.c_str()));
+
+    // The reminder shows at its early minute and at its set minute, and so do the alarms.
+    // An early minute before midnight is none: the reminder looks at its own day only.
+    if (record.Forward > 0 && (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)) {
+        AddAlarm(event, summary, record.Forward);
+    }
+    AddAlarm(event, summary, 0);
+
+    for (std::size_t key = 0; key < ExchangeNumberKeys.size(); ++key) {
+        AddText(event, PropertyName(ExchangeNumberKeys[key]), std::to_string(item.Numbers[key]));
+    }
+    AddText(event, PropertyName("Music"), item.Music);
+    AddText(event, PropertyName("Command"), item.Command);
+    AddText(event, PropertyName("Message"), item.Message);
+    if (const std::string lunar = LunarRuleOf(item); !lunar.empty()) {
+        AddText(event, PropertyName("LunarRule"), lunar);
+    }
+    return event;
+}
+
+} // namespace
+
+int IcsListDays(int years) {
+    return std::clamp(years, 1, MaxIcsYears) * 36525 / 100;
+}
+
+std::string LunarRuleOf(const TExchangeItem& item) {
+    const TRmMainDate record = RecordOf(item);
+    if (!record.IsLunar || record.Year != 0 || record.Month < 0 || record.Month > 12 || record.Day < 1 ||
+        record.Day > 30) {
+        return {};
+    }
+    const bool leap = record.Month != 0 && record.IsLeapMonth;
+    // A day 30 kept every year falls on the 29th of a short month; of a leap month, whose year may lack it,
+    // RFC 7529 has no rule that does both.
+    if (leap && record.Day == 30) {
+        return {};
+    }
+    std::string rule = "RSCALE=CHINESE;";
+    if (record.Month != 0) {
+        rule += "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + (leap ? "L" : "") + ";";
+    } else {
+        rule += "FREQ=MONTHLY;";
+    }
+    rule += "BYMONTHDAY=" + std::to_string(record.Day);
+    if (record.Day == 30) {
+        rule += ";SKIP=BACKWARD";
+    }
+    return rule;
+}
+
+std::string IcsFileBytes(const std::vector<TExchangeItem>& items, const TIcsExportOptions& options) {
+    SetUpLibical();
+    const ExportZone zone = ZoneNamed(options.TimeZone);
+    ComponentPtr calendar(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(ProductId));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(calendar.get(), icalproperty_new_calscale("GREGORIAN"));
+    if (zone.Zone != nullptr && !zone.IsUtc) {
+        icalcomponent_add_component(calendar.get(), ZoneComponent(zone, options.From));
+    }
+    const icaltimetype stamp = UtcOf(MinuteOf(Now()), zone);
+    for (const TExchangeItem& item : items) {
+        icalcomponent_add_component(calendar.get(), EventOf(item, options, zone, stamp));
+    }
+    return TextOf(calendar.get());
+}
+
+} // namespace chimewell
