@@ -16,6 +16,14 @@ inline constexpr std::int32_t RemindHourly = 1;
 inline constexpr std::int32_t RemindAtStartup = 2;
 inline constexpr std::int32_t RemindAtStartupHourly = 3;
 
+// The methods that also fire at every full hour of a matching day, and those that also fire once at start.
+constexpr bool IsHourlyMethod(std::int32_t method) {
+    return method == RemindHourly || method == RemindAtStartupHourly;
+}
+constexpr bool IsStartupMethod(std::int32_t method) {
+    return method == RemindAtStartup || method == RemindAtStartupHourly;
+}
+
 // The caption of a method code, as the editor and the view window show it.
 std::string_view MethodCaption(std::int32_t method);
 

@@ -2,8 +2,11 @@
 
 #include "exchange/ical_file.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 namespace chimewell::ics {
 
@@ -93,6 +96,136 @@ std::string TextOf(icalcomponent* component) {
     std::string bytes = text != nullptr ? text : "";
     icalmemory_free_buffer(text);
     return bytes;
+}
+
+namespace {
+
+// FNV-1a: the same on every machine, unlike std::hash.
+std::string DigestText(std::string_view text) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ULL;
+    }
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash));
+    return out;
+}
+
+// A time as the file gives it: its fields, and its zone's name (or Z); a zone is not looked up, so that the
+// digest does not depend on the zones a machine knows.
+std::string TimeText(icalproperty* property, const icaltimetype& t) {
+    char fields[32];
+    std::snprintf(fields, sizeof fields, t.is_date ? "%04d%02d%02d" : "%04d%02d%02dT%02d%02d%02d", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    std::string text = fields;
+    if (icaltime_is_utc(t)) {
+        text += "Z";
+    } else if (icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER)) {
+        const char* name = icalparameter_get_tzid(tzid);
+        text += std::string("@") + (name != nullptr ? name : "");
+    }
+    return text;
+}
+
+std::vector<std::string> TimesOf(icalcomponent* event, icalproperty_kind kind) {
+    std::vector<std::string> times;
+    for (icalproperty* property = icalcomponent_get_first_property(event, kind); property != nullptr;
+         property = icalcomponent_get_next_property(event, kind)) {
+        if (kind == ICAL_RDATE_PROPERTY) {
+            const icaldatetimeperiodtype value = icalproperty_get_rdate(property);
+            times.push_back(TimeText(property, icaltime_is_null_time(value.time) ? value.period.start : value.time));
+        } else if (kind == ICAL_EXDATE_PROPERTY) {
+            times.push_back(TimeText(property, icalproperty_get_exdate(property)));
+        } else {
+            times.push_back(TimeText(property, icalproperty_get_dtstart(property)));
+        }
+    }
+    std::sort(times.begin(), times.end());
+    return times;
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) {
+        text += part;
+        text += '\n';
+    }
+    return text;
+}
+
+} // namespace
+
+TShownParts ShownPartsOf(icalcomponent* event) {
+    TShownParts parts;
+    const char* summary = icalcomponent_get_summary(event);
+    parts.Summary = DigestText(summary != nullptr ? summary : "");
+
+    std::vector<std::string> rules;
+    for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); property != nullptr;
+         property = icalcomponent_get_next_property(event, ICAL_RRULE_PROPERTY)) {
+        icalrecurrencetype rule = icalproperty_get_rrule(property);
+        char* text = icalrecurrencetype_as_string_r(&rule);
+        rules.push_back(text != nullptr ? text : "");
+        icalmemory_free_buffer(text);
+    }
+    std::sort(rules.begin(), rules.end());
+    parts.Times = DigestText("start\n" + Joined(TimesOf(event, ICAL_DTSTART_PROPERTY)) + "rules\n" + Joined(rules) +
+                             "dates\n" + Joined(TimesOf(event, ICAL_RDATE_PROPERTY)) + "exceptions\n" +
+                             Joined(TimesOf(event, ICAL_EXDATE_PROPERTY)));
+
+    std::vector<std::string> alarms;
+    for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); alarm != nullptr;
+         alarm = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
+        icalproperty* property = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
+        if (property == nullptr) {
+            alarms.push_back("none");
+            continue;
+        }
+        const icaltriggertype trigger = icalproperty_get_trigger(property);
+        if (!icaltime_is_null_time(trigger.time)) {
+            alarms.push_back(TimeText(property, trigger.time));
+            continue;
+        }
+        icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
+        const bool end = related != nullptr && icalparameter_get_related(related) == ICAL_RELATED_END;
+        alarms.push_back((end ? "end" : "start") + std::to_string(icaldurationtype_as_int(trigger.duration)));
+    }
+    std::sort(alarms.begin(), alarms.end());
+    parts.Alarms = DigestText(Joined(alarms));
+    return parts;
+}
+
+std::string ShownPartsText(const TShownParts& parts) {
+    return "summary=" + parts.Summary + ";times=" + parts.Times + ";alarms=" + parts.Alarms;
+}
+
+std::optional<TShownParts> ParseShownParts(std::string_view text) {
+    TShownParts parts;
+    std::size_t found = 0;
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find(';'), text.size());
+        const std::string_view field = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        const std::size_t equals = field.find('=');
+        if (equals == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const std::string_view name = field.substr(0, equals);
+        const std::string value(field.substr(equals + 1));
+        std::string* slot = name == "summary"  ? &parts.Summary
+                            : name == "times"  ? &parts.Times
+                            : name == "alarms" ? &parts.Alarms
+                                               : nullptr;
+        if (slot != nullptr && slot->empty() && !value.empty()) {
+            *slot = value;
+            ++found;
+        }
+    }
+    if (found != 3) {
+        return std::nullopt;
+    }
+    return parts;
 }
 
 } // namespace chimewell::ics

@@ -62,7 +62,29 @@ bool IsReadableTime(const icaltimetype& t);
 // date at IcsAllDayHour.
 std::optional<TDateTime> LocalMomentOf(icaltimetype t);
 
+// The RFC 5545 rule of the days of a Gregorian reminder that repeats, without its end ("FREQ=YEARLY;BYMONTH=3;
+// BYMONTHDAY=15"); empty when its days are not such a rule's (a fixed date, a lunar date, a condition, values no
+// editor makes).
+std::string GregorianRuleOf(const TRmMainDate& record);
+
 // The component as calendar text.
 std::string TextOf(icalcomponent* component);
+
+// What other calendars show of an event and let their users change, as three digests: its title, its times
+// (start, rules, dates and exceptions) and its alarms. They are worked out from the parsed values, so that
+// another program writing the same event its own way (folded otherwise, properties in another order) gives
+// the same digests. An event of this program carries them as they were when it was written
+// (X-CHIMEWELL-WRITTEN); parts that differ now were changed by another calendar.
+struct TShownParts {
+    std::string Summary;
+    std::string Times;
+    std::string Alarms;
+    friend bool operator==(const TShownParts&, const TShownParts&) = default;
+};
+inline constexpr const char* WrittenPartsKey = "Written";
+TShownParts ShownPartsOf(icalcomponent* event);
+// "summary=…;times=…;alarms=…", and back; none for a text that is not such.
+std::string ShownPartsText(const TShownParts& parts);
+std::optional<TShownParts> ParseShownParts(std::string_view text);
 
 } // namespace chimewell::ics

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -73,56 +74,17 @@ std::string RuleTimeText(const icaltimetype& t) {
     return text;
 }
 
-constexpr std::array<const char*, 7> RuleWeekdays = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
-
-// The RFC 5545 rule of a Gregorian reminder that repeats, without its end; empty when its days are not such a
-// rule's (a fixed date, a lunar date, a condition, the hourly and start-up methods, values no editor makes).
-std::string GregorianRuleOf(const TRmMainDate& record) {
-    if (record.IsLunar || record.Method != RemindExact || HasWeekCondition(record.Message) || !HasTimeOfDay(record) ||
-        record.Month < 0 || record.Month > 12 || (record.Year != 0 && (record.Year < 1900 || record.Year > 2100))) {
-        return {};
-    }
-    const int day = record.Day;
-    const bool every = day == 0 || ((day & WeekdayMask) != 0 && day > 31 && (day & 0x7F) == 0x7F);
-    const bool fixed = day >= 1 && day <= 31;
-    const bool weekdays = !every && !fixed && (day & WeekdayMask) != 0 && (day & 0x7F) != 0;
-    if (!every && !fixed && !weekdays) {
-        return {};
-    }
-    if (fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
-        return {};
-    }
-    std::string rule;
-    if (fixed) {
-        if (record.Year != 0 && record.Month != 0) {
-            return {}; // one day
-        }
-        rule = record.Month != 0
-                   ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + std::to_string(day)
-                   : "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(day);
-    } else {
-        if (every) {
-            rule = "FREQ=DAILY";
-        } else {
-            rule = "FREQ=WEEKLY;BYDAY=";
-            bool first = true;
-            for (std::size_t bit = 0; bit < RuleWeekdays.size(); ++bit) {
-                if ((day & (1 << bit)) != 0) {
-                    rule += first ? "" : ",";
-                    rule += RuleWeekdays[bit];
-                    first = false;
-                }
-            }
-        }
-        if (record.Month != 0) {
-            rule += ";BYMONTH=" + std::to_string(record.Month);
-        }
-    }
-    return rule;
+// Every full hour of the days a day rule gives.
+std::string HourlyRuleOf(const std::string& dayRule) {
+    const std::size_t parts = dayRule.find(';');
+    return "FREQ=HOURLY;BYMINUTE=0" + (parts == std::string::npos ? std::string() : dayRule.substr(parts));
 }
 
+// The most dates one event lists; an hourly reminder of every day reaches about half a year with them.
+constexpr int MostListedDates = 5000;
+
 struct EventPlan {
-    // The first occurrence, then the others of the list of dates.
+    // The first occurrence, then the others of the list of dates (with a rule: the dates beside it).
     std::vector<TDateTime> Minutes;
     // Empty: the minutes are the dates; else the rule that repeats from the first.
     std::string Rule;
@@ -135,39 +97,50 @@ EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options)
     TRmMainDate record = RecordOf(item);
     // The early minute is the alarm's; the events are the set minutes.
     record.Forward = 0;
+    const bool hourly = IsHourlyMethod(record.Method);
     EventPlan plan;
     const TDateTime beforeRange = NextFiringRangeStart() - 1.0;
+    const int years = std::clamp(options.Years, 1, MaxIcsYears);
+    // Up to the last set minute whose early minute lies within the reach.
+    const TDateTime until = options.From + IcsListDays(years) + std::max(RecordOf(item).Forward, 0) / 1440.0;
     std::string rule = GregorianRuleOf(record);
-    if (rule.empty() && options.LunarRules && record.Method == RemindExact && !HasWeekCondition(record.Message) &&
-        HasTimeOfDay(record)) {
+    if (rule.empty() && options.LunarRules && !hourly && !HasWeekCondition(record.Message) && HasTimeOfDay(record)) {
         rule = LunarRuleOf(item);
     }
     if (!rule.empty()) {
         // A rule of one year shows the whole year; one of every year begins with its next day.
         const TDateTime after = record.Year != 0 ? beforeRange : options.From;
-        const TNextFirings first = NextFirings(record, after, NextFiringRangeEnd(), 1, options.BeginWithSunday);
-        if (first.Minutes.empty()) {
+        const std::vector<TDateTime> first =
+            ReminderEventMinutes(record, after, NextFiringRangeEnd(), hourly ? 25 : 1, options.BeginWithSunday);
+        const auto start = std::find_if(first.begin(), first.end(), [hourly](TDateTime minute) {
+            return !hourly || DecodeTime(minute).Minute == 0;
+        });
+        if (start == first.end()) {
             plan.Cancelled = true;
             return plan;
         }
-        plan.Minutes = first.Minutes;
-        plan.Rule = rule;
+        plan.Minutes = {*start};
+        plan.Rule = hourly ? HourlyRuleOf(rule) : rule;
         plan.EndsWithYear = record.Year != 0;
+        if (hourly && record.Minuter != 0) {
+            // The set minute is no full hour: its days' set minutes go beside the rule.
+            const TDateTime listFrom = std::max(after, *start - 1.0 / MinutesPerDay);
+            const TNextFirings set = NextFirings(record, listFrom, until, MostListedDates, options.BeginWithSunday);
+            plan.Minutes.insert(plan.Minutes.end(), set.Minutes.begin(), set.Minutes.end());
+        }
         return plan;
     }
-    const int years = std::clamp(options.Years, 1, MaxIcsYears);
-    // Up to the last set minute whose early minute lies within the reach.
-    const TDateTime until = options.From + IcsListDays(years) + std::max(RecordOf(item).Forward, 0) / 1440.0;
-    TNextFirings firings = NextFirings(record, options.From, until, 400 * years + 10, options.BeginWithSunday);
-    if (firings.Minutes.empty() && record.Year != 0) {
+    std::vector<TDateTime> minutes = ReminderEventMinutes(
+        record, options.From, until, std::min(400 * years + 10, MostListedDates), options.BeginWithSunday);
+    if (minutes.empty() && record.Year != 0) {
         // A reminder of a year gone by keeps its day, as a calendar keeps past events.
-        firings = NextFirings(record, beforeRange, NextFiringRangeEnd(), 1, options.BeginWithSunday);
+        minutes = ReminderEventMinutes(record, beforeRange, NextFiringRangeEnd(), 1, options.BeginWithSunday);
     }
-    if (firings.Minutes.empty()) {
+    if (minutes.empty()) {
         plan.Cancelled = true;
         return plan;
     }
-    plan.Minutes = std::move(firings.Minutes);
+    plan.Minutes = std::move(minutes);
     return plan;
 }
 
@@ -220,15 +193,14 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
         icalcomponent_add_property(event, icalproperty_new_rrule(recurrence));
         // The property keeps a copy of the calendar's name; the parsed rule's own is the caller's to free.
         std::free(recurrence.rscale);
-    } else {
-        for (std::size_t k = 1; k < plan.Minutes.size(); ++k) {
-            icaldatetimeperiodtype date{};
-            date.time = ExportTimeOf(plan.Minutes[k], zone);
-            date.period = icalperiodtype_null_period();
-            icalproperty* rdate = icalproperty_new_rdate(date);
-            AddZoneParameter(rdate, zone);
-            icalcomponent_add_property(event, rdate);
-        }
+    }
+    for (std::size_t k = 1; k < plan.Minutes.size(); ++k) {
+        icaldatetimeperiodtype date{};
+        date.time = ExportTimeOf(plan.Minutes[k], zone);
+        date.period = icalperiodtype_null_period();
+        icalproperty* rdate = icalproperty_new_rdate(date);
+        AddZoneParameter(rdate, zone);
+        icalcomponent_add_property(event, rdate);
     }
     if (plan.Cancelled) {
         icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_CANCELLED));
@@ -244,12 +216,16 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     const std::string description = record.Describe(described);
     icalcomponent_add_property(event, icalproperty_new_description(description.c_str()));
 
-    // The reminder shows at its early minute and at its set minute, and so do the alarms.
-    // An early minute before midnight is none: the reminder looks at its own day only.
-    if (record.Forward > 0 && (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)) {
+    // The reminder shows at its early minute and at its set minute, and so do the alarms; the full hours of an
+    // hourly reminder have no early minute. An early minute before midnight is none: the reminder looks at its
+    // own day only.
+    if (record.Forward > 0 && !IsHourlyMethod(record.Method) &&
+        (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)) {
         AddAlarm(event, summary, record.Forward);
     }
     AddAlarm(event, summary, 0);
+    // What other calendars show of it as written, so that a change they make is told from the X- keys.
+    AddText(event, PropertyName(WrittenPartsKey), ShownPartsText(ShownPartsOf(event)));
 
     for (std::size_t key = 0; key < ExchangeNumberKeys.size(); ++key) {
         AddText(event, PropertyName(ExchangeNumberKeys[key]), std::to_string(item.Numbers[key]));
@@ -264,6 +240,99 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
 }
 
 } // namespace
+
+namespace ics {
+
+namespace {
+constexpr std::array<const char*, 7> RuleWeekdays = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+} // namespace
+
+// The RFC 5545 rule of the days of a Gregorian reminder that repeats, without its end; empty when its days are
+// not such a rule's (a fixed date, a lunar date, a condition, values no editor makes).
+std::string GregorianRuleOf(const TRmMainDate& record) {
+    if (record.IsLunar || HasWeekCondition(record.Message) || !HasTimeOfDay(record) || record.Month < 0 ||
+        record.Month > 12 || (record.Year != 0 && (record.Year < 1900 || record.Year > 2100))) {
+        return {};
+    }
+    const int day = record.Day;
+    const bool every = day == 0 || ((day & WeekdayMask) != 0 && day > 31 && (day & 0x7F) == 0x7F);
+    const bool fixed = day >= 1 && day <= 31;
+    const bool weekdays = !every && !fixed && (day & WeekdayMask) != 0 && (day & 0x7F) != 0;
+    if (!every && !fixed && !weekdays) {
+        return {};
+    }
+    if (fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
+        return {};
+    }
+    std::string rule;
+    if (fixed) {
+        if (record.Year != 0 && record.Month != 0) {
+            return {}; // one day
+        }
+        rule = record.Month != 0
+                   ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + std::to_string(day)
+                   : "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(day);
+    } else {
+        if (every) {
+            rule = "FREQ=DAILY";
+        } else {
+            rule = "FREQ=WEEKLY;BYDAY=";
+            bool first = true;
+            for (std::size_t bit = 0; bit < RuleWeekdays.size(); ++bit) {
+                if ((day & (1 << bit)) != 0) {
+                    rule += first ? "" : ",";
+                    rule += RuleWeekdays[bit];
+                    first = false;
+                }
+            }
+        }
+        if (record.Month != 0) {
+            rule += ";BYMONTH=" + std::to_string(record.Month);
+        }
+    }
+    return rule;
+}
+
+} // namespace ics
+
+std::vector<TDateTime> ReminderEventMinutes(const TRmMainDate& record, TDateTime after, TDateTime until, int count,
+                                            bool beginWithSunday) {
+    std::vector<TDateTime> minutes;
+    if (!IsHourlyMethod(record.Method)) {
+        return NextFirings(record, after, until, count, beginWithSunday).Minutes;
+    }
+    // Every full hour of each day the set minute fires on, and the set minute; the day of `after` may have full
+    // hours left though its set minute has passed.
+    const TDateTime from = std::max(DateOf(after) - 1.0 / MinutesPerDay, NextFiringRangeStart() - 1.0);
+    const TNextFirings days = NextFirings(record, from, until, count + 1, beginWithSunday);
+    const std::int64_t afterMinute = static_cast<std::int64_t>(std::floor(after * MinutesPerDay + 1e-6));
+    TDateTime lastDay = -1;
+    for (const TDateTime set : days.Minutes) {
+        const TDateTime day = DateOf(set);
+        if (day != lastDay) {
+            lastDay = day;
+            for (int hour = 0; hour < 24; ++hour) {
+                const TDateTime minute = day + hour / 24.0;
+                if (minute < set - 0.5 / MinutesPerDay || (minute > set + 0.5 / MinutesPerDay)) {
+                    minutes.push_back(minute);
+                }
+            }
+        }
+        minutes.push_back(set);
+    }
+    std::sort(minutes.begin(), minutes.end());
+    minutes.erase(std::unique(minutes.begin(), minutes.end(),
+                              [](TDateTime a, TDateTime b) { return std::abs(a - b) * MinutesPerDay < 0.5; }),
+                  minutes.end());
+    std::erase_if(minutes, [&](TDateTime minute) {
+        const std::int64_t at = static_cast<std::int64_t>(std::floor(minute * MinutesPerDay + 0.5));
+        return at <= afterMinute || minute > until + 0.5 / MinutesPerDay;
+    });
+    if (minutes.size() > static_cast<std::size_t>(std::max(count, 0))) {
+        minutes.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    return minutes;
+}
 
 int IcsListDays(int years) {
     return std::clamp(years, 1, MaxIcsYears) * 36525 / 100;

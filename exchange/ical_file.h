@@ -42,6 +42,12 @@ struct TIcsExportOptions {
 TRmMainDate RecordOf(const TExchangeItem& item);
 TExchangeItem ItemOfRecord(const TRmMainDate& record);
 
+// The minutes a reminder stands in other calendars, its early minute aside: its set minutes, and for the hourly
+// methods every full hour of their days too; strictly after the minute of `after`, no later than `until`, at
+// most `count`.
+std::vector<TDateTime> ReminderEventMinutes(const TRmMainDate& record, TDateTime after, TDateTime until, int count,
+                                            bool beginWithSunday);
+
 // The days a list of dates reaches for so many years.
 int IcsListDays(int years);
 
@@ -79,6 +85,9 @@ struct TIcsImportFile {
     std::vector<TExchangeItem> Items;
     // Sentences on what was not taken as it stood: events turned into their dates, events left out and why.
     std::vector<std::string> Notes;
+    // The UIDs of this program's events that another calendar changed: taken as it left them, and to be
+    // written back in this program's form.
+    std::vector<std::string> EditedElsewhere;
 };
 
 // Recurrences that have no reminder equal to them come in as their occurrences of this many days, at most

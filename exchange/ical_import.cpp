@@ -3,9 +3,11 @@
 
 #include "exchange/ical_file.h"
 
+#include "data/ini_file.h"
 #include "data/reminder_list.h"
-#include "exchange/ical_common.h"
+#include "exchange/ical_foreign.h"
 #include "runtime/next_firing.h"
+#include "runtime/remind_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,21 +21,6 @@ namespace chimewell {
 using namespace ics;
 
 namespace {
-
-std::string CleanText(const char* raw) {
-    std::string text = raw != nullptr ? raw : "";
-    // A data file keeps one line a value.
-    for (char& c : text) {
-        if (static_cast<unsigned char>(c) < 0x20) {
-            c = ' ';
-        }
-    }
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // A text of this program's as it was, but on one line, as a data file keeps it.
 std::string OneLine(std::string text) {
@@ -54,10 +41,12 @@ std::optional<std::int32_t> NumberOf(std::string_view text) {
     return value;
 }
 
-// The reminder an event of this program carries in its X- properties, or none.
-std::optional<TExchangeItem> CarriedItem(icalcomponent* component) {
+// The reminder an event of this program carries in its X- properties, or none; `written` gets the digests of
+// what other calendars showed of it when it was written, where the event has them.
+std::optional<TExchangeItem> CarriedItem(icalcomponent* component, std::optional<TShownParts>& written) {
     TExchangeItem item;
     bool carried = false;
+    written.reset();
     for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); property != nullptr;
          property = icalcomponent_get_next_property(component, ICAL_X_PROPERTY)) {
         const char* rawName = icalproperty_get_x_name(property);
@@ -80,6 +69,8 @@ std::optional<TExchangeItem> CarriedItem(icalcomponent* component) {
         } else if (name == PropertyName("Message")) {
             item.Message = OneLine(value);
             carried = true;
+        } else if (name == PropertyName(WrittenPartsKey)) {
+            written = ParseShownParts(value);
         }
     }
     if (!carried) {
@@ -90,245 +81,17 @@ std::optional<TExchangeItem> CarriedItem(icalcomponent* component) {
     }
     return item;
 }
-bool HasArray(const short* values) {
-    return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
-}
-
-int ArrayLength(const short* values, int capacity) {
-    int length = 0;
-    while (length < capacity && values[length] != ICAL_RECURRENCE_ARRAY_MAX) {
-        ++length;
-    }
-    return length;
-}
-
-struct ForeignEvent {
-    icalcomponent* Component = nullptr;
-    icaltimetype Start{};
-    TDateTime First = 0; // local
-    std::vector<icalrecurrencetype> Rules;
-    bool HasDates = false;
-    bool HasExceptions = false;
-    std::string Message;
-    std::string Uid;
+// Which of what other calendars show of one of this program's events was changed there since it was written.
+struct EditedParts {
+    bool Summary = false;
+    bool Times = false;
+    bool Alarms = false;
+    bool Any() const { return Summary || Times || Alarms; }
 };
 
-// Every occurrence up to `until`, as local moments, ascending; an endless rule stops at `until`.
-std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now) {
-    std::set<TDateTime> moments{MinuteOf(event.First)};
-    for (const icalrecurrencetype& rule : event.Rules) {
-        icalrecur_iterator* iterator = icalrecur_iterator_new(rule, event.Start);
-        if (iterator == nullptr) {
-            continue;
-        }
-        if (rule.count == 0) {
-            // Straight to the present: a rule of every minute since 1990 need not be walked.
-            icaltimetype from = event.Start;
-            const icaltimetype today = FieldsOf(now - 2.0);
-            if (icaltime_compare(today, from) > 0) {
-                from.year = today.year;
-                from.month = today.month;
-                from.day = today.day;
-                icalrecur_iterator_set_start(iterator, from);
-            }
-        }
-        for (int step = 0; step < 200000; ++step) {
-            icaltimetype next = icalrecur_iterator_next(iterator);
-            if (icaltime_is_null_time(next)) {
-                break;
-            }
-            if (!next.is_date) {
-                next.zone = event.Start.zone;
-            }
-            const std::optional<TDateTime> local = LocalMomentOf(next);
-            if (!local) {
-                continue;
-            }
-            if (*local > until) {
-                break;
-            }
-            moments.insert(MinuteOf(*local));
-        }
-        icalrecur_iterator_free(iterator);
-    }
-    icalcomponent* component = event.Component;
-    for (icalproperty* rdate = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY); rdate != nullptr;
-         rdate = icalcomponent_get_next_property(component, ICAL_RDATE_PROPERTY)) {
-        icaltimetype t = icalproperty_get_datetime_with_component(rdate, component);
-        if (icaltime_is_null_time(t)) {
-            const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
-            t = icaltime_is_null_time(value.time) ? value.period.start : value.time;
-        }
-        if (const std::optional<TDateTime> local = LocalMomentOf(t); local && *local <= until) {
-            moments.insert(MinuteOf(*local));
-        }
-    }
-    for (icalproperty* exdate = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY); exdate != nullptr;
-         exdate = icalcomponent_get_next_property(component, ICAL_EXDATE_PROPERTY)) {
-        const icaltimetype t = icalproperty_get_datetime_with_component(exdate, component);
-        if (const std::optional<TDateTime> local = LocalMomentOf(t)) {
-            moments.erase(MinuteOf(*local));
-        }
-    }
-    std::vector<TDateTime> list(moments.begin(), moments.end());
-    return list;
-}
-
-TExchangeItem ItemAt(TDateTime moment, int forward, const std::string& message) {
-    const DateFields date = DecodeDate(moment);
-    const TimeFields time = DecodeTime(moment);
-    TExchangeItem item;
-    item.Numbers[KeyYear] = date.Year;
-    item.Numbers[KeyMonth] = date.Month;
-    item.Numbers[KeyDay] = date.Day;
-    item.Numbers[KeyHour] = time.Hour;
-    item.Numbers[KeyMinuter] = time.Minute;
-    item.Numbers[KeyForward] = forward;
-    item.Message = message;
-    return item;
-}
-
-// 0x01 Monday .. 0x40 Sunday, from a weekday counted 1 = Sunday .. 7 = Saturday.
-int WeekdayBit(int weekday) {
-    return weekday == 1 ? 0x40 : 1 << (weekday - 2);
-}
-
-// The reminder that repeats as the rule does, to be checked against the rule's occurrences; none where the
-// rule's shape has no reminder.
-std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, TDateTime first,
-                                                const std::string& message) {
-    if (rule.interval > 1 || HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) ||
-        HasArray(rule.by_year_day) || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos)) {
-        return std::nullopt;
-    }
-    const DateFields date = DecodeDate(first);
-    TExchangeItem item = ItemAt(first, 0, message);
-    item.Numbers[KeyYear] = 0;
-    const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
-    const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
-    const int days = ArrayLength(rule.by_day, ICAL_BY_DAY_SIZE);
-    if (months > 1 || monthDays > 1 || (monthDays == 1 && rule.by_month_day[0] < 1)) {
-        return std::nullopt;
-    }
-    int weekdayBits = 0;
-    for (int k = 0; k < days; ++k) {
-        if (icalrecurrencetype_day_position(rule.by_day[k]) != 0) {
-            return std::nullopt;
-        }
-        const int weekday = static_cast<int>(icalrecurrencetype_day_day_of_week(rule.by_day[k])); // 1 = Sunday
-        weekdayBits |= WeekdayBit(weekday);
-    }
-    const int month = months == 1 ? icalrecurrencetype_month_month(rule.by_month[0]) : 0;
-    switch (rule.freq) {
-    case ICAL_YEARLY_RECURRENCE:
-        if (days != 0) {
-            return std::nullopt;
-        }
-        item.Numbers[KeyMonth] = month != 0 ? month : date.Month;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
-        break;
-    case ICAL_MONTHLY_RECURRENCE:
-        if (days != 0 || months != 0) {
-            return std::nullopt;
-        }
-        item.Numbers[KeyMonth] = 0;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
-        break;
-    case ICAL_WEEKLY_RECURRENCE:
-        if (monthDays != 0) {
-            return std::nullopt;
-        }
-        item.Numbers[KeyMonth] = month;
-        item.Numbers[KeyDay] = WeekdayMask | (weekdayBits != 0 ? weekdayBits : WeekdayBit(DayOfWeek(first)));
-        break;
-    case ICAL_DAILY_RECURRENCE:
-        if (monthDays != 0 && days != 0) {
-            return std::nullopt;
-        }
-        item.Numbers[KeyMonth] = month;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : (days != 0 ? WeekdayMask | weekdayBits : 0);
-        break;
-    default:
-        return std::nullopt;
-    }
-    return item;
-}
-
-bool IsChineseRule(const icalrecurrencetype& rule) {
-    return rule.rscale != nullptr && Upper(rule.rscale) == "CHINESE";
-}
-
-// A lunar rule of RFC 7529 taken as the lunar reminder it means; ICU's lunar calendar has errors of its own,
-// so this program's calendar computes its days.
-std::optional<TExchangeItem> LunarCandidate(const icalrecurrencetype& rule, TDateTime first,
-                                            const std::string& message) {
-    if (rule.interval > 1 || HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) ||
-        HasArray(rule.by_year_day) || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos) || HasArray(rule.by_day)) {
-        return std::nullopt;
-    }
-    const LunarDate lunar = SolarToLunar(first);
-    if (lunar.IsEmpty()) {
-        return std::nullopt;
-    }
-    const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
-    const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
-    if (months > 1 || monthDays > 1) {
-        return std::nullopt;
-    }
-    const int day = monthDays == 1 ? rule.by_month_day[0] : lunar.Day;
-    if (day < 1 || day > 30) {
-        return std::nullopt;
-    }
-    TExchangeItem item = ItemAt(first, 0, message);
-    item.Numbers[KeyYear] = 0;
-    item.Numbers[KeyIsLunar] = 1;
-    item.Numbers[KeyDay] = day;
-    if (rule.freq == ICAL_YEARLY_RECURRENCE) {
-        const bool leap = months == 1 ? icalrecurrencetype_month_is_leap(rule.by_month[0]) != 0 : lunar.IsLeapMonth;
-        item.Numbers[KeyMonth] = months == 1 ? icalrecurrencetype_month_month(rule.by_month[0]) : lunar.Month;
-        item.Numbers[KeyIsLeapMonth] = leap ? 1 : 0;
-    } else if (rule.freq == ICAL_MONTHLY_RECURRENCE && months == 0) {
-        item.Numbers[KeyMonth] = 0;
-    } else {
-        return std::nullopt;
-    }
-    if (item.Numbers[KeyMonth] < 1 && rule.freq == ICAL_YEARLY_RECURRENCE) {
-        return std::nullopt;
-    }
-    return item;
-}
-
-// Why a recurrence came in as its dates, in words for the user.
-std::string ExpansionReason(const ForeignEvent& event) {
-    for (const icalrecurrencetype& rule : event.Rules) {
-        if (rule.rscale != nullptr && !IsChineseRule(rule)) {
-            return "用的是其他历法";
-        }
-    }
-    for (const icalrecurrencetype& rule : event.Rules) {
-        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
-            return "重复到某一天或某一次为止";
-        }
-    }
-    if (event.HasExceptions) {
-        return "有不重复的例外日期";
-    }
-    if (event.HasDates) {
-        return "另列有日期";
-    }
-    if (event.Rules.size() > 1) {
-        return "有几条重复规则";
-    }
-    if (!event.Rules.empty() && event.Rules.front().interval > 1) {
-        return "每隔几个周期才重复";
-    }
-    return "重复方式或时区的时差与本程序的提醒方式不同";
-}
-
-// Minutes before the start at which the event's alarms go off, as the file gives them; empty for none.
-std::vector<int> AlarmOffsets(const ForeignEvent& event) {
-    std::vector<int> offsets;
-    icalcomponent* component = event.Component;
+// Minutes before the start of the event's alarms that count from the start, ascending.
+std::vector<int> AlarmMinutes(icalcomponent* component) {
+    std::vector<int> minutes;
     for (icalcomponent* alarm = icalcomponent_get_first_component(component, ICAL_VALARM_COMPONENT); alarm != nullptr;
          alarm = icalcomponent_get_next_component(component, ICAL_VALARM_COMPONENT)) {
         icalproperty* property = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
@@ -336,226 +99,209 @@ std::vector<int> AlarmOffsets(const ForeignEvent& event) {
             continue;
         }
         const icaltriggertype trigger = icalproperty_get_trigger(property);
-        std::optional<int> offset;
-        if (!icaltime_is_null_time(trigger.time)) {
-            icaltimetype at = trigger.time;
-            if (const std::optional<TDateTime> local = LocalMomentOf(at)) {
-                offset = static_cast<int>(std::lround((event.First - *local) * MinutesPerDay));
-            }
-        } else {
-            const int seconds = icaldurationtype_as_int(trigger.duration);
-            int before = -seconds / 60;
-            icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
-            if (related != nullptr && icalparameter_get_related(related) == ICAL_RELATED_END) {
-                const icaltimetype end = icalcomponent_get_dtend(component);
-                const std::optional<TDateTime> local = LocalMomentOf(end);
-                if (!local) {
-                    continue;
-                }
-                before -= static_cast<int>(std::lround((*local - event.First) * MinutesPerDay));
-            }
-            offset = before;
+        icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
+        if (!icaltime_is_null_time(trigger.time) ||
+            (related != nullptr && icalparameter_get_related(related) == ICAL_RELATED_END)) {
+            minutes.push_back(-1);
+            continue;
         }
-        if (offset && std::abs(*offset) < 366 * MinutesPerDay) {
-            offsets.push_back(*offset);
-        }
+        minutes.push_back(-icaldurationtype_as_int(trigger.duration) / 60);
     }
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    // The set minute fires anyway: an alarm at the start adds nothing to another.
-    if (offsets.size() > 1) {
-        offsets.erase(std::remove(offsets.begin(), offsets.end(), 0), offsets.end());
-    }
-    return offsets;
+    std::sort(minutes.begin(), minutes.end());
+    minutes.erase(std::unique(minutes.begin(), minutes.end()), minutes.end());
+    return minutes;
 }
 
-struct ImportTally {
-    int Expanded = 0;
-    int ExpandedReminders = 0;
-    std::map<std::string, int> Reasons;
-    int Ended = 0;
-    int NoTime = 0;
-    int NoDue = 0;
-    int SeveralAlarms = 0;
-    int Past = 0;
-    int Cancelled = 0;
-};
+std::string RuleWithoutEnd(icalrecurrencetype rule) {
+    rule.until = icaltime_null_time();
+    rule.count = 0;
+    char* text = icalrecurrencetype_as_string_r(&rule);
+    std::string result = text != nullptr ? text : "";
+    icalmemory_free_buffer(text);
+    return result;
+}
 
-class ForeignImport {
-public:
-    ForeignImport(const TIcsImportOptions& options, std::vector<TExchangeItem>& items, ImportTally& tally)
-        : Options(options), Items(items), Tally(tally) {}
+// An event written before the digests travelled with it: what it shows is compared with what its reminder
+// would show.
+EditedParts EditedAgainstReminder(icalcomponent* component, const TExchangeItem& carried,
+                                  const TIcsImportOptions& options) {
+    EditedParts edited;
+    TRmMainDate record = RecordOf(carried);
+    icalproperty* start = icalcomponent_get_first_property(component, ICAL_DTSTART_PROPERTY);
+    const std::optional<TDateTime> first =
+        start != nullptr ? LocalMomentOf(icalproperty_get_datetime_with_component(start, component)) : std::nullopt;
+    if (!first) {
+        edited.Times = true;
+        return edited;
+    }
+    std::string expected = PrepareRemindText(record.Message, *first, options.BeginWithSunday).Shown;
+    const char* summary = icalcomponent_get_summary(component);
+    edited.Summary = (expected.empty() ? "提醒" : expected) != (summary != nullptr ? summary : "");
 
-    void Take(const ForeignEvent& event) {
-        std::vector<int> offsets = event.Start.is_date ? std::vector<int>{} : AlarmOffsets(event);
-        if (offsets.empty()) {
-            offsets.push_back(0);
-        }
-        if (offsets.size() > 1) {
-            ++Tally.SeveralAlarms;
-        }
-        const bool repeats = !event.Rules.empty() || event.HasDates;
-        const TDateTime horizon = Options.Now + 2 * 366;
-        const std::vector<TDateTime> all =
-            repeats ? Occurrences(event, horizon, Options.Now) : std::vector<TDateTime>{};
-        bool expanded = false;
-        for (const int offset : offsets) {
-            const TimeFields time = DecodeTime(event.First);
-            const int minuteOfDay = time.Hour * 60 + time.Minute;
-            // An alarm before the start on its own day is the reminder's early minute; any other moves the time.
-            const bool early = offset >= 0 && offset <= minuteOfDay;
-            const int forward = early ? offset : 0;
-            const double shift = early ? 0.0 : -offset / static_cast<double>(MinutesPerDay);
-            const std::string& uid = offsets.size() == 1 ? event.Uid : std::string();
-            if (!repeats) {
-                if (MinuteOf(event.First + shift) <= Options.Now) {
-                    // A meeting of last year reminds of nothing.
-                    ++Tally.Past;
-                    break;
-                }
-                TExchangeItem item = ItemAt(MinuteOf(event.First + shift), forward, event.Message);
-                item.Uid = uid;
-                Items.push_back(std::move(item));
-                continue;
-            }
-            std::vector<TDateTime> moments;
-            moments.reserve(all.size());
-            for (const TDateTime moment : all) {
-                moments.push_back(MinuteOf(moment + shift));
-            }
-            if (std::optional<TExchangeItem> item = RuleReminder(event, moments, MinuteOf(event.First + shift))) {
-                item->Numbers[KeyForward] = forward;
-                item->Uid = uid;
-                Items.push_back(std::move(*item));
-                continue;
-            }
-            expanded = true;
-            int taken = 0;
-            for (const TDateTime moment : moments) {
-                if (moment > Options.Now && moment <= Options.Now + IcsExpandedDays && taken < IcsExpandedAtMost) {
-                    Items.push_back(ItemAt(moment, forward, event.Message));
-                    ++taken;
-                }
-            }
-            Tally.ExpandedReminders += taken;
-            if (taken == 0) {
-                ++Tally.Ended;
-                expanded = false;
+    const int minuteOfDay = record.Hour * 60 + record.Minuter;
+    std::vector<int> alarms{0};
+    if (record.Forward > 0 && record.Forward <= minuteOfDay) {
+        alarms.insert(alarms.begin(), record.Forward);
+        std::sort(alarms.begin(), alarms.end());
+    }
+    edited.Alarms = AlarmMinutes(component) != alarms;
+
+    if (icalcomponent_get_status(component) == ICAL_STATUS_CANCELLED) {
+        return edited;
+    }
+    const TimeFields time = DecodeTime(*first);
+    record.Forward = 0;
+    std::vector<std::string> rules;
+    for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); property != nullptr;
+         property = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
+        rules.push_back(RuleWithoutEnd(icalproperty_get_rrule(property)));
+    }
+    std::string rule = GregorianRuleOf(record);
+    if (rule.empty()) {
+        rule = LunarRuleOf(carried);
+    }
+    const bool ruleAsWritten =
+        rules.empty() || (rules.size() == 1 && !rule.empty() &&
+                          RuleWithoutEnd(icalrecurrencetype_from_string(rule.c_str())) == rules.front());
+    edited.Times = time.Hour * 60 + time.Minute != minuteOfDay || !ruleAsWritten ||
+                   icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY) != nullptr;
+    if (!edited.Times && rules.empty()) {
+        // A list of dates: each of them one of the reminder's days.
+        for (const TDateTime moment : OccurrencesOf(component, NextFiringRangeEnd(), options.Now)) {
+            const TNextFirings firing =
+                NextFirings(record, moment - 1.0 / MinutesPerDay, moment, 1, options.BeginWithSunday);
+            if (firing.Minutes.empty() || std::abs(firing.Minutes.front() - moment) * MinutesPerDay > 0.5) {
+                edited.Times = true;
                 break;
             }
         }
-        if (expanded) {
-            ++Tally.Expanded;
-            ++Tally.Reasons[ExpansionReason(event)];
-        }
     }
-
-private:
-    // The one reminder that fires on exactly the rule's occurrences, where there is one.
-    std::optional<TExchangeItem> RuleReminder(const ForeignEvent& event, const std::vector<TDateTime>& moments,
-                                              TDateTime first) const {
-        if (event.Rules.size() != 1 || event.HasDates || event.HasExceptions) {
-            return std::nullopt;
-        }
-        const icalrecurrencetype& rule = event.Rules.front();
-        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
-            return std::nullopt;
-        }
-        if (IsChineseRule(rule)) {
-            return LunarCandidate(rule, first, event.Message);
-        }
-        if (rule.rscale != nullptr && Upper(rule.rscale) != "GREGORIAN") {
-            return std::nullopt;
-        }
-        std::optional<TExchangeItem> candidate = GregorianCandidate(rule, first, event.Message);
-        if (!candidate) {
-            return std::nullopt;
-        }
-        // Equal over the coming two years, from where the rule begins.
-        const TDateTime after = std::max(Options.Now, first - 1.0 / MinutesPerDay);
-        const TDateTime until = Options.Now + 2 * 366;
-        std::vector<TDateTime> expected;
-        for (const TDateTime moment : moments) {
-            if (moment > after && moment <= until) {
-                expected.push_back(moment);
-            }
-        }
-        const TNextFirings firings = NextFirings(RecordOf(*candidate), after, until,
-                                                 static_cast<int>(expected.size()) + 1, Options.BeginWithSunday);
-        if (expected.empty() || firings.Minutes.size() != expected.size()) {
-            return std::nullopt;
-        }
-        for (std::size_t k = 0; k < expected.size(); ++k) {
-            if (std::abs(firings.Minutes[k] - expected[k]) * MinutesPerDay > 0.5) {
-                return std::nullopt;
-            }
-        }
-        return candidate;
-    }
-
-    const TIcsImportOptions& Options;
-    std::vector<TExchangeItem>& Items;
-    ImportTally& Tally;
-};
-
-void TakeComponent(icalcomponent* component, const TIcsImportOptions& options, std::vector<TExchangeItem>& items,
-                   ImportTally& tally) {
-    if (std::optional<TExchangeItem> carried = CarriedItem(component)) {
-        // An event of this program: its reminder, exactly; an occurrence it moved belongs to it.
-        if (icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY) == nullptr) {
-            items.push_back(std::move(*carried));
-        }
-        return;
-    }
-    if (icalcomponent_get_status(component) == ICAL_STATUS_CANCELLED) {
-        ++tally.Cancelled;
-        return;
-    }
-    const bool todo = icalcomponent_isa(component) == ICAL_VTODO_COMPONENT;
-    icalproperty* start = icalcomponent_get_first_property(component, todo ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY);
-    if (start == nullptr) {
-        ++(todo ? tally.NoDue : tally.NoTime);
-        return;
-    }
-    ForeignEvent event;
-    event.Component = component;
-    event.Start = icalproperty_get_datetime_with_component(start, component);
-    const std::optional<TDateTime> first = LocalMomentOf(event.Start);
-    if (!first) {
-        ++tally.NoTime;
-        return;
-    }
-    event.First = *first;
-    for (icalproperty* rule = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); rule != nullptr;
-         rule = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
-        const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
-        if (recurrence.freq != ICAL_NO_RECURRENCE) {
-            event.Rules.push_back(recurrence);
-        }
-    }
-    event.HasDates = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY) != nullptr;
-    event.HasExceptions = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY) != nullptr;
-    const char* summary = icalcomponent_get_summary(component);
-    event.Message = CleanText(summary);
-    if (event.Message.empty()) {
-        event.Message = CleanText(icalcomponent_get_description(component));
-    }
-    if (event.Message.empty()) {
-        event.Message = todo ? "待办事项" : "日历事件";
-    }
-    if (icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY) == nullptr) {
-        event.Uid = CleanText(icalcomponent_get_uid(component));
-    }
-    ForeignImport(options, items, tally).Take(event);
+    return edited;
 }
 
-void TakeCalendar(icalcomponent* calendar, const TIcsImportOptions& options, std::vector<TExchangeItem>& items,
-                  ImportTally& tally) {
+EditedParts EditedSince(icalcomponent* component, const TExchangeItem& carried,
+                        const std::optional<TShownParts>& written, const TIcsImportOptions& options) {
+    if (!written) {
+        return EditedAgainstReminder(component, carried, options);
+    }
+    const TShownParts now = ShownPartsOf(component);
+    return {now.Summary != written->Summary, now.Times != written->Times, now.Alarms != written->Alarms};
+}
+
+// The days of a reminder's firings, and of an event's occurrences.
+std::set<TDateTime> DaysOf(const std::vector<TDateTime>& minutes) {
+    std::set<TDateTime> days;
+    for (const TDateTime minute : minutes) {
+        days.insert(DateOf(minute));
+    }
+    return days;
+}
+
+// One of this program's events as another calendar left it: what that calendar changed comes from the standard
+// properties, the rest from the X- keys. Several reminders, or none, where the changed times are no longer one
+// reminder's.
+std::vector<TExchangeItem> AsEditedElsewhere(icalcomponent* component, const TExchangeItem& carried,
+                                             const EditedParts& edited, const TIcsImportOptions& options,
+                                             ImportTally& tally) {
+    TExchangeItem item = carried;
+    if (edited.Summary) {
+        item.Message = StoredTitle(CleanText(icalcomponent_get_summary(component)), tally);
+    }
+    std::vector<TExchangeItem> read;
+    ImportTally readTally;
+    TakeForeignComponent(component, options, read, readTally);
+    if (edited.Times) {
+        // One reminder that repeats as the event now does (not one date of its coming year).
+        if (read.size() == 1 && readTally.Expanded == 0) {
+            const TExchangeItem& now = read.front();
+            for (const NumberKey key : {KeyYear, KeyMonth, KeyDay, KeyHour, KeyMinuter, KeyIsLunar, KeyIsLeapMonth}) {
+                item.Numbers[key] = now.Numbers[key];
+            }
+            // The hours come from the event, the start-up firing, which no calendar shows, from the reminder.
+            const bool hourly = IsHourlyMethod(now.Numbers[KeyMethod]);
+            const bool startup = IsStartupMethod(carried.Numbers[KeyMethod]);
+            item.Numbers[KeyMethod] =
+                hourly ? (startup ? RemindAtStartupHourly : RemindHourly) : (startup ? RemindAtStartup : RemindExact);
+            if (edited.Alarms) {
+                item.Numbers[KeyForward] = now.Numbers[KeyForward];
+            }
+            return {item};
+        }
+        // Only the time of day moved, on the same days (a list of dates whose start another calendar moved).
+        icalproperty* start = icalcomponent_get_first_property(component, ICAL_DTSTART_PROPERTY);
+        const std::optional<TDateTime> first =
+            start != nullptr ? LocalMomentOf(icalproperty_get_datetime_with_component(start, component)) : std::nullopt;
+        const std::vector<TDateTime> occurrences =
+            first ? OccurrencesOf(component, *first + 2 * 366, options.Now) : std::vector<TDateTime>{};
+        if (first && !occurrences.empty()) {
+            TExchangeItem moved = item;
+            moved.Numbers[KeyHour] = DecodeTime(*first).Hour;
+            moved.Numbers[KeyMinuter] = DecodeTime(*first).Minute;
+            TRmMainDate record = RecordOf(moved);
+            record.Forward = 0;
+            const std::vector<TDateTime> firings =
+                ReminderEventMinutes(record, DateOf(occurrences.front()) - 1.0 / MinutesPerDay,
+                                     DateOf(occurrences.back()) + 1.0 - 1.0 / MinutesPerDay,
+                                     static_cast<int>(occurrences.size()) * 25 + 25, options.BeginWithSunday);
+            if (DaysOf(firings) == DaysOf(occurrences)) {
+                return {moved};
+            }
+        }
+        // No longer one reminder of this program's: what the other calendar made of it, as for its own events.
+        for (TExchangeItem& reminder : read) {
+            if (!edited.Summary) {
+                reminder.Message = carried.Message;
+            }
+        }
+        tally.Merge(readTally);
+        return read;
+    }
+    if (edited.Alarms) {
+        // The early minute is the latest alarm before the start on its day; others are not this reminder's.
+        const int minuteOfDay = item.Numbers[KeyHour] * 60 + item.Numbers[KeyMinuter];
+        int forward = 0;
+        for (const int minutes : AlarmMinutes(component)) {
+            if (minutes > 0 && minutes <= minuteOfDay) {
+                forward = std::max(forward, minutes);
+            }
+        }
+        item.Numbers[KeyForward] = forward;
+    }
+    return {item};
+}
+
+void TakeComponent(icalcomponent* component, const TIcsImportOptions& options, TIcsImportFile& file,
+                   ImportTally& tally) {
+    std::optional<TShownParts> written;
+    if (std::optional<TExchangeItem> carried = CarriedItem(component, written)) {
+        // An event of this program: its reminder, exactly, unless another calendar changed what it shows; an
+        // occurrence it moved belongs to it.
+        if (icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY) != nullptr) {
+            return;
+        }
+        const EditedParts edited = EditedSince(component, *carried, written, options);
+        if (!edited.Any()) {
+            file.Items.push_back(std::move(*carried));
+            return;
+        }
+        ++tally.EditedElsewhere;
+        for (TExchangeItem& item : AsEditedElsewhere(component, *carried, edited, options, tally)) {
+            if (!item.Uid.empty()) {
+                file.EditedElsewhere.push_back(item.Uid);
+            }
+            file.Items.push_back(std::move(item));
+        }
+        return;
+    }
+    TakeForeignComponent(component, options, file.Items, tally);
+}
+
+void TakeCalendar(icalcomponent* calendar, const TIcsImportOptions& options, TIcsImportFile& file, ImportTally& tally) {
     for (icalcomponent* component = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT);
          component != nullptr; component = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
         const icalcomponent_kind kind = icalcomponent_isa(component);
         if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTODO_COMPONENT) {
-            TakeComponent(component, options, items, tally);
+            TakeComponent(component, options, file, tally);
         }
     }
 }
@@ -587,6 +333,14 @@ std::vector<std::string> NotesOf(const ImportTally& tally) {
     if (tally.NoTime > 0) {
         notes.push_back(std::to_string(tally.NoTime) + " 个事件没有能读懂的开始时间，没有导入。");
     }
+    if (tally.EditedElsewhere > 0) {
+        notes.push_back(std::to_string(tally.EditedElsewhere) +
+                        " 个本程序写的事件在别的日历程序里改过，按改过的样子导入。");
+    }
+    if (tally.Cut > 0) {
+        notes.push_back(std::to_string(tally.Cut) + " 个事件的标题超过 " + std::to_string(IniMaxValueCharacters) +
+                        " 个字，只取了前 " + std::to_string(IniMaxValueCharacters) + " 个字。");
+    }
     if (tally.NoDue > 0) {
         notes.push_back(std::to_string(tally.NoDue) + " 个待办事项没有截止时间，没有导入。");
     }
@@ -612,10 +366,10 @@ TIcsImportFile ReadIcsText(const std::string& text, const std::string& fileName,
     if (icalcomponent_isa(root.get()) == ICAL_XROOT_COMPONENT) {
         for (icalcomponent* calendar = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
              calendar != nullptr; calendar = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
-            TakeCalendar(calendar, options, file.Items, tally);
+            TakeCalendar(calendar, options, file, tally);
         }
     } else {
-        TakeCalendar(root.get(), options, file.Items, tally);
+        TakeCalendar(root.get(), options, file, tally);
     }
     if (file.Items.size() > static_cast<std::size_t>(MaxDataItems)) {
         file.Refusal = "无法导入文件“" + fileName + "”：其中的事件要成为 " + std::to_string(file.Items.size()) +

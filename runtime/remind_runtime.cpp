@@ -14,13 +14,6 @@
 namespace chimewell {
 
 namespace {
-bool IsHourlyMethod(std::int32_t method) {
-    return method == RemindHourly || method == RemindAtStartupHourly;
-}
-bool IsStartupMethod(std::int32_t method) {
-    return method == RemindAtStartup || method == RemindAtStartupHourly;
-}
-
 // Clears the re-entrancy flag however the firing loop ends, an exception from a window included.
 class FiringScope {
 public:

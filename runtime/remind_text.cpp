@@ -276,6 +276,30 @@ std::string StripWeekCondition(std::string_view text) {
     return TailFrom(rest, closing + 1);
 }
 
+std::string LiteralRemindText(std::string_view text, int maxCharacters) {
+    std::string literal;
+    literal.reserve(text.size() + 8);
+    if (!text.empty() && text.front() == '$') {
+        literal += '#';
+    }
+    int characters = CharacterCount(literal);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, i);
+        const bool mark = length == 1 && (text[i] == '#' || text[i] == '%');
+        const int needed = mark ? 2 : 1;
+        if (characters + needed > maxCharacters) {
+            break;
+        }
+        if (mark) {
+            literal += text[i];
+        }
+        literal.append(text.substr(i, length));
+        characters += needed;
+        i += length;
+    }
+    return literal;
+}
+
 TRemindTextResult PrepareRemindText(std::string_view message, TDateTime moment, bool beginWithSunday) {
     TRemindTextResult result;
     result.Expanded = ExpandRemindTextAt(message, moment);

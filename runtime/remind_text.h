@@ -41,6 +41,11 @@ bool WeekConditionHoldsAt(std::string_view text, TDateTime moment, bool beginWit
 // The text after its leading "$…$"; the text itself when it does not begin with one.
 std::string StripWeekCondition(std::string_view text);
 
+// A text from elsewhere (another calendar's title) as a message that shows exactly as written: "#" and "%"
+// doubled, a leading "$" written "#$" so that it begins no condition; no longer than maxCharacters, and never
+// cut inside a doubled mark.
+std::string LiteralRemindText(std::string_view text, int maxCharacters);
+
 // What firing a reminder with this message does at a moment.
 struct TRemindTextResult {
     std::string Expanded;       // the whole message expanded, a week condition left in place

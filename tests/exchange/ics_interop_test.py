@@ -156,9 +156,9 @@ def expected_firings(event):
     return minutes
 
 
-def cli_firings():
+def cli_firings(days):
     listed = {}
-    out = run("next", "--dir", FOLDER, "--at", AT.strftime("%Y-%m-%d %H:%M"), "--days", str(DAYS),
+    out = run("next", "--dir", FOLDER, "--at", AT.strftime("%Y-%m-%d %H:%M"), "--days", str(days),
               "--count", "100000")
     for line in out.splitlines():
         minute, index = line.split("\t")[:2]
@@ -166,17 +166,36 @@ def cli_firings():
     return listed
 
 
-def check_expansions(calendar, count):
+def hourly_firings(reminder, index, listed, due_first_hour):
+    """What an hourly reminder does: its set minutes, and every full hour of their days (of the export's own day
+    too, when its next full hour fires it though its set minute has passed); other calendars have no early minute
+    for it."""
+    set_minutes = {m for m in listed if (m.hour, m.minute) == (reminder["Hour"], reminder["Minuter"])}
+    days = {m.date() for m in set_minutes}
+    if index in due_first_hour:
+        days.add(AT.date())
+    hours = {datetime.datetime.combine(day, datetime.time(hour)) for day in days for hour in range(24)}
+    return {m for m in set_minutes | hours if AT < m <= UNTIL}
+
+
+def check_expansions(calendar, reminders):
+    count = len(reminders)
     events = calendar.walk("VEVENT")
     if len(events) != count:
         fail("%d events for %d reminders" % (len(events), count))
         return
-    listed = cli_firings()
+    # A day past the end, for the full hours of a last day whose set minute lies beyond it.
+    listed = cli_firings(DAYS + 1)
+    next_hour = (AT + datetime.timedelta(hours=1)).replace(minute=0)
+    due = run("due", "--dir", FOLDER, "--at", next_hour.strftime("%Y-%m-%d %H:%M"))
+    due_first_hour = {int(line.split("\t")[0]) for line in due.splitlines() if "\thourly\t" in line}
     uids = set()
     for index, event in enumerate(events):
         uids.add(str(event.get("UID")))
         got = expected_firings(event)
-        want = listed.get(index, set())
+        want = {m for m in listed.get(index, set()) if m <= UNTIL}
+        if reminders[index]["Method"] in (1, 3):
+            want = hourly_firings(reminders[index], index, listed.get(index, set()), due_first_hour)
         if str(event.get("STATUS", "")) == "CANCELLED":
             got = set()
         if got != want:
@@ -334,7 +353,7 @@ def main():
         with open(plain, "rb") as f:
             calendar = icalendar.Calendar.from_ical(f.read())
         started = time.time()
-        check_expansions(calendar, len(reminders))
+        check_expansions(calendar, reminders)
         timed("expansions", started)
         # The second export gives every reminder the UID of the first.
         with open(lunar, "rb") as f:

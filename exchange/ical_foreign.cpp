@@ -1,0 +1,536 @@
+#include "exchange/ical_foreign.h"
+
+#include "data/ini_file.h"
+#include "runtime/next_firing.h"
+#include "runtime/remind_text.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+#include <set>
+
+namespace chimewell::ics {
+
+std::string CleanText(const char* raw) {
+    std::string text = raw != nullptr ? raw : "";
+    // A data file keeps one line a value.
+    for (char& c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            c = ' ';
+        }
+    }
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+namespace {
+
+bool HasArray(const short* values) {
+    return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+int ArrayLength(const short* values, int capacity) {
+    int length = 0;
+    while (length < capacity && values[length] != ICAL_RECURRENCE_ARRAY_MAX) {
+        ++length;
+    }
+    return length;
+}
+
+struct ForeignEvent {
+    icalcomponent* Component = nullptr;
+    icaltimetype Start{};
+    TDateTime First = 0; // local
+    std::vector<icalrecurrencetype> Rules;
+    bool HasDates = false;
+    bool HasExceptions = false;
+    std::string Message;
+    std::string Uid;
+};
+
+// Every occurrence up to `until`, as local moments, ascending; an endless rule stops at `until`.
+std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now) {
+    std::set<TDateTime> moments{MinuteOf(event.First)};
+    for (const icalrecurrencetype& rule : event.Rules) {
+        icalrecur_iterator* iterator = icalrecur_iterator_new(rule, event.Start);
+        if (iterator == nullptr) {
+            continue;
+        }
+        if (rule.count == 0) {
+            // Straight to the present: a rule of every minute since 1990 need not be walked.
+            icaltimetype from = event.Start;
+            const icaltimetype today = FieldsOf(now - 2.0);
+            if (icaltime_compare(today, from) > 0) {
+                from.year = today.year;
+                from.month = today.month;
+                from.day = today.day;
+                icalrecur_iterator_set_start(iterator, from);
+            }
+        }
+        for (int step = 0; step < 200000; ++step) {
+            icaltimetype next = icalrecur_iterator_next(iterator);
+            if (icaltime_is_null_time(next)) {
+                break;
+            }
+            if (!next.is_date) {
+                next.zone = event.Start.zone;
+            }
+            const std::optional<TDateTime> local = LocalMomentOf(next);
+            if (!local) {
+                continue;
+            }
+            if (*local > until) {
+                break;
+            }
+            moments.insert(MinuteOf(*local));
+        }
+        icalrecur_iterator_free(iterator);
+    }
+    icalcomponent* component = event.Component;
+    for (icalproperty* rdate = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY); rdate != nullptr;
+         rdate = icalcomponent_get_next_property(component, ICAL_RDATE_PROPERTY)) {
+        icaltimetype t = icalproperty_get_datetime_with_component(rdate, component);
+        if (icaltime_is_null_time(t)) {
+            const icaldatetimeperiodtype value = icalproperty_get_rdate(rdate);
+            t = icaltime_is_null_time(value.time) ? value.period.start : value.time;
+        }
+        if (const std::optional<TDateTime> local = LocalMomentOf(t); local && *local <= until) {
+            moments.insert(MinuteOf(*local));
+        }
+    }
+    for (icalproperty* exdate = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY); exdate != nullptr;
+         exdate = icalcomponent_get_next_property(component, ICAL_EXDATE_PROPERTY)) {
+        const icaltimetype t = icalproperty_get_datetime_with_component(exdate, component);
+        if (const std::optional<TDateTime> local = LocalMomentOf(t)) {
+            moments.erase(MinuteOf(*local));
+        }
+    }
+    std::vector<TDateTime> list(moments.begin(), moments.end());
+    return list;
+}
+
+TExchangeItem ItemAt(TDateTime moment, int forward, const std::string& message) {
+    const DateFields date = DecodeDate(moment);
+    const TimeFields time = DecodeTime(moment);
+    TExchangeItem item;
+    item.Numbers[KeyYear] = date.Year;
+    item.Numbers[KeyMonth] = date.Month;
+    item.Numbers[KeyDay] = date.Day;
+    item.Numbers[KeyHour] = time.Hour;
+    item.Numbers[KeyMinuter] = time.Minute;
+    item.Numbers[KeyForward] = forward;
+    item.Message = message;
+    return item;
+}
+
+// 0x01 Monday .. 0x40 Sunday, from a weekday counted 1 = Sunday .. 7 = Saturday.
+int WeekdayBit(int weekday) {
+    return weekday == 1 ? 0x40 : 1 << (weekday - 2);
+}
+
+// The reminder that repeats as the rule does, to be checked against the rule's occurrences; none where the
+// rule's shape has no reminder.
+std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, TDateTime first,
+                                                const std::string& message) {
+    // Every full hour of some days is the hourly method's.
+    const bool hourly = rule.freq == ICAL_HOURLY_RECURRENCE && ArrayLength(rule.by_minute, ICAL_BY_MINUTE_SIZE) == 1 &&
+                        rule.by_minute[0] == 0;
+    if (rule.interval > 1 || HasArray(rule.by_second) || (HasArray(rule.by_minute) && !hourly) ||
+        HasArray(rule.by_hour) || HasArray(rule.by_year_day) || HasArray(rule.by_week_no) ||
+        HasArray(rule.by_set_pos)) {
+        return std::nullopt;
+    }
+    const DateFields date = DecodeDate(first);
+    TExchangeItem item = ItemAt(first, 0, message);
+    item.Numbers[KeyYear] = 0;
+    const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
+    const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
+    const int days = ArrayLength(rule.by_day, ICAL_BY_DAY_SIZE);
+    if (months > 1 || monthDays > 1 || (monthDays == 1 && rule.by_month_day[0] < 1)) {
+        return std::nullopt;
+    }
+    int weekdayBits = 0;
+    for (int k = 0; k < days; ++k) {
+        if (icalrecurrencetype_day_position(rule.by_day[k]) != 0) {
+            return std::nullopt;
+        }
+        const int weekday = static_cast<int>(icalrecurrencetype_day_day_of_week(rule.by_day[k])); // 1 = Sunday
+        weekdayBits |= WeekdayBit(weekday);
+    }
+    const int month = months == 1 ? icalrecurrencetype_month_month(rule.by_month[0]) : 0;
+    switch (rule.freq) {
+    case ICAL_YEARLY_RECURRENCE:
+        if (days != 0) {
+            return std::nullopt;
+        }
+        item.Numbers[KeyMonth] = month != 0 ? month : date.Month;
+        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
+        break;
+    case ICAL_MONTHLY_RECURRENCE:
+        if (days != 0 || months != 0) {
+            return std::nullopt;
+        }
+        item.Numbers[KeyMonth] = 0;
+        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
+        break;
+    case ICAL_WEEKLY_RECURRENCE:
+        if (monthDays != 0) {
+            return std::nullopt;
+        }
+        item.Numbers[KeyMonth] = month;
+        item.Numbers[KeyDay] = WeekdayMask | (weekdayBits != 0 ? weekdayBits : WeekdayBit(DayOfWeek(first)));
+        break;
+    case ICAL_HOURLY_RECURRENCE:
+        if (!hourly) {
+            return std::nullopt;
+        }
+        item.Numbers[KeyMethod] = RemindHourly;
+        [[fallthrough]];
+    case ICAL_DAILY_RECURRENCE:
+        if (monthDays != 0 && days != 0) {
+            return std::nullopt;
+        }
+        item.Numbers[KeyMonth] = month;
+        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : (days != 0 ? WeekdayMask | weekdayBits : 0);
+        break;
+    default:
+        return std::nullopt;
+    }
+    return item;
+}
+
+bool IsChineseRule(const icalrecurrencetype& rule) {
+    return rule.rscale != nullptr && Upper(rule.rscale) == "CHINESE";
+}
+
+// A lunar rule of RFC 7529 taken as the lunar reminder it means; ICU's lunar calendar has errors of its own,
+// so this program's calendar computes its days.
+std::optional<TExchangeItem> LunarCandidate(const icalrecurrencetype& rule, TDateTime first,
+                                            const std::string& message) {
+    if (rule.interval > 1 || HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) ||
+        HasArray(rule.by_year_day) || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos) || HasArray(rule.by_day)) {
+        return std::nullopt;
+    }
+    const LunarDate lunar = SolarToLunar(first);
+    if (lunar.IsEmpty()) {
+        return std::nullopt;
+    }
+    const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
+    const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
+    if (months > 1 || monthDays > 1) {
+        return std::nullopt;
+    }
+    const int day = monthDays == 1 ? rule.by_month_day[0] : lunar.Day;
+    if (day < 1 || day > 30) {
+        return std::nullopt;
+    }
+    TExchangeItem item = ItemAt(first, 0, message);
+    item.Numbers[KeyYear] = 0;
+    item.Numbers[KeyIsLunar] = 1;
+    item.Numbers[KeyDay] = day;
+    if (rule.freq == ICAL_YEARLY_RECURRENCE) {
+        const bool leap = months == 1 ? icalrecurrencetype_month_is_leap(rule.by_month[0]) != 0 : lunar.IsLeapMonth;
+        item.Numbers[KeyMonth] = months == 1 ? icalrecurrencetype_month_month(rule.by_month[0]) : lunar.Month;
+        item.Numbers[KeyIsLeapMonth] = leap ? 1 : 0;
+    } else if (rule.freq == ICAL_MONTHLY_RECURRENCE && months == 0) {
+        item.Numbers[KeyMonth] = 0;
+    } else {
+        return std::nullopt;
+    }
+    if (item.Numbers[KeyMonth] < 1 && rule.freq == ICAL_YEARLY_RECURRENCE) {
+        return std::nullopt;
+    }
+    return item;
+}
+
+// Why a recurrence came in as its dates, in words for the user.
+std::string ExpansionReason(const ForeignEvent& event) {
+    for (const icalrecurrencetype& rule : event.Rules) {
+        if (rule.rscale != nullptr && !IsChineseRule(rule)) {
+            return "用的是其他历法";
+        }
+    }
+    for (const icalrecurrencetype& rule : event.Rules) {
+        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
+            return "重复到某一天或某一次为止";
+        }
+    }
+    if (event.HasExceptions) {
+        return "有不重复的例外日期";
+    }
+    if (event.HasDates) {
+        return "另列有日期";
+    }
+    if (event.Rules.size() > 1) {
+        return "有几条重复规则";
+    }
+    if (!event.Rules.empty() && event.Rules.front().interval > 1) {
+        return "每隔几个周期才重复";
+    }
+    return "重复方式或时区的时差与本程序的提醒方式不同";
+}
+
+// Minutes before the start at which the event's alarms go off, as the file gives them; empty for none.
+std::vector<int> AlarmOffsets(const ForeignEvent& event) {
+    std::vector<int> offsets;
+    icalcomponent* component = event.Component;
+    for (icalcomponent* alarm = icalcomponent_get_first_component(component, ICAL_VALARM_COMPONENT); alarm != nullptr;
+         alarm = icalcomponent_get_next_component(component, ICAL_VALARM_COMPONENT)) {
+        icalproperty* property = icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY);
+        if (property == nullptr) {
+            continue;
+        }
+        const icaltriggertype trigger = icalproperty_get_trigger(property);
+        std::optional<int> offset;
+        if (!icaltime_is_null_time(trigger.time)) {
+            icaltimetype at = trigger.time;
+            if (const std::optional<TDateTime> local = LocalMomentOf(at)) {
+                offset = static_cast<int>(std::lround((event.First - *local) * MinutesPerDay));
+            }
+        } else {
+            const int seconds = icaldurationtype_as_int(trigger.duration);
+            int before = -seconds / 60;
+            icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
+            if (related != nullptr && icalparameter_get_related(related) == ICAL_RELATED_END) {
+                const icaltimetype end = icalcomponent_get_dtend(component);
+                const std::optional<TDateTime> local = LocalMomentOf(end);
+                if (!local) {
+                    continue;
+                }
+                before -= static_cast<int>(std::lround((*local - event.First) * MinutesPerDay));
+            }
+            offset = before;
+        }
+        if (offset && std::abs(*offset) < 366 * MinutesPerDay) {
+            offsets.push_back(*offset);
+        }
+    }
+    std::sort(offsets.begin(), offsets.end());
+    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
+    // The set minute fires anyway: an alarm at the start adds nothing to another.
+    if (offsets.size() > 1) {
+        offsets.erase(std::remove(offsets.begin(), offsets.end(), 0), offsets.end());
+    }
+    return offsets;
+}
+
+class ForeignImport {
+public:
+    ForeignImport(const TIcsImportOptions& options, std::vector<TExchangeItem>& items, ImportTally& tally)
+        : Options(options), Items(items), Tally(tally) {}
+
+    void Take(const ForeignEvent& event) {
+        std::vector<int> offsets = event.Start.is_date ? std::vector<int>{} : AlarmOffsets(event);
+        if (offsets.empty()) {
+            offsets.push_back(0);
+        }
+        if (offsets.size() > 1) {
+            ++Tally.SeveralAlarms;
+        }
+        const bool repeats = !event.Rules.empty() || event.HasDates;
+        const TDateTime horizon = Options.Now + 2 * 366;
+        const std::vector<TDateTime> all =
+            repeats ? Occurrences(event, horizon, Options.Now) : std::vector<TDateTime>{};
+        bool expanded = false;
+        for (const int offset : offsets) {
+            const TimeFields time = DecodeTime(event.First);
+            const int minuteOfDay = time.Hour * 60 + time.Minute;
+            // An alarm before the start on its own day is the reminder's early minute; any other moves the time.
+            const bool early = offset >= 0 && offset <= minuteOfDay;
+            const int forward = early ? offset : 0;
+            const double shift = early ? 0.0 : -offset / static_cast<double>(MinutesPerDay);
+            const std::string& uid = offsets.size() == 1 ? event.Uid : std::string();
+            if (!repeats) {
+                if (MinuteOf(event.First + shift) <= Options.Now) {
+                    // A meeting of last year reminds of nothing.
+                    ++Tally.Past;
+                    break;
+                }
+                TExchangeItem item = ItemAt(MinuteOf(event.First + shift), forward, event.Message);
+                item.Uid = uid;
+                Items.push_back(std::move(item));
+                continue;
+            }
+            std::vector<TDateTime> moments;
+            moments.reserve(all.size());
+            for (const TDateTime moment : all) {
+                moments.push_back(MinuteOf(moment + shift));
+            }
+            if (std::optional<TExchangeItem> item = RuleReminder(event, moments, MinuteOf(event.First + shift))) {
+                item->Numbers[KeyForward] = forward;
+                item->Uid = uid;
+                Items.push_back(std::move(*item));
+                continue;
+            }
+            expanded = true;
+            int taken = 0;
+            for (const TDateTime moment : moments) {
+                if (moment > Options.Now && moment <= Options.Now + IcsExpandedDays && taken < IcsExpandedAtMost) {
+                    Items.push_back(ItemAt(moment, forward, event.Message));
+                    ++taken;
+                }
+            }
+            Tally.ExpandedReminders += taken;
+            if (taken == 0) {
+                ++Tally.Ended;
+                expanded = false;
+                break;
+            }
+        }
+        if (expanded) {
+            ++Tally.Expanded;
+            ++Tally.Reasons[ExpansionReason(event)];
+        }
+    }
+
+private:
+    // The one reminder that fires on exactly the rule's occurrences, where there is one.
+    std::optional<TExchangeItem> RuleReminder(const ForeignEvent& event, const std::vector<TDateTime>& moments,
+                                              TDateTime first) const {
+        if (event.Rules.size() != 1 || event.HasExceptions) {
+            return std::nullopt;
+        }
+        const icalrecurrencetype& rule = event.Rules.front();
+        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
+            return std::nullopt;
+        }
+        if (IsChineseRule(rule)) {
+            return LunarCandidate(rule, first, event.Message);
+        }
+        if (rule.rscale != nullptr && Upper(rule.rscale) != "GREGORIAN") {
+            return std::nullopt;
+        }
+        std::optional<TExchangeItem> candidate = GregorianCandidate(rule, first, event.Message);
+        if (!candidate || (event.HasDates && candidate->Numbers[KeyMethod] != RemindHourly)) {
+            return std::nullopt;
+        }
+        if (event.HasDates) {
+            // An hourly reminder whose set minute is no full hour lists its set minutes beside the rule.
+            const auto set = std::find_if(moments.begin(), moments.end(),
+                                          [](TDateTime moment) { return DecodeTime(moment).Minute != 0; });
+            if (set == moments.end()) {
+                return std::nullopt;
+            }
+            candidate->Numbers[KeyHour] = DecodeTime(*set).Hour;
+            candidate->Numbers[KeyMinuter] = DecodeTime(*set).Minute;
+        }
+        // Equal over the coming two years, from where the rule begins.
+        const TDateTime after = std::max(Options.Now, first - 1.0 / MinutesPerDay);
+        const TDateTime until = Options.Now + 2 * 366;
+        std::vector<TDateTime> expected;
+        for (const TDateTime moment : moments) {
+            if (moment > after && moment <= until) {
+                expected.push_back(moment);
+            }
+        }
+        const std::vector<TDateTime> firings = ReminderEventMinutes(
+            RecordOf(*candidate), after, until, static_cast<int>(expected.size()) + 1, Options.BeginWithSunday);
+        if (expected.empty() || firings.size() != expected.size()) {
+            return std::nullopt;
+        }
+        for (std::size_t k = 0; k < expected.size(); ++k) {
+            if (std::abs(firings[k] - expected[k]) * MinutesPerDay > 0.5) {
+                return std::nullopt;
+            }
+        }
+        return candidate;
+    }
+
+    const TIcsImportOptions& Options;
+    std::vector<TExchangeItem>& Items;
+    ImportTally& Tally;
+};
+
+} // namespace
+
+namespace {
+
+// The event's start, rules, dates and text; none, counted in the tally, when it has no start to read.
+std::optional<ForeignEvent> ReadForeignEvent(icalcomponent* component, ImportTally& tally) {
+    const bool todo = icalcomponent_isa(component) == ICAL_VTODO_COMPONENT;
+    icalproperty* start = icalcomponent_get_first_property(component, todo ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY);
+    if (start == nullptr) {
+        ++(todo ? tally.NoDue : tally.NoTime);
+        return std::nullopt;
+    }
+    ForeignEvent event;
+    event.Component = component;
+    event.Start = icalproperty_get_datetime_with_component(start, component);
+    const std::optional<TDateTime> first = LocalMomentOf(event.Start);
+    if (!first) {
+        ++tally.NoTime;
+        return std::nullopt;
+    }
+    event.First = *first;
+    for (icalproperty* rule = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); rule != nullptr;
+         rule = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
+        const icalrecurrencetype recurrence = icalproperty_get_rrule(rule);
+        if (recurrence.freq != ICAL_NO_RECURRENCE) {
+            event.Rules.push_back(recurrence);
+        }
+    }
+    event.HasDates = icalcomponent_get_first_property(component, ICAL_RDATE_PROPERTY) != nullptr;
+    event.HasExceptions = icalcomponent_get_first_property(component, ICAL_EXDATE_PROPERTY) != nullptr;
+    std::string text = CleanText(icalcomponent_get_summary(component));
+    if (text.empty()) {
+        text = CleanText(icalcomponent_get_description(component));
+    }
+    if (text.empty()) {
+        text = todo ? "待办事项" : "日历事件";
+    }
+    event.Message = StoredTitle(text, tally);
+    if (icalcomponent_get_first_property(component, ICAL_RECURRENCEID_PROPERTY) == nullptr) {
+        event.Uid = CleanText(icalcomponent_get_uid(component));
+    }
+    return event;
+}
+
+} // namespace
+
+void ImportTally::Merge(const ImportTally& other) {
+    Expanded += other.Expanded;
+    ExpandedReminders += other.ExpandedReminders;
+    for (const auto& [reason, count] : other.Reasons) {
+        Reasons[reason] += count;
+    }
+    Ended += other.Ended;
+    NoTime += other.NoTime;
+    NoDue += other.NoDue;
+    SeveralAlarms += other.SeveralAlarms;
+    Past += other.Past;
+    Cancelled += other.Cancelled;
+    Cut += other.Cut;
+    EditedElsewhere += other.EditedElsewhere;
+}
+
+std::string StoredTitle(const std::string& title, ImportTally& tally) {
+    // Shown as it was written, whatever marks it holds; no longer than a data file keeps.
+    std::string message = LiteralRemindText(title, IniMaxValueCharacters);
+    if (message.size() != LiteralRemindText(title, std::numeric_limits<int>::max()).size()) {
+        ++tally.Cut;
+    }
+    return message;
+}
+
+void TakeForeignComponent(icalcomponent* component, const TIcsImportOptions& options, std::vector<TExchangeItem>& items,
+                          ImportTally& tally) {
+    if (icalcomponent_get_status(component) == ICAL_STATUS_CANCELLED) {
+        ++tally.Cancelled;
+        return;
+    }
+    if (const std::optional<ForeignEvent> event = ReadForeignEvent(component, tally)) {
+        ForeignImport(options, items, tally).Take(*event);
+    }
+}
+
+std::vector<TDateTime> OccurrencesOf(icalcomponent* component, TDateTime until, TDateTime now) {
+    ImportTally unused;
+    const std::optional<ForeignEvent> event = ReadForeignEvent(component, unused);
+    return event ? Occurrences(*event, until, now) : std::vector<TDateTime>{};
+}
+
+} // namespace chimewell::ics

@@ -1,0 +1,46 @@
+#pragma once
+// The events and to-dos of other programs as the nearest reminders: a rule this program has, checked against
+// the event's own occurrences, or else the event's coming dates; an alarm before the start on its day as the
+// early minute, others as reminders of their own.
+
+#include "exchange/ical_common.h"
+#include "exchange/ical_file.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace chimewell::ics {
+
+// What an import could not take as it stood, counted for the notes.
+struct ImportTally {
+    int Expanded = 0;
+    int ExpandedReminders = 0;
+    std::map<std::string, int> Reasons;
+    int Ended = 0;
+    int NoTime = 0;
+    int NoDue = 0;
+    int SeveralAlarms = 0;
+    int Past = 0;
+    int Cancelled = 0;
+    // Titles cut to what a data file keeps.
+    int Cut = 0;
+    // Events of this program that another calendar changed, read as it left them.
+    int EditedElsewhere = 0;
+    void Merge(const ImportTally& other);
+};
+
+// A text of the file on one line, without blanks at its ends.
+std::string CleanText(const char* raw);
+// A title of another calendar as the message that shows it as written, cut (and counted) to what a data file
+// keeps.
+std::string StoredTitle(const std::string& title, ImportTally& tally);
+// Every occurrence of the event up to `until` as local minutes, ascending; none when its start cannot be read.
+std::vector<TDateTime> OccurrencesOf(icalcomponent* component, TDateTime until, TDateTime now);
+
+// Reads an event or to-do of another program (or one of this program's read by its standard properties alone)
+// into reminders, counting in the tally what could not be taken.
+void TakeForeignComponent(icalcomponent* component, const TIcsImportOptions& options, std::vector<TExchangeItem>& items,
+                          ImportTally& tally);
+
+} // namespace chimewell::ics
