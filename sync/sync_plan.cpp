@@ -155,7 +155,11 @@ private:
         action.Uid = record.Uid;
         action.IfMatch = ifMatch;
         if (kind != ServerActionKind::Delete) {
-            action.Body = IcsFileBytes({ItemOfRecord(record)}, In.Export);
+            // Lunar rules of RFC 7529 break other clients of the calendar (some drop the events, some fail on the
+            // whole calendar): the events a sync writes list their dates.
+            TIcsExportOptions options = In.Export;
+            options.LunarRules = false;
+            action.Body = IcsFileBytes({ItemOfRecord(record)}, options);
             action.Digest = ReminderDigest(record);
         }
         action.Message = record.Message;
@@ -228,7 +232,9 @@ private:
             return;
         }
         if (arriving.size() == 1 && !arriving.front().Uid.empty()) {
-            TakeOwn(resource, olds, arriving.front());
+            const std::vector<std::string>& edited = file.EditedElsewhere;
+            const bool rewrite = std::find(edited.begin(), edited.end(), arriving.front().Uid) != edited.end();
+            TakeOwn(resource, olds, arriving.front(), rewrite);
             return;
         }
         // The dates that stay what they were keep their reminders (and where they stand in the list); only
@@ -267,7 +273,10 @@ private:
         }
     }
 
-    void TakeOwn(const TServerResource& resource, const std::vector<TSyncEntry>& olds, const TRmMainDate& record) {
+    // `rewrite`: another calendar changed this program's event; once taken, it goes back in this program's form,
+    // so that its X- keys say what it shows again.
+    void TakeOwn(const TServerResource& resource, const std::vector<TSyncEntry>& olds, const TRmMainDate& record,
+                 bool rewrite) {
         const TSyncEntry* base = nullptr;
         for (const TSyncEntry& old : olds) {
             if (old.Kind == SyncEntryKind::Own && old.Uid == record.Uid && base == nullptr) {
@@ -281,6 +290,9 @@ private:
         }
         const std::string digest = ReminderDigest(record);
         Plan.State.Entries.push_back({record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own, Minute});
+        if (rewrite) {
+            Send(ServerActionKind::Update, record, resource.Href, resource.ETag, resource.Href);
+        }
         const std::int32_t index = LocalOf(record.Uid);
         if (index < 0) {
             // New on the server, or deleted here and changed there: the changed one is kept.
@@ -294,6 +306,8 @@ private:
             return;
         }
         const bool brings = BringsCommand(record, &here);
+        // Without what the last sync knew (its state lost, a data folder copied to another machine), a reminder
+        // that differs from the server's may have changed on either side: both are kept.
         const bool changedHere = base != nullptr ? hereDigest != base->Digest : true;
         if (!changedHere) {
             ReplaceHere(index, record, resource.Href, brings);

@@ -126,6 +126,38 @@ TEST_F(SyncPlanTest, AChangeOnBothSidesKeepsBoth) {
     EXPECT_NE(plan.Notices[0].find("本机改的"), std::string::npos);
 }
 
+TEST_F(SyncPlanTest, WithoutWhatTheLastSyncKnewADifferenceKeepsBothVersions) {
+    // The state file lost, or the data folder copied to another machine: the UID is on the server, and either
+    // side may be the one that changed.
+    Input.Local.push_back(WithUid(DailyRecord(9, 0, "本机的版本"), "copied"));
+    TRmMainDate there = Input.Local[0];
+    there.Message = "服务器的版本";
+    ServerHas(there);
+    const TSyncPlan plan = PlanSync(Input);
+    ASSERT_EQ(plan.Local.size(), 2U);
+    EXPECT_EQ(plan.Local[0].After.Message, "服务器的版本");
+    EXPECT_EQ(plan.Local[1].After.Message, "本机的版本");
+    ASSERT_EQ(plan.Server.size(), 1U);
+    EXPECT_EQ(plan.Server[0].Kind, ServerActionKind::Create);
+
+    // The same on both sides: nothing to do.
+    Input.Fetched.clear();
+    ServerHas(Input.Local[0]);
+    const TSyncPlan same = PlanSync(Input);
+    EXPECT_TRUE(same.Local.empty());
+    EXPECT_TRUE(same.Server.empty());
+}
+
+TEST_F(SyncPlanTest, LunarRemindersNeverGoOutAsRulesOtherReadersCannotTake) {
+    Input.Local.push_back(LunarOf(DatedRecord(0, 8, 15, 20, 0, "中秋")));
+    // Even asked for: a calendar shared with other clients must stay readable to all of them.
+    Input.Export.LunarRules = true;
+    const TSyncPlan plan = PlanSync(Input);
+    ASSERT_EQ(plan.Server.size(), 1U);
+    EXPECT_EQ(plan.Server[0].Body.find("\nRRULE"), std::string::npos);
+    EXPECT_NE(plan.Server[0].Body.find("RDATE"), std::string::npos);
+}
+
 TEST_F(SyncPlanTest, TheSameChangeOnBothSidesIsNoConflict) {
     Synced(WithUid(DailyRecord(9, 0, "晨会"), "same"));
     Input.Local[0].Message = "一样的改动";
