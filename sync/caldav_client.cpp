@@ -6,6 +6,7 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QPointer>
+#include <QTimer>
 #include <QUuid>
 #include <QXmlStreamReader>
 
@@ -18,6 +19,8 @@ namespace {
 
 constexpr int MostRedirects = 5;
 const char* const SuppliedProperty = "chimewellCredentialsSupplied";
+// Why the program gave up a reply itself: "time" or "size".
+const char* const GivenUpProperty = "chimewellGivenUp";
 
 const QByteArray PropfindHead = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                                 "<d:propfind xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\"><d:prop>";
@@ -114,6 +117,13 @@ QString AddressRefusal(const QUrl& url) {
     return QStringLiteral("服务器地址“%1”应以 https:// 开头。").arg(url.toString());
 }
 
+bool SameOrigin(const QUrl& a, const QUrl& b) {
+    const QString scheme = a.scheme().toLower();
+    const int defaultPort = scheme == QLatin1String("https") ? 443 : 80;
+    return scheme == b.scheme().toLower() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           a.port(defaultPort) == b.port(defaultPort);
+}
+
 QUrl ServerAddressOf(const QString& typed) {
     const QString text = typed.trimmed();
     if (text.isEmpty()) {
@@ -205,8 +215,9 @@ CalDavClient::CalDavClient(TDavAccount account, QObject* parent)
     : QObject(parent), AccountInUse(std::move(account)), Network(new QNetworkAccessManager(this)) {
     connect(Network, &QNetworkAccessManager::authenticationRequired, this,
             [this](QNetworkReply* reply, QAuthenticator* authenticator) {
-                // Offered once per request: a second asking means the server refused them.
-                if (reply->property(SuppliedProperty).toBool()) {
+                // Offered once per request: a second asking means the server refused them. Never to another
+                // server than the user's.
+                if (reply->property(SuppliedProperty).toBool() || !MayAuthenticate(reply->url())) {
                     return;
                 }
                 reply->setProperty(SuppliedProperty, true);
@@ -217,6 +228,10 @@ CalDavClient::CalDavClient(TDavAccount account, QObject* parent)
 
 CalDavClient::~CalDavClient() = default;
 
+bool CalDavClient::MayAuthenticate(const QUrl& url) const {
+    return SameOrigin(AccountInUse.Server, url);
+}
+
 void CalDavClient::Send(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers,
                         std::function<void(const TDavReply&)> done) {
     SendTo(verb, url, body, headers, MostRedirects, std::move(done));
@@ -224,7 +239,13 @@ void CalDavClient::Send(const QByteArray& verb, const QUrl& url, const QByteArra
 
 void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers,
                           int redirectsLeft, std::function<void(const TDavReply&)> done) {
-    if (const QString refusal = AddressRefusal(url); !refusal.isEmpty()) {
+    QString refusal = AddressRefusal(url);
+    if (refusal.isEmpty() && !AccountInUse.User.isEmpty() && !MayAuthenticate(url)) {
+        refusal = QStringLiteral("%1 不在设置里的服务器 %2 上。为了保护密码，本程序只把密码发给设置里的服务器；"
+                                 "如果要用那台服务器，请把它的地址填进设置。")
+                      .arg(url.toString(QUrl::RemoveUserInfo), AccountInUse.Server.toString(QUrl::RemoveUserInfo));
+    }
+    if (!refusal.isEmpty()) {
         TDavReply reply;
         reply.Failure = refusal;
         reply.Url = url;
@@ -246,19 +267,48 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
     for (const auto& [name, value] : headers) {
         request.setRawHeader(name, value);
     }
-    if (!AccountInUse.User.isEmpty() && url.host().compare(AccountInUse.Server.host(), Qt::CaseInsensitive) == 0) {
+    if (!AccountInUse.User.isEmpty() && MayAuthenticate(url)) {
         // Sent with the first request, in UTF-8 (RFC 7617): Qt's own answer to the server's challenge encodes
         // the password in Latin-1, which loses every Chinese character of it.
         const QByteArray credentials = (AccountInUse.User + QLatin1Char(':') + AccountInUse.Password).toUtf8();
         request.setRawHeader("Authorization", "Basic " + credentials.toBase64());
     }
     QNetworkReply* reply = Network->sendCustomRequest(request, verb, body);
+    // The whole exchange is bounded, not only the silences between its bytes, and so is what it may bring.
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, reply, [reply] {
+        reply->setProperty(GivenUpProperty, QStringLiteral("time"));
+        reply->abort();
+    });
+    deadline->start(AccountInUse.TimeoutMilliseconds);
+    const auto checkSize = [reply] {
+        const qint64 announced = reply->header(QNetworkRequest::ContentLengthHeader).toLongLong();
+        if (reply->bytesAvailable() > MaxDavReplyBytes || announced > MaxDavReplyBytes) {
+            reply->setProperty(GivenUpProperty, QStringLiteral("size"));
+            reply->abort();
+        }
+    };
+    connect(reply, &QNetworkReply::metaDataChanged, this, checkSize);
+    connect(reply, &QNetworkReply::readyRead, this, checkSize);
     connect(reply, &QNetworkReply::finished, this,
             [this, reply, verb, body, headers, redirectsLeft, done = std::move(done)]() mutable {
                 reply->deleteLater();
                 emit answered();
                 TDavReply answer;
                 answer.Url = reply->url();
+                const QString givenUp = reply->property(GivenUpProperty).toString();
+                if (!givenUp.isEmpty()) {
+                    answer.Failure = givenUp == QLatin1String("size")
+                                         ? QStringLiteral("服务器 %1 的回答太大（超过 %2 MB），不像日历，已放弃。")
+                                               .arg(reply->url().host())
+                                               .arg(MaxDavReplyBytes / (1024 * 1024))
+                                         : QStringLiteral("服务器 %1 在规定的 %2 秒内没有回答完，已放弃。")
+                                               .arg(reply->url().host())
+                                               .arg(AccountInUse.TimeoutMilliseconds / 1000);
+                    done(answer);
+                    return;
+                }
                 answer.Status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
                 answer.Body = reply->readAll();
                 answer.ETag = reply->rawHeader("ETag");
@@ -295,6 +345,15 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
                 if (reply->url().scheme() == QLatin1String("https") && target.scheme() != QLatin1String("https")) {
                     answer.Failure =
                         QStringLiteral("服务器要把安全连接转到不安全的地址，已拒绝：%1").arg(target.toString());
+                    done(answer);
+                    return;
+                }
+                if (!AccountInUse.User.isEmpty() && !MayAuthenticate(target)) {
+                    answer.Failure =
+                        QStringLiteral("服务器把请求转到了另一台服务器 %1。为了保护密码，本程序只把密码发给"
+                                       "设置里的服务器，没有跟过去；如果要用那台服务器，请把它的地址填"
+                                       "进设置。")
+                            .arg(target.toString(QUrl::RemoveUserInfo));
                     done(answer);
                     return;
                 }

@@ -21,13 +21,20 @@ class QNetworkReply;
 namespace chimewell {
 
 inline constexpr int DefaultDavTimeoutMilliseconds = 30000;
+// No calendar listing or event comes near this; a reply that grows beyond it is given up.
+inline constexpr qint64 MaxDavReplyBytes = 32LL * 1024 * 1024;
 
 struct TDavAccount {
     QUrl Server;
     QString User;
     QString Password;
+    // How long one request may take, silence or trickle alike.
     int TimeoutMilliseconds = DefaultDavTimeoutMilliseconds;
 };
+
+// The same scheme, host and port (the port a scheme implies counts as given): the only addresses that get the
+// account's credentials.
+bool SameOrigin(const QUrl& a, const QUrl& b);
 
 // Empty when the program may talk to the address, else why not: only https, or plain http to this machine.
 QString AddressRefusal(const QUrl& url);
@@ -126,6 +133,8 @@ private:
     void FindPrincipal(const QUrl& url, bool wellKnownTried, DiscoveryDone done);
     void FindHome(const QUrl& principal, DiscoveryDone done);
     void ListHome(const QUrl& home, DiscoveryDone done);
+
+    bool MayAuthenticate(const QUrl& url) const;
 
     TDavAccount AccountInUse;
     QNetworkAccessManager* Network;

@@ -5,6 +5,8 @@
 #include "data/reminder_list.h"
 #include "platform/time_zone.h"
 
+#include <QTimer>
+
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -104,9 +106,24 @@ std::vector<std::string> DescribePlan(const TSyncPlan& plan) {
 }
 
 SyncRun::SyncRun(TSyncSettings settings, TRmDataList& list, QObject* parent)
-    : QObject(parent), Settings(std::move(settings)), List(list), Client(new CalDavClient(Settings.Account, this)) {}
+    : QObject(parent), Settings(std::move(settings)), List(list), Client(new CalDavClient(Settings.Account, this)),
+      RunDeadline(new QTimer(this)) {
+    RunDeadline->setSingleShot(true);
+    connect(RunDeadline, &QTimer::timeout, this, [this] {
+        // What was sent is settled; the rest waits for the next run.
+        Fail(QStringLiteral("同步用了 %1 秒还没有完成，已停止；没发完的改动留到下次同步。")
+                 .arg(RunDeadline->interval() / 1000));
+        delete Client;
+        Client = nullptr;
+    });
+}
+
+int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds) {
+    return std::max(10 * requestTimeoutMilliseconds, 120000);
+}
 
 void SyncRun::Start() {
+    RunDeadline->start(SyncRunTimeLimitMilliseconds(Settings.Account.TimeoutMilliseconds));
     std::string failure;
     Before = LoadSyncState(Settings.StatePath, failure);
     if (!failure.empty()) {
@@ -310,6 +327,9 @@ void SyncRun::Plan() {
         return;
     }
     bool again = false;
+    // The user's time to answer does not count against the run.
+    const int timeLeft = RunDeadline->remainingTime();
+    RunDeadline->stop();
     if (Work.CommandArrivals > 0) {
         input.Commands = !Settings.AgreeToCommands                         ? CommandChoice::Defer
                          : Settings.AgreeToCommands(CommandQuestion(Work)) ? CommandChoice::Take
@@ -324,6 +344,10 @@ void SyncRun::Plan() {
         again = again || input.Deletions != DeletionChoice::Apply;
         Outcome.DeferredDeletions = input.Deletions == DeletionChoice::Defer ? Work.Deletions : 0;
     }
+    if (Done) {
+        return;
+    }
+    RunDeadline->start(std::max(timeLeft, 1));
     if (again) {
         // A question's nested event loop may have let the user change the list meanwhile.
         List.ReloadIfChanged();
@@ -464,7 +488,9 @@ void SyncRun::Finish() {
         return;
     }
     Done = true;
-    emit finished();
+    RunDeadline->stop();
+    // Told later, never inside Start or a caller's own call: a caller connects and then waits.
+    QMetaObject::invokeMethod(this, &SyncRun::finished, Qt::QueuedConnection);
 }
 
 } // namespace chimewell

@@ -11,6 +11,8 @@
 
 #include <QObject>
 
+class QTimer;
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -57,6 +59,9 @@ struct TSyncReport {
 // One line per action of a plan, as `chimewell-cli sync --dry-run` prints them.
 std::vector<std::string> DescribePlan(const TSyncPlan& plan);
 
+// How long one run may take in all: many requests, each bounded by the account's time-out.
+int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds);
+
 class SyncRun : public QObject {
     Q_OBJECT
 public:
@@ -87,6 +92,7 @@ private:
     TSyncSettings Settings;
     TRmDataList& List;
     CalDavClient* Client;
+    QTimer* RunDeadline;
     TSyncState Before;
     TSyncState State;
     TServerListing Listing;

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <pwd.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -101,26 +102,82 @@ TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
     EXPECT_NE(run.Err.find("401"), std::string::npos) << run.Err;
 }
 
-// The real chimewell-cli, as a user for whom a read-only folder is one (root is not).
-CliRun Unprivileged(const QStringList& arguments, const std::string& input) {
-    QProcess process;
-    QStringList command = arguments;
-    command.prepend(QStringLiteral(CHIMEWELL_CLI));
-    if (geteuid() == 0) {
-        command = QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--")} + command;
-        process.start(QStringLiteral("runuser"), command);
-    } else {
-        process.start(command.takeFirst(), command);
+TEST(CliSyncTest, AnAddressTheProgramRefusesEndsAtOnceWithTheReason) {
+    testing::EventLoopApplication();
+    testing::TempFolder folder;
+    for (const std::string server : {"http://vm:9/", "ftp://127.0.0.1/"}) {
+        TIniFile config(folder.File("config.ini"), std::string());
+        config.WriteString("Config", "SyncServer", server);
+        config.WriteString("Config", "SyncUser", "alice");
+        config.WriteString("Config", "SyncCalendar", server + "alice/cal/");
+        config.UpdateFile();
+        for (const bool dryRun : {false, true}) {
+            std::vector<std::string> arguments{"sync", "--dir", folder.Folder(), "--password-stdin"};
+            if (dryRun) {
+                arguments.push_back("--dry-run");
+            }
+            // The run ends before any request: a wait would never end.
+            const CliRun run = Cli(arguments, "secret\n");
+            EXPECT_EQ(run.Status, 1) << server;
+            EXPECT_TRUE(run.Err.find("https") != std::string::npos) << run.Err;
+        }
     }
-    process.write(QByteArray::fromStdString(input));
-    process.closeWriteChannel();
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput().toStdString(),
-            process.readAllStandardError().toStdString()};
 }
+
+// The real chimewell-cli, as a user for whom a read-only folder is one (root is not). That user may not enter
+// the checkout (a clone in a private home folder): it runs a copy in a temporary folder everyone can reach.
+class UnprivilegedCli {
+public:
+    UnprivilegedCli() {
+        namespace fs = std::filesystem;
+        Program = Folder.File("chimewell-cli");
+        fs::copy_file(CHIMEWELL_CLI, Program);
+        fs::permissions(Folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                           fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(Program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                     fs::perms::others_read | fs::perms::others_exec);
+        if (geteuid() != 0) {
+            return;
+        }
+        if (getpwnam("nobody") == nullptr) {
+            Unusable = "this machine has no user \"nobody\" to run it as";
+            return;
+        }
+        if (Run({QStringLiteral("--version")}, "").Status != 0) {
+            Unusable = "the user \"nobody\" cannot run " + Program + " (the temporary folder is not open to it)";
+        }
+    }
+    // Empty when the runs below are what they claim.
+    std::string Unusable;
+
+    CliRun Run(const QStringList& arguments, const std::string& input) const {
+        QProcess process;
+        QStringList command = arguments;
+        command.prepend(QString::fromStdString(Program));
+        if (geteuid() == 0) {
+            command = QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--")} + command;
+            process.start(QStringLiteral("runuser"), command);
+        } else {
+            process.start(command.takeFirst(), command);
+        }
+        process.write(QByteArray::fromStdString(input));
+        process.closeWriteChannel();
+        process.waitForFinished(60000);
+        return {process.exitCode(), process.readAllStandardOutput().toStdString(),
+                process.readAllStandardError().toStdString()};
+    }
+
+private:
+    testing::TempFolder Folder;
+    std::string Program;
+};
 
 TEST(CliSyncTest, AReadOnlyFolderLosesNothing) {
     testing::EventLoopApplication();
+    const UnprivilegedCli unprivileged;
+    if (!unprivileged.Unusable.empty()) {
+        GTEST_SKIP() << "Skipped: " << unprivileged.Unusable;
+    }
     RadicaleServer server;
     ASSERT_EQ(server.MakeCalendar(QStringLiteral("cal")), 201);
     testing::TempFolder folder;
@@ -138,12 +195,13 @@ TEST(CliSyncTest, AReadOnlyFolderLosesNothing) {
     for (const char* name : {"config.ini", "reminddata.sdt"}) {
         fs::permissions(folder.File(name), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     }
+    // The data folder is open to the other user, read-only.
     fs::permissions(folder.Path(), readOnly);
     const std::string data = Bytes(folder.File("reminddata.sdt"));
 
-    CliRun run = Unprivileged({QStringLiteral("sync"), QStringLiteral("--dir"), QString::fromStdString(folder.Folder()),
-                               QStringLiteral("--password-stdin")},
-                              password);
+    CliRun run = unprivileged.Run({QStringLiteral("sync"), QStringLiteral("--dir"),
+                                   QString::fromStdString(folder.Folder()), QStringLiteral("--password-stdin")},
+                                  password);
     EXPECT_EQ(run.Status, 1) << run.Out;
     EXPECT_NE(run.Err.find("Unable to write"), std::string::npos) << run.Err;
     EXPECT_EQ(Bytes(folder.File("reminddata.sdt")), data);

@@ -137,6 +137,15 @@ public:
         return curl.readAllStandardOutput().toInt();
     }
     int MakeCalendar(const QString& name) const { return Curl(QStringLiteral("MKCALENDAR"), Calendar(name)); }
+    // The stored resource, as another client reads it.
+    QByteArray Fetch(const QUrl& url) const {
+        QProcess curl;
+        curl.start(QStringLiteral("curl"),
+                   {QStringLiteral("-s"), QStringLiteral("-k"), QStringLiteral("-u"),
+                    QStringLiteral("%1:%2").arg(QLatin1String(User), QString::fromUtf8(Password)), url.toString()});
+        curl.waitForFinished(20000);
+        return curl.readAllStandardOutput();
+    }
 
 private:
     QString Scheme() const { return Secure ? QStringLiteral("https") : QStringLiteral("http"); }
