@@ -8,7 +8,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <stdexcept>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,19 +133,35 @@ bool IsTemporaryNameOf(std::string_view entry, std::string_view fileName) {
     return true;
 }
 
-bool WriteReplacement(const std::string& target, std::string_view bytes) {
+TFileStamp StampOf(const struct stat& status) {
+    TFileStamp stamp;
+    stamp.Exists = true;
+    stamp.Device = static_cast<std::uint64_t>(status.st_dev);
+    stamp.Inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.Size = static_cast<std::int64_t>(status.st_size);
+    stamp.ModifiedNanoseconds =
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+    return stamp;
+}
+
+enum class ReplacementOutcome { Written, Failed, Declined };
+
+// `stillWanted`, when given, is asked once the new contents are safely on the disk, right before the rename:
+// false leaves the old file as it is.
+ReplacementOutcome WriteReplacement(const std::string& target, std::string_view bytes,
+                                    const std::function<bool()>& stillWanted = {}, TFileStamp* written = nullptr) {
     struct stat old {};
     const bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
-        return false;
+        return ReplacementOutcome::Failed;
     }
     if (exists && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
-        return false;
+        return ReplacementOutcome::Failed;
     }
     TemporaryFile temporary(target + std::string(TemporarySuffix) + std::string(TemporaryNameLength, 'X'));
     if (!temporary.IsOpen()) {
-        return false;
+        return ReplacementOutcome::Failed;
     }
     const mode_t mode = exists ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
     if (exists && (old.st_uid != geteuid() || old.st_gid != getegid())) {
@@ -151,15 +169,29 @@ bool WriteReplacement(const std::string& target, std::string_view bytes) {
         [[maybe_unused]] const int ignored = fchown(temporary.Handle(), old.st_uid, old.st_gid);
     }
     if (!WriteAll(temporary.Handle(), bytes) || fchmod(temporary.Handle(), mode) != 0 ||
-        fsync(temporary.Handle()) != 0 || !temporary.Close()) {
-        return false;
+        fsync(temporary.Handle()) != 0) {
+        return ReplacementOutcome::Failed;
+    }
+    if (written != nullptr) {
+        // The new file's own stamp, whoever writes the folder after the rename.
+        struct stat info {};
+        if (fstat(temporary.Handle(), &info) != 0) {
+            return ReplacementOutcome::Failed;
+        }
+        *written = StampOf(info);
+    }
+    if (!temporary.Close()) {
+        return ReplacementOutcome::Failed;
+    }
+    if (stillWanted && !stillWanted()) {
+        return ReplacementOutcome::Declined;
     }
     if (rename(temporary.Path().c_str(), target.c_str()) != 0) {
-        return false;
+        return ReplacementOutcome::Failed;
     }
     temporary.Keep();
     SyncFolder(FolderOf(target));
-    return true;
+    return ReplacementOutcome::Written;
 }
 
 enum class NewFileOutcome { Written, Exists, Failed };
@@ -338,7 +370,7 @@ bool TryWriteFileAtomically(const std::string& path, std::string_view bytes) {
         errno = ENOENT;
         return false;
     }
-    return WriteReplacement(ResolveTarget(path), bytes);
+    return WriteReplacement(ResolveTarget(path), bytes) == ReplacementOutcome::Written;
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
@@ -347,19 +379,72 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
 }
 
+ReplaceOutcome ReplaceFileIfUnchanged(const std::string& path, std::string_view bytes, const TFileStamp& expected,
+                                      std::size_t expectedDigest, const std::function<void()>& beforeRename,
+                                      TFileStamp* written) {
+    const auto stillTheSame = [&] {
+        if (beforeRename) {
+            beforeRename();
+        }
+        const TFileStamp now = FileStampOf(path);
+        if (now == expected) {
+            return true;
+        }
+        if (now.Exists != expected.Exists) {
+            return false;
+        }
+        // Touched, or written back as it was.
+        std::string current;
+        return ReadWholeFile(path, current) == FileReadResult::Read && BytesDigest(current) == expectedDigest &&
+               FileStampOf(path) == now;
+    };
+    const ReplacementOutcome outcome =
+        path.empty() ? ReplacementOutcome::Failed : WriteReplacement(ResolveTarget(path), bytes, stillTheSame, written);
+    if (outcome == ReplacementOutcome::Failed) {
+        throw std::runtime_error(UnableToWriteMessage(path));
+    }
+    return outcome == ReplacementOutcome::Written ? ReplaceOutcome::Replaced : ReplaceOutcome::ChangedMeanwhile;
+}
+
+std::size_t BytesDigest(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes) ^ bytes.size();
+}
+
+TWriterLock::TWriterLock(const std::string& path, int waitMilliseconds) {
+    const std::string lockPath = ResolveTarget(path) + ".lock";
+    Descriptor = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (Descriptor < 0) {
+        return;
+    }
+    for (int waited = 0;; waited += 10) {
+        if (flock(Descriptor, LOCK_EX | LOCK_NB) == 0) {
+            Locked = true;
+            return;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            return;
+        }
+        if (waited >= waitMilliseconds) {
+            Busy = true;
+            return;
+        }
+        usleep(10000);
+    }
+}
+
+TWriterLock::~TWriterLock() {
+    if (Descriptor >= 0) {
+        // Closing the descriptor gives up the lock.
+        close(Descriptor);
+    }
+}
+
 TFileStamp FileStampOf(const std::string& path) {
     struct stat status {};
-    TFileStamp stamp;
     if (stat(path.c_str(), &status) != 0) {
-        return stamp;
+        return {};
     }
-    stamp.Exists = true;
-    stamp.Device = static_cast<std::uint64_t>(status.st_dev);
-    stamp.Inode = static_cast<std::uint64_t>(status.st_ino);
-    stamp.Size = static_cast<std::int64_t>(status.st_size);
-    stamp.ModifiedNanoseconds =
-        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
-    return stamp;
+    return StampOf(status);
 }
 
 } // namespace chimewell

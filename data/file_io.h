@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -63,6 +64,39 @@ struct TFileStamp {
 };
 // The stamp of the file a path names now (a link is followed); Exists is false when nothing is there.
 TFileStamp FileStampOf(const std::string& path);
+
+// A digest of a file's bytes, to tell one version from another.
+std::size_t BytesDigest(std::string_view bytes);
+
+enum class ReplaceOutcome { Replaced, ChangedMeanwhile };
+
+// WriteFileAtomically for a file that other programs may change too: the new contents replace the file only if
+// it is still the version that was read (`expected` its stamp then, `expectedDigest` its bytes') right before
+// the rename; else the file stays as the other program left it and ChangedMeanwhile says so. `beforeRename`
+// runs just before that last look (tests put another writer there). Throws std::runtime_error("Unable to write
+// to <path>") on failure. `written`, when given, gets the stamp of the new file.
+ReplaceOutcome ReplaceFileIfUnchanged(const std::string& path, std::string_view bytes, const TFileStamp& expected,
+                                      std::size_t expectedDigest, const std::function<void()>& beforeRename = {},
+                                      TFileStamp* written = nullptr);
+
+// The lock the program's own writers of a file take (the program, chimewell-cli, the sync), so that they wait
+// for each other rather than race: an advisory flock on "<file>.lock" beside it, given up when this goes. Where
+// the lock file cannot be made (a read-only folder) there is no lock, and the write fails on its own.
+class TWriterLock {
+public:
+    explicit TWriterLock(const std::string& path, int waitMilliseconds = 10000);
+    ~TWriterLock();
+    TWriterLock(const TWriterLock&) = delete;
+    TWriterLock& operator=(const TWriterLock&) = delete;
+    bool Held() const { return Locked; }
+    // Another writer held it for all of the wait.
+    bool WaitedInVain() const { return Busy; }
+
+private:
+    int Descriptor = -1;
+    bool Locked = false;
+    bool Busy = false;
+};
 
 // The message of every refused write.
 std::string UnableToWriteMessage(const std::string& path);

@@ -131,6 +131,8 @@ struct TIniFile::Section {
     std::size_t End = 0;
     // Keys written, in the order of their first write, with their values.
     std::vector<std::pair<std::string, std::string>> Writes;
+    // Left out of the file written, header, keys and all.
+    bool Erased = false;
 };
 
 TIniFile::TIniFile(std::string fileName) : Path(std::move(fileName)) {
@@ -217,7 +219,9 @@ std::size_t TIniFile::IndexOfSection(std::string_view name) const {
     if (!Indexed && ++LookupsWithoutIndex > LookupsBeforeIndexing) {
         SectionIndex.reserve(Sections.size());
         for (std::size_t i = 1; i < Sections.size(); ++i) {
-            SectionIndex.try_emplace(Folded(Sections[i].Name), i);
+            if (!Sections[i].Erased) {
+                SectionIndex.try_emplace(Folded(Sections[i].Name), i);
+            }
         }
         Indexed = true;
     }
@@ -227,7 +231,7 @@ std::size_t TIniFile::IndexOfSection(std::string_view name) const {
     }
     const std::string_view wanted = Trim(name);
     for (std::size_t i = 1; i < Sections.size(); ++i) {
-        if (SameName(Sections[i].Name, wanted)) {
+        if (!Sections[i].Erased && SameName(Sections[i].Name, wanted)) {
             return i;
         }
     }
@@ -365,6 +369,29 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
     target->Writes.emplace_back(std::string(wanted), std::move(stored));
 }
 
+void TIniFile::EraseSection(std::string_view name) {
+    const std::string_view wanted = Trim(name);
+    for (std::size_t i = 1; i < Sections.size(); ++i) {
+        if (SameName(Sections[i].Name, wanted)) {
+            Sections[i].Erased = true;
+        }
+    }
+    if (Indexed) {
+        SectionIndex.erase(Folded(name));
+    }
+}
+
+void TIniFile::DropStoredContents() {
+    Bytes.clear();
+    Encoding = TextEncoding::Gb18030;
+    Decoder = std::make_unique<TextDecoder>(Encoding);
+    Sections.clear();
+    SectionIndex.clear();
+    Indexed = false;
+    LookupsWithoutIndex = 0;
+    Parse();
+}
+
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
     WriteString(section, key, std::to_string(value));
 }
@@ -476,7 +503,9 @@ std::string TIniFile::ToBytes() const {
         plainCrLf = IsPlainCrLf(std::string_view(Bytes).substr(contentStart));
     }
     for (const Section& section : Sections) {
-        AppendSection(section, plainCrLf, out);
+        if (!section.Erased) {
+            AppendSection(section, plainCrLf, out);
+        }
     }
     // A GB18030 file whose bytes all happen to form UTF-8 would be read as UTF-8 next time, and every line
     // then turned into other characters. A comment line of bytes UTF-8 does not allow keeps it read right; INI

@@ -64,6 +64,10 @@ public:
     // value would end the line and could forge keys or sections, so CR, LF and NUL are stored as blanks.
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
+    // Leaves every section of that name out of the file written; a later write makes it anew.
+    void EraseSection(std::string_view name);
+    // Forgets what the file held: the file written holds only what is written from now on.
+    void DropStoredContents();
     void WriteBool(std::string_view section, std::string_view key, bool value);
 
     // The whole file as UpdateFile would write it.

@@ -1,6 +1,7 @@
 #include "data/reminder_list.h"
 
 #include "calendar/clock.h"
+#include "data/data_file.h"
 #include "data/file_io.h"
 #include "data/ini_file.h"
 
@@ -105,6 +106,10 @@ std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection,
     if (items <= 0) {
         return 0;
     }
+    return std::min(items, HighestItemSection(ini));
+}
+
+std::int32_t HighestItemSection(const TIniFile& ini) {
     std::int32_t highest = 0;
     for (const std::string& name : ini.SectionNames()) {
         // Section names match without regard to case, so [item7] is the seventh reminder too.
@@ -118,7 +123,7 @@ std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection,
             highest = std::max(highest, number);
         }
     }
-    return std::min(items, highest);
+    return highest;
 }
 
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b) {
@@ -128,14 +133,67 @@ bool SameReminder(const TRmMainDate& a, const TRmMainDate& b) {
            a.Command == b.Command && a.Message == b.Message;
 }
 
+bool SameStoredReminder(const TRmMainDate& a, const TRmMainDate& b) {
+    return SameReminder(a, b) && a.Uid == b.Uid;
+}
+
+namespace {
+// One field of a three-way merge: false when both sides changed it differently.
+template <typename Field>
+bool MergeField(const Field& original, const Field& current, const Field& edited, Field& merged) {
+    if (edited == original || edited == current) {
+        merged = current;
+        return true;
+    }
+    if (current == original) {
+        merged = edited;
+        return true;
+    }
+    return false;
+}
+} // namespace
+
+std::optional<TRmMainDate> MergeEdit(const TRmMainDate& original, const TRmMainDate& current,
+                                     const TRmMainDate& edited) {
+    TRmMainDate merged;
+    const bool merges =
+        MergeField(original.Year, current.Year, edited.Year, merged.Year) &&
+        MergeField(original.Month, current.Month, edited.Month, merged.Month) &&
+        MergeField(original.Day, current.Day, edited.Day, merged.Day) &&
+        MergeField(original.Hour, current.Hour, edited.Hour, merged.Hour) &&
+        MergeField(original.Minuter, current.Minuter, edited.Minuter, merged.Minuter) &&
+        MergeField(original.Forward, current.Forward, edited.Forward, merged.Forward) &&
+        MergeField(original.Method, current.Method, edited.Method, merged.Method) &&
+        MergeField(original.IsLunar, current.IsLunar, edited.IsLunar, merged.IsLunar) &&
+        MergeField(original.IsLeapMonth, current.IsLeapMonth, edited.IsLeapMonth, merged.IsLeapMonth) &&
+        MergeField(original.WithScript, current.WithScript, edited.WithScript, merged.WithScript) &&
+        MergeField(original.AutoExecScript, current.AutoExecScript, edited.AutoExecScript, merged.AutoExecScript) &&
+        MergeField(original.Music, current.Music, edited.Music, merged.Music) &&
+        MergeField(original.Command, current.Command, edited.Command, merged.Command) &&
+        MergeField(original.Message, current.Message, edited.Message, merged.Message) &&
+        MergeField(original.Uid, current.Uid, edited.Uid, merged.Uid);
+    if (!merges) {
+        return std::nullopt;
+    }
+    // The fields of a date belong together: a date changed on both sides would merge, field by field, into a
+    // mixture that neither side chose.
+    const bool dateHere = edited.Year != original.Year || edited.Month != original.Month ||
+                          edited.Day != original.Day || edited.IsLunar != original.IsLunar ||
+                          edited.IsLeapMonth != original.IsLeapMonth;
+    const bool dateThere = current.Year != original.Year || current.Month != original.Month ||
+                           current.Day != original.Day || current.IsLunar != original.IsLunar ||
+                           current.IsLeapMonth != original.IsLeapMonth;
+    if (dateHere && dateThere) {
+        return std::nullopt;
+    }
+    merged.Reminded = current.Reminded || edited.Reminded;
+    return merged;
+}
+
 namespace {
 bool SameDateAndTime(const TRmMainDate& a, const TRmMainDate& b) {
     return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour && a.Minuter == b.Minuter &&
            a.IsLunar == b.IsLunar && a.IsLeapMonth == b.IsLeapMonth;
-}
-
-std::size_t Digest(std::string_view bytes) {
-    return std::hash<std::string_view>{}(bytes) ^ bytes.size();
 }
 
 std::string ContentKey(const TRmMainDate& r) {
@@ -227,7 +285,8 @@ void TRmDataList::ResizeToBlocks(std::int32_t blocks) {
 void TRmDataList::Reset(const std::string& fileName) {
     FileName = fileName;
     Stamp = {};
-    KnownDigest = Digest({});
+    KnownDigest = BytesDigest({});
+    HighestSection = 0;
     Count = 0;
     BlockSize = 9;
     Slots.clear();
@@ -243,10 +302,13 @@ void TRmDataList::Clear() {
 
 void TRmDataList::Load() {
     LoadFailure.clear();
+    Refused = {};
     const TIniFile ini(FileName);
-    if (ini.ReadFailed()) {
+    if (ini.ReadFailed() || !LooksLikeDataFile(ini)) {
         Clear();
-        LoadFailure = "无法读取提醒数据文件“" + FileName + "”：" + ini.ReadFailureText() + "。";
+        LoadFailure =
+            "无法读取提醒数据文件“" + FileName + "”：" +
+            (ini.ReadFailed() ? ini.ReadFailureText() : std::string("它不像提醒数据文件（没有 [Main] 一节）")) + "。";
         Stamp = FileStampOf(FileName);
         return;
     }
@@ -255,7 +317,8 @@ void TRmDataList::Load() {
 
 void TRmDataList::LoadFrom(const TIniFile& ini) {
     Clear();
-    Remember(ini.StoredBytes());
+    Remember(ini.StoredBytes(), FileStampOf(FileName));
+    HighestSection = HighestItemSection(ini);
     const std::int32_t items = StoredItemCount(ini);
     if (items <= 0) {
         return;
@@ -270,9 +333,9 @@ void TRmDataList::LoadFrom(const TIniFile& ini) {
     Count = items;
 }
 
-void TRmDataList::Remember(const std::string& bytes) const {
-    KnownDigest = Digest(bytes);
-    Stamp = FileStampOf(FileName);
+void TRmDataList::Remember(const std::string& bytes, const TFileStamp& stamp) const {
+    KnownDigest = BytesDigest(bytes);
+    Stamp = stamp;
 }
 
 void TRmDataList::ReloadFrom(const TIniFile& ini) {
@@ -283,6 +346,7 @@ void TRmDataList::ReloadFrom(const TIniFile& ini) {
     }
     Count = 0;
     LoadFailure.clear();
+    Refused = {};
     LoadFrom(ini);
     std::vector<const TRmMainDate*> old;
     old.reserve(before.size());
@@ -295,15 +359,33 @@ void TRmDataList::ReloadFrom(const TIniFile& ini) {
         now.push_back(Slots[static_cast<std::size_t>(i)].get());
     }
     const TPositionMap map = MapPositions(old, now);
-    if (PositionsMoved) {
-        PositionsMoved(map);
-    }
+    TellMoved(map);
     if (ReloadedFromDisk) {
         ReloadedFromDisk();
     }
 }
 
+void TRmDataList::RefuseVersion(const TIniFile& ini, const std::string& suspicion, bool inSave) {
+    const std::size_t digest = BytesDigest(ini.StoredBytes());
+    if (Refused.Message.empty() || Refused.Digest != digest) {
+        Refused.Digest = digest;
+        Refused.Count = Count;
+        Refused.CopyName = KeepOutsideCopy(FileName, ini.StoredBytes());
+        Refused.Message =
+            "提醒数据文件“" + FileName + "”被别的程序改过，但" + suspicion + "。晴铃提醒保留了原来的 " +
+            std::to_string(Count) + " 条提醒，没有采用这个版本，在你决定之前也不会写入这个文件" +
+            (Refused.CopyName.empty() ? std::string("。") : "；这个版本另存为“" + Refused.CopyName + "”。");
+        if (OutsideVersionRefused) {
+            OutsideVersionRefused();
+        }
+    }
+    if (inSave) {
+        throw std::runtime_error("没有保存：" + Refused.Message);
+    }
+}
+
 bool TRmDataList::ReloadIfChanged() {
+    WaitingForWriter = false;
     const TFileStamp current = FileStampOf(FileName);
     if (current == Stamp && LoadFailure.empty()) {
         return false;
@@ -326,8 +408,27 @@ bool TRmDataList::ReloadIfChanged() {
         return false;
     }
     const bool wasUnreadable = !LoadFailure.empty();
-    if (!wasUnreadable && Digest(ini.StoredBytes()) == KnownDigest) {
+    const std::size_t digest = BytesDigest(ini.StoredBytes());
+    if (!wasUnreadable && digest == KnownDigest) {
         // Touched, or written back as it was: nothing to take in.
+        Stamp = current;
+        return false;
+    }
+    if (!Refused.Message.empty() && digest == Refused.Digest) {
+        Stamp = current;
+        return false;
+    }
+    if (const std::string suspicion = OutsideSuspicion(ini, Count); !suspicion.empty() && !wasUnreadable) {
+        if (FileStampOf(FileName) != current || !StaysTheSame(FileName, current)) {
+            // Still being written: what it becomes is what counts.
+            WaitingForWriter = true;
+            return false;
+        }
+        Stamp = current;
+        RefuseVersion(ini, suspicion, false);
+        return false;
+    }
+    if (wasUnreadable && !LooksLikeDataFile(ini)) {
         Stamp = current;
         return false;
     }
@@ -346,8 +447,67 @@ void TRmDataList::FollowDisk(const TIniFile& ini) {
     if (ini.Missing()) {
         return;
     }
-    if (Digest(ini.StoredBytes()) != KnownDigest) {
+    const std::size_t digest = BytesDigest(ini.StoredBytes());
+    if (digest == KnownDigest) {
+        return;
+    }
+    if (!Refused.Message.empty() && digest == Refused.Digest) {
+        throw std::runtime_error("没有保存：" + Refused.Message);
+    }
+    if (const std::string suspicion = OutsideSuspicion(ini, Count); !suspicion.empty()) {
+        if (!StaysTheSame(FileName, FileStampOf(FileName))) {
+            throw TSettleFirst{};
+        }
+        RefuseVersion(ini, suspicion, true);
+    }
+    ReloadFrom(ini);
+}
+
+void TRmDataList::KeepListOverRefused() {
+    if (Refused.Message.empty()) {
+        return;
+    }
+    const std::size_t refused = Refused.Digest;
+    std::string bytes;
+    if (ReadWholeFile(FileName, bytes) != FileReadResult::Read || BytesDigest(bytes) != refused) {
+        Refused = {};
+        ReloadIfChanged();
+        return;
+    }
+    Refused = {};
+    Save([this] { MarkChanged(0, Count); }, SaveMode::Whole);
+}
+
+void TRmDataList::TakeRefused() {
+    if (Refused.Message.empty()) {
+        return;
+    }
+    const std::size_t refused = Refused.Digest;
+    Refused = {};
+    const TIniFile ini(FileName);
+    if (!ini.ReadFailed() && BytesDigest(ini.StoredBytes()) == refused) {
         ReloadFrom(ini);
+        return;
+    }
+    ReloadIfChanged();
+}
+
+std::shared_ptr<std::int32_t> TRmDataList::Track(std::int32_t index) {
+    auto position = std::make_shared<std::int32_t>(index >= 0 && index < Count ? index : -1);
+    std::erase_if(Tracked, [](const std::weak_ptr<std::int32_t>& tracked) { return tracked.expired(); });
+    Tracked.push_back(position);
+    return position;
+}
+
+void TRmDataList::TellMoved(const TPositionMap& map) {
+    for (const std::weak_ptr<std::int32_t>& tracked : Tracked) {
+        if (const std::shared_ptr<std::int32_t> position = tracked.lock(); position && *position >= 0) {
+            *position =
+                static_cast<std::size_t>(*position) < map.size() ? map[static_cast<std::size_t>(*position)] : -1;
+        }
+    }
+    if (PositionsMoved) {
+        PositionsMoved(map);
     }
 }
 
@@ -370,117 +530,187 @@ std::int32_t TRmDataList::Find(const TRmMainDate& record, std::int32_t near) con
     return -1;
 }
 
+namespace {
+// Counts how deep the list's saves are nested, and comes back out however the change ends.
+class DepthScope {
+public:
+    explicit DepthScope(int& depth) : Depth(depth) { ++Depth; }
+    ~DepthScope() { --Depth; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+
+private:
+    int& Depth;
+};
+} // namespace
+
+void TRmDataList::MarkChanged(std::int32_t from, std::int32_t to) {
+    ChangedFrom = std::min(ChangedFrom, from);
+    ChangedTo = std::max(ChangedTo, to);
+}
+
+void TRmDataList::Save(const std::function<void()>& change, SaveMode mode) {
+    if (SaveDepth > 0) {
+        change();
+        return;
+    }
+    RefuseSaveUnlessLoaded();
+    const DepthScope inside(SaveDepth);
+    const TRewritten written = RewriteDataFile(
+        FileName,
+        [&](TIniFile& ini) {
+            if (mode == SaveMode::Follow) {
+                FollowDisk(ini);
+            } else if (ini.ReadFailed()) {
+                throw std::runtime_error(UnableToWriteMessage(FileName));
+            }
+            if (mode == SaveMode::Whole) {
+                ini.DropStoredContents();
+            }
+            ChangedFrom = Count;
+            ChangedTo = 0;
+            change();
+            WriteChanged(ini);
+        },
+        BeforeFileReplaced);
+    Remember(written.Bytes, written.Stamp);
+    HighestSection = Count;
+}
+
+void TRmDataList::WriteChanged(TIniFile& ini) const {
+    std::int32_t from = ChangedFrom;
+    std::int32_t to = std::min(ChangedTo, Count);
+    if (ini.Missing()) {
+        // The file has gone since it was read: all of the list goes into the new one.
+        from = 0;
+        to = Count;
+    }
+    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
+    for (std::int32_t i = from; i < to; ++i) {
+        WriteReminder(ini, ItemSectionName(i + 1), Item(i));
+    }
+    // The file holds what the list holds and nothing more: no section of a reminder deleted since.
+    for (std::int32_t number = Count + 1; number <= HighestSection; ++number) {
+        ini.EraseSection(ItemSectionName(number));
+    }
+}
+
+void TRmDataList::Batch(const std::function<void()>& changes) {
+    Save(changes);
+}
+
 void TRmDataList::Add(const TRmMainDate& record, bool save) {
-    std::unique_ptr<TIniFile> ini;
+    const auto append = [this, &record] {
+        auto copy = std::make_unique<TRmMainDate>();
+        copy->CopyFrom(record);
+        const std::int32_t blocks = (Count + 1) / BlockSize + 1;
+        if (blocks != BlockCount) {
+            ResizeToBlocks(blocks);
+        }
+        Slots[static_cast<std::size_t>(Count)] = std::move(copy);
+        ++Count;
+        MarkChanged(Count - 1, Count);
+    };
     if (save) {
-        RefuseSaveUnlessLoaded();
-        ini = std::make_unique<TIniFile>(FileName);
-        FollowDisk(*ini);
-    }
-    auto copy = std::make_unique<TRmMainDate>();
-    copy->CopyFrom(record);
-    const std::int32_t blocks = (Count + 1) / BlockSize + 1;
-    if (blocks != BlockCount) {
-        ResizeToBlocks(blocks);
-    }
-    Slots[static_cast<std::size_t>(Count)] = std::move(copy);
-    ++Count;
-    if (save) {
-        WriteRange(*ini, Count - 1, Count);
+        Save(append);
+    } else {
+        append();
     }
 }
 
 std::int32_t TRmDataList::Replace(TRmMainDate before, std::int32_t near, const TRmMainDate& after) {
-    RefuseSaveUnlessLoaded();
-    TIniFile ini(FileName);
-    FollowDisk(ini);
-    const std::int32_t position = Find(before, near);
-    if (position < 0) {
-        return -1;
-    }
-    Item(position).CopyFrom(after);
-    WriteRange(ini, position, position + 1);
+    std::int32_t position = -1;
+    Save([&] {
+        position = Find(before, near);
+        // The UID counts too: one given meanwhile (by an export) must not be wiped by a change made before it.
+        if (position >= 0 && !SameStoredReminder(Item(position), before)) {
+            position = -1;
+        }
+        if (position >= 0) {
+            Item(position).CopyFrom(after);
+            MarkChanged(position, position + 1);
+        }
+    });
     return position;
 }
 
 std::int32_t TRmDataList::Move(TRmMainDate before, std::int32_t near, std::int32_t steps) {
-    RefuseSaveUnlessLoaded();
-    TIniFile ini(FileName);
-    FollowDisk(ini);
-    const std::int32_t from = Find(before, near);
-    if (from < 0) {
-        return -1;
-    }
-    const std::int32_t to = std::clamp(from + steps, 0, Count - 1);
-    if (to == from) {
-        return from;
-    }
-    TPositionMap map(static_cast<std::size_t>(Count));
-    for (std::int32_t i = 0; i < Count; ++i) {
-        // The ones between slide one place towards where the moved one was.
-        map[static_cast<std::size_t>(i)] = i == from                          ? to
-                                           : from < to && i > from && i <= to ? i - 1
-                                           : to < from && i >= to && i < from ? i + 1
-                                                                              : i;
-    }
-    const auto first = Slots.begin() + std::min(from, to);
-    const auto last = Slots.begin() + std::max(from, to) + 1;
-    if (from < to) {
-        std::rotate(first, first + 1, last);
-    } else {
-        std::rotate(first, last - 1, last);
-    }
-    if (PositionsMoved) {
-        PositionsMoved(map);
-    }
-    WriteRange(ini, std::min(from, to), std::max(from, to) + 1);
-    return to;
+    std::int32_t moved = -1;
+    Save([&] {
+        const std::int32_t from = Find(before, near);
+        moved = from;
+        if (from < 0) {
+            return;
+        }
+        const std::int32_t to = std::clamp(from + steps, 0, Count - 1);
+        moved = to;
+        if (to == from) {
+            return;
+        }
+        TPositionMap map(static_cast<std::size_t>(Count));
+        for (std::int32_t i = 0; i < Count; ++i) {
+            // The ones between slide one place towards where the moved one was.
+            map[static_cast<std::size_t>(i)] = i == from                          ? to
+                                               : from < to && i > from && i <= to ? i - 1
+                                               : to < from && i >= to && i < from ? i + 1
+                                                                                  : i;
+        }
+        const auto first = Slots.begin() + std::min(from, to);
+        const auto last = Slots.begin() + std::max(from, to) + 1;
+        if (from < to) {
+            std::rotate(first, first + 1, last);
+        } else {
+            std::rotate(first, last - 1, last);
+        }
+        TellMoved(map);
+        MarkChanged(std::min(from, to), std::max(from, to) + 1);
+    });
+    return moved;
 }
 
 std::int32_t TRmDataList::Remove(const std::vector<std::pair<TRmMainDate, std::int32_t>>& records) {
-    RefuseSaveUnlessLoaded();
-    TIniFile ini(FileName);
-    FollowDisk(ini);
-    std::vector<bool> chosen(static_cast<std::size_t>(Count), false);
-    for (const auto& [record, near] : records) {
-        // Two equal reminders chosen twice are two reminders: the second one found is another.
-        std::int32_t position = Find(record, near);
-        if (position >= 0 && chosen[static_cast<std::size_t>(position)]) {
-            position = -1;
-            for (std::int32_t i = 0; i < Count; ++i) {
-                if (!chosen[static_cast<std::size_t>(i)] && SameReminder(Item(i), record)) {
-                    position = i;
-                    break;
+    std::int32_t removed = 0;
+    Save([&] {
+        removed = 0;
+        std::vector<bool> chosen(static_cast<std::size_t>(Count), false);
+        for (const auto& [record, near] : records) {
+            // Two equal reminders chosen twice are two reminders: the second one found is another.
+            std::int32_t position = Find(record, near);
+            if (position >= 0 && chosen[static_cast<std::size_t>(position)]) {
+                position = -1;
+                for (std::int32_t i = 0; i < Count; ++i) {
+                    if (!chosen[static_cast<std::size_t>(i)] && SameReminder(Item(i), record)) {
+                        position = i;
+                        break;
+                    }
                 }
             }
+            if (position >= 0) {
+                chosen[static_cast<std::size_t>(position)] = true;
+            }
         }
-        if (position >= 0) {
-            chosen[static_cast<std::size_t>(position)] = true;
+        TPositionMap map(static_cast<std::size_t>(Count), -1);
+        std::int32_t kept = 0;
+        std::int32_t lowest = -1;
+        for (std::int32_t i = 0; i < Count; ++i) {
+            if (chosen[static_cast<std::size_t>(i)]) {
+                lowest = lowest < 0 ? i : lowest;
+            } else {
+                map[static_cast<std::size_t>(i)] = kept++;
+            }
         }
-    }
-    TPositionMap map(static_cast<std::size_t>(Count), -1);
-    std::int32_t kept = 0;
-    std::int32_t lowest = -1;
-    for (std::int32_t i = 0; i < Count; ++i) {
-        if (chosen[static_cast<std::size_t>(i)]) {
-            lowest = lowest < 0 ? i : lowest;
-        } else {
-            map[static_cast<std::size_t>(i)] = kept++;
+        if (lowest < 0) {
+            return;
         }
-    }
-    if (lowest < 0) {
-        return 0;
-    }
-    const std::int32_t removed = Count - kept;
-    for (std::int32_t i = Count - 1; i >= lowest; --i) {
-        if (chosen[static_cast<std::size_t>(i)]) {
-            RemoveAt(i);
+        removed = Count - kept;
+        for (std::int32_t i = Count - 1; i >= lowest; --i) {
+            if (chosen[static_cast<std::size_t>(i)]) {
+                RemoveAt(i);
+            }
         }
-    }
-    if (PositionsMoved) {
-        PositionsMoved(map);
-    }
-    WriteRange(ini, lowest, Count);
+        TellMoved(map);
+        MarkChanged(lowest, Count);
+    });
     return removed;
 }
 
@@ -498,13 +728,11 @@ void TRmDataList::Delete(std::int32_t index, bool save) {
     }
     if (index >= 0 && index < Count) {
         RemoveAt(index);
-        if (PositionsMoved) {
-            TPositionMap map(static_cast<std::size_t>(Count) + 1);
-            for (std::int32_t i = 0; i <= Count; ++i) {
-                map[static_cast<std::size_t>(i)] = i < index ? i : i == index ? -1 : i - 1;
-            }
-            PositionsMoved(map);
+        TPositionMap map(static_cast<std::size_t>(Count) + 1);
+        for (std::int32_t i = 0; i <= Count; ++i) {
+            map[static_cast<std::size_t>(i)] = i < index ? i : i == index ? -1 : i - 1;
         }
+        TellMoved(map);
     }
     if (save) {
         SaveFrom(index);
@@ -515,43 +743,31 @@ void TRmDataList::RefuseSaveUnlessLoaded() const {
     if (!LoadFailure.empty()) {
         throw std::runtime_error(UnableToWriteMessage(FileName) + "\n" + LoadFailure);
     }
+    if (!Refused.Message.empty()) {
+        throw std::runtime_error("没有保存：" + Refused.Message);
+    }
 }
 
-void TRmDataList::WriteRange(TIniFile& ini, std::int32_t from, std::int32_t to) const {
-    if (ini.Missing()) {
-        // The file has gone since it was read: all of the list goes into the new one.
-        from = 0;
-        to = Count;
-    }
-    ini.WriteInteger(DataMainSection, DataItemsKey, Count);
-    for (std::int32_t i = from; i < to; ++i) {
-        WriteReminder(ini, ItemSectionName(i + 1), Item(i));
-    }
-    Remember(ini.UpdateFile());
-}
-
-void TRmDataList::SaveItem(std::int32_t index) const {
-    RefuseSaveUnlessLoaded();
+void TRmDataList::SaveItem(std::int32_t index) {
     if (index == -1) {
         index = Count - 1;
     }
     if (index < 0 || index >= Count) {
+        RefuseSaveUnlessLoaded();
         return;
     }
-    TIniFile ini(FileName);
-    WriteRange(ini, index, index + 1);
+    Save([this, index] { MarkChanged(index, index + 1); }, SaveMode::Over);
 }
 
-void TRmDataList::SaveFrom(std::int32_t index) const {
-    RefuseSaveUnlessLoaded();
+void TRmDataList::SaveFrom(std::int32_t index) {
     if (index == -1) {
         index = Count - 1;
     }
     if (index < 0 || index > Count) {
+        RefuseSaveUnlessLoaded();
         return;
     }
-    TIniFile ini(FileName);
-    WriteRange(ini, index, Count);
+    Save([this, index] { MarkChanged(index, Count); }, SaveMode::Over);
 }
 
 bool TRmDataList::IsItemDueNowAt(std::int32_t index, TDateTime now) const {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -27,6 +28,8 @@ inline constexpr std::int32_t MaxDataItems = 100000;
 // the file holds (a count with nothing behind it would make phantom reminders that fire every midnight), and
 // no more than MaxDataItems. A missing section in the middle still counts, so positions keep their meaning.
 std::int32_t StoredItemCount(const TIniFile& ini);
+// The highest "ItemN" section the file holds, 0 for none.
+std::int32_t HighestItemSection(const TIniFile& ini);
 // The same rule for a count kept under another section and key (the exchange files' header), with another
 // limit in place of MaxDataItems.
 std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey,
@@ -47,6 +50,13 @@ using TPositionMap = std::vector<std::int32_t>;
 // The same reminder as the user set it up: every field but Reminded, which firing changes, and the UID, which
 // the export gives it.
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b);
+// The same as stored: every key but Reminded, the UID and the keys after the 15 included.
+bool SameStoredReminder(const TRmMainDate& a, const TRmMainDate& b);
+// An edit of `original` made while another program changed it to `current`: each field as the edit has it
+// where only the edit changed it, as `current` has it where only the other program did; none where both
+// changed the same field differently. Reminded stays true once either side set it.
+std::optional<TRmMainDate> MergeEdit(const TRmMainDate& original, const TRmMainDate& current,
+                                     const TRmMainDate& edited);
 
 // Where each reminder of `before` stands in `after`: at an equal reminder (the nearest to its old place where
 // several are equal); else, where only its text, music or command was edited in place, at the same place with
@@ -81,10 +91,16 @@ public:
     // Empty, or a sentence naming the data file and why it could not be read.
     std::string LoadFailure;
 
-    // Other programs may change the file while the list is loaded (a sync tool, a text editor). Every change
-    // below is made to the file as it is on disk at that moment: a file changed since it was last read or
-    // written here is read again first, and the change goes to the reminder it was meant for, found by its
-    // contents. So a save never writes back a reminder it has not read since the other program's change.
+    // Other programs may change the file while the list is loaded (chimewell-cli, a sync tool, a text editor).
+    // Every change below is made to the file as it is on disk at that moment, under the writers' lock: a file
+    // changed since it was last read or written here is read again first, and the change goes to the reminder
+    // it was meant for, found by its contents; and when the file changes again before the new one is in place,
+    // the change starts over from there. So a save never writes back a reminder it has not read since the
+    // other program's change, nor drops a write made while it saved.
+    //
+    // A version of the file that looks destroyed (emptied, cut short, not a data file) is not taken in: the
+    // list stays, a copy of that version is kept beside the file, nothing is written over it, and
+    // OutsideVersionRefused asks the user which one stays.
 
     // Told whenever reminders went to other positions or away (a reload, a removal), so that queued positions
     // can follow their reminders.
@@ -96,8 +112,36 @@ public:
     // ReloadedFromDisk was told. A file that cannot be read now keeps the list as it was, and no save writes over
     // it until it can; a file that has gone keeps the list too, and the next change writes it anew.
     bool ReloadIfChanged();
+    // Set by ReloadIfChanged when the file is still being written: look again in a moment.
+    bool WaitingForWriter = false;
+
+    // A version of the file that was not taken in, and why; empty Message while there is none.
+    struct TRefusedVersion {
+        std::string Message;
+        std::string CopyName;
+        std::size_t Digest = 0;
+        std::int32_t Count = 0;
+    };
+    TRefusedVersion Refused;
+    // Told when a version was refused (Refused says which), so that the user can choose.
+    std::function<void()> OutsideVersionRefused;
+    // The user's choice: the list written whole over the refused version, or that version taken as the list.
+    // Nothing happens when the file changed again since (the next look decides anew).
+    void KeepListOverRefused();
+    void TakeRefused();
+
+    // Several changes as one write of the file (all UIDs of an export, a sync's changes): inside, Add, Replace,
+    // Move and Remove change the list, and the file is written once, at the end. `changes` may run more than once
+    // (another program wrote the file meanwhile) and must find its reminders anew each time.
+    void Batch(const std::function<void()>& changes);
+    // Tests put another writer here: it runs in each save once the new contents are on the disk, right before
+    // they replace the file.
+    std::function<void()> BeforeFileReplaced;
     // The position of a reminder equal to `record` (SameReminder), the nearest one to `near`; -1 when none is.
     std::int32_t Find(const TRmMainDate& record, std::int32_t near) const;
+    // A position that follows its reminder through every move, reload and removal (-1 once it is gone), for a
+    // dialog that edits it while other programs change the file.
+    std::shared_ptr<std::int32_t> Track(std::int32_t index);
 
     // Appends a copy of the record; with save, writes it at once to the file as it is now.
     void Add(const TRmMainDate& record, bool save);
@@ -116,10 +160,10 @@ public:
     // save, rewrites the file from that index on.
     void Delete(std::int32_t index, bool save);
     // Writes the count and the reminder at index (-1: the last one) over what the file holds.
-    void SaveItem(std::int32_t index) const;
+    void SaveItem(std::int32_t index);
     // Writes the count and every reminder from index (-1: the last one) to the end over what the file holds; an
     // index equal to Count writes the count alone.
-    void SaveFrom(std::int32_t index) const;
+    void SaveFrom(std::int32_t index);
     bool IsItemDueNow(std::int32_t index) const;
     bool IsItemDueNowAt(std::int32_t index, TDateTime now) const;
 
@@ -128,18 +172,33 @@ private:
     void RefuseSaveUnlessLoaded() const;
     void LoadFrom(const TIniFile& ini);
     // Takes in what another program wrote, when the file read for a change differs from what was last read
-    // or written here; refuses (throws) a file that cannot be read.
+    // or written here; refuses (throws) a file that cannot be read, or that looks destroyed.
     void FollowDisk(const TIniFile& ini);
     void ReloadFrom(const TIniFile& ini);
-    // Writes the count and the reminders [from, to) (all of them into a file that has gone) and remembers the
-    // file as written.
-    void WriteRange(TIniFile& ini, std::int32_t from, std::int32_t to) const;
+    // Keeps the version aside and refuses it; throws the message when `inSave`.
+    void RefuseVersion(const TIniFile& ini, const std::string& suspicion, bool inSave);
+    // One change of the file: `change` on the list as the file is now, written once (Follow); or the list's own
+    // records written over what the file holds (Over: SaveItem, SaveFrom), or as the whole file (Whole).
+    enum class SaveMode { Follow, Over, Whole };
+    void Save(const std::function<void()>& change, SaveMode mode = SaveMode::Follow);
+    // The reminders [from, to) are to be written; the count always is.
+    void MarkChanged(std::int32_t from, std::int32_t to);
+    void WriteChanged(TIniFile& ini) const;
     void RemoveAt(std::int32_t index);
-    void Remember(const std::string& bytes) const;
+    // Moves the tracked positions and tells PositionsMoved.
+    void TellMoved(const TPositionMap& map);
+    std::vector<std::weak_ptr<std::int32_t>> Tracked;
+    void Remember(const std::string& bytes, const TFileStamp& stamp) const;
 
     // The file as last read or written here: its stamp, and a digest of its bytes.
     mutable TFileStamp Stamp;
     mutable std::size_t KnownDigest = 0;
+    // The highest item section the file held as last read or written: those beyond the count go at a save.
+    mutable std::int32_t HighestSection = 0;
+    // Inside a Save or a Batch: changes mark what to write and do not write themselves.
+    int SaveDepth = 0;
+    std::int32_t ChangedFrom = 0;
+    std::int32_t ChangedTo = 0;
 };
 
 } // namespace chimewell

@@ -122,17 +122,17 @@ TEST_F(ReminderListTest, LoadSizesStorageAndDeletionNeverShrinksIt) {
     EXPECT_EQ(list.Count, 8);
 }
 
-TEST_F(ReminderListTest, DeletingTheOnlyReminderKeepsItsSectionBeyondTheCount) {
+TEST_F(ReminderListTest, DeletingTheOnlyReminderLeavesNoSectionBehind) {
     TRmDataList list = ListWith(0);
     list.Add(Numbered(1), true);
     list.Delete(0, true);
     const TIniFile ini(Path);
     EXPECT_EQ(ini.ReadInteger("Main", "Items", -1), 0);
-    EXPECT_EQ(ini.ReadString("Item1", "Message", ""), "提醒1");
+    EXPECT_FALSE(ini.SectionExists("Item1"));
     EXPECT_EQ(Loaded().Count, 0);
 }
 
-TEST_F(ReminderListTest, DeletingTheFirstOfThreeRewritesTheRest) {
+TEST_F(ReminderListTest, DeletingTheFirstOfThreeRewritesTheRestAndDropsTheOldLast) {
     TRmDataList list = ListWith(3);
     list.SaveFrom(0);
     list.Delete(0, true);
@@ -140,7 +140,7 @@ TEST_F(ReminderListTest, DeletingTheFirstOfThreeRewritesTheRest) {
     EXPECT_EQ(ini.ReadInteger("Main", "Items", -1), 2);
     EXPECT_EQ(ini.ReadString("Item1", "Message", ""), "提醒1");
     EXPECT_EQ(ini.ReadString("Item2", "Message", ""), "提醒2");
-    EXPECT_EQ(ini.ReadString("Item3", "Message", ""), "提醒2");
+    EXPECT_FALSE(ini.SectionExists("Item3"));
     EXPECT_EQ(Loaded().Count, 2);
 }
 
@@ -174,13 +174,14 @@ TEST_F(ReminderListTest, DeletingNothingWritesNothing) {
     EXPECT_FALSE(fs::exists(Path));
 }
 
-TEST_F(ReminderListTest, DeletingTheLastWritesTheCountAlone) {
+TEST_F(ReminderListTest, DeletingTheLastWritesTheCountAndDropsItsSection) {
     TRmDataList list = ListWith(3);
     list.SaveFrom(0);
     const std::string before = Text();
     list.Delete(-1, true);
     std::string expected = before;
     expected.replace(expected.find("Items=3"), 7, "Items=2");
+    expected.erase(expected.find("[Item3]"));
     EXPECT_EQ(Text(), expected);
 }
 
