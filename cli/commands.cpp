@@ -96,7 +96,9 @@ const std::vector<Command>& Commands() {
          "      Writes the reminders at those positions (all of them without --items) to the new iCalendar\n"
          "      file FILE, one event each, as the program's export does: repeating Gregorian reminders as\n"
          "      rules, the others as their dates of the next N years (--years, default 10, from MOMENT, default\n"
-         "      now), lunar ones with --lunar-rules as RSCALE=CHINESE rules. A reminder without a UID is given one\n"
+         "      now), lunar ones with --lunar-rules as RSCALE=CHINESE rules (few readers take them: khal fails on\n"
+         "      the whole file, python-icalendar drops them; a sync never writes them). Hourly reminders go out as\n"
+         "      every full hour of their days. A reminder without a UID is given one\n"
          "      in the data file, so that a later export replaces its event elsewhere. An existing FILE is\n"
          "      never written into. Importing is done in the program.\n",
          RunIcs},

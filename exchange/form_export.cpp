@@ -30,7 +30,12 @@ TfrmExport::TfrmExport(QWidget* parent)
       rbExchange(new QRadioButton(QStringLiteral("本程序的交换文件(*.txt)[&X]"), this)),
       rbICalendar(new QRadioButton(QStringLiteral("iCalendar 日历文件(*.ics)，供其他日历和手机使用[&I]"), this)),
       lbYears(new QLabel(QStringLiteral("农历、节气和带条件的提醒列出今后[&Y]"), this)), seYears(new QSpinBox(this)),
-      cbLunarRules(new QCheckBox(QStringLiteral("农历提醒写成 RFC 7529 农历规则(只有少数日历程序认得)[&R]"), this)) {
+      cbLunarRules(new QCheckBox(QStringLiteral("农历提醒写成 RFC 7529 农历规则(只有少数日历程序认得)[&R]"), this)),
+      lbLunarRules(
+          new QLabel(QStringLiteral("大多数日历程序不认得这种规则：khal 读到它整个日历都会出错，python-icalendar "
+                                    "会丢掉这些事件。不选时，农历提醒列出各年的日期，哪个日历都能读；同步到日历"
+                                    "服务器时总是列出日期。"),
+                     this)) {
     setWindowTitle(QStringLiteral("导出提醒"));
     listExport->setSelectionMode(QAbstractItemView::ExtendedSelection);
     listExport->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -57,6 +62,9 @@ TfrmExport::TfrmExport(QWidget* parent)
     formatGrid->setColumnMinimumWidth(0, 16);
     formatGrid->addLayout(years, 2, 1);
     formatGrid->addWidget(cbLunarRules, 3, 1);
+    lbLunarRules->setWordWrap(true);
+    lbLunarRules->setContentsMargins(20, 0, 0, 0);
+    formatGrid->addWidget(lbLunarRules, 4, 1);
     FormatChanged();
 
     auto* buttons = new QHBoxLayout;
@@ -88,6 +96,7 @@ void TfrmExport::FormatChanged() {
     lbYears->setEnabled(calendar);
     seYears->setEnabled(calendar);
     cbLunarRules->setEnabled(calendar);
+    lbLunarRules->setEnabled(calendar);
 }
 
 TExportChoice TfrmExport::Choice() const {

@@ -40,6 +40,8 @@ public:
     QLabel* lbYears;
     QSpinBox* seYears;
     QCheckBox* cbLunarRules;
+    // Which readers understand those rules, and that the default lists dates.
+    QLabel* lbLunarRules;
     // Export was pressed with lines selected.
     bool Chosen = false;
     int SelectedCount = 0;

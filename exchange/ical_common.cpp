@@ -197,16 +197,20 @@ TShownParts ShownPartsOf(icalcomponent* event) {
 }
 
 std::string ShownPartsText(const TShownParts& parts) {
-    return "summary=" + parts.Summary + ";times=" + parts.Times + ";alarms=" + parts.Alarms;
+    // Blanks between the fields: some writers escape a ";" in a property's text.
+    return "summary=" + parts.Summary + " times=" + parts.Times + " alarms=" + parts.Alarms;
 }
 
 std::optional<TShownParts> ParseShownParts(std::string_view text) {
     TShownParts parts;
     std::size_t found = 0;
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find(';'), text.size());
+        const std::size_t end = std::min(text.find_first_of(" ;\\"), text.size());
         const std::string_view field = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
+        if (field.empty()) {
+            continue;
+        }
         const std::size_t equals = field.find('=');
         if (equals == std::string_view::npos) {
             return std::nullopt;

@@ -83,7 +83,7 @@ struct TShownParts {
 };
 inline constexpr const char* WrittenPartsKey = "Written";
 TShownParts ShownPartsOf(icalcomponent* event);
-// "summary=…;times=…;alarms=…", and back; none for a text that is not such.
+// "summary=… times=… alarms=…", and back; none for a text that is not such.
 std::string ShownPartsText(const TShownParts& parts);
 std::optional<TShownParts> ParseShownParts(std::string_view text);
 
