@@ -106,6 +106,7 @@ TfrmRemind::~TfrmRemind() {
     }
     List.PositionsMoved = {};
     List.ReloadedFromDisk = {};
+    List.OutsideVersionRefused = {};
     Runtime->SnoozesChanged = {};
     try {
         SaveSnoozeFile(SnoozeFilePath(), Runtime->PendingSnoozes());
@@ -242,6 +243,10 @@ void TfrmRemind::FormCreate() {
     ToldLoadFailure = List.LoadFailure;
     List.PositionsMoved = [this](const TPositionMap& map) { Runtime->FollowPositions(map); };
     List.ReloadedFromDisk = [this] { ListChangedOnDisk(); };
+    List.OutsideVersionRefused = [this] {
+        // Asked once whatever was reading the file has finished: this may come in the middle of a save.
+        QTimer::singleShot(0, this, &TfrmRemind::AskAboutRefusedVersion);
+    };
     Runtime->RestoreSnoozes(LoadSnoozeFile(SnoozeFilePath()));
     Runtime->SnoozesChanged = [this] { KeepSnoozes(); };
     RefreshRecordList();
@@ -321,6 +326,10 @@ void TfrmRemind::CheckOutsideChanges() {
         MarkExpiredLines();
     }
     List.ReloadIfChanged();
+    if (List.WaitingForWriter) {
+        // Another program is still writing the file: what it ends with is what to take.
+        QTimer::singleShot(500, this, &TfrmRemind::CheckOutsideChanges);
+    }
     const TFileStamp holidays = FileStampOf(AppPath + std::string(HolidayFileName));
     if (holidays != HolidayFileStamp) {
         HolidayFileStamp = holidays;
@@ -345,6 +354,31 @@ void TfrmRemind::ListChangedOnDisk() {
     // Told after whatever was reading the file has finished: this may come in the middle of a save.
     const std::string text = List.LoadFailure + "在它能重新读取之前，晴铃提醒按原来读到的提醒提醒，不会改写这个文件。";
     QTimer::singleShot(0, this, [text] { ShowMessageBox(MessageKind::Information, "无法读取", text); });
+}
+
+void TfrmRemind::AskAboutRefusedVersion() {
+    if (Exiting || List.Refused.Message.empty()) {
+        return;
+    }
+    const TRmDataList::TRefusedVersion refused = List.Refused;
+    const std::string question = refused.Message + "\n\n选“是”保留晴铃提醒的 " + std::to_string(refused.Count) +
+                                 " 条提醒，写回这个文件；选“否”采用文件现在的内容。";
+    const bool keepMine = IsAffirmative(ShowMessageBox(MessageKind::YesNo, "提醒数据文件被改坏了？", question));
+    // The file may have changed again while the question was open: then that version is looked at anew.
+    if (List.Refused.Digest != refused.Digest) {
+        return;
+    }
+    try {
+        if (keepMine) {
+            List.KeepListOverRefused();
+        } else {
+            List.TakeRefused();
+        }
+    } catch (const std::exception& error) {
+        ShowGeneralError(error.what());
+    }
+    RefreshRecordList();
+    DoSearch();
 }
 
 ReminderWindowSeam TfrmRemind::ReminderWindow() {

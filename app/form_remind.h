@@ -210,6 +210,8 @@ private:
     void CheckOutsideChanges();
     // The list was read again from the file (or can no longer be read).
     void ListChangedOnDisk();
+    // The user chooses between the list and a version of the data file that looked destroyed.
+    void AskAboutRefusedVersion();
     // The postponements still to come, into their file.
     void KeepSnoozes();
     // The settings' 提醒方式 and 重复播放提醒音乐直到关闭, applied to the reminder window.

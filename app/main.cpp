@@ -48,10 +48,14 @@ int main(int argc, char** argv) {
     if (!instance.TryBecomePrimary(QString::fromStdString(folder))) {
         return 0;
     }
-    // Holding the folder, no other copy can be saving there: what a killed save left behind can go.
-    RemoveLeftoverTemporaryFiles(folder, {std::string(DataFileName), std::string(ConfigFileName),
-                                          std::string(QuickFinishFileName), std::string(SnoozeFileName),
-                                          std::string(SyncStateFileName)});
+    // Holding the folder, no other copy of the program can be saving there, and holding the writers' lock of the
+    // data file, no chimewell-cli either: what a killed save left behind can go. With another writer at work
+    // it waits for the next start.
+    if (const TWriterLock writers(folder + std::string(DataFileName), 0); writers.Held()) {
+        RemoveLeftoverTemporaryFiles(folder, {std::string(DataFileName), std::string(ConfigFileName),
+                                              std::string(QuickFinishFileName), std::string(SnoozeFileName),
+                                              std::string(SyncStateFileName)});
+    }
 
     std::unique_ptr<TfrmRemind> form;
     try {

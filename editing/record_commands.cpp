@@ -70,17 +70,33 @@ void TRecordCommands::Edit(int selected) {
         return;
     }
     const TRmMainDate original = List.Item(selected);
+    // Where the reminder goes while the dialog is open, whatever other programs do to the file meanwhile.
+    const std::shared_ptr<std::int32_t> tracked = List.Track(selected);
     TRecordEditor editor(Config.QuickFinishFilePath());
     editor.WeeksBeginOnSunday = Config.BeginWithSunday;
     editor.LoadRecord(original);
     if (!Hooks.RunEditor || !Hooks.RunEditor(editor)) {
         return;
     }
-    // The reminder may have fired while its dialog was open; that it has been shown stays true.
     TRmMainDate edited = editor.WorkRecord;
-    const std::int32_t now = List.Find(original, selected);
-    edited.Reminded = editor.WorkRecord.Reminded || (now >= 0 && List.Item(now).Reminded);
-    const std::int32_t position = List.Replace(original, selected, edited);
+    edited.Uid = original.Uid;
+    // Another program may have changed the reminder while its dialog was open (fired it, gave it a UID, edited
+    // it): what only one side changed is kept from that side, and only a change of both to the same field asks.
+    std::int32_t position = -1;
+    List.Batch([&] {
+        position = *tracked >= 0 && *tracked < List.Count ? *tracked : List.Find(original, selected);
+        if (position < 0 && !original.Uid.empty()) {
+            for (std::int32_t i = 0; i < List.Count && position < 0; ++i) {
+                position = List.Item(i).Uid == original.Uid ? i : -1;
+            }
+        }
+        if (position < 0) {
+            return;
+        }
+        const TRmMainDate current = List.Item(position);
+        const std::optional<TRmMainDate> merged = MergeEdit(original, current, edited);
+        position = merged ? List.Replace(current, position, *merged) : -1;
+    });
     if (position < 0) {
         // Another program changed or deleted this reminder while the dialog was open: neither version is lost
         // without the user's word.

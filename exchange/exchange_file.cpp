@@ -1,5 +1,6 @@
 #include "exchange/exchange_file.h"
 
+#include "data/data_file.h"
 #include "data/file_io.h"
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
@@ -227,10 +228,14 @@ std::string CommandQuestionText(const std::string& importFileName, const std::ve
     return text;
 }
 
-void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchangeItem>& items) {
-    TIniFile dataFile(dataFileName);
+namespace {
+void AppendItems(TIniFile& dataFile, const std::vector<TExchangeItem>& items) {
+    const std::string& dataFileName = dataFile.FileName();
     if (dataFile.ReadFailed()) {
         throw std::runtime_error(UnableToWriteMessage(dataFileName) + "\n" + dataFile.ReadFailureText());
+    }
+    if (!LooksLikeDataFile(dataFile)) {
+        throw std::runtime_error(UnableToWriteMessage(dataFileName) + "\n它不像提醒数据文件（没有 [Main] 一节）。");
     }
     // After the reminders the list holds: a stale count beyond the last section must not leave a gap of
     // phantom reminders before the new ones.
@@ -251,7 +256,11 @@ void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchan
         }
         WriteExchangeItem(dataFile, ItemSectionName(existing + static_cast<std::int32_t>(k) + 1), item);
     }
-    dataFile.UpdateFile();
+}
+} // namespace
+
+void AppendToDataFile(const std::string& dataFileName, const std::vector<TExchangeItem>& items) {
+    RewriteDataFile(dataFileName, [&items](TIniFile& dataFile) { AppendItems(dataFile, items); });
 }
 
 bool ImportReminders(const std::string& dataFileName, const std::string& importFileName) {

@@ -27,8 +27,13 @@ void FileWatcher::Watch(const std::string& path) {
 void FileWatcher::WatchAgain() {
     const QStringList watched = Watcher.files();
     for (const QString& file : Files) {
-        // A file replaced by a rename is a new file: the watch on the old one went with it.
-        if (!watched.contains(file) && QFileInfo::exists(file)) {
+        // A file replaced by a rename is a new file: the watch on the old one went with it. A link replaced by a
+        // file, or pointed elsewhere, leaves the watch on the old file: the path is what is watched, so it is
+        // watched anew.
+        if (watched.contains(file)) {
+            Watcher.removePath(file);
+        }
+        if (QFileInfo::exists(file)) {
             Watcher.addPath(file);
         }
     }

@@ -362,34 +362,9 @@ void SyncRun::Plan() {
 
 void SyncRun::Apply() {
     try {
-        for (const TLocalAction& action : Work.Local) {
-            if (Contains(Unsettled, action.Href)) {
-                continue;
-            }
-            bool done = true;
-            switch (action.Kind) {
-            case LocalActionKind::Add:
-                List.Add(action.After, true);
-                ++Outcome.Added;
-                break;
-            case LocalActionKind::Replace:
-                done = List.Replace(action.Before, action.Near, action.After) >= 0;
-                Outcome.Replaced += done ? 1 : 0;
-                break;
-            case LocalActionKind::Remove:
-                done = List.Remove({{action.Before, action.Near}}) > 0;
-                Outcome.Removed += done ? 1 : 0;
-                break;
-            }
-            if (!done) {
-                // Changed here while the sync ran: that change is taken up by the next sync.
-                if (action.Href.empty()) {
-                    SkippedUids.push_back(action.After.Uid);
-                } else {
-                    Unsettled.push_back(action.Href);
-                }
-            }
-        }
+        // One write of the data file for all of them; when another program wrote it meanwhile, they are made
+        // again on what it wrote.
+        List.Batch([this] { ApplyLocalActions(); });
     } catch (const std::exception& error) {
         // The data file could not be written (a read-only folder, a full disk): the state stays as it was, so the
         // next sync takes up everything again.
@@ -406,6 +381,40 @@ void SyncRun::Apply() {
     SaveState();
     NextPush = 0;
     PushNext();
+}
+
+void SyncRun::ApplyLocalActions() {
+    Unsettled.clear();
+    SkippedUids.clear();
+    Outcome.Added = Outcome.Replaced = Outcome.Removed = 0;
+    for (const TLocalAction& action : Work.Local) {
+        if (Contains(Unsettled, action.Href)) {
+            continue;
+        }
+        bool done = true;
+        switch (action.Kind) {
+        case LocalActionKind::Add:
+            List.Add(action.After, true);
+            ++Outcome.Added;
+            break;
+        case LocalActionKind::Replace:
+            done = List.Replace(action.Before, action.Near, action.After) >= 0;
+            Outcome.Replaced += done ? 1 : 0;
+            break;
+        case LocalActionKind::Remove:
+            done = List.Remove({{action.Before, action.Near}}) > 0;
+            Outcome.Removed += done ? 1 : 0;
+            break;
+        }
+        if (!done) {
+            // Changed here while the sync ran: that change is taken up by the next sync.
+            if (action.Href.empty()) {
+                SkippedUids.push_back(action.After.Uid);
+            } else {
+                Unsettled.push_back(action.Href);
+            }
+        }
+    }
 }
 
 void SyncRun::PushNext() {

@@ -83,6 +83,7 @@ private:
     void FetchOneByOne(std::size_t next);
     void Plan();
     void Apply();
+    void ApplyLocalActions();
     void PushNext();
     void Fail(const QString& why);
     void Finish();

@@ -1,6 +1,8 @@
 #include "editing/record_commands.h"
 #include "runtime/remind_runtime.h"
 
+#include "exchange/ical_file.h"
+
 #include "data/code_page.h"
 
 #include "calendar/clock.h"
@@ -143,6 +145,29 @@ TEST_F(RecordCommandsTest, AReminderThatFiredWhileItsDialogWasOpenStaysReminded)
     Commands().Edit(0);
     EXPECT_TRUE(List.Item(0).Reminded);
     EXPECT_EQ(List.Item(0).Minuter, 5);
+}
+
+TEST_F(RecordCommandsTest, AnEditKeepsWhatAnotherProgramChangedMeanwhileInOtherFields) {
+    Add(Dated(0, 0, 0, "一"));
+    Add(Dated(0, 0, 0, "二"));
+    EditorAction = [this](TRecordEditor& editor) -> bool {
+        // chimewell-cli ics gives every reminder its UID, and another program gives this one music.
+        TRmDataList other = Reloaded();
+        EXPECT_TRUE(GiveUids(other, {1, 2}).empty());
+        TRmMainDate moved = other.Item(1);
+        moved.Music = "/音乐/铃.mp3";
+        other.Replace(other.Item(1), 1, moved);
+        editor.cbRemindTextChange("二（我改的）");
+        return editor.btnOKClick();
+    };
+    Commands().Edit(1);
+    EXPECT_TRUE(Answers.Boxes.empty());
+    const TRmDataList stored = Reloaded();
+    ASSERT_EQ(stored.Count, 2);
+    EXPECT_EQ(stored.Item(1).Message, "二（我改的）");
+    EXPECT_EQ(stored.Item(1).Music, "/音乐/铃.mp3");
+    EXPECT_FALSE(stored.Item(1).Uid.empty()) << "the UID the export gave stays, so other calendars see no copy";
+    EXPECT_FALSE(stored.Item(0).Uid.empty());
 }
 
 TEST_F(RecordCommandsTest, CommandsOnNoLineDoNothing) {
