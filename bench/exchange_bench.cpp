@@ -1,9 +1,15 @@
 // A calendar file of a long list: the export the user waits for after 导出, and its import back.
 
+#include "data/file_io.h"
+#include "data/reminder_list.h"
 #include "exchange/ical_file.h"
 
 #include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -63,5 +69,45 @@ void BM_ImportCalendar(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_ImportCalendar)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+// The whole export of a list none of whose reminders has a UID yet: each is given one in the data file (one
+// save for them all), and the calendar file is written.
+void BM_ExportDataFileGivingUids(benchmark::State& state) {
+    std::string folder = (std::filesystem::temp_directory_path() / "chimewell-bench-XXXXXX").string();
+    if (mkdtemp(folder.data()) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string dataFile = folder + "/reminddata.sdt";
+    const std::string calendarFile = folder + "/export.ics";
+    {
+        TRmDataList list;
+        list.Reset(dataFile);
+        for (const TExchangeItem& item : Reminders(static_cast<int>(state.range(0)))) {
+            list.Add(RecordOf(item), false);
+        }
+        list.SaveFrom(0);
+    }
+    std::string withoutUids;
+    ReadWholeFile(dataFile, withoutUids);
+    std::vector<std::int32_t> numbers;
+    for (std::int32_t k = 1; k <= state.range(0); ++k) {
+        numbers.push_back(k);
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        WriteFileAtomically(dataFile, withoutUids);
+        std::filesystem::remove(calendarFile);
+        state.ResumeTiming();
+        TRmDataList list;
+        list.Reset(dataFile);
+        list.Load();
+        benchmark::DoNotOptimize(GiveUids(list, numbers));
+        ExportIcs(dataFile, calendarFile, numbers, Options());
+    }
+    std::filesystem::remove_all(folder);
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_ExportDataFileGivingUids)->Arg(5000)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -101,57 +101,70 @@ std::string TextOf(icalcomponent* component) {
 namespace {
 
 // FNV-1a: the same on every machine, unlike std::hash.
-std::string DigestText(std::string_view text) {
-    std::uint64_t hash = 1469598103934665603ULL;
-    for (const char c : text) {
+constexpr std::uint64_t FnvBasis = 1469598103934665603ULL;
+
+std::uint64_t Mixed(std::uint64_t hash, std::string_view bytes) {
+    for (const char c : bytes) {
         hash ^= static_cast<unsigned char>(c);
         hash *= 1099511628211ULL;
     }
+    return hash;
+}
+
+std::uint64_t Mixed(std::uint64_t hash, std::uint64_t value) {
+    for (int shift = 0; shift < 64; shift += 8) {
+        hash ^= (value >> shift) & 0xFF;
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+std::string HexOf(std::uint64_t hash) {
     char out[17];
     std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash));
     return out;
 }
 
-// A time as the file gives it: its fields, and its zone's name (or Z); a zone is not looked up, so that the
-// digest does not depend on the zones a machine knows.
-std::string TimeText(icalproperty* property, const icaltimetype& t) {
-    char fields[32];
-    std::snprintf(fields, sizeof fields, t.is_date ? "%04d%02d%02d" : "%04d%02d%02dT%02d%02d%02d", t.year, t.month,
-                  t.day, t.hour, t.minute, t.second);
-    std::string text = fields;
+// A time as the file gives it: its fields, and its zone's name (or UTC); a zone is not looked up, so that the
+// key does not depend on the zones a machine knows.
+std::uint64_t TimeKey(icalproperty* property, const icaltimetype& t) {
+    std::uint64_t fields = static_cast<std::uint64_t>(t.year) * 10000000000ULL +
+                           static_cast<std::uint64_t>(t.month) * 100000000ULL +
+                           static_cast<std::uint64_t>(t.day) * 1000000ULL;
+    if (!t.is_date) {
+        fields += static_cast<std::uint64_t>(t.hour) * 10000 + static_cast<std::uint64_t>(t.minute) * 100 +
+                  static_cast<std::uint64_t>(t.second) + 1;
+    }
+    std::uint64_t key = Mixed(FnvBasis, fields);
     if (icaltime_is_utc(t)) {
-        text += "Z";
+        key = Mixed(key, std::string_view("Z"));
     } else if (icalparameter* tzid = icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER)) {
         const char* name = icalparameter_get_tzid(tzid);
-        text += std::string("@") + (name != nullptr ? name : "");
+        key = Mixed(key, std::string_view(name != nullptr ? name : ""));
     }
-    return text;
+    return key;
 }
 
-std::vector<std::string> TimesOf(icalcomponent* event, icalproperty_kind kind) {
-    std::vector<std::string> times;
+// The times of the properties of one kind, in an order that does not depend on the file's.
+std::uint64_t TimesOf(icalcomponent* event, icalproperty_kind kind, std::uint64_t hash) {
+    std::vector<std::uint64_t> keys;
     for (icalproperty* property = icalcomponent_get_first_property(event, kind); property != nullptr;
          property = icalcomponent_get_next_property(event, kind)) {
         if (kind == ICAL_RDATE_PROPERTY) {
             const icaldatetimeperiodtype value = icalproperty_get_rdate(property);
-            times.push_back(TimeText(property, icaltime_is_null_time(value.time) ? value.period.start : value.time));
+            keys.push_back(TimeKey(property, icaltime_is_null_time(value.time) ? value.period.start : value.time));
         } else if (kind == ICAL_EXDATE_PROPERTY) {
-            times.push_back(TimeText(property, icalproperty_get_exdate(property)));
+            keys.push_back(TimeKey(property, icalproperty_get_exdate(property)));
         } else {
-            times.push_back(TimeText(property, icalproperty_get_dtstart(property)));
+            keys.push_back(TimeKey(property, icalproperty_get_dtstart(property)));
         }
     }
-    std::sort(times.begin(), times.end());
-    return times;
-}
-
-std::string Joined(const std::vector<std::string>& parts) {
-    std::string text;
-    for (const std::string& part : parts) {
-        text += part;
-        text += '\n';
+    std::sort(keys.begin(), keys.end());
+    hash = Mixed(hash, static_cast<std::uint64_t>(kind));
+    for (const std::uint64_t key : keys) {
+        hash = Mixed(hash, key);
     }
-    return text;
+    return hash;
 }
 
 } // namespace
@@ -159,7 +172,7 @@ std::string Joined(const std::vector<std::string>& parts) {
 TShownParts ShownPartsOf(icalcomponent* event) {
     TShownParts parts;
     const char* summary = icalcomponent_get_summary(event);
-    parts.Summary = DigestText(summary != nullptr ? summary : "");
+    parts.Summary = HexOf(Mixed(FnvBasis, std::string_view(summary != nullptr ? summary : "")));
 
     std::vector<std::string> rules;
     for (icalproperty* property = icalcomponent_get_first_property(event, ICAL_RRULE_PROPERTY); property != nullptr;
@@ -170,9 +183,13 @@ TShownParts ShownPartsOf(icalcomponent* event) {
         icalmemory_free_buffer(text);
     }
     std::sort(rules.begin(), rules.end());
-    parts.Times = DigestText("start\n" + Joined(TimesOf(event, ICAL_DTSTART_PROPERTY)) + "rules\n" + Joined(rules) +
-                             "dates\n" + Joined(TimesOf(event, ICAL_RDATE_PROPERTY)) + "exceptions\n" +
-                             Joined(TimesOf(event, ICAL_EXDATE_PROPERTY)));
+    std::uint64_t times = TimesOf(event, ICAL_DTSTART_PROPERTY, FnvBasis);
+    for (const std::string& rule : rules) {
+        times = Mixed(Mixed(times, rule), std::string_view("\n"));
+    }
+    times = TimesOf(event, ICAL_RDATE_PROPERTY, times);
+    times = TimesOf(event, ICAL_EXDATE_PROPERTY, times);
+    parts.Times = HexOf(times);
 
     std::vector<std::string> alarms;
     for (icalcomponent* alarm = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); alarm != nullptr;
@@ -184,7 +201,7 @@ TShownParts ShownPartsOf(icalcomponent* event) {
         }
         const icaltriggertype trigger = icalproperty_get_trigger(property);
         if (!icaltime_is_null_time(trigger.time)) {
-            alarms.push_back(TimeText(property, trigger.time));
+            alarms.push_back("at" + std::to_string(TimeKey(property, trigger.time)));
             continue;
         }
         icalparameter* related = icalproperty_get_first_parameter(property, ICAL_RELATED_PARAMETER);
@@ -192,7 +209,11 @@ TShownParts ShownPartsOf(icalcomponent* event) {
         alarms.push_back((end ? "end" : "start") + std::to_string(icaldurationtype_as_int(trigger.duration)));
     }
     std::sort(alarms.begin(), alarms.end());
-    parts.Alarms = DigestText(Joined(alarms));
+    std::uint64_t alarmHash = FnvBasis;
+    for (const std::string& alarm : alarms) {
+        alarmHash = Mixed(Mixed(alarmHash, alarm), std::string_view("\n"));
+    }
+    parts.Alarms = HexOf(alarmHash);
     return parts;
 }
 

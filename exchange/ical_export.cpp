@@ -14,12 +14,16 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 
 namespace chimewell {
 
 using namespace ics;
 
 namespace {
+
+constexpr std::array<const char*, 7> RuleWeekdayNames = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
 
 ExportZone ZoneNamed(const std::string& name) {
     ExportZone zone;
@@ -88,10 +92,83 @@ struct EventPlan {
     std::vector<TDateTime> Minutes;
     // Empty: the minutes are the dates; else the rule that repeats from the first.
     std::string Rule;
+    // Days the rule gives that are no firings (EXDATE).
+    std::vector<TDateTime> Exceptions;
     // A rule bounded by the reminder's year ends at its last minute.
     bool EndsWithYear = false;
     bool Cancelled = false;
 };
+
+// The weekdays of a rule's BYDAY, 0x01 Monday .. 0x40 Sunday.
+std::string RuleDaysOf(int bits) {
+    std::string days;
+    for (std::size_t bit = 0; bit < 7; ++bit) {
+        if ((bits & (1 << bit)) != 0) {
+            days += (days.empty() ? "" : ",") + std::string(RuleWeekdayNames[bit]);
+        }
+    }
+    return days;
+}
+
+// A reminder of the official workdays or rest days ($gzr$, $xxr$) on days a rule gives: the rule's days on
+// Monday to Friday (or on the weekend), with the holidays and the weekend days worked that the schedule knows as
+// exceptions and extra dates; other years go by the weekday, as the reminder itself does. None where the days
+// are no rule's.
+std::optional<EventPlan> PlanHolidayConditionEvent(const TRmMainDate& record, const TIcsExportOptions& options,
+                                                   TDateTime until) {
+    if (!HasHolidayCondition(record.Message) || IsHourlyMethod(record.Method)) {
+        return std::nullopt;
+    }
+    TRmMainDate plain = record;
+    plain.Message = StripWeekCondition(record.Message);
+    const std::string base = GregorianRuleOf(plain);
+    if (base.empty()) {
+        return std::nullopt;
+    }
+    const int wanted = record.Message.starts_with("$gzr$") ? 0x1F : 0x60;
+    const bool weekdays = (plain.Day & WeekdayMask) != 0 && plain.Day > 31;
+    const int bits = (weekdays ? plain.Day & 0x7F : 0x7F) & wanted;
+    if (bits == 0) {
+        return std::nullopt;
+    }
+    std::string rule;
+    if (base.starts_with("FREQ=DAILY")) {
+        rule = "FREQ=WEEKLY;BYDAY=" + RuleDaysOf(bits) + base.substr(std::string_view("FREQ=DAILY").size());
+    } else if (base.starts_with("FREQ=WEEKLY;BYDAY=")) {
+        const std::size_t end = base.find(';', std::string_view("FREQ=WEEKLY;BYDAY=").size());
+        rule = "FREQ=WEEKLY;BYDAY=" + RuleDaysOf(bits) + (end == std::string::npos ? "" : base.substr(end));
+    } else {
+        rule = base + ";BYDAY=" + RuleDaysOf(bits);
+    }
+    const TDateTime after = record.Year != 0 ? NextFiringRangeStart() - 1.0 : options.From;
+    const int most = 400 * std::clamp(options.Years, 1, MaxIcsYears) + 10;
+    const std::vector<TDateTime> firings = NextFirings(record, after, until, most, options.BeginWithSunday).Minutes;
+    if (firings.empty()) {
+        return std::nullopt;
+    }
+    std::vector<TDateTime> ruleDays;
+    for (const TDateTime minute :
+         NextFirings(plain, firings.front() - 1.0 / MinutesPerDay, until, most, options.BeginWithSunday).Minutes) {
+        const int weekday = DayOfWeek(minute); // 1 = Sunday
+        if ((bits & (weekday == 1 ? 0x40 : 1 << (weekday - 2))) != 0) {
+            ruleDays.push_back(minute);
+        }
+    }
+    const auto same = [](TDateTime a, TDateTime b) { return std::abs(a - b) * MinutesPerDay < 0.5; };
+    const auto less = [&same](TDateTime a, TDateTime b) { return a < b && !same(a, b); };
+    EventPlan plan;
+    plan.Rule = rule;
+    plan.EndsWithYear = record.Year != 0;
+    std::set_difference(firings.begin(), firings.end(), ruleDays.begin(), ruleDays.end(),
+                        std::back_inserter(plan.Minutes), less);
+    std::set_difference(ruleDays.begin(), ruleDays.end(), firings.begin(), firings.end(),
+                        std::back_inserter(plan.Exceptions), less);
+    // The first firing begins the event, whether the rule or the schedule gives it.
+    if (plan.Minutes.empty() || !same(plan.Minutes.front(), firings.front())) {
+        plan.Minutes.insert(plan.Minutes.begin(), firings.front());
+    }
+    return plan;
+}
 
 EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options) {
     TRmMainDate record = RecordOf(item);
@@ -103,6 +180,9 @@ EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options)
     const int years = std::clamp(options.Years, 1, MaxIcsYears);
     // Up to the last set minute whose early minute lies within the reach.
     const TDateTime until = options.From + IcsListDays(years) + std::max(RecordOf(item).Forward, 0) / 1440.0;
+    if (std::optional<EventPlan> workdays = PlanHolidayConditionEvent(record, options, until)) {
+        return std::move(*workdays);
+    }
     std::string rule = GregorianRuleOf(record);
     if (rule.empty() && options.LunarRules && !hourly && !HasWeekCondition(record.Message) && HasTimeOfDay(record)) {
         rule = LunarRuleOf(item);
@@ -202,6 +282,11 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
         AddZoneParameter(rdate, zone);
         icalcomponent_add_property(event, rdate);
     }
+    for (const TDateTime exception : plan.Exceptions) {
+        icalproperty* exdate = icalproperty_new_exdate(ExportTimeOf(exception, zone));
+        AddZoneParameter(exdate, zone);
+        icalcomponent_add_property(event, exdate);
+    }
     if (plan.Cancelled) {
         icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_CANCELLED));
     }
@@ -243,10 +328,6 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
 
 namespace ics {
 
-namespace {
-constexpr std::array<const char*, 7> RuleWeekdays = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
-} // namespace
-
 // The RFC 5545 rule of the days of a Gregorian reminder that repeats, without its end; empty when its days are
 // not such a rule's (a fixed date, a lunar date, a condition, values no editor makes).
 std::string GregorianRuleOf(const TRmMainDate& record) {
@@ -278,10 +359,10 @@ std::string GregorianRuleOf(const TRmMainDate& record) {
         } else {
             rule = "FREQ=WEEKLY;BYDAY=";
             bool first = true;
-            for (std::size_t bit = 0; bit < RuleWeekdays.size(); ++bit) {
+            for (std::size_t bit = 0; bit < RuleWeekdayNames.size(); ++bit) {
                 if ((day & (1 << bit)) != 0) {
                     rule += first ? "" : ",";
-                    rule += RuleWeekdays[bit];
+                    rule += RuleWeekdayNames[bit];
                     first = false;
                 }
             }

@@ -82,25 +82,21 @@ std::string NewReminderUid() {
     return text;
 }
 
-namespace {
-void GiveEachUid(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
-    for (const std::int32_t number : numbers) {
-        const std::int32_t index = number - 1;
-        if (index < 0 || index >= list.Count || !list.Item(index).Uid.empty()) {
-            continue;
-        }
-        const TRmMainDate before = list.Item(index);
-        TRmMainDate after = before;
-        after.Uid = NewReminderUid();
-        list.Replace(before, index, after);
-    }
-}
-
-} // namespace
-
 std::string GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers) {
     try {
-        GiveEachUid(list, numbers);
+        // One write of the data file for them all.
+        list.Batch([&] {
+            for (const std::int32_t number : numbers) {
+                const std::int32_t index = number - 1;
+                if (index < 0 || index >= list.Count || !list.Item(index).Uid.empty()) {
+                    continue;
+                }
+                const TRmMainDate before = list.Item(index);
+                TRmMainDate after = before;
+                after.Uid = NewReminderUid();
+                list.Replace(before, index, after);
+            }
+        });
     } catch (const std::runtime_error& error) {
         return error.what();
     }

@@ -214,6 +214,24 @@ TEST(IcsHourly, TheFullHoursGoOutAsARuleAndComeBackAsTheHourlyMethod) {
     EXPECT_EQ((std::array<int, 2>{back.Items[0].Numbers[3], back.Items[0].Numbers[4]}), (std::array<int, 2>{9, 30}));
 }
 
+TEST(IcsWorkdays, OfficialWorkdaysGoOutAsTheirWeekdaysWithTheScheduleAsExceptions) {
+    TExchangeItem work = Item(0, 0, 0, 8, 30, "$gzr$上班打卡");
+    TIcsExportOptions options;
+    options.From = EncodeDateTime(2026, 9, 1, 0, 0);
+    options.Years = 1;
+    options.TimeZone = "Asia/Shanghai";
+    const std::string text = IcsFileBytes({work}, options);
+    EXPECT_THAT(text, HasSubstr("RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR"));
+    // The holidays on weekdays are exceptions, the weekend days worked extra dates.
+    EXPECT_THAT(text, HasSubstr("EXDATE;TZID=Asia/Shanghai:20261001T083000"));
+    EXPECT_THAT(text, HasSubstr("EXDATE;TZID=Asia/Shanghai:20260925T083000"));
+    EXPECT_THAT(text, HasSubstr("RDATE;TZID=Asia/Shanghai:20261010T083000"));
+    EXPECT_THAT(text, HasSubstr("RDATE;TZID=Asia/Shanghai:20260920T083000"));
+    const TIcsImportFile back = ReadIcsText(text, "日历.ics", {options.From, false});
+    ASSERT_EQ(back.Items.size(), 1U);
+    EXPECT_EQ(back.Items[0], work);
+}
+
 TEST(IcsTitles, AnotherCalendarsTitleShowsAsWrittenAndIsCutOnce) {
     for (const std::string title : {"Standup in #dev channel", "Sale 50%off for %username", "$mw9$Board meeting",
                                     "$xxr$Pay rent", "trailing #", "%"}) {

@@ -135,6 +135,11 @@ def occurrences(event):
         for listed in dates if isinstance(dates, list) else [dates]:
             for value in listed.dts:
                 moments.add(naive(value.dt))
+    exceptions = event.get("EXDATE")
+    if exceptions is not None:
+        for listed in exceptions if isinstance(exceptions, list) else [exceptions]:
+            for value in listed.dts:
+                moments.discard(naive(value.dt))
     return sorted(moments)
 
 
