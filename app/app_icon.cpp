@@ -1,12 +1,15 @@
 #include "app/app_icon.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOption>
 #include <QSvgRenderer>
@@ -86,6 +89,19 @@ private:
 };
 
 } // namespace
+
+QString NotificationIconFile() {
+    if (QIcon::hasThemeIcon(QStringLiteral("chimewell"))) {
+        return {};
+    }
+    const QString folder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/chimewell");
+    const QString path = folder + QStringLiteral("/chimewell-128.png");
+    if (QFileInfo::exists(path) || (QDir().mkpath(folder) && ApplicationIcon().pixmap(128, 128).save(path))) {
+        return path;
+    }
+    return {};
+}
 
 QIcon ApplicationIcon() {
     QFile file(IconResource);

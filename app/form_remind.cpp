@@ -168,6 +168,7 @@ void TfrmRemind::CreateTray(std::optional<bool> trayAvailable) {
         // Following the real desktop (tests pin the tray and leave the buses alone).
         FollowSystemSleep();
         Notifications = new ReminderNotifications(QDBusConnection::sessionBus(), this);
+        Notifications->SetIconFile(NotificationIconFile());
     }
 }
 

@@ -3,10 +3,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QStringList>
+#include <QDBusServiceWatcher>
+#include <QTimer>
+#include <QUrl>
 #include <QVariantMap>
-
-#include <algorithm>
 
 namespace chimewell {
 
@@ -16,27 +16,57 @@ const QString Path = QStringLiteral("/org/freedesktop/Notifications");
 const QString Interface = QStringLiteral("org.freedesktop.Notifications");
 // NotificationClosed's reason when this program asked for it.
 constexpr uint ClosedByCall = 3;
+// What the bus waits for a server's answer; the program gives up long before (NotifyPatienceMilliseconds), but a
+// late answer must still come, so that what it names can be withdrawn.
+constexpr int LateAnswerMilliseconds = 3600 * 1000;
 } // namespace
 
 ReminderNotifications::ReminderNotifications(QDBusConnection bus, QObject* parent)
-    : QObject(parent), Bus(std::move(bus)) {
+    : QObject(parent), Bus(std::move(bus)),
+      Owners(new QDBusServiceWatcher(Service, Bus, QDBusServiceWatcher::WatchForOwnerChange, this)) {
     Bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(Invoked(uint, QString)));
     Bus.connect(Service, Path, Interface, QStringLiteral("NotificationClosed"), this, SLOT(Closed(uint, uint)));
+    connect(Owners, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
+        Capabilities.clear();
+        AskCapabilities();
+    });
+    AskCapabilities();
+}
+
+void ReminderNotifications::AskCapabilities() {
     const QDBusMessage call =
         QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("GetCapabilities"));
     auto* watcher = new QDBusPendingCallWatcher(Bus.asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
         const QDBusPendingReply<QStringList> reply = *answer;
-        Actions = reply.isValid() && reply.value().contains(QStringLiteral("actions"));
+        if (reply.isValid()) {
+            Capabilities = reply.value();
+        }
         answer->deleteLater();
     });
 }
 
-int ReminderNotifications::Show(const QString& title, const QString& body,
-                                const std::vector<std::pair<QString, QString>>& actions, bool critical) {
+int ReminderNotifications::Show(const QString& title, const QString& body, const Actions& actions, bool critical) {
     const int number = ++LastNumber;
+    Ids[number] = 0;
+    Send(number, 0, title, body, actions, critical);
+    return number;
+}
+
+void ReminderNotifications::Update(int number, const QString& title, const QString& body, const Actions& actions,
+                                   bool critical) {
+    const auto found = Ids.find(number);
+    if (found == Ids.end() || found->second == 0) {
+        // Not up yet: what it shows now is what was asked; the next change brings the rest.
+        return;
+    }
+    Send(number, found->second, title, body, actions, critical);
+}
+
+void ReminderNotifications::Send(int number, uint replaces, const QString& title, const QString& body,
+                                 const Actions& actions, bool critical) {
     QStringList flat;
-    if (Actions) {
+    if (HasActions()) {
         for (const auto& [key, label] : actions) {
             flat << key << label;
         }
@@ -45,29 +75,53 @@ int ReminderNotifications::Show(const QString& title, const QString& body,
     if (critical) {
         hints.insert(QStringLiteral("urgency"), QVariant::fromValue<uchar>(2));
     }
+    if (!IconFile.isEmpty()) {
+        hints.insert(QStringLiteral("image-path"), QUrl::fromLocalFile(IconFile).toString());
+    }
+    // Servers that read markup would take "<…>" for tags and "&…;" for entities.
+    const QString text = Capabilities.contains(QStringLiteral("body-markup")) ? body.toHtmlEscaped() : body;
     QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
-    call << QString::fromUtf8(NotificationAppName) << 0U << QStringLiteral("chimewell") << title << body << flat
-         << hints << (critical ? 0 : -1);
-    Ids[number] = 0;
-    auto* watcher = new QDBusPendingCallWatcher(Bus.asyncCall(call), this);
+    call << QString::fromUtf8(NotificationAppName) << replaces
+         << (IconFile.isEmpty() ? QStringLiteral("chimewell") : QUrl::fromLocalFile(IconFile).toString()) << title
+         << text << flat << hints << (critical ? 0 : -1);
+    auto* watcher = new QDBusPendingCallWatcher(Bus.asyncCall(call, LateAnswerMilliseconds), this);
+    if (replaces == 0) {
+        QTimer::singleShot(NotifyPatienceMilliseconds, watcher, [this, number] {
+            const auto found = Ids.find(number);
+            if (found != Ids.end() && found->second == 0 && Abandoned.insert(number).second) {
+                emit failed(number);
+            }
+        });
+    }
     connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, number](QDBusPendingCallWatcher* answer) {
         const QDBusPendingReply<uint> reply = *answer;
         answer->deleteLater();
-        const auto early = std::find(ClosedEarly.begin(), ClosedEarly.end(), number);
+        const auto found = Ids.find(number);
+        if (found == Ids.end() || found->second != 0) {
+            // An update's answer, or one for a number already gone.
+            return;
+        }
+        const bool given = Abandoned.erase(number) > 0;
+        const bool closed = ClosedEarly.erase(number) > 0;
         if (!reply.isValid()) {
-            Ids.erase(number);
+            Ids.erase(found);
+            if (!given && !closed) {
+                emit failed(number);
+            }
             return;
         }
-        if (early != ClosedEarly.end()) {
-            ClosedEarly.erase(early);
-            Ids.erase(number);
-            Bus.asyncCall(QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"))
-                          << reply.value());
+        if (given || closed) {
+            // Too late, or answered meanwhile: it must not stay up for nothing.
+            Ids.erase(found);
+            CloseOnServer(reply.value());
             return;
         }
-        Ids[number] = reply.value();
+        found->second = reply.value();
     });
-    return number;
+}
+
+void ReminderNotifications::CloseOnServer(uint id) {
+    Bus.asyncCall(QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification")) << id);
 }
 
 void ReminderNotifications::Close(int number) {
@@ -76,13 +130,12 @@ void ReminderNotifications::Close(int number) {
         return;
     }
     if (found->second == 0) {
-        ClosedEarly.push_back(number);
+        ClosedEarly.insert(number);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"));
-    call << found->second;
+    const uint id = found->second;
     Ids.erase(found);
-    Bus.asyncCall(call);
+    CloseOnServer(id);
 }
 
 void ReminderNotifications::Invoked(uint id, const QString& key) {

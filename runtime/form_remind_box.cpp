@@ -186,16 +186,8 @@ int TfrmRemindBox::ShowModal() {
     btnClose->setFocus();
     Unanswered = true;
     if (Notifies()) {
-        std::vector<std::pair<QString, QString>> actions{{QStringLiteral("default"), QStringLiteral("显示提醒")},
-                                                         {QStringLiteral("close"), QStringLiteral("关闭")}};
-        if (LaterDefault > 0) {
-            actions.emplace_back(QStringLiteral("later"), QStringLiteral("推迟 %1 分钟").arg(LaterDefault));
-        }
-        if (btnCommand->isVisibleTo(this) && !CommandText.empty()) {
-            actions.emplace_back(QStringLiteral("command"), QStringLiteral("执行命令"));
-        }
-        NotificationNumber =
-            Notifications->Show(QString::fromUtf8(NotificationAppName), Text(NotificationText), actions, true);
+        NotificationNumber = Notifications->Show(QString::fromUtf8(NotificationAppName), NotificationBody(),
+                                                 NotificationActions(), true);
     }
     WaitingHidden = !ShowsWindow();
     ShowPopUpAndWait(*this, !WaitingHidden);
@@ -219,9 +211,48 @@ bool TfrmRemindBox::ShowsAll() const {
 void TfrmRemindBox::UseNotifications(ReminderNotifications* notifications, int mode) {
     if (Notifications != notifications && notifications != nullptr) {
         connect(notifications, &ReminderNotifications::actionInvoked, this, &TfrmRemindBox::NotificationAction);
+        connect(notifications, &ReminderNotifications::closedByServer, this, &TfrmRemindBox::NotificationGone);
+        connect(notifications, &ReminderNotifications::failed, this, &TfrmRemindBox::NotificationGone);
     }
     Notifications = notifications;
     Mode = mode;
+}
+
+ReminderNotifications::Actions TfrmRemindBox::NotificationActions() const {
+    ReminderNotifications::Actions actions{{QStringLiteral("default"), QStringLiteral("显示提醒")},
+                                           {QStringLiteral("close"), QStringLiteral("关闭")}};
+    if (LaterDefault > 0) {
+        actions.emplace_back(QStringLiteral("later"), QStringLiteral("推迟 %1 分钟").arg(LaterDefault));
+    }
+    if (btnCommand->isVisibleTo(this) && !CommandText.empty()) {
+        actions.emplace_back(QStringLiteral("command"), QStringLiteral("执行命令"));
+    }
+    if (Waiting > 0) {
+        actions.emplace_back(QStringLiteral("closeall"), QStringLiteral("全部关闭（%1）").arg(Waiting + 1));
+    }
+    return actions;
+}
+
+QString TfrmRemindBox::NotificationBody() const {
+    QString body = Text(NotificationText);
+    if (Waiting > 0) {
+        body += QStringLiteral("\n（还有 %1 个提醒在等待）").arg(Waiting);
+    }
+    return body;
+}
+
+void TfrmRemindBox::NotificationGone(int number) {
+    if (number == 0 || number != NotificationNumber) {
+        return;
+    }
+    NotificationNumber = 0;
+    // Taken away unanswered, or never shown: the reminder still waits, and must be seen to be answered.
+    if (WaitingHidden) {
+        WaitingHidden = false;
+        QDialog* shown = MissedList != nullptr ? MissedList : this;
+        shown->show();
+        shown->raise();
+    }
 }
 
 bool TfrmRemindBox::Notifies() const {
@@ -243,6 +274,8 @@ void TfrmRemindBox::NotificationAction(int number, const QString& key) {
         LaterClose(LATER_DEFAULT);
     } else if (key == QStringLiteral("command")) {
         btnCommandClick();
+    } else if (key == QStringLiteral("closeall")) {
+        CloseAll();
     } else if (key == QStringLiteral("default")) {
         QDialog* shown = MissedList != nullptr ? MissedList : this;
         WaitingHidden = false;
@@ -307,6 +340,12 @@ void TfrmRemindBox::trCloseWindowTimer() {
 }
 
 void TfrmRemindBox::SetWaiting(int count) {
+    const bool changed = Waiting != count;
+    Waiting = count;
+    if (changed && NotificationNumber != 0 && MissedList == nullptr) {
+        Notifications->Update(NotificationNumber, QString::fromUtf8(NotificationAppName), NotificationBody(),
+                              NotificationActions(), true);
+    }
     btnCloseAll->setVisible(count > 0);
     btnCloseAll->setText(QStringLiteral("全部关闭(%1)[&A]").arg(count + 1));
     btnCloseAll->setToolTip(QStringLiteral("关闭这个提醒和等待中的 %1 个提醒，先把它们列在一个窗口中").arg(count));

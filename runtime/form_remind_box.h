@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QDialog;
@@ -98,6 +99,10 @@ private:
 
     void PlayMusic();
     void NotificationAction(int number, const QString& key);
+    // The notification went unanswered (dismissed, expired, never shown): the window answers instead.
+    void NotificationGone(int number);
+    std::vector<std::pair<QString, QString>> NotificationActions() const;
+    QString NotificationBody() const;
     bool Notifies() const;
     bool ShowsWindow() const;
 
@@ -108,6 +113,8 @@ private:
     int NotificationNumber = 0;
     std::string NotificationText;
     int LaterDefault = 0;
+    // Reminders waiting behind this one.
+    int Waiting = 0;
     // Waiting for an answer without being shown (notification only).
     bool WaitingHidden = false;
     // The reminder has not been answered yet: repeated music stops as soon as it is.

@@ -576,7 +576,12 @@ void TRmRuntime::Postpone(int laterMinutes, std::int32_t position) {
     if (position < 0 || laterMinutes == LATER_NONE) {
         return;
     }
-    SnoozeQueue.Push(laterMinutes == LATER_DEFAULT ? Config.LaterRemindTime : laterMinutes, position);
+    const int minutes = laterMinutes == LATER_DEFAULT ? Config.LaterRemindTime : laterMinutes;
+    // N whole minutes from now, at the first check after them: answered in the middle of a minute, the check
+    // that turns N minutes later comes too soon by the part of the minute gone.
+    const TDateTime now = Now();
+    const bool midMinute = (now - MinuteOf(now)) * 86400.0 >= 1.0;
+    SnoozeQueue.Push(minutes + (midMinute ? 1 : 0), position);
     TellSnoozesChanged();
 }
 

@@ -1,8 +1,8 @@
 #include "runtime/reminder_actions.h"
 
+#include "data/text_helpers.h"
 #include "platform/desktop_actions.h"
 #include "platform/message_box.h"
-#include "data/text_helpers.h"
 
 namespace chimewell {
 

@@ -172,6 +172,27 @@ TEST_F(RuntimeTest, PostponedRemindersReturnAtTheirMinute) {
     EXPECT_EQ(Prepared.LaterHint, "推迟提醒:7分钟提醒");
 }
 
+TEST_F(RuntimeTest, APostponementCountsWholeMinutesFromTheAnswer) {
+    Add(DailyRecord(9, 0, "推迟一分钟"));
+    StartRuntime();
+    TDateTime answeredAt = 0;
+    std::vector<TDateTime> shownAt;
+    WhileShown = [&] {
+        shownAt.push_back(Now());
+        if (shownAt.size() > 1) {
+            return LATER_NONE;
+        }
+        // Read for three quarters of a minute before postponing by one.
+        Clock.AdvanceSeconds(45);
+        answeredAt = Now();
+        return 1;
+    };
+    RunMinutes(5);
+    ASSERT_EQ(shownAt.size(), 2U);
+    EXPECT_GE((shownAt[1] - answeredAt) * 86400.0, 60.0) << "a whole minute after the answer";
+    EXPECT_EQ(DecodeTime(shownAt[1]).Minute, 2) << "at the first check after it";
+}
+
 TEST_F(RuntimeTest, APauseSkipsTheMinutesItCovers) {
     Add(DailyRecord(9, 0, "暂停中"));
     Add(DailyRecord(9, 5, "恢复后"));

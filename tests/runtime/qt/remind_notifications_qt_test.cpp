@@ -11,6 +11,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -25,7 +27,7 @@ namespace chimewell {
 namespace {
 
 // The server side: records what it is sent, answers as a desktop would, and lets the test click.
-class FakeNotificationServer : public QObject {
+class FakeNotificationServer : public QObject, protected QDBusContext {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
 public:
@@ -35,17 +37,26 @@ public:
         QString Body;
         QStringList Actions;
         QVariantMap Hints;
+        QString Icon;
+        uint Replaces;
     };
     QStringList Capabilities{QStringLiteral("actions"), QStringLiteral("body")};
     std::vector<Posted> Notifications;
     std::vector<uint> Closed;
+    // A server that is slow to answer (stopped, or busy): the answer to Notify comes this much later.
+    int AnswerAfterMilliseconds = 0;
 
 public slots:
     QStringList GetCapabilities() { return Capabilities; }
-    uint Notify(const QString&, uint, const QString&, const QString& summary, const QString& body,
+    uint Notify(const QString&, uint replaces, const QString& icon, const QString& summary, const QString& body,
                 const QStringList& actions, const QVariantMap& hints, int) {
-        const uint id = static_cast<uint>(Notifications.size()) + 1;
-        Notifications.push_back({id, summary, body, actions, hints});
+        const uint id = replaces != 0 ? replaces : static_cast<uint>(Notifications.size()) + 1;
+        Notifications.push_back({id, summary, body, actions, hints, icon, replaces});
+        if (AnswerAfterMilliseconds > 0) {
+            setDelayedReply(true);
+            QTimer::singleShot(AnswerAfterMilliseconds,
+                               [bus = connection(), answer = message().createReply(id)] { bus.send(answer); });
+        }
         return id;
     }
     void CloseNotification(uint id) {
@@ -159,7 +170,7 @@ TEST_F(NotificationsTest, EachButtonOfTheNotificationAnswersAsTheWindowsButton) 
     EXPECT_EQ(Server.Closed.back(), Server.Notifications.back().Id);
 }
 
-TEST_F(NotificationsTest, NotificationOnlyWaitsHiddenUntilAnsweredAndADismissalLeavesItOpen) {
+TEST_F(NotificationsTest, NotificationOnlyWaitsHiddenUntilAnsweredAndADismissalBringsTheWindow) {
     Connect(RemindModeNotification);
     Window->Prepare(Presentation());
     bool visibleAtFirst = true;
@@ -176,18 +187,119 @@ TEST_F(NotificationsTest, NotificationOnlyWaitsHiddenUntilAnsweredAndADismissalL
     EXPECT_FALSE(visibleAtFirst);
     EXPECT_TRUE(visibleAfterClick) << "a click on the notification's body shows the window";
 
-    // Dismissed by the server without an answer: the reminder still waits, and the tray's 关闭窗口 answers it.
+    // Dismissed by the server without an answer (a click that only dismisses): the reminder still waits, in its
+    // window now, and is answered there.
     Window->Prepare(Presentation());
-    bool stillWaiting = false;
+    bool shownAfterDismissal = false;
     EXPECT_EQ(ShowAndAnswer([&](const FakeNotificationServer::Posted& posted) {
                   emit Server.NotificationClosed(posted.Id, 2);
                   QTimer::singleShot(200, [&] {
-                      stillWaiting = true;
-                      Window->CloseWindow();
+                      shownAfterDismissal = Window->isVisible();
+                      Window->btnLater->click();
                   });
               }),
-              LATER_NONE);
-    EXPECT_TRUE(stillWaiting);
+              LATER_DEFAULT);
+    EXPECT_TRUE(shownAfterDismissal);
+}
+
+TEST_F(NotificationsTest, ASlowServerNeverHoldsTheReminderAndALateNotificationIsWithdrawn) {
+    Connect(RemindModeNotification);
+    Server.AnswerAfterMilliseconds = NotifyPatienceMilliseconds + 1500;
+    Window->Prepare(Presentation());
+    QElapsedTimer waited;
+    waited.start();
+    bool shown = false;
+    auto answer = [&] {
+        // The window comes once the server has been waited for long enough.
+        QTimer* poll = new QTimer;
+        QObject::connect(poll, &QTimer::timeout, [&, poll] {
+            if (Window->isVisible()) {
+                poll->deleteLater();
+                shown = true;
+                Window->btnClose->click();
+            }
+        });
+        poll->start(20);
+    };
+    answer();
+    EXPECT_EQ(Window->ShowModal(), LATER_NONE);
+    EXPECT_TRUE(shown);
+    EXPECT_LT(waited.elapsed(), Server.AnswerAfterMilliseconds);
+    // The notification the server put up late is taken down as soon as its answer comes.
+    QTest::qWait(2500);
+    ASSERT_FALSE(Server.Notifications.empty());
+    EXPECT_EQ(Server.Closed, std::vector<uint>{Server.Notifications.back().Id});
+
+    // 窗口和通知, answered in the window while the server was still busy: the same.
+    Connect(RemindModeWindowAndNotification);
+    Server.AnswerAfterMilliseconds = 1000;
+    Window->Prepare(Presentation());
+    auto close = testing::WhenModal<TfrmRemindBox>([](TfrmRemindBox* box) { box->btnClose->click(); });
+    Window->ShowModal();
+    QTest::qWait(1500);
+    EXPECT_EQ(Server.Closed.size(), 2U);
+    EXPECT_EQ(Server.Closed.back(), Server.Notifications.back().Id);
+}
+
+TEST_F(NotificationsTest, TheTextIsEscapedForServersThatReadMarkupAndTheIconGoesAsAFile) {
+    Server.Capabilities = {QStringLiteral("actions"), QStringLiteral("body"), QStringLiteral("body-markup")};
+    Connect(RemindModeWindowAndNotification);
+    Client->SetIconFile(QStringLiteral("/tmp/chimewell-test-icon.png"));
+    RemindPresentation shown = Presentation();
+    shown.Text = "报告 ‹草稿> & <b>数据</b>";
+    Window->Prepare(shown);
+    ShowAndAnswer([&](const FakeNotificationServer::Posted& posted) {
+        EXPECT_EQ(posted.Body, QStringLiteral("报告 ‹草稿&gt; &amp; &lt;b&gt;数据&lt;/b&gt;"));
+        EXPECT_EQ(posted.Hints.value("image-path").toString(), QStringLiteral("file:///tmp/chimewell-test-icon.png"));
+        EXPECT_EQ(posted.Icon, QStringLiteral("file:///tmp/chimewell-test-icon.png"));
+        Window->btnClose->click();
+    });
+    // Without the capability the text goes as it is.
+    Server.Capabilities = {QStringLiteral("actions"), QStringLiteral("body")};
+    Connect(RemindModeWindowAndNotification);
+    Window->Prepare(shown);
+    ShowAndAnswer([&](const FakeNotificationServer::Posted& posted) {
+        EXPECT_EQ(posted.Body, QString::fromStdString(shown.Text));
+        EXPECT_EQ(posted.Icon, QStringLiteral("chimewell"));
+        Window->btnClose->click();
+    });
+}
+
+TEST_F(NotificationsTest, AServerThatComesAfterTheProgramGetsActions) {
+    ASSERT_TRUE(ServerBus->unregisterService(QStringLiteral("org.freedesktop.Notifications")));
+    Connect(RemindModeNotification);
+    EXPECT_FALSE(Client->HasActions());
+    // The panel starts late.
+    ASSERT_TRUE(ServerBus->registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QTest::qWait(300);
+    EXPECT_TRUE(Client->HasActions());
+    Window->Prepare(Presentation());
+    ShowAndAnswer([&](const FakeNotificationServer::Posted& posted) {
+        EXPECT_TRUE(posted.Actions.contains(QStringLiteral("close")));
+        Click(posted.Id, "close");
+    });
+}
+
+TEST_F(NotificationsTest, ManyAtOnceSayHowManyWaitAndCloseTogether) {
+    Connect(RemindModeNotification);
+    Window->Prepare(Presentation());
+    Window->SetWaiting(19);
+    int shownWhileOpen = 0;
+    EXPECT_EQ(ShowAndAnswer([&](const FakeNotificationServer::Posted& posted) {
+                  EXPECT_TRUE(posted.Body.contains(QStringLiteral("还有 19 个提醒在等待")))
+                      << posted.Body.toStdString();
+                  EXPECT_TRUE(posted.Actions.contains(QStringLiteral("全部关闭（20）")));
+                  // One more falls due meanwhile: the notification says so in place.
+                  Window->SetWaiting(20);
+                  QTimer::singleShot(200, [&, id = posted.Id] {
+                      shownWhileOpen = static_cast<int>(Server.Notifications.size());
+                      EXPECT_EQ(Server.Notifications.back().Replaces, id);
+                      EXPECT_TRUE(Server.Notifications.back().Body.contains(QStringLiteral("还有 20 个")));
+                      Click(id, "closeall");
+                  });
+              }),
+              LATER_CLOSE_ALL);
+    EXPECT_EQ(shownWhileOpen, 2);
 }
 
 TEST_F(NotificationsTest, AServerWithoutActionsGetsTheTextAndTheWindowAnswers) {
