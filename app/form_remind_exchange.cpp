@@ -3,6 +3,7 @@
 
 #include "app/form_remind.h"
 
+#include "exchange/calendar_reading.h"
 #include "exchange/exchange_commands.h"
 #include "exchange/form_export.h"
 #include "exchange/form_search.h"
@@ -26,6 +27,9 @@ TExchangeCommands TfrmRemind::ExchangeCommands() {
     hooks.ChooseReminders = [this](const std::vector<std::string>& lines) { return RunExportWindow(lines, this); };
     hooks.RefreshRecordList = [this] { RefreshRecordList(); };
     hooks.DoSearch = [this] { DoSearch(); };
+    hooks.ReadCalendar = [this](const std::function<TIcsImportFile(const std::atomic<bool>&)>& read) {
+        return ReadCalendarInBackground(this, read);
+    };
     return TExchangeCommands{List, Config, std::move(hooks)};
 }
 

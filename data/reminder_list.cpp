@@ -215,6 +215,10 @@ std::string ContentKey(const TRmMainDate& r) {
 }
 } // namespace
 
+std::size_t ReminderContentHash(const TRmMainDate& record) {
+    return std::hash<std::string>{}(ContentKey(record));
+}
+
 TPositionMap MapPositions(const std::vector<const TRmMainDate*>& before, const std::vector<const TRmMainDate*>& after) {
     TPositionMap map(before.size(), -1);
     std::vector<bool> taken(after.size(), false);

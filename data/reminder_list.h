@@ -50,6 +50,8 @@ using TPositionMap = std::vector<std::int32_t>;
 // The same reminder as the user set it up: every field but Reminded, which firing changes, and the UID, which
 // the export gives it.
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b);
+// A hash of what SameReminder compares: equal reminders have equal hashes.
+std::size_t ReminderContentHash(const TRmMainDate& record);
 // The same as stored: every key but Reminded, the UID and the keys after the 15 included.
 bool SameStoredReminder(const TRmMainDate& a, const TRmMainDate& b);
 // An edit of `original` made while another program changed it to `current`: each field as the edit has it

@@ -118,7 +118,14 @@ void TExchangeCommands::Import() {
     std::string summary = "提醒已经成功导入！";
     if (IsICalendarFile(*picked)) {
         const TIcsImportOptions options{MinuteOf(Now()), Config.BeginWithSunday};
-        if (!ImportIcsReminders(List.FileName, *picked, options, summary)) {
+        const auto read = [&options, &picked](const std::atomic<bool>& cancel) {
+            TIcsImportOptions reading = options;
+            reading.Cancel = &cancel;
+            return ReadIcsFile(*picked, reading);
+        };
+        const std::atomic<bool> never{false};
+        const TIcsImportFile file = Hooks.ReadCalendar ? Hooks.ReadCalendar(read) : read(never);
+        if (!ImportReadCalendar(List.FileName, *picked, file, summary)) {
             return;
         }
     } else if (!ImportReminders(List.FileName, *picked)) {

@@ -6,7 +6,9 @@
 
 #include "data/reminder_list.h"
 #include "data/settings.h"
+#include "exchange/ical_file.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,6 +35,10 @@ struct TExchangeHooks {
     std::function<void()> RefreshRecordList;
     // Runs an open search again.
     std::function<void()> DoSearch;
+    // Reads a calendar file where the windows stay answerable and reminders go on firing (another thread, with
+    // a window that offers 取消); without it the reading runs here.
+    std::function<TIcsImportFile(const std::function<TIcsImportFile(const std::atomic<bool>& cancel)>& read)>
+        ReadCalendar;
 };
 
 struct TExchangeCommands {

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <set>
 #include <stdexcept>
 
@@ -20,10 +21,7 @@ namespace chimewell {
 
 namespace {
 
-// A question box must fit on the screen: longer lists are cut, and the rest counted.
-constexpr std::size_t ListedCommandsAtMost = 12;
 constexpr int ListedMessageCharacters = 30;
-constexpr int ListedArgumentCharacters = 100;
 
 std::string Shortened(std::string_view text, int characters) {
     const std::string_view head = FirstCharacters(text, characters);
@@ -46,16 +44,42 @@ std::uint32_t CodePointOf(std::string_view character) {
     }
 }
 
-// Controls, blanks that look like none, zero-width characters and the marks that turn the direction of text.
+struct CodeRange {
+    std::uint32_t First;
+    std::uint32_t Last;
+};
+
+// Characters that show as nothing, or as a blank that is not one: the controls (Cc), the format characters
+// (Cf: soft hyphen, the marks that turn the direction of text, zero-width characters, tags), the spaces other
+// than the plain blank (Zs, Zl, Zp), the variation selectors, private use (Co), the bytes no code page reads,
+// and the letters and signs that draw as blanks (Hangul fillers, the blank Braille pattern).
+constexpr CodeRange HiddenCharacters[] = {
+    {0x0000, 0x001F},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},    {0x034F, 0x034F},   {0x0600, 0x0605},
+    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},    {0x0890, 0x0891},   {0x08E2, 0x08E2},
+    {0x115F, 0x1160},   {0x1680, 0x1680},   {0x17B4, 0x17B5},    {0x180B, 0x180F},   {0x2000, 0x200F},
+    {0x2028, 0x202F},   {0x205F, 0x206F},   {0x2800, 0x2800},    {0x3000, 0x3000},   {0x3164, 0x3164},
+    {0xD800, 0xDFFF},   {0xE000, 0xF8FF},   {0xFE00, 0xFE0F},    {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},
+    {0xFFF0, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},  {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
+    {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}, {0xF0000, 0x10FFFF},
+};
+
 bool IsHiddenCharacter(std::uint32_t point) {
-    return point < 0x20 || (point >= 0x7F && point <= 0xA0) || (point >= 0x200B && point <= 0x200F) ||
-           (point >= 0x2028 && point <= 0x202F) || (point >= 0x2060 && point <= 0x2069) || point == 0xFEFF ||
-           (point >= 0xDC80 && point <= 0xDCFF);
+    return std::any_of(std::begin(HiddenCharacters), std::end(HiddenCharacters),
+                       [point](const CodeRange& range) { return point >= range.First && point <= range.Last; });
 }
 
-// A command line as the user must see it to judge it: whole, with what would hide a part of it made visible
-// (a run of blanks shown by its length, control, invisible and direction-changing characters by their code),
-// wrapped so that a long line fits in the box.
+// A combining mark at the start of a text joins what stands before it on the screen, the quotes or the number.
+bool IsCombiningMark(std::uint32_t point) {
+    return (point >= 0x0300 && point <= 0x036F) || (point >= 0x0483 && point <= 0x0489) ||
+           (point >= 0x0591 && point <= 0x05BD) || (point >= 0x0610 && point <= 0x061A) ||
+           (point >= 0x064B && point <= 0x065F) || (point >= 0x1AB0 && point <= 0x1AFF) ||
+           (point >= 0x1DC0 && point <= 0x1DFF) || (point >= 0x20D0 && point <= 0x20FF) ||
+           (point >= 0x302A && point <= 0x302F) || (point >= 0x3099 && point <= 0x309A) ||
+           (point >= 0xFE20 && point <= 0xFE2F);
+}
+
+} // namespace
+
 std::string VisibleCommand(std::string_view text) {
     constexpr int LineCharacters = 60;
     std::string out;
@@ -86,7 +110,7 @@ std::string VisibleCommand(std::string_view text) {
         const std::size_t length = std::max<std::size_t>(Utf8SequenceLength(text, at), 1);
         const std::string_view character = text.substr(at, length);
         const std::uint32_t point = CodePointOf(character);
-        if (IsHiddenCharacter(point)) {
+        if (IsHiddenCharacter(point) || (at == 0 && IsCombiningMark(point))) {
             char code[24];
             std::snprintf(code, sizeof code, "〔U+%04X〕", static_cast<unsigned>(point));
             put(code, 8);
@@ -98,12 +122,11 @@ std::string VisibleCommand(std::string_view text) {
     return out;
 }
 
-// What a command does, in words a user can judge; a command that runs by itself is shown whole.
-std::string CommandInWords(const std::string& command, bool whole) {
-    const auto shown = [whole](std::string_view text) {
-        return VisibleCommand(whole ? text : FirstCharacters(text, ListedArgumentCharacters)) +
-               (whole || FirstCharacters(text, ListedArgumentCharacters).size() == text.size() ? "" : "…");
-    };
+namespace {
+
+// What a command does, in words a user can judge, whole.
+std::string CommandInWords(const std::string& command) {
+    const auto shown = [](std::string_view text) { return VisibleCommand(text); };
     const ParsedCommand parsed = ParseCommand(command);
     switch (parsed.Kind) {
     case CommandKind::ShutDown:
@@ -212,19 +235,33 @@ std::vector<std::size_t> ItemsWithCommands(const std::vector<TExchangeItem>& ite
 
 std::string CommandQuestionText(const std::string& importFileName, const std::vector<TExchangeItem>& items) {
     const std::vector<std::size_t> withCommands = ItemsWithCommands(items);
-    std::string text = "导入文件“" + importFileName + "”中有 " + std::to_string(withCommands.size()) +
-                       " 条提醒带有命令，导入后提醒时会执行这些命令：\n\n";
-    for (std::size_t listed = 0; listed < withCommands.size() && listed < ListedCommandsAtMost; ++listed) {
-        const TExchangeItem& item = items[withCommands[listed]];
-        const bool runsByItself = CommandRunsOnShow(item.Command, item.Numbers[ExchangeAutoExecScriptKey] != 0);
-        text += std::to_string(withCommands[listed] + 1) + ". " + Shortened(item.Message, ListedMessageCharacters) +
-                " —— " + CommandInWords(item.Command, runsByItself) +
-                (runsByItself ? "（提醒时自动执行）" : "（提醒时点「执行命令」才执行）") + "\n";
+    std::vector<std::size_t> byItself;
+    std::vector<std::size_t> onClick;
+    for (const std::size_t at : withCommands) {
+        const TExchangeItem& item = items[at];
+        (CommandRunsOnShow(item.Command, item.Numbers[ExchangeAutoExecScriptKey] != 0) ? byItself : onClick)
+            .push_back(at);
     }
-    if (withCommands.size() > ListedCommandsAtMost) {
-        text += "……另有 " + std::to_string(withCommands.size() - ListedCommandsAtMost) + " 条带命令的提醒没有列出。\n";
-    }
-    text += "\n请只导入你信得过的命令。要导入文件中的全部 " + std::to_string(items.size()) + " 条提醒吗？";
+    std::string text =
+        "导入文件“" + importFileName + "”中有 " + std::to_string(withCommands.size()) + " 条提醒带有命令" +
+        (byItself.empty() ? std::string("，都要在提醒时点「执行命令」才执行。")
+                          : "，其中 " + std::to_string(byItself.size()) + " 条到时不经你同意就会自动执行！") +
+        "请只导入你信得过的命令。要导入文件中的全部 " + std::to_string(items.size()) + " 条提醒吗？\n\n";
+    // Every command whole: those that run by themselves first, then those that wait for the button.
+    const auto list = [&](const std::vector<std::size_t>& positions, const std::string& heading) {
+        if (positions.empty()) {
+            return;
+        }
+        text += heading + "\n";
+        for (const std::size_t at : positions) {
+            const TExchangeItem& item = items[at];
+            text += std::to_string(at + 1) + ". " + Shortened(VisibleCommand(item.Message), ListedMessageCharacters) +
+                    " —— " + CommandInWords(item.Command) + "\n";
+        }
+        text += "\n";
+    };
+    list(byItself, "到时自动执行：");
+    list(onClick, "提醒时点「执行命令」才执行：");
     return text;
 }
 
@@ -280,7 +317,7 @@ bool AskAndAppend(const std::string& dataFileName, const std::string& importFile
                   const std::vector<TExchangeItem>& items) {
     // A file from someone else must not arm a shutdown or a program silently.
     if (!ItemsWithCommands(items).empty() &&
-        !IsAffirmative(ShowMessageBox(MessageKind::Question, "导入命令", CommandQuestionText(importFileName, items)))) {
+        !IsAffirmative(ShowMessageBox(MessageKind::Caution, "导入命令", CommandQuestionText(importFileName, items)))) {
         return false;
     }
     // The data file is read only now: a reminder that fired while the question was open has been written to it.

@@ -77,6 +77,12 @@ TImportFile ReadImportFile(const std::string& importFileName);
 // The positions (0-based, in file order) of the reminders that carry a command.
 std::vector<std::size_t> ItemsWithCommands(const std::vector<TExchangeItem>& items);
 
+// A command line (or any text from elsewhere) as the user must see it to judge it: whole, with what would hide a
+// part of it made visible (a run of blanks shown by its length; controls, format and invisible characters,
+// spaces other than the blank, private use, and a combining mark at its start by their code, 〔U+202E〕),
+// wrapped so that a long line fits in a box.
+std::string VisibleCommand(std::string_view text);
+
 // The question asked before reminders with commands are imported: each such reminder with its text and its
 // command, and whether the command runs by itself when the reminder fires.
 std::string CommandQuestionText(const std::string& importFileName, const std::vector<TExchangeItem>& items);

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <set>
 #include <stdexcept>
 
 namespace chimewell {
@@ -86,6 +87,18 @@ std::string GiveUids(TRmDataList& list, const std::vector<std::int32_t>& numbers
     try {
         // One write of the data file for them all.
         list.Batch([&] {
+            // A UID an earlier reminder of the list has already (a copy made by hand) is none of this one's:
+            // other calendars would merge the two events into one.
+            std::set<std::string> taken;
+            for (std::int32_t index = 0; index < list.Count; ++index) {
+                const std::string& uid = list.Item(index).Uid;
+                const bool chosen = std::find(numbers.begin(), numbers.end(), index + 1) != numbers.end();
+                if (!uid.empty() && (!taken.insert(uid).second && chosen)) {
+                    TRmMainDate after = list.Item(index);
+                    after.Uid.clear();
+                    list.Replace(list.Item(index), index, after);
+                }
+            }
             for (const std::int32_t number : numbers) {
                 const std::int32_t index = number - 1;
                 if (index < 0 || index >= list.Count || !list.Item(index).Uid.empty()) {
@@ -111,8 +124,13 @@ bool ExportIcs(const std::string& dataFileName, const std::string& exportFileNam
     }
     std::vector<TExchangeItem> items;
     items.reserve(numbers.size());
+    std::set<std::string> uids;
     for (const std::int32_t number : numbers) {
         items.push_back(ReadExchangeItem(dataFile, ItemSectionName(number)));
+        // Two events of one UID in one file are one event to every reader.
+        if (!items.back().Uid.empty() && !uids.insert(items.back().Uid).second) {
+            items.back().Uid.clear();
+        }
     }
     return WriteNewFileAtomically(exportFileName, IcsFileBytes(items, options));
 }
@@ -156,7 +174,14 @@ TIcsImportFile ReadIcsFile(const std::string& fileName, const TIcsImportOptions&
 
 bool ImportIcsReminders(const std::string& dataFileName, const std::string& importFileName,
                         const TIcsImportOptions& options, std::string& summary) {
-    const TIcsImportFile file = ReadIcsFile(importFileName, options);
+    return ImportReadCalendar(dataFileName, importFileName, ReadIcsFile(importFileName, options), summary);
+}
+
+bool ImportReadCalendar(const std::string& dataFileName, const std::string& importFileName, const TIcsImportFile& file,
+                        std::string& summary) {
+    if (file.Cancelled) {
+        return false;
+    }
     if (!file.Refusal.empty()) {
         ShowMessageBox(MessageKind::Information, "导入失败", file.Refusal);
         return false;

@@ -11,6 +11,7 @@
 #include "data/reminder.h"
 #include "exchange/exchange_file.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -76,6 +77,8 @@ struct TIcsImportOptions {
     // Occurrences are looked for after this moment.
     TDateTime Now = 0;
     bool BeginWithSunday = false;
+    // Set by another thread: the reading stops at the next event, and the file says it was cancelled.
+    const std::atomic<bool>* Cancel = nullptr;
 };
 
 // What a calendar file holds, or why it is refused.
@@ -88,6 +91,10 @@ struct TIcsImportFile {
     // The UIDs of this program's events that another calendar changed: taken as it left them, and to be
     // written back in this program's form.
     std::vector<std::string> EditedElsewhere;
+    // The reading was cancelled; nothing of it is to be taken.
+    bool Cancelled = false;
+    // What the expansion of the recurrences cost, in steps of the iterator: bounded whatever the file holds.
+    long long ExpansionSteps = 0;
 };
 
 // Recurrences that have no reminder equal to them come in as their occurrences of this many days, at most
@@ -113,5 +120,9 @@ TIcsImportFile ReadIcsFile(const std::string& fileName, const TIcsImportOptions&
 // True when the data file was written; `summary` then tells how many came in and what was changed.
 bool ImportIcsReminders(const std::string& dataFileName, const std::string& importFileName,
                         const TIcsImportOptions& options, std::string& summary);
+// The steps of the import after the file was read (elsewhere, off the window's thread); a cancelled reading
+// imports nothing and says nothing.
+bool ImportReadCalendar(const std::string& dataFileName, const std::string& importFileName, const TIcsImportFile& file,
+                        std::string& summary);
 
 } // namespace chimewell

@@ -1,11 +1,13 @@
 #include "exchange/ical_foreign.h"
 
 #include "data/ini_file.h"
+#include "data/text_helpers.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_text.h"
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
 #include <limits>
 #include <optional>
 #include <set>
@@ -52,16 +54,150 @@ struct ForeignEvent {
     std::string Uid;
 };
 
-// Every occurrence up to `until`, as local moments, ascending; an endless rule stops at `until`.
-std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now) {
+// What one event's expansion may cost: the occurrences kept, and the steps of libical's iterator; and what a
+// whole file may cost in steps. A rule of every second since 2020 must cost nothing like a step a second.
+constexpr std::size_t MostOccurrences = 5000;
+constexpr int MostStepsPerRule = 20000;
+constexpr long long MostStepsPerFile = 2000000;
+
+bool HasByParts(const icalrecurrencetype& rule) {
+    return HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) || HasArray(rule.by_day) ||
+           HasArray(rule.by_month_day) || HasArray(rule.by_year_day) || HasArray(rule.by_week_no) ||
+           HasArray(rule.by_month) || HasArray(rule.by_set_pos);
+}
+
+// The seconds between occurrences of a rule that steps by a fixed length of time, or 0.
+long long FixedStepSeconds(const icalrecurrencetype& rule) {
+    const long long interval = std::max<short>(rule.interval, 1);
+    switch (rule.freq) {
+    case ICAL_SECONDLY_RECURRENCE:
+        return interval;
+    case ICAL_MINUTELY_RECURRENCE:
+        return interval * 60;
+    case ICAL_HOURLY_RECURRENCE:
+        return interval * 3600;
+    default:
+        return 0;
+    }
+}
+
+// The days between occurrences of a daily or weekly rule, or 0.
+int FixedStepDays(const icalrecurrencetype& rule) {
+    const int interval = std::max<short>(rule.interval, 1);
+    return rule.freq == ICAL_DAILY_RECURRENCE ? interval : rule.freq == ICAL_WEEKLY_RECURRENCE ? 7 * interval : 0;
+}
+
+time_t InstantOf(const icaltimetype& t) {
+    if (t.zone != nullptr || icaltime_is_utc(t)) {
+        return icaltime_as_timet_with_zone(t, t.zone != nullptr ? t.zone : icaltimezone_get_utc_timezone());
+    }
+    std::tm fields{};
+    fields.tm_year = t.year - 1900;
+    fields.tm_mon = t.month - 1;
+    fields.tm_mday = t.day;
+    fields.tm_hour = t.hour;
+    fields.tm_min = t.minute;
+    fields.tm_sec = t.second;
+    fields.tm_isdst = -1;
+    return std::mktime(&fields);
+}
+
+std::optional<TDateTime> LocalMomentOfInstant(time_t instant) {
+    std::tm local{};
+    if (localtime_r(&instant, &local) == nullptr) {
+        return std::nullopt;
+    }
+    return EncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min);
+}
+
+// The occurrences of a rule that steps by a fixed length, worked out by the rule's own arithmetic from the
+// present on: no step is taken through the years before it. False when the rule is none such.
+bool AddStepped(const ForeignEvent& event, const icalrecurrencetype& rule, TDateTime until, TDateTime now,
+                std::set<TDateTime>& moments, bool& cut) {
+    if (HasByParts(rule)) {
+        return false;
+    }
+    const long long seconds = FixedStepSeconds(rule);
+    const int days = FixedStepDays(rule);
+    if (seconds == 0 && (days == 0 || rule.count == 0)) {
+        // Other rules, and endless daily ones, which the iterator starts at the present itself.
+        return false;
+    }
+    const long long last =
+        rule.count > 0 ? static_cast<long long>(rule.count) - 1 : std::numeric_limits<long long>::max();
+    const std::optional<TDateTime> ruleUntil =
+        icaltime_is_null_time(rule.until) ? std::nullopt : LocalMomentOf(rule.until);
+    const TDateTime end = ruleUntil ? std::min(until, *ruleUntil) : until;
+    long long first = 0;
+    if (seconds > 0) {
+        const time_t start = InstantOf(event.Start);
+        // From the present on, to the second: the occurrences before it count for nothing.
+        std::tm from{};
+        const DateFields date = DecodeDate(now);
+        const TimeFields time = DecodeTime(now);
+        from.tm_year = date.Year - 1900;
+        from.tm_mon = date.Month - 1;
+        from.tm_mday = date.Day;
+        from.tm_hour = time.Hour;
+        from.tm_min = time.Minute;
+        from.tm_isdst = -1;
+        const long long behind = static_cast<long long>(std::mktime(&from)) - seconds - static_cast<long long>(start);
+        first = behind > 0 ? (behind + seconds - 1) / seconds : 0;
+        for (long long k = first; k <= last; ++k) {
+            const std::optional<TDateTime> local = LocalMomentOfInstant(static_cast<time_t>(start + k * seconds));
+            if (!local || *local > end) {
+                return true;
+            }
+            if (moments.size() >= MostOccurrences) {
+                cut = true;
+                return true;
+            }
+            moments.insert(MinuteOf(*local));
+        }
+        return true;
+    }
+    const TDateTime startDay = EncodeDateTime(event.Start.year, event.Start.month, event.Start.day, 0, 0);
+    const long long behind = static_cast<long long>(std::floor(DateOf(now) - 2.0 - startDay));
+    first = behind > 0 ? behind / days : 0;
+    for (long long k = first; k <= last; ++k) {
+        const DateFields date = DecodeDate(startDay + static_cast<double>(k * days));
+        icaltimetype t = event.Start;
+        t.year = date.Year;
+        t.month = date.Month;
+        t.day = date.Day;
+        const std::optional<TDateTime> local = LocalMomentOf(t);
+        if (!local || *local > end) {
+            return true;
+        }
+        if (moments.size() >= MostOccurrences) {
+            cut = true;
+            return true;
+        }
+        moments.insert(MinuteOf(*local));
+    }
+    return true;
+}
+
+struct Expansion {
+    std::vector<TDateTime> Moments;
+    // More occurrences than one event may cost: what was kept is a part.
+    bool Cut = false;
+};
+
+// The occurrences up to `until`, as local moments, ascending, within the bounds above.
+Expansion Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now, ImportTally& tally) {
     std::set<TDateTime> moments{MinuteOf(event.First)};
+    Expansion expansion;
     for (const icalrecurrencetype& rule : event.Rules) {
+        if (AddStepped(event, rule, until, now, moments, expansion.Cut)) {
+            continue;
+        }
         icalrecur_iterator* iterator = icalrecur_iterator_new(rule, event.Start);
         if (iterator == nullptr) {
             continue;
         }
         if (rule.count == 0) {
-            // Straight to the present: a rule of every minute since 1990 need not be walked.
+            // Straight to the present: a rule of every day since 1990 need not be walked.
             icaltimetype from = event.Start;
             const icaltimetype today = FieldsOf(now - 2.0);
             if (icaltime_compare(today, from) > 0) {
@@ -71,9 +207,12 @@ std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, T
                 icalrecur_iterator_set_start(iterator, from);
             }
         }
-        for (int step = 0; step < 200000; ++step) {
+        bool ended = false;
+        for (int step = 0; step < MostStepsPerRule && tally.Steps < MostStepsPerFile; ++step) {
+            ++tally.Steps;
             icaltimetype next = icalrecur_iterator_next(iterator);
             if (icaltime_is_null_time(next)) {
+                ended = true;
                 break;
             }
             if (!next.is_date) {
@@ -84,10 +223,15 @@ std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, T
                 continue;
             }
             if (*local > until) {
+                ended = true;
+                break;
+            }
+            if (moments.size() >= MostOccurrences) {
                 break;
             }
             moments.insert(MinuteOf(*local));
         }
+        expansion.Cut = expansion.Cut || !ended;
         icalrecur_iterator_free(iterator);
     }
     icalcomponent* component = event.Component;
@@ -109,8 +253,8 @@ std::vector<TDateTime> Occurrences(const ForeignEvent& event, TDateTime until, T
             moments.erase(MinuteOf(*local));
         }
     }
-    std::vector<TDateTime> list(moments.begin(), moments.end());
-    return list;
+    expansion.Moments.assign(moments.begin(), moments.end());
+    return expansion;
 }
 
 TExchangeItem ItemAt(TDateTime moment, int forward, const std::string& message) {
@@ -333,8 +477,8 @@ public:
         }
         const bool repeats = !event.Rules.empty() || event.HasDates;
         const TDateTime horizon = Options.Now + 2 * 366;
-        const std::vector<TDateTime> all =
-            repeats ? Occurrences(event, horizon, Options.Now) : std::vector<TDateTime>{};
+        const Expansion expansion = repeats ? Occurrences(event, horizon, Options.Now, Tally) : Expansion{};
+        const std::vector<TDateTime>& all = expansion.Moments;
         bool expanded = false;
         for (const int offset : offsets) {
             const TimeFields time = DecodeTime(event.First);
@@ -360,7 +504,9 @@ public:
             for (const TDateTime moment : all) {
                 moments.push_back(MinuteOf(moment + shift));
             }
-            if (std::optional<TExchangeItem> item = RuleReminder(event, moments, MinuteOf(event.First + shift))) {
+            // Only a whole expansion can show that a reminder fires on exactly its occurrences.
+            if (std::optional<TExchangeItem> item =
+                    expansion.Cut ? std::nullopt : RuleReminder(event, moments, MinuteOf(event.First + shift))) {
                 item->Numbers[KeyForward] = forward;
                 item->Uid = uid;
                 Items.push_back(std::move(*item));
@@ -376,14 +522,15 @@ public:
             }
             Tally.ExpandedReminders += taken;
             if (taken == 0) {
-                ++Tally.Ended;
+                // A part of the occurrences says nothing of whether it ends.
+                ++(expansion.Cut ? Tally.Dense : Tally.Ended);
                 expanded = false;
                 break;
             }
         }
         if (expanded) {
             ++Tally.Expanded;
-            ++Tally.Reasons[ExpansionReason(event)];
+            ++Tally.Reasons[expansion.Cut ? "重复得太密或持续太久，只看了一部分" : ExpansionReason(event)];
         }
     }
 
@@ -503,14 +650,18 @@ void ImportTally::Merge(const ImportTally& other) {
     SeveralAlarms += other.SeveralAlarms;
     Past += other.Past;
     Cancelled += other.Cancelled;
+    Dense += other.Dense;
+    Steps += other.Steps;
     Cut += other.Cut;
     EditedElsewhere += other.EditedElsewhere;
 }
 
 std::string StoredTitle(const std::string& title, ImportTally& tally) {
-    // Shown as it was written, whatever marks it holds; no longer than a data file keeps.
-    std::string message = LiteralRemindText(title, IniMaxValueCharacters);
-    if (message.size() != LiteralRemindText(title, std::numeric_limits<int>::max()).size()) {
+    // Shown as it was written, whatever marks it holds; no longer than a data file keeps. A title of megabytes
+    // is looked at no further than that.
+    const std::string_view head = FirstCharacters(title, IniMaxValueCharacters + 1);
+    std::string message = LiteralRemindText(head, IniMaxValueCharacters);
+    if (head.size() < title.size() || message.size() != LiteralRemindText(head, IniMaxValueCharacters + 1).size()) {
         ++tally.Cut;
     }
     return message;
@@ -530,7 +681,7 @@ void TakeForeignComponent(icalcomponent* component, const TIcsImportOptions& opt
 std::vector<TDateTime> OccurrencesOf(icalcomponent* component, TDateTime until, TDateTime now) {
     ImportTally unused;
     const std::optional<ForeignEvent> event = ReadForeignEvent(component, unused);
-    return event ? Occurrences(*event, until, now) : std::vector<TDateTime>{};
+    return event ? Occurrences(*event, until, now, unused).Moments : std::vector<TDateTime>{};
 }
 
 } // namespace chimewell::ics

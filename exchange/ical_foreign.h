@@ -27,6 +27,11 @@ struct ImportTally {
     int Cut = 0;
     // Events of this program that another calendar changed, read as it left them.
     int EditedElsewhere = 0;
+    // Events of which only a part could be looked at (a rule of every second for a century), and none of
+    // whose coming occurrences were reached.
+    int Dense = 0;
+    // Steps of libical's iterator so far, within the file's bound.
+    long long Steps = 0;
     void Merge(const ImportTally& other);
 };
 

@@ -5,6 +5,7 @@
 
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "data/text_helpers.h"
 #include "exchange/ical_foreign.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_text.h"
@@ -299,11 +300,63 @@ void TakeComponent(icalcomponent* component, const TIcsImportOptions& options, T
 void TakeCalendar(icalcomponent* calendar, const TIcsImportOptions& options, TIcsImportFile& file, ImportTally& tally) {
     for (icalcomponent* component = icalcomponent_get_first_component(calendar, ICAL_ANY_COMPONENT);
          component != nullptr; component = icalcomponent_get_next_component(calendar, ICAL_ANY_COMPONENT)) {
+        if (options.Cancel != nullptr && options.Cancel->load()) {
+            file.Cancelled = true;
+            return;
+        }
         const icalcomponent_kind kind = icalcomponent_isa(component);
         if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VTODO_COMPONENT) {
             TakeComponent(component, options, file, tally);
         }
     }
+}
+
+// libical takes time that grows with the square of a property's length: a title of megabytes would cost
+// seconds. Each property is cut, before libical reads it, to far more than any text a reminder keeps.
+constexpr std::size_t LongestProperty = 64 * 1024;
+
+std::string WithBoundedProperties(std::string_view text) {
+    if (text.size() <= LongestProperty) {
+        return std::string(text);
+    }
+    std::string out;
+    out.reserve(std::min(text.size(), static_cast<std::size_t>(64) << 20));
+    std::size_t property = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        end = end == std::string_view::npos ? text.size() : end + 1;
+        std::string_view line = text.substr(at, end - at);
+        at = end;
+        std::string_view content = line;
+        while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) {
+            content.remove_suffix(1);
+        }
+        // A line that begins with a blank continues the property before it (RFC 5545 folding).
+        const bool continues = !content.empty() && (content.front() == ' ' || content.front() == '\t');
+        if (!continues) {
+            property = 0;
+        }
+        if (property >= LongestProperty) {
+            continue;
+        }
+        if (property + content.size() <= LongestProperty) {
+            out.append(line);
+            property += content.size();
+            continue;
+        }
+        // Cut between whole characters, and not after the backslash of an escape.
+        std::size_t keep = LongestProperty - property;
+        while (keep > 0 && IsUtf8ContinuationByte(content[keep])) {
+            --keep;
+        }
+        while (keep > 0 && content[keep - 1] == '\\') {
+            --keep;
+        }
+        out.append(content.substr(0, keep));
+        out.append("\r\n");
+        property = LongestProperty;
+    }
+    return out;
 }
 
 std::vector<std::string> NotesOf(const ImportTally& tally) {
@@ -337,6 +390,11 @@ std::vector<std::string> NotesOf(const ImportTally& tally) {
         notes.push_back(std::to_string(tally.EditedElsewhere) +
                         " 个本程序写的事件在别的日历程序里改过，按改过的样子导入。");
     }
+    if (tally.Dense > 0) {
+        notes.push_back(std::to_string(tally.Dense) +
+                        " 个重复的事件重复得太密或持续太久（例如每秒一次、几十年不停），本程序只看了其中一部分，"
+                        "没有找到今后的日期，没有导入。");
+    }
     if (tally.Cut > 0) {
         notes.push_back(std::to_string(tally.Cut) + " 个事件的标题超过 " + std::to_string(IniMaxValueCharacters) +
                         " 个字，只取了前 " + std::to_string(IniMaxValueCharacters) + " 个字。");
@@ -357,7 +415,8 @@ TIcsImportFile ReadIcsText(const std::string& text, const std::string& fileName,
         return file;
     }
     const std::size_t bom = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    ComponentPtr root(icalparser_parse_string(text.c_str() + bom));
+    const std::string bounded = WithBoundedProperties(std::string_view(text).substr(bom));
+    ComponentPtr root(icalparser_parse_string(bounded.c_str()));
     if (!root) {
         file.Refusal = "无法导入文件“" + fileName + "”：日历文件的格式有错，读不出其中的事件。";
         return file;
@@ -378,6 +437,7 @@ TIcsImportFile ReadIcsText(const std::string& text, const std::string& fileName,
         return file;
     }
     file.Notes = NotesOf(tally);
+    file.ExpansionSteps = tally.Steps;
     return file;
 }
 

@@ -18,6 +18,7 @@ MessageAnswer ShowMessageBox(MessageKind kind, const std::string& title, const s
     switch (kind) {
     case MessageKind::Question:
     case MessageKind::Confirm:
+    case MessageKind::Caution:
         return MessageAnswer::Cancel;
     case MessageKind::YesNo:
     case MessageKind::YesNoNever:

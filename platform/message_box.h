@@ -14,6 +14,7 @@ enum class MessageKind {
     YesNo,       // Yes and No
     YesNoNever,  // Yes, No and 不再询问 (the question is not to come again)
     Error,       // the general error box: error icon, OK
+    Caution,     // a question whose safe answer is the default: warning icon, OK and Cancel, Cancel preset
 };
 
 enum class MessageAnswer { Ok, Cancel, Yes, No, NeverAsk };

@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace chimewell {
 
 namespace {
+
+// A box of more lines than this would not fit on a small screen.
+constexpr int LinesInABox = 20;
 
 struct BoxLayout {
     QMessageBox::Icon Icon;
@@ -19,6 +23,8 @@ BoxLayout LayoutOf(MessageKind kind) {
     switch (kind) {
     case MessageKind::Question:
         return {QMessageBox::Question, QMessageBox::Ok, QMessageBox::Cancel};
+    case MessageKind::Caution:
+        return {QMessageBox::Warning, QMessageBox::Ok, QMessageBox::Cancel};
     case MessageKind::Confirm:
         return {QMessageBox::Information, QMessageBox::Ok, QMessageBox::Cancel};
     case MessageKind::YesNo:
@@ -66,8 +72,17 @@ MessageAnswer ShowQtMessageBox(MessageKind kind, const std::string& title, const
     // in the tray it has no parent and centres on the screen.
     QWidget* parent =
         QApplication::activeModalWidget() ? QApplication::activeModalWidget() : QApplication::activeWindow();
-    QMessageBox box(layout.Icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::NoButton,
-                    parent);
+    // A text too long for the screen: its first paragraph in the box, the rest in a field that scrolls.
+    QString shown = QString::fromStdString(text);
+    QString rest;
+    if (shown.count(QLatin1Char('\n')) > LinesInABox) {
+        const qsizetype paragraph = shown.indexOf(QStringLiteral("\n\n"));
+        if (paragraph > 0) {
+            rest = shown.mid(paragraph + 2).trimmed();
+            shown = shown.left(paragraph);
+        }
+    }
+    QMessageBox box(layout.Icon, QString::fromStdString(title), shown, QMessageBox::NoButton, parent);
     QPushButton* affirmative = box.addButton(layout.Affirmative);
     affirmative->setText(ButtonText(layout.Affirmative));
     box.setDefaultButton(affirmative);
@@ -75,8 +90,22 @@ MessageAnswer ShowQtMessageBox(MessageKind kind, const std::string& title, const
         QPushButton* negative = box.addButton(layout.Negative);
         negative->setText(ButtonText(layout.Negative));
         box.setEscapeButton(negative);
+        if (kind == MessageKind::Caution) {
+            box.setDefaultButton(negative);
+        }
     } else {
         box.setEscapeButton(affirmative);
+    }
+    if (!rest.isEmpty()) {
+        if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+            auto* field = new QPlainTextEdit(rest, &box);
+            field->setObjectName(QStringLiteral("ScrolledText"));
+            field->setReadOnly(true);
+            field->setLineWrapMode(QPlainTextEdit::NoWrap);
+            field->setMinimumSize(560, 260);
+            // Under the text, above the buttons.
+            grid->addWidget(field, 1, 1, 1, grid->columnCount() - 1);
+        }
     }
     QPushButton* never = nullptr;
     if (kind == MessageKind::YesNoNever) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <string>
 #include <utility>
 
@@ -223,10 +224,14 @@ std::optional<TDateTime> TRmRuntime::LastChecked() const {
 }
 
 void TRmRuntime::KeepSafeLastCheck() {
-    if (KeepLastCheck) {
-        if (const std::optional<TDateTime> checked = LastChecked()) {
-            KeepLastCheck(*checked);
-        }
+    const std::optional<TDateTime> checked = LastChecked();
+    if (checked) {
+        // What was shown at minutes that count as checked now needs no keeping.
+        const std::int64_t safe = MinuteCountOf(*checked);
+        std::erase_if(ShownAt, [safe](const auto& entry) { return entry.first <= safe; });
+    }
+    if (KeepLastCheck && checked) {
+        KeepLastCheck(*checked);
     }
 }
 
@@ -237,9 +242,62 @@ void TRmRuntime::Resume() {
 }
 
 void TRmRuntime::QueueMissed(TDateTime lastChecked, TDateTime now) {
-    const std::vector<TMissedFiring> missed =
+    std::vector<TMissedFiring> missed =
         MissedFirings(List, lastChecked, now, Config.MissedWindowHours, Config.BeginWithSunday);
+    KeepNew(missed);
     Missed.insert(Missed.end(), missed.begin(), missed.end());
+}
+
+std::size_t TRmRuntime::TimesQueued(std::int64_t minute, std::size_t reminder) const {
+    const auto found = QueuedAt.find(minute);
+    return found == QueuedAt.end()
+               ? 0
+               : static_cast<std::size_t>(std::count(found->second.begin(), found->second.end(), reminder));
+}
+
+void TRmRuntime::KeepNew(std::vector<QueuedReminder>& due, std::int64_t minute) {
+    // Counted, not only looked up: two equal reminders (a copy not edited yet) are two firings.
+    std::map<std::size_t, std::size_t> now;
+    std::vector<std::size_t> kept;
+    std::erase_if(due, [&](const QueuedReminder& queued) {
+        if (queued.Position < 0 || queued.Position >= List.Count) {
+            return true;
+        }
+        const std::size_t reminder = ReminderContentHash(List.Item(queued.Position));
+        if (++now[reminder] <= TimesQueued(minute, reminder)) {
+            return true;
+        }
+        kept.push_back(reminder);
+        return false;
+    });
+    QueuedAt[minute].insert(QueuedAt[minute].end(), kept.begin(), kept.end());
+}
+
+void TRmRuntime::KeepNew(std::vector<TMissedFiring>& missed) {
+    std::map<std::pair<std::int64_t, std::size_t>, std::size_t> now;
+    std::vector<std::pair<std::int64_t, std::size_t>> kept;
+    std::erase_if(missed, [&](const TMissedFiring& firing) {
+        if (firing.Position < 0 || firing.Position >= List.Count) {
+            return true;
+        }
+        const std::int64_t minute = MinuteCountOf(firing.Minute);
+        const std::size_t reminder = ReminderContentHash(List.Item(firing.Position));
+        if (++now[{minute, reminder}] <= TimesQueued(minute, reminder)) {
+            return true;
+        }
+        kept.emplace_back(minute, reminder);
+        return false;
+    });
+    for (const auto& [minute, reminder] : kept) {
+        QueuedAt[minute].push_back(reminder);
+    }
+}
+
+void TRmRuntime::NoteShown(std::int32_t position, std::int64_t minute) {
+    if (position >= 0 && position < List.Count) {
+        ShownAt[minute].push_back(ReminderContentHash(List.Item(position)));
+        TellSnoozesChanged();
+    }
 }
 
 void TRmRuntime::QueueMissedMinutes(std::int64_t first, std::int64_t last, std::int64_t nowMinute) {
@@ -248,7 +306,8 @@ void TRmRuntime::QueueMissedMinutes(std::int64_t first, std::int64_t last, std::
     }
     first = std::max(first, nowMinute - std::int64_t{Config.MissedWindowHours} * 60);
     for (const auto& [from, to] : Checked.Unchecked(first, last)) {
-        const std::vector<TMissedFiring> missed = FiringsInMinutes(List, from, to, Config.BeginWithSunday);
+        std::vector<TMissedFiring> missed = FiringsInMinutes(List, from, to, Config.BeginWithSunday);
+        KeepNew(missed);
         Missed.insert(Missed.end(), missed.begin(), missed.end());
     }
 }
@@ -271,20 +330,33 @@ void TRmRuntime::Tick() {
     LastCheckedMinute = minute;
     if (!Checked.Empty() && Checked.Highest() - minute > LongestClockSetBack) {
         Checked.Clear();
+        QueuedAt.clear();
+    }
+    // What was queued more than a day before the latest minute checked can come round no more.
+    if (!Checked.Empty()) {
+        std::erase_if(QueuedAt,
+                      [this](const auto& entry) { return entry.first < Checked.Highest() - LongestClockSetBack; });
     }
     if (previous && minute > *previous + 1) {
         QueueMissedMinutes(*previous + 1, minute - 1, minute);
         Checked.Add(*previous + 1, minute - 1);
     }
-    if (Checked.Contains(minute)) {
-        // The clock went back over a minute this run checked: it does not fire again.
-        return;
-    }
+    // The clock went back over a minute this run checked: what fired then does not fire again, but a reminder
+    // added or changed since is due as any other.
+    const bool relived = Checked.Contains(minute);
     Checked.Add(minute, minute);
 
     const bool hourChanged = HourChanged(LastHour);
     std::vector<QueuedReminder> due = MinutePasses(List, now, hourChanged);
+    KeepNew(due, minute);
     Push(due, minute);
+    if (relived) {
+        if (!due.empty()) {
+            KeepSafeLastCheck();
+        }
+        DoRemind();
+        return;
+    }
     SnoozeQueue.TickMinute();
     bool snoozesCame = false;
     for (std::int32_t position = SnoozeQueue.PopDue(); position != -1; position = SnoozeQueue.PopDue()) {
@@ -365,6 +437,22 @@ std::vector<TPendingSnooze> TRmRuntime::PendingSnoozes() const {
             pending.push_back({InsideMinute(due), position, List.Item(position)});
         }
     }
+    // What was shown at minutes the next start would catch up again.
+    const std::optional<TDateTime> checked = LastChecked();
+    const std::int64_t safe = checked ? MinuteCountOf(*checked) : std::numeric_limits<std::int64_t>::min();
+    for (const auto& [minute, shown] : ShownAt) {
+        if (minute <= safe) {
+            continue;
+        }
+        for (std::int32_t position = 0; position < List.Count; ++position) {
+            const std::size_t reminder = ReminderContentHash(List.Item(position));
+            if (std::find(shown.begin(), shown.end(), reminder) != shown.end()) {
+                TPendingSnooze seen{InsideMinute(minute), position, List.Item(position)};
+                seen.Seen = true;
+                pending.push_back(seen);
+            }
+        }
+    }
     for (TPendingSnooze& snooze : pending) {
         snooze.Due = MinuteOf(snooze.Due);
     }
@@ -374,6 +462,13 @@ std::vector<TPendingSnooze> TRmRuntime::PendingSnoozes() const {
 void TRmRuntime::RestoreSnoozes(const std::vector<TPendingSnooze>& snoozes) {
     const std::int64_t nowMinute = MinuteCountOf(Now());
     for (const TPendingSnooze& snooze : snoozes) {
+        if (snooze.Seen) {
+            // Shown before the earlier run ended: not shown again for that minute.
+            const std::int64_t minute = MinuteCountOf(snooze.Due);
+            QueuedAt[minute].push_back(ReminderContentHash(snooze.Record));
+            ShownAt[minute].push_back(ReminderContentHash(snooze.Record));
+            continue;
+        }
         const std::int32_t position = List.Find(snooze.Record, snooze.Position);
         if (position < 0) {
             continue;
@@ -492,6 +587,7 @@ void TRmRuntime::FireMissed() {
         if (Window.Prepare) {
             Window.Prepare(PresentMissed(one, List.Item(one.Position), Config));
         }
+        NoteShown(one.Position, MinuteCountOf(one.Minute));
         MarkReminded(one.Position);
         if (Window.SetWaiting) {
             Window.SetWaiting(WaitingCount() - 1);
@@ -545,6 +641,7 @@ void TRmRuntime::CloseAllWaiting() {
 
 void TRmRuntime::ShowBatchAsList(const std::function<void(const std::vector<TMissedReminder>&)>& show) {
     for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
+        NoteShown(MissedBatch[i].Position, MinuteCountOf(MissedBatch[i].Minute));
         MarkReminded(MissedBatch[i].Position);
     }
     std::vector<TMissedReminder> shown;
@@ -592,6 +689,7 @@ void TRmRuntime::Fire(std::int32_t position, std::int64_t minute) {
     if (Window.Prepare) {
         Window.Prepare(plan.Presentation);
     }
+    NoteShown(position, minute);
     MarkReminded(position);
 
     int laterMinutes = LATER_NONE;

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -139,6 +140,13 @@ private:
     void Postpone(int laterMinutes, std::int32_t position);
     void KeepSafeLastCheck();
     void TellSnoozesChanged() const;
+    // Drops the reminders already queued at the minute (a clock set back over it, a restart after a window was
+    // shown) and notes the others as queued there.
+    void KeepNew(std::vector<QueuedReminder>& due, std::int64_t minute);
+    void KeepNew(std::vector<TMissedFiring>& missed);
+    std::size_t TimesQueued(std::int64_t minute, std::size_t reminder) const;
+    // The reminder's window was shown for the minute.
+    void NoteShown(std::int32_t position, std::int64_t minute);
 
     TRmDataList& List;
     const TRmConfig& Config;
@@ -158,6 +166,12 @@ private:
     std::int64_t FiringMinute = 0;
     // Postponements whose minute came, with that minute: kept until their window has closed.
     std::vector<std::pair<std::int32_t, std::int64_t>> SnoozesWaiting;
+    // What was queued at each minute of the last day this run checked, by the reminders' contents: a minute the
+    // clock goes back over fires again only what was not there, or was another, when it was checked.
+    std::map<std::int64_t, std::vector<std::size_t>> QueuedAt;
+    // The reminders whose windows were shown at minutes the last safe check has not passed yet: kept across an
+    // exit, so that the next start does not show them again.
+    std::map<std::int64_t, std::vector<std::size_t>> ShownAt;
     std::exception_ptr PendingError;
 };
 

@@ -12,6 +12,7 @@ namespace {
 constexpr const char* CountKey = "Items";
 constexpr const char* DueKey = "Due";
 constexpr const char* PositionKey = "Position";
+constexpr const char* SeenKey = "Seen";
 // More postponements than this is a damaged file, not a user's.
 constexpr std::int32_t MostSnoozes = 10000;
 } // namespace
@@ -27,6 +28,9 @@ void SaveSnoozeFile(const std::string& path, const std::vector<TPendingSnooze>& 
         const std::string section = ItemSectionName(static_cast<std::int32_t>(i + 1));
         ini.WriteString(section, DueKey, FormatMinute(snoozes[i].Due));
         ini.WriteInteger(section, PositionKey, snoozes[i].Position);
+        if (snoozes[i].Seen) {
+            ini.WriteBool(section, SeenKey, true);
+        }
         WriteReminder(ini, section, snoozes[i].Record);
     }
     WriteFileAtomically(path, ini.ToBytes());
@@ -45,7 +49,8 @@ std::vector<TPendingSnooze> LoadSnoozeFile(const std::string& path) {
         if (!due) {
             continue;
         }
-        snoozes.push_back({*due, ini.ReadInteger(section, PositionKey, 0), ReadReminder(ini, section)});
+        snoozes.push_back({*due, ini.ReadInteger(section, PositionKey, 0), ReadReminder(ini, section),
+                           ini.ReadBool(section, SeenKey, false)});
     }
     return snoozes;
 }

@@ -19,6 +19,9 @@ struct TPendingSnooze {
     TDateTime Due = 0; // the minute the reminder comes back
     std::int32_t Position = 0;
     TRmMainDate Record;
+    // Not a postponement: the reminder's window for the minute Due was shown, and the next start must not
+    // catch it up again.
+    bool Seen = false;
 };
 
 // Writes the entries atomically (an empty list into a folder without the file writes nothing). Throws

@@ -3,7 +3,9 @@
 #include "calendar/clock.h"
 #include "calendar/datetime.h"
 #include "data/reminder_list.h"
+#include "exchange/exchange_file.h"
 #include "platform/time_zone.h"
+#include "runtime/reminder_actions.h"
 
 #include <QTimer>
 
@@ -48,8 +50,8 @@ std::string CommandQuestion(const TSyncPlan& plan) {
                        " 条提醒带有命令（关机、运行程序、打开文件或网址），服务器可能与别人共用：\n";
     for (const TLocalAction& action : plan.Local) {
         if (action.BringsCommand) {
-            text += "\n" + Quoted(action.After.Message) + "：" + action.After.Command +
-                    (action.After.AutoExecScript ? "（到时自动执行）" : "");
+            text += "\n" + Quoted(action.After.Message) + "：" + VisibleCommand(action.After.Command) +
+                    (CommandRunsOnShow(action.After.Command, action.After.AutoExecScript) ? "（到时自动执行）" : "");
         }
     }
     text += "\n\n要连同命令一起取用吗？选“否”则只取用提醒，不带命令。";

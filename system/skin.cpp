@@ -73,6 +73,12 @@ std::optional<std::string> ReadSkin(const std::string& folder, const std::string
 }
 
 std::optional<std::string> CheckSkinUrls(const std::string& folder, const std::string& styleSheet, std::string& why) {
+    // Qt's style sheet parser reads CSS escapes ("u\\rl(", "\\75 rl(", "url(\\2f dev/…)"), which would hide an
+    // url from the check below; a skin needs none.
+    if (styleSheet.find('\\') != std::string::npos) {
+        why = "样式表中有反斜杠转义（\\），为了安全，不使用这样的皮肤。";
+        return std::nullopt;
+    }
     std::error_code error;
     const std::filesystem::path root = std::filesystem::canonical(folder, error);
     std::string out;

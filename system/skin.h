@@ -28,7 +28,8 @@ inline constexpr std::size_t LargestSkinImage = 4 << 20;
 
 // The style sheet of a skin: nothing when the name leaves the folder or the file is missing, unreadable, not
 // a regular file or larger than LargestSkinFile, or when an url(…) of it names anything but a regular file of
-// at most LargestSkinImage inside the skins folder (Qt's own ":/" resources aside). A FIFO or a device named
+// at most LargestSkinImage inside the skins folder (Qt's own ":/" resources aside), or when it holds a backslash
+// (a CSS escape could spell an url that no check finds). A FIFO or a device named
 // there would block loading the image before the program could show any reminder. Relative urls name files
 // of the skins folder and come back as full paths. The text is read like every stored file (GB18030 or UTF-8).
 // `why`, when given, is set to a sentence saying why a skin was refused.

@@ -16,5 +16,16 @@ if [ $status -ne 0 ] || ! grep -q '用法：chimewell' <<<"$out" || ! grep -q --
     echo "FAIL --help: status $status: $out"
     failed=$((failed + 1))
 fi
-echo "$((2 - failed)) passed, $failed failed"
+# An output that cannot be written is said, with exit status 1, not swallowed.
+for redirect in '>/dev/full' '>&-'; do
+    for option in --help --version; do
+        err=$(eval 'env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ASAN_OPTIONS=detect_leaks=0 "$program" $option '"$redirect" 2>&1)
+        status=$?
+        if [ $status -ne 1 ] || ! grep -q '无法写出' <<<"$err"; then
+            echo "FAIL $option $redirect: status $status: $err"
+            failed=$((failed + 1))
+        fi
+    done
+done
+echo "$((6 - failed)) passed, $failed failed"
 [ $failed -eq 0 ]

@@ -191,10 +191,10 @@ TEST_F(ExchangeFileTest, RemindersWithCommandsAreListedAndImportedOnlyOnOk) {
     EXPECT_FALSE(ImportReminders(DataFile, Folder.File("in.txt")));
     EXPECT_EQ(ReadBytes(DataFile), before) << "Cancel imports nothing, not even the reminder without a command";
     ASSERT_EQ(Answers.Boxes.size(), 1U);
-    EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Question);
+    EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Caution) << "the safe answer is the default";
     const std::string& text = Answers.Boxes[0].Text;
-    EXPECT_NE(text.find("2. 下班 —— 关机（提醒时自动执行）"), std::string::npos) << text;
-    EXPECT_NE(text.find("3. 看网页 —— 打开 https://example.org（提醒时点「执行命令」才执行）"), std::string::npos);
+    EXPECT_NE(text.find("到时自动执行：\n2. 下班 —— 关机"), std::string::npos) << text;
+    EXPECT_NE(text.find("提醒时点「执行命令」才执行：\n3. 看网页 —— 打开 https://example.org"), std::string::npos);
     EXPECT_EQ(text.find("生日"), std::string::npos);
 
     Answers.BoxAnswers = {MessageAnswer::Ok};
@@ -229,7 +229,7 @@ TEST(ExchangeCommandQuestion, ACommandThatRunsByItselfIsShownWholeWithItsBlanksV
     EXPECT_NE(text.find("〔120个空白〕"), std::string::npos) << text;
     EXPECT_NE(text.find("; rm -rf ~'"), std::string::npos) << text;
     EXPECT_NE(text.find(std::string(60, 'x') + "\n"), std::string::npos) << "wrapped: " << text;
-    EXPECT_NE(text.find(std::string(40, 'x') + "…"), std::string::npos) << "a button's command may be cut: " << text;
+    EXPECT_NE(text.find(std::string(30, 'x') + "〔U+202E〕"), std::string::npos) << "a button's command whole too: " << text;
     std::vector<TExchangeItem> hidden(1);
     hidden[0].Command = "cecho\xE2\x80\xAE"
                         "fdp.exe";
@@ -238,15 +238,36 @@ TEST(ExchangeCommandQuestion, ACommandThatRunsByItselfIsShownWholeWithItsBlanksV
         << "a mark that turns the text round is named";
 }
 
-TEST(ExchangeCommandQuestion, ALongListIsCutAndTheRestCounted) {
-    std::vector<TExchangeItem> items(30);
-    for (TExchangeItem& item : items) {
-        item.Command = "cfoo";
+// Tried: twelve commands for a button and a thirteenth that runs by itself; the question listed the twelve and
+// hid the one that mattered behind "另有 1 条".
+TEST(ExchangeCommandQuestion, EveryCommandIsListedAndThoseThatRunByThemselvesComeFirst) {
+    std::vector<TExchangeItem> items(13);
+    for (std::size_t k = 0; k < 12; ++k) {
+        items[k].Message = "按钮 " + std::to_string(k);
+        items[k].Command = "uhttps://example.org/" + std::to_string(k);
     }
+    items[12].Message = "悄悄的";
+    items[12].Command = "c/usr/bin/echo safe\xC2\xAD\xD8\x9C\xE3\x80\x80\xF3\xA0\x81\x81\xF3\xA0\x81\x82\xEF\xB8\x8F"
+                        "\xE1\xA0\x8E\xE2\xA0\x80 end; touch /tmp/owned";
+    items[12].Numbers[ExchangeAutoExecScriptKey] = 1;
     const std::string text = CommandQuestionText("/x.txt", items);
-    EXPECT_NE(text.find("12. "), std::string::npos);
-    EXPECT_EQ(text.find("13. "), std::string::npos);
-    EXPECT_NE(text.find("另有 18 条"), std::string::npos);
+    EXPECT_NE(text.find("其中 1 条到时不经你同意就会自动执行"), std::string::npos) << text;
+    const std::size_t automatic = text.find("到时自动执行：\n13. 悄悄的");
+    ASSERT_NE(automatic, std::string::npos) << text;
+    EXPECT_LT(automatic, text.find("1. 按钮 0")) << "the one that runs by itself first";
+    for (const char* code : {"〔U+00AD〕", "〔U+061C〕", "〔U+3000〕", "〔U+E0041〕", "〔U+E0042〕", "〔U+FE0F〕", "〔U+180E〕",
+                             "〔U+2800〕"}) {
+        EXPECT_NE(text.find(code), std::string::npos) << code << " in " << text;
+    }
+    EXPECT_NE(text.find("; touch /tmp/owned"), std::string::npos);
+    for (std::size_t k = 0; k < 12; ++k) {
+        EXPECT_NE(text.find("example.org/" + std::to_string(k) + "\n"), std::string::npos) << k;
+    }
+    EXPECT_EQ(text.find("另有"), std::string::npos);
+    // A mark that would join the quote before it is named when it begins a command.
+    std::vector<TExchangeItem> joined(1);
+    joined[0].Command = "c\xCC\x81rm";
+    EXPECT_NE(CommandQuestionText("/x.txt", joined).find("〔U+0301〕"), std::string::npos);
 }
 
 // Run as a user who may not write the folder: the import fails at its one write, and the file is whole.

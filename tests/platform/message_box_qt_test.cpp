@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -141,6 +142,39 @@ INSTANTIATE_TEST_SUITE_P(Boxes, QtMessageBoxTest,
                                          BoxRow{"ErrorOk", MessageKind::Error, Click("确定"), MessageAnswer::Ok,
                                                 QMessageBox::Critical, OkOnly}),
                          RowName<BoxRow>);
+
+// A question whose safe answer is Cancel (the commands of an import): Enter answers Cancel, and a list too long
+// for the screen scrolls in a field below the question, whole.
+TEST(QtCautionBox, EnterAnswersCancelAndALongListScrolls) {
+    EnsureApplication();
+    const MessageBoxFunction previous = SetMessageBoxFunction(QtMessageBoxFunction());
+    std::string text = "导入文件中有 40 条提醒带有命令。要导入吗？\n\n";
+    for (int k = 1; k <= 40; ++k) {
+        text += std::to_string(k) + ". 命令 " + std::to_string(k) + "\n";
+    }
+    QString seenDefault;
+    QString scrolled;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        poll.stop();
+        seenDefault = box->defaultButton() ? box->defaultButton()->text() : QString();
+        if (auto* field = box->findChild<QPlainTextEdit*>(QStringLiteral("ScrolledText"))) {
+            scrolled = field->toPlainText();
+        }
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    poll.start();
+    EXPECT_EQ(ShowMessageBox(MessageKind::Caution, "导入命令", text), MessageAnswer::Cancel);
+    EXPECT_EQ(seenDefault, QStringLiteral("取消"));
+    EXPECT_TRUE(scrolled.startsWith(QStringLiteral("1. 命令 1")));
+    EXPECT_TRUE(scrolled.endsWith(QStringLiteral("40. 命令 40")));
+    SetMessageBoxFunction(previous);
+}
 
 } // namespace
 } // namespace chimewell

@@ -1,5 +1,7 @@
 #include "exchange/form_export.h"
 
+#include "exchange/calendar_reading.h"
+
 #include "editing/qt/dialog_checks.h"
 #include "editing/scripted_answers.h"
 #include "runtime/qt/modal_helpers.h"
@@ -7,10 +9,15 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -31,6 +38,37 @@ protected:
     bool ApplicationReady = (testing::EnsureApplication(), true);
     testing::ScriptedAnswers Answers;
 };
+
+// A calendar file is read while the windows stay answerable: the timers that fire reminders keep running, and
+// 取消 stops the reading.
+TEST_F(ExportWindowTest, ReadingACalendarLeavesTheTimersRunningAndCanBeCancelled) {
+    std::atomic<int> ticks{0};
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    const TIcsImportFile read = ReadCalendarInBackground(nullptr, [&ticks](const std::atomic<bool>&) {
+        // Done once the window's thread has shown it goes on.
+        for (int waited = 0; ticks < 10 && waited < 5000; waited += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        TIcsImportFile file;
+        file.Notes.push_back(ticks >= 10 ? "answerable" : "stuck");
+        return file;
+    });
+    EXPECT_EQ(read.Notes, std::vector<std::string>{"answerable"});
+
+    auto cancel =
+        WhenModal<QProgressDialog>([](QProgressDialog* progress) { progress->findChild<QPushButton*>()->click(); });
+    const TIcsImportFile cancelled = ReadCalendarInBackground(nullptr, [](const std::atomic<bool>& stop) {
+        for (int waited = 0; !stop && waited < 10000; waited += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        TIcsImportFile file;
+        file.Cancelled = stop;
+        return file;
+    });
+    EXPECT_TRUE(cancelled.Cancelled);
+}
 
 TEST_F(ExportWindowTest, ChosenLinesComeBackAsPositionsFromOne) {
     auto act = WhenModal<TfrmExport>([](TfrmExport* window) {
