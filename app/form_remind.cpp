@@ -309,12 +309,14 @@ void TfrmRemind::KeepSnoozes() {
 
 void TfrmRemind::WatchOutsideChanges() {
     OutsideFiles = new FileWatcher(300, this);
+    OutsideFiles->IsOwnVersion = [this](const std::string& path) {
+        return path == List.FileName ? List.IsKnownVersion() : FileStampOf(path) == HolidayFileStamp;
+    };
     OutsideFiles->Watch(List.FileName);
     OutsideFiles->Watch(AppPath + std::string(HolidayFileName));
     connect(OutsideFiles, &FileWatcher::changed, this, &TfrmRemind::CheckOutsideChanges);
-    ZoneFiles = new FileWatcher(300, this);
-    ZoneFiles->Watch(TimeZoneFile());
-    connect(ZoneFiles, &FileWatcher::changed, this, &TfrmRemind::CheckOutsideChanges);
+    // The zone is looked at by every minute's tick, before it reads the clock: a watch on the system's
+    // configuration folder would wake the program for every file any program changes there.
     FollowTimeZoneChange();
 }
 

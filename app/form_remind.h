@@ -228,9 +228,10 @@ private:
     // The day the expired lines were last marked for.
     TDateTime MarkedDay = 0;
     FileWatcher* OutsideFiles = nullptr;
+    // The pause the tray's icon shows; none before it was first set.
+    std::optional<bool> ShownPaused;
     // The desktop's notifications; none in tests, which leave the session bus alone.
     ReminderNotifications* Notifications = nullptr;
-    FileWatcher* ZoneFiles = nullptr;
     TFileStamp HolidayFileStamp;
     // The data file's read failure last told to the user.
     std::string ToldLoadFailure;

@@ -64,6 +64,8 @@ void TfrmRemind::AimNextTick() {
     // A little into the new minute, so that the clock reads the new minute for sure.
     const TimeFields now = DecodeTime(Now());
     const int intoMinute = now.Second * 1000 + now.Millisecond; // [0, 59999]
+    // A precise timer: a coarse one may fire up to 5 % early, before the minute turns, and must then wake again.
+    trOneSecond.setTimerType(Qt::PreciseTimer);
     trOneSecond.start(std::max(60'000 - intoMinute + 200, 1000));
 }
 
@@ -154,7 +156,11 @@ void TfrmRemind::ShowPauseState() {
     popPauseRemind->setChecked(Paused);
     popResumeRemind->setEnabled(Paused);
     setWindowTitle(Paused ? PausedCaption : MainCaption);
-    ttiRemindTray->SetIcon(Paused ? PausedIcon() : ApplicationIcon());
+    if (ShownPaused != Paused) {
+        // Drawn anew only when it changes: the tray host repaints it each time.
+        ShownPaused = Paused;
+        ttiRemindTray->SetIcon(Paused ? PausedIcon() : ApplicationIcon());
+    }
     std::string tip = TrayToolTip(Paused, PausedUntil, Now());
     if (Sync != nullptr && !Sync->Failure().empty()) {
         tip += "\n同步失败：" + Sync->Failure();

@@ -3,6 +3,7 @@
 #include "data/reminder_list.h"
 #include "platform/message_box.h"
 #include "platform/secret_store.h"
+#include "sync/caldav_client.h"
 #include "sync/sync_run.h"
 
 #include <QPointer>
@@ -27,13 +28,18 @@ void SyncController::Configure(const TRmConfig& config) {
     const bool changed = config.SyncServer != Config.SyncServer || config.SyncUser != Config.SyncUser ||
                          config.SyncCalendar != Config.SyncCalendar;
     Config = config;
+    // The settings' OK may have changed the password too: it is asked for again, and a new client takes it.
+    KnownPassword.reset();
+    if (Current == nullptr) {
+        Client.reset();
+    }
     if (!SyncConfigured(Config)) {
         LastSync.clear();
         StoredFailure.clear();
         AfterChange.stop();
         Period.stop();
         LastFailure.clear();
-        emit statusChanged();
+        TellStatus();
         return;
     }
     ReadStatus();
@@ -59,6 +65,15 @@ void SyncController::SyncSoon() {
     // After waking, the network often comes back a few seconds after the machine.
     if (SyncConfigured(Config)) {
         AfterChange.start(AfterChangeMilliseconds);
+    }
+}
+
+void SyncController::TellStatus() {
+    // Told only when something shown changes: each quarter hour's sync leaves the tray alone.
+    const std::string now = StatusText();
+    if (now != ToldStatus) {
+        ToldStatus = now;
+        emit statusChanged();
     }
 }
 
@@ -89,6 +104,11 @@ void SyncController::Begin() {
         Again = true;
         return;
     }
+    if (KnownPassword) {
+        // Asked of the secret store once: every quarter hour's sync needs no look-up.
+        BeginWithPassword(*KnownPassword);
+        return;
+    }
     const std::string server = Config.SyncServer;
     QPointer<SyncController> self(this);
     // Running while the secret store is asked, so that a second start waits behind this one.
@@ -101,12 +121,13 @@ void SyncController::Begin() {
         self->AskingPassword = false;
         if (!failure.empty() || !password) {
             self->LastFailure = !failure.empty() ? failure : "密钥环里没有这个账户的密码，请在软件设置的“同步”页填写。";
-            emit self->statusChanged();
+            self->TellStatus();
             if (std::exchange(self->Again, false)) {
                 self->AfterChange.start(0);
             }
             return;
         }
+        self->KnownPassword = *password;
         self->BeginWithPassword(*password);
     });
 }
@@ -126,9 +147,15 @@ void SyncController::BeginWithPassword(const std::string& password) {
     settings.AgreeToDeletions = [](const std::string& question) {
         return IsAffirmative(ShowMessageBox(MessageKind::YesNo, "同步：服务器上少了很多提醒", question));
     };
-    Current = new SyncRun(std::move(settings), List, this);
+    // One client for the program's run: no new network machinery every quarter of an hour.
+    if (!Client || Client->Account().Server != settings.Account.Server ||
+        Client->Account().User != settings.Account.User || Client->Account().Password != settings.Account.Password ||
+        Client->Account().TimeoutMilliseconds != settings.Account.TimeoutMilliseconds) {
+        Client = std::make_unique<CalDavClient>(settings.Account);
+    }
+    Current = new SyncRun(std::move(settings), List, Client.get(), this);
     connect(Current, &SyncRun::finished, this, &SyncController::Finished, Qt::QueuedConnection);
-    emit statusChanged();
+    TellStatus();
     Current->Start();
 }
 
@@ -138,7 +165,15 @@ void SyncController::Finished() {
     const TSyncReport report = run->Report();
     run->deleteLater();
     LastFailure = report.Succeeded ? std::string() : report.Failure;
-    ReadStatus();
+    // What the state file now says, without reading it again.
+    if (!report.LastSync.empty()) {
+        LastSync = report.LastSync;
+    }
+    StoredFailure = report.LastError;
+    if (!report.Succeeded && report.Failure.find("401") != std::string::npos) {
+        // A password that no longer works is asked for anew next time.
+        KnownPassword.reset();
+    }
     SyncedStamp = FileStampOf(List.FileName);
     if (report.Added + report.Replaced + report.Removed > 0) {
         emit remindersChanged();
@@ -150,7 +185,7 @@ void SyncController::Finished() {
         }
         emit notice(QStringLiteral("同步"), QString::fromStdString(text));
     }
-    emit statusChanged();
+    TellStatus();
     if (std::exchange(Again, false)) {
         AfterChange.start(0);
     }

@@ -11,10 +11,12 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace chimewell {
 
+class CalDavClient;
 class SyncRun;
 class TRmDataList;
 
@@ -57,6 +59,7 @@ private:
     void Finished();
     // Reads the last sync's minute and failure from the state file.
     void ReadStatus();
+    void TellStatus();
 
     TRmDataList& List;
     std::string StateFolder;
@@ -71,6 +74,10 @@ private:
     std::string LastFailure;
     std::string LastSync;
     std::string StoredFailure;
+    std::string ToldStatus;
+    // The password once read from the secret store, until the settings change.
+    std::optional<std::string> KnownPassword;
+    std::unique_ptr<CalDavClient> Client;
 };
 
 } // namespace chimewell

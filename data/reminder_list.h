@@ -114,6 +114,8 @@ public:
     // ReloadedFromDisk was told. A file that cannot be read now keeps the list as it was, and no save writes over
     // it until it can; a file that has gone keeps the list too, and the next change writes it anew.
     bool ReloadIfChanged();
+    // The file is as it was last read or written here (its stamp says so, without reading it).
+    bool IsKnownVersion() const { return FileStampOf(FileName) == Stamp; }
     // Set by ReloadIfChanged when the file is still being written: look again in a moment.
     bool WaitingForWriter = false;
 

@@ -123,6 +123,10 @@ void NotificationAreaIcon::SetIcon(const QIcon& icon) {
 }
 
 void NotificationAreaIcon::SetToolTip(const QString& text) {
+    // The same text again changes nothing the desktop needs to be told.
+    if (text == CurrentToolTip) {
+        return;
+    }
     CurrentToolTip = text;
     QtIcon->setToolTip(text);
     if (OwnItem) {

@@ -274,6 +274,8 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
         request.setRawHeader("Authorization", "Basic " + credentials.toBase64());
     }
     QNetworkReply* reply = Network->sendCustomRequest(request, verb, body);
+    const quint64 generation = Generation;
+    connect(this, &CalDavClient::cancelling, reply, &QNetworkReply::abort);
     // The whole exchange is bounded, not only the silences between its bytes, and so is what it may bring.
     auto* deadline = new QTimer(reply);
     deadline->setSingleShot(true);
@@ -292,8 +294,11 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
     connect(reply, &QNetworkReply::metaDataChanged, this, checkSize);
     connect(reply, &QNetworkReply::readyRead, this, checkSize);
     connect(reply, &QNetworkReply::finished, this,
-            [this, reply, verb, body, headers, redirectsLeft, done = std::move(done)]() mutable {
+            [this, reply, verb, body, headers, redirectsLeft, generation, done = std::move(done)]() mutable {
                 reply->deleteLater();
+                if (generation != Generation) {
+                    return;
+                }
                 emit answered();
                 TDavReply answer;
                 answer.Url = reply->url();
@@ -359,6 +364,11 @@ void CalDavClient::SendTo(const QByteArray& verb, const QUrl& url, const QByteAr
                 }
                 SendTo(verb, target, body, headers, redirectsLeft - 1, std::move(done));
             });
+}
+
+void CalDavClient::CancelAll() {
+    ++Generation;
+    emit cancelling();
 }
 
 void CalDavClient::Propfind(const QUrl& url, int depth, const QByteArray& props,

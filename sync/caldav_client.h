@@ -119,6 +119,8 @@ public:
     using DiscoveryDone =
         std::function<void(const std::vector<TCalendarChoice>& calendars, const QUrl& home, const QString& failure)>;
     void DiscoverCalendars(DiscoveryDone done);
+    // Gives up every request under way: their callbacks are never called (a run that ends early, or goes).
+    void CancelAll();
     // Makes a calendar for events named `name` in the home; done gets its address, or a failure.
     void CreateCalendar(const QUrl& home, const QString& name,
                         std::function<void(const QUrl& calendar, const QString& failure)> done);
@@ -126,6 +128,8 @@ public:
 signals:
     // A request got its answer (or its failure), just before its callback is told.
     void answered();
+    // CancelAll is under way.
+    void cancelling();
 
 private:
     void SendTo(const QByteArray& verb, const QUrl& url, const QByteArray& body, const Headers& headers,
@@ -138,6 +142,8 @@ private:
 
     TDavAccount AccountInUse;
     QNetworkAccessManager* Network;
+    // Raised by CancelAll: the answers of requests sent before it are dropped.
+    quint64 Generation = 0;
 };
 
 } // namespace chimewell

@@ -108,16 +108,26 @@ std::vector<std::string> DescribePlan(const TSyncPlan& plan) {
 }
 
 SyncRun::SyncRun(TSyncSettings settings, TRmDataList& list, QObject* parent)
-    : QObject(parent), Settings(std::move(settings)), List(list), Client(new CalDavClient(Settings.Account, this)),
+    : SyncRun(std::move(settings), list, nullptr, parent) {}
+
+SyncRun::SyncRun(TSyncSettings settings, TRmDataList& list, CalDavClient* client, QObject* parent)
+    : QObject(parent), Settings(std::move(settings)), List(list),
+      Client(client != nullptr ? client : new CalDavClient(Settings.Account, this)), OwnsClient(client == nullptr),
       RunDeadline(new QTimer(this)) {
     RunDeadline->setSingleShot(true);
     connect(RunDeadline, &QTimer::timeout, this, [this] {
         // What was sent is settled; the rest waits for the next run.
+        Client->CancelAll();
         Fail(QStringLiteral("同步用了 %1 秒还没有完成，已停止；没发完的改动留到下次同步。")
                  .arg(RunDeadline->interval() / 1000));
-        delete Client;
-        Client = nullptr;
     });
+}
+
+SyncRun::~SyncRun() {
+    // A client that outlives the run must not call back into it.
+    if (!OwnsClient && !Done) {
+        Client->CancelAll();
+    }
 }
 
 int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds) {
@@ -134,6 +144,7 @@ void SyncRun::Start() {
         QMetaObject::invokeMethod(this, &SyncRun::Finish, Qt::QueuedConnection);
         return;
     }
+    Saved = Before;
     const std::string calendar = Std(Settings.Calendar.toString());
     if (Before.Calendar != calendar) {
         // Another calendar: its resources have nothing to do with what the state knew of the old one.
@@ -471,11 +482,23 @@ void SyncRun::PushNext() {
 }
 
 void SyncRun::SaveState() {
+    Outcome.LastSync = State.LastSync;
+    Outcome.LastError = State.LastError;
     if (Settings.DryRun) {
+        return;
+    }
+    // A sync with nothing to do writes nothing; the minute of the last sync alone is kept once an hour.
+    TSyncState compared = State;
+    compared.LastSync = Saved.LastSync;
+    const std::optional<TDateTime> lastSaved = ParseMinute(Saved.LastSync);
+    const std::optional<TDateTime> last = ParseMinute(State.LastSync);
+    const bool stale = State.LastSync != Saved.LastSync && (!lastSaved || !last || *last - *lastSaved >= 1.0 / 24);
+    if (compared == Saved && !stale) {
         return;
     }
     try {
         SaveSyncState(Settings.StatePath, State);
+        Saved = State;
     } catch (const std::exception& error) {
         if (Outcome.Failure.empty()) {
             Outcome.Failure = error.what();

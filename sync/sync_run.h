@@ -54,6 +54,9 @@ struct TSyncReport {
     int DeferredDeletions = 0;
     // The plan itself, for a dry run.
     TSyncPlan Plan;
+    // The minute of this sync when it went through; why the last one failed (as the state file keeps them).
+    std::string LastSync;
+    std::string LastError;
 };
 
 // One line per action of a plan, as `chimewell-cli sync --dry-run` prints them.
@@ -65,7 +68,11 @@ int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds);
 class SyncRun : public QObject {
     Q_OBJECT
 public:
+    // With a client of its own, or with one that outlives it (the program's, kept for its whole run, which
+    // must hold the same account).
     SyncRun(TSyncSettings settings, TRmDataList& list, QObject* parent = nullptr);
+    SyncRun(TSyncSettings settings, TRmDataList& list, CalDavClient* client, QObject* parent = nullptr);
+    ~SyncRun() override;
     // Starts; `finished` is emitted once, later. Deleting the run before that cancels it.
     void Start();
     const TSyncReport& Report() const { return Outcome; }
@@ -93,7 +100,10 @@ private:
     TSyncSettings Settings;
     TRmDataList& List;
     CalDavClient* Client;
+    bool OwnsClient = true;
     QTimer* RunDeadline;
+    // The state as the file holds it: a save that would write the same is none.
+    TSyncState Saved;
     TSyncState Before;
     TSyncState State;
     TServerListing Listing;
