@@ -195,10 +195,30 @@ void TfrmMonthCalendar::ShiftMonths(int months) {
 
 void TfrmMonthCalendar::Refresh() {
     const DateFields date = DecodeDate(Selected);
-    Month = BuildMonthView(List, Config, date.Year, date.Month, Today());
+    // The month's cells are worked out once for each change of the list, the day, or the month shown.
+    if (Month.Year != date.Year || Month.Month != date.Month || MonthGeneration != List.Generation ||
+        MonthToday != Today()) {
+        Month = BuildMonthView(List, Config, date.Year, date.Month, Today());
+        MonthGeneration = List.Generation;
+        MonthToday = Today();
+    }
     FillGrid();
     FillDay();
-    FillComing();
+    if (ComingGeneration != List.Generation || Coming.empty() || Coming.front().Minute <= Now()) {
+        FillComing();
+    }
+}
+
+void TfrmMonthCalendar::MinuteRefresh() {
+    if (MonthGeneration != List.Generation || MonthToday != Today()) {
+        Refresh();
+        return;
+    }
+    // The first coming firing has passed (or the list is empty): the list moves on; otherwise nothing changed.
+    if (ComingGeneration != List.Generation || (!Coming.empty() && Coming.front().Minute <= Now()) ||
+        (Coming.empty() && List.Count > 0)) {
+        FillComing();
+    }
 }
 
 void TfrmMonthCalendar::FillGrid() {
@@ -271,6 +291,7 @@ void TfrmMonthCalendar::FillDay() {
 
 void TfrmMonthCalendar::FillComing() {
     Coming = ComingFirings(List, Config, Now(), NextFiringRangeEnd(), ComingCount).Firings;
+    ComingGeneration = List.Generation;
     lstComing->clear();
     for (const TMonthFiring& firing : Coming) {
         lstComing->addItem(FiringLine(firing, true));

@@ -33,6 +33,9 @@ public:
     void ShowDate(TDateTime date);
     // Draws the month and the coming firings again from the list as it is now.
     void Refresh();
+    // The minute turned: only what it changes is worked out again (the coming firings once the first of them
+    // has passed, the month when the day or the list changed).
+    void MinuteRefresh();
     TDateTime SelectedDate() const { return Selected; }
     const TMonthView& View() const { return Month; }
 
@@ -69,6 +72,10 @@ private:
     const TRmDataList& List;
     const TRmConfig& Config;
     TMonthView Month;
+    // What the month and the coming firings were worked out from.
+    std::uint64_t MonthGeneration = 0;
+    std::uint64_t ComingGeneration = 0;
+    TDateTime MonthToday = -1;
     TDateTime Selected = 0;
     std::vector<TMonthFiring> Coming;
     bool Filling = false;

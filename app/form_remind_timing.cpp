@@ -80,7 +80,7 @@ void TfrmRemind::trOneSecondTimer() {
         ttiRemindTray->Recheck();
         // What comes next moves on with the clock.
         if (frmMonthCalendar != nullptr && frmMonthCalendar->isVisible()) {
-            frmMonthCalendar->Refresh();
+            frmMonthCalendar->MinuteRefresh();
         }
         if (DateOf(Now()) != MarkedDay) {
             MarkExpiredLines();

@@ -1,6 +1,7 @@
 // The program's start with a list of 1,000 reminders, and the work of one idle second of its timer. The
 // minute's check itself is measured without windows in the data benchmarks.
 
+#include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 #include "calendar/clock.h"
 #include "calendar/due.h"
@@ -83,6 +84,86 @@ void BM_IdleSecond(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_IdleSecond);
+
+// Ten thousand reminders as a person's list mixes them: lunar dates, solar terms, weekdays, official workdays,
+// week conditions, every day and fixed dates.
+void MixedList(TRmDataList& list, int count) {
+    for (int i = 0; i < count; ++i) {
+        TRmMainDate record;
+        record.Hour = i % 24;
+        record.Minuter = i % 60;
+        record.Message = "提醒 #y年#m月#d日 %D " + std::to_string(i);
+        switch (i % 8) {
+        case 0:
+            record.IsLunar = true;
+            record.Month = i % 12 + 1;
+            record.Day = i % 30 + 1;
+            break;
+        case 1:
+            record.IsLunar = true;
+            record.Month = SolarTermMonth;
+            record.Day = i % 24;
+            break;
+        case 2:
+            record.Day = WeekdayMask | (1 << (i % 7));
+            break;
+        case 3:
+            record.Message = "$gzr$上班 " + std::to_string(i);
+            break;
+        case 4:
+            record.Day = WeekdayMask | 0x1F;
+            record.Message = "$mwo2$第二个 " + std::to_string(i);
+            break;
+        case 5:
+            break; // every day
+        default:
+            record.Month = i % 12 + 1;
+            record.Day = i % 28 + 1;
+            break;
+        }
+        list.Add(record, false);
+    }
+}
+
+// The month window as the user meets it with a long list: opened, paged, and its refresh at each minute.
+class MonthWindowBench : public benchmark::Fixture {
+public:
+    void SetUp(const benchmark::State&) override {
+        List.Reset({});
+        MixedList(List, 10000);
+        Config.InitDefaults("/nonexistent/", 265, 202, 429, 279);
+    }
+    TRmDataList List;
+    TRmConfig Config;
+    ClockOverride Clock{EncodeDateTime(2026, 12, 9, 10, 30, 5)};
+};
+
+BENCHMARK_DEFINE_F(MonthWindowBench, Open)(benchmark::State& state) {
+    for (auto _ : state) {
+        TfrmMonthCalendar window(nullptr, List, Config);
+        benchmark::DoNotOptimize(window.View().Days.size());
+    }
+}
+BENCHMARK_REGISTER_F(MonthWindowBench, Open)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_DEFINE_F(MonthWindowBench, Page)(benchmark::State& state) {
+    TfrmMonthCalendar window(nullptr, List, Config);
+    TDateTime shown = Today();
+    for (auto _ : state) {
+        shown += 31;
+        window.ShowDate(shown);
+    }
+}
+BENCHMARK_REGISTER_F(MonthWindowBench, Page)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_DEFINE_F(MonthWindowBench, MinuteRefresh)(benchmark::State& state) {
+    TfrmMonthCalendar window(nullptr, List, Config);
+    for (auto _ : state) {
+        Clock.AdvanceMinutes(1);
+        window.MinuteRefresh();
+    }
+}
+BENCHMARK_REGISTER_F(MonthWindowBench, MinuteRefresh)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -287,6 +287,7 @@ void TRmDataList::ResizeToBlocks(std::int32_t blocks) {
 }
 
 void TRmDataList::Reset(const std::string& fileName) {
+    ++Generation;
     FileName = fileName;
     Stamp = {};
     KnownDigest = BytesDigest({});
@@ -321,6 +322,7 @@ void TRmDataList::Load() {
 
 void TRmDataList::LoadFrom(const TIniFile& ini) {
     Clear();
+    ++Generation;
     Remember(ini.StoredBytes(), FileStampOf(FileName));
     HighestSection = HighestItemSection(ini);
     const std::int32_t items = StoredItemCount(ini);
@@ -549,6 +551,7 @@ private:
 } // namespace
 
 void TRmDataList::MarkChanged(std::int32_t from, std::int32_t to) {
+    ++Generation;
     ChangedFrom = std::min(ChangedFrom, from);
     ChangedTo = std::max(ChangedTo, to);
 }
@@ -719,6 +722,7 @@ std::int32_t TRmDataList::Remove(const std::vector<std::pair<TRmMainDate, std::i
 }
 
 void TRmDataList::RemoveAt(std::int32_t index) {
+    ++Generation;
     const auto first = Slots.begin() + index;
     // The removed record is destroyed; the rest move down one slot and the old last slot ends up empty.
     first->reset();

@@ -71,6 +71,9 @@ public:
 
     // Full path of the data file.
     std::string FileName;
+    // Counts the changes of the list's reminders (a load, a reload, an edit): what was worked out from them is
+    // worked out again when it has moved on.
+    std::uint64_t Generation = 0;
     // Reminders held; they fill the first Count slots, the other slots are empty.
     std::int32_t Count = 0;
     // Growth step of the storage.

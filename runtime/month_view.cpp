@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <functional>
+#include <queue>
 
 namespace chimewell {
 
@@ -185,23 +187,30 @@ TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int 
 TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, TDateTime after, TDateTime until,
                              int count) {
     TComingFirings coming;
-    // Every record's own first firings, enough of them to fill the list alone; then the earliest of all.
-    std::vector<std::pair<TDateTime, std::int32_t>> all;
-    for (std::int32_t position = 0; position < list.Count; ++position) {
-        const TNextFirings firings = NextFirings(list.Item(position), after, until, count, config.BeginWithSunday);
-        for (const TDateTime minute : firings.Minutes) {
-            all.emplace_back(minute, position);
+    if (count <= 0) {
+        return coming;
+    }
+    // Each reminder's first firing, then, as the earliest of all is taken, that reminder's next one: the work
+    // is one firing a reminder and one more for each listed, not `count` of every reminder sorted together.
+    using Entry = std::pair<TDateTime, std::int32_t>;
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<>> earliest;
+    const auto push = [&](std::int32_t position, TDateTime from) {
+        const TNextFirings next = NextFirings(list.Item(position), from, until, 1, config.BeginWithSunday);
+        coming.GuessedHolidayYears.insert(coming.GuessedHolidayYears.end(), next.GuessedHolidayYears.begin(),
+                                          next.GuessedHolidayYears.end());
+        if (!next.Minutes.empty()) {
+            earliest.emplace(next.Minutes.front(), position);
         }
-        coming.GuessedHolidayYears.insert(coming.GuessedHolidayYears.end(), firings.GuessedHolidayYears.begin(),
-                                          firings.GuessedHolidayYears.end());
+    };
+    for (std::int32_t position = 0; position < list.Count; ++position) {
+        push(position, after);
     }
-    std::sort(all.begin(), all.end());
-    if (all.size() > static_cast<std::size_t>(count)) {
-        all.resize(static_cast<std::size_t>(std::max(count, 0)));
-    }
-    for (const auto& [minute, position] : all) {
+    while (!earliest.empty() && static_cast<int>(coming.Firings.size()) < count) {
+        const auto [minute, position] = earliest.top();
+        earliest.pop();
         coming.Firings.push_back(FiringOf(list, position, minute));
         coming.Firings.back().Text = TextOf(list, config, coming.Firings.back());
+        push(position, minute);
     }
     return coming;
 }
