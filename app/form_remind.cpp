@@ -1,4 +1,5 @@
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 
 #include "app/app_icon.h"
 #include "app/application.h"
@@ -30,7 +31,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHelpEvent>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -70,11 +70,7 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
 
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
-    lstRecordList = new QListWidget(central);
-    lstRecordList->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Every line is one line of the same font: the view need not measure each of a long list's lines.
-    lstRecordList->setUniformItemSizes(true);
-    lstRecordList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    lstRecordList = new TRecordListView(List, central);
     lstRecordList->viewport()->installEventFilter(this);
     layout->addWidget(lstRecordList, 1);
     auto* buttons = new QVBoxLayout();
@@ -108,12 +104,13 @@ TfrmRemind::~TfrmRemind() {
     List.ReloadedFromDisk = {};
     List.OutsideVersionRefused = {};
     Runtime->SnoozesChanged = {};
+    FinishRemindedMarks();
     try {
         SaveSnoozeFile(SnoozeFilePath(), Runtime->PendingSnoozes());
     } catch (const std::exception& error) {
         ShowGeneralError(error.what());
     }
-    // The data file needs no writing: every change went to it when it was made.
+    // The data file needs no more writing: every change went to it when it was made.
     try {
         Config.SaveConfig();
     } catch (const std::exception& error) {
@@ -226,6 +223,7 @@ void TfrmRemind::FormCreate() {
     ApplyRemindMode();
     Runtime = std::make_unique<TRmRuntime>(List, Config, ReminderWindow());
     Runtime->Start(ParseMinute(Config.LastCheck));
+    Runtime->WriteMarks = [this] { WriteRemindedMarks(); };
     Runtime->KeepLastCheck = [this](TDateTime minute) {
         Config.LastCheck = FormatMinute(minute);
         // Kept as it goes, so that a run that ends without saving shows nothing twice at the next start; a
@@ -416,13 +414,7 @@ void TfrmRemind::ShowIfWanted() {
 void TfrmRemind::RefreshRecordList() {
     const DescribeOptions options{Config.ShowGL,        Config.ShowDate,     Config.ShowTime,    Config.ShowRms,
                                   Config.ShowBefRemind, Config.ShowSetMusic, Config.ShowCommand, Config.ShowWithScript};
-    QStringList lines;
-    lines.reserve(List.Count);
-    for (std::int32_t index = 0; index < List.Count; ++index) {
-        lines.append(Q(List.Item(index).Describe(options)));
-    }
-    lstRecordList->clear();
-    lstRecordList->addItems(lines);
+    lstRecordList->Lines().Reset(options);
     MarkExpiredLines();
     if (Sync != nullptr) {
         Sync->DataFileMayHaveChanged();
@@ -435,15 +427,12 @@ void TfrmRemind::RefreshRecordList() {
 
 void TfrmRemind::MarkExpiredLines() {
     const TDateTime now = Now();
-    const QBrush expired = lstRecordList->palette().brush(QPalette::Disabled, QPalette::Text);
-    for (std::int32_t index = 0; index < List.Count && index < lstRecordList->count(); ++index) {
-        QListWidgetItem* line = lstRecordList->item(index);
-        if (List.Item(index).IsExpiredAt(now)) {
-            line->setForeground(expired);
-        } else if (line->data(Qt::ForegroundRole).isValid()) {
-            line->setData(Qt::ForegroundRole, QVariant());
-        }
+    std::vector<std::uint8_t> expired(static_cast<std::size_t>(std::min(List.Count, lstRecordList->count())));
+    for (std::size_t index = 0; index < expired.size(); ++index) {
+        expired[index] = List.Item(static_cast<std::int32_t>(index)).IsExpiredAt(now) ? 1 : 0;
     }
+    lstRecordList->Lines().SetExpired(std::move(expired),
+                                      lstRecordList->palette().brush(QPalette::Disabled, QPalette::Text));
     MarkedDay = DateOf(now);
 }
 
@@ -452,7 +441,7 @@ bool TfrmRemind::eventFilter(QObject* watched, QEvent* event) {
     // never older than the moment it is read.
     if (watched == lstRecordList->viewport() && event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        const int line = lstRecordList->row(lstRecordList->itemAt(help->pos()));
+        const int line = lstRecordList->RowAt(help->pos());
         if (line >= 0 && line < List.Count) {
             const TNextFiringLine next = DescribeNextFiring(List.Item(line), Now(), Config.BeginWithSunday);
             QToolTip::showText(help->globalPos(), Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice),

@@ -15,7 +15,7 @@
 #include <string>
 
 class QAction;
-class QListWidget;
+class QThreadPool;
 class QMenu;
 class QPushButton;
 class QVBoxLayout;
@@ -28,6 +28,7 @@ class ReminderNotifications;
 class SyncController;
 class TfrmRemindBox;
 class TfrmMonthCalendar;
+class TRecordListView;
 class TfrmSearch;
 struct TExchangeCommands;
 struct TRecordCommands;
@@ -91,7 +92,7 @@ public:
     bool Paused = false;
     std::optional<TDateTime> PausedUntil;
     NotificationAreaIcon* ttiRemindTray = nullptr;
-    QListWidget* lstRecordList = nullptr;
+    TRecordListView* lstRecordList = nullptr;
     QPushButton* btnAddRecord = nullptr;
     QPushButton* btnViewRecord = nullptr;
     QPushButton* btnEditRecord = nullptr;
@@ -214,6 +215,13 @@ private:
     void AskAboutRefusedVersion();
     // The postponements still to come, into their file.
     void KeepSnoozes();
+    // The Reminded marks go to the data file off the window's thread, one write at a time: marks made while one
+    // is being written wait for it. At the end, the write in flight is waited for and what is left written.
+    void WriteRemindedMarks();
+    void RemindedMarksWritten(const TRemindedMarks& marks, const TRemindedWritten& written, const std::string& failure);
+    void FinishRemindedMarks();
+    QThreadPool* MarksWriter = nullptr;
+    bool WritingMarks = false;
     // The settings' 提醒方式 and 重复播放提醒音乐直到关闭, applied to the reminder window.
     void ApplyRemindMode();
     std::string SnoozeFilePath() const;

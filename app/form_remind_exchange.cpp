@@ -2,6 +2,7 @@
 // command to the exchange code with this window's list.
 
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 
 #include "exchange/calendar_reading.h"
 #include "exchange/exchange_commands.h"
@@ -64,7 +65,7 @@ void TfrmRemind::DoSearch() {
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(lstRecordList->count()));
     for (int line = 0; line < lstRecordList->count(); ++line) {
-        lines.push_back(lstRecordList->item(line)->text().toStdString());
+        lines.push_back(lstRecordList->Lines().LineText(line));
     }
     frmSearch->ShowMatches(lines);
 }

@@ -2,6 +2,7 @@
 // each command to the editing code with this window's list.
 
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 
 #include "app/form_month_calendar.h"
 #include "calendar/clock.h"
@@ -10,7 +11,6 @@
 
 #include <QAction>
 #include <QKeySequence>
-#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -112,22 +112,14 @@ void TfrmRemind::CreateRecordMenus() {
 }
 
 int TfrmRemind::SelectedIndex() const {
-    const QList<QListWidgetItem*> selected = lstRecordList->selectedItems();
-    return selected.isEmpty() ? -1 : lstRecordList->row(selected.front());
+    return lstRecordList->SelectedRow();
 }
 
 TRecordCommands TfrmRemind::RecordCommands() {
     TRecordCommandHooks hooks = QtRecordDialogHooks(this, Config);
     hooks.RefreshRecordList = [this] { RefreshRecordList(); };
-    hooks.SetSelection = [this](int line) {
-        if (line < 0) {
-            lstRecordList->clearSelection();
-            lstRecordList->setCurrentRow(-1);
-        } else {
-            lstRecordList->setCurrentRow(line);
-        }
-    };
-    hooks.RemoveLine = [this](int line) { delete lstRecordList->takeItem(line); };
+    hooks.SetSelection = [this](int line) { lstRecordList->setCurrentRow(line); };
+    hooks.RemoveLine = [this](int line) { lstRecordList->Lines().RemoveLine(line); };
     hooks.DoSearch = [this] { DoSearch(); };
     return TRecordCommands{List, Config, std::move(hooks)};
 }

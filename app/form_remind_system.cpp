@@ -2,6 +2,7 @@
 // help and the maker's pages, and the skin and list font the settings ask for.
 
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "app/sync_controller.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
@@ -13,8 +14,6 @@
 #include "system/qt_skin.h"
 #include "system/skin.h"
 #include "system/system_set.h"
-
-#include <QListWidget>
 
 #include <QTimer>
 
@@ -68,7 +67,7 @@ void TfrmRemind::ApplyListFont() {
     const TFontChoice font = ListFontOf(Config);
     lstRecordList->setFont(QtFontOf(font));
     // The list's own rule: a skin styles everything else, but the font and colour the user chose stay.
-    const std::string rule = FontStyleSheet("QListWidget", font);
+    const std::string rule = FontStyleSheet("QListView", font);
     lstRecordList->setStyleSheet(QString::fromUtf8(rule.data(), static_cast<qsizetype>(rule.size())));
 }
 

@@ -1,6 +1,7 @@
 // The main window's clock work: the once-a-minute tick, pausing for a while, and waking from suspend.
 
 #include "app/app_icon.h"
+#include "app/application.h"
 #include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 
@@ -13,9 +14,11 @@
 #include <QAction>
 #include <QDBusConnection>
 #include <QMenu>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 
 namespace chimewell {
 
@@ -166,6 +169,64 @@ void TfrmRemind::ShowPauseState() {
         tip += "\n同步失败：" + Sync->Failure();
     }
     ttiRemindTray->SetToolTip(Q(tip));
+}
+
+void TfrmRemind::WriteRemindedMarks() {
+    if (WritingMarks || !List.HasRemindedMarks()) {
+        return;
+    }
+    if (MarksWriter == nullptr) {
+        MarksWriter = new QThreadPool(this);
+        MarksWriter->setMaxThreadCount(1);
+    }
+    TRemindedMarks marks;
+    try {
+        marks = List.TakeRemindedMarks();
+    } catch (const std::exception& error) {
+        // A list that was not read whole writes nothing; the reminders still show, and the user is told after.
+        QTimer::singleShot(0, this, [message = std::string(error.what())] { ShowGeneralError(message); });
+        return;
+    }
+    WritingMarks = true;
+    MarksWriter->start([this, marks = std::move(marks), beforeReplace = List.BeforeFileReplaced] {
+        TRemindedWritten written;
+        std::string failure;
+        try {
+            written = chimewell::WriteRemindedMarks(marks, beforeReplace);
+        } catch (const std::exception& error) {
+            failure = error.what();
+        }
+        QMetaObject::invokeMethod(
+            this, [this, marks, written, failure] { RemindedMarksWritten(marks, written, failure); },
+            Qt::QueuedConnection);
+    });
+}
+
+void TfrmRemind::RemindedMarksWritten(const TRemindedMarks& marks, const TRemindedWritten& written,
+                                      const std::string& failure) {
+    WritingMarks = false;
+    std::string problem = failure;
+    try {
+        List.RemindedMarksWritten(marks, written);
+    } catch (const std::exception& error) {
+        problem = error.what();
+    }
+    if (!problem.empty() && !Exiting) {
+        ShowGeneralError(problem);
+    }
+    WriteRemindedMarks();
+}
+
+void TfrmRemind::FinishRemindedMarks() {
+    if (MarksWriter != nullptr) {
+        MarksWriter->waitForDone();
+    }
+    WritingMarks = false;
+    try {
+        List.SaveRemindedMarks();
+    } catch (const std::exception& error) {
+        std::cerr << "chimewell: " << error.what() << std::endl;
+    }
 }
 
 } // namespace chimewell

@@ -289,6 +289,7 @@ void TRmDataList::ResizeToBlocks(std::int32_t blocks) {
 void TRmDataList::Reset(const std::string& fileName) {
     ++Generation;
     FileName = fileName;
+    Marks.clear();
     Stamp = {};
     KnownDigest = BytesDigest({});
     HighestSection = 0;
@@ -776,6 +777,109 @@ void TRmDataList::SaveFrom(std::int32_t index) {
         return;
     }
     Save([this, index] { MarkChanged(index, Count); }, SaveMode::Over);
+}
+
+void TRmDataList::MarkReminded(std::int32_t index) {
+    TRmMainDate& record = Item(index);
+    if (record.Reminded) {
+        return;
+    }
+    Marks.emplace_back(record, index);
+    record.Reminded = true;
+}
+
+TRemindedMarks TRmDataList::TakeRemindedMarks() {
+    RefuseSaveUnlessLoaded();
+    TRemindedMarks marks;
+    marks.FileName = FileName;
+    marks.Stamp = Stamp;
+    marks.KnownDigest = KnownDigest;
+    marks.Count = Count;
+    marks.Records = std::exchange(Marks, {});
+    return marks;
+}
+
+void TRmDataList::RemindedMarksWritten(const TRemindedMarks& marks, const TRemindedWritten& written) {
+    // Nobody else wrote the file in between, this list included: the new version is its own. Otherwise the next
+    // look at the file takes it in as another program's change.
+    if (marks.FileName != FileName) {
+        return;
+    }
+    if (written.Written && written.OnKnownVersion && Stamp == marks.Stamp) {
+        Remember(written.File.Bytes, written.File.Stamp);
+    } else if (written.FileMissing && !FileStampOf(FileName).Exists) {
+        SaveFrom(0);
+    }
+}
+
+void TRmDataList::SaveRemindedMarks() {
+    if (Marks.empty()) {
+        return;
+    }
+    const TRemindedMarks marks = TakeRemindedMarks();
+    RemindedMarksWritten(marks, WriteRemindedMarks(marks, BeforeFileReplaced));
+}
+
+namespace {
+struct NothingToMark {};
+
+// The section of the file holding `record`, looked for outwards from where it stood; empty when none does.
+std::string SectionHolding(const TIniFile& ini, std::int32_t count, const TRmMainDate& record, std::int32_t near) {
+    near = std::clamp(near, 0, std::max(count - 1, 0));
+    for (std::int32_t distance = 0; distance < count; ++distance) {
+        for (const std::int32_t at : {near - distance, near + distance}) {
+            if (at < 0 || at >= count || (distance == 0 && at != near)) {
+                continue;
+            }
+            const std::string section = ItemSectionName(at + 1);
+            if (SameStoredReminder(ReadReminder(ini, section), record)) {
+                return section;
+            }
+        }
+        if (near - distance < 0 && near + distance >= count) {
+            break;
+        }
+    }
+    return {};
+}
+} // namespace
+
+TRemindedWritten WriteRemindedMarks(const TRemindedMarks& marks, const std::function<void()>& beforeReplace) {
+    TRemindedWritten outcome;
+    try {
+        outcome.File = RewriteDataFile(
+            marks.FileName,
+            [&](TIniFile& ini) {
+                if (ini.ReadFailed()) {
+                    throw std::runtime_error(UnableToWriteMessage(marks.FileName) + "\n" + ini.ReadFailureText());
+                }
+                // A file gone or looking destroyed is the list's to judge when it looks at it next.
+                if (ini.Missing()) {
+                    outcome.FileMissing = true;
+                    throw NothingToMark{};
+                }
+                if (!OutsideSuspicion(ini, marks.Count).empty()) {
+                    throw NothingToMark{};
+                }
+                outcome.OnKnownVersion = BytesDigest(ini.StoredBytes()) == marks.KnownDigest;
+                const std::int32_t count = StoredItemCount(ini);
+                bool any = false;
+                for (const auto& [record, near] : marks.Records) {
+                    if (const std::string section = SectionHolding(ini, count, record, near); !section.empty()) {
+                        ini.WriteBool(section, "Reminded", true);
+                        any = true;
+                    }
+                }
+                if (!any) {
+                    throw NothingToMark{};
+                }
+            },
+            beforeReplace);
+        outcome.Written = true;
+    } catch (const NothingToMark&) {
+        outcome.Written = false;
+    }
+    return outcome;
 }
 
 bool TRmDataList::IsItemDueNowAt(std::int32_t index, TDateTime now) const {

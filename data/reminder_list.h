@@ -1,6 +1,7 @@
 #pragma once
 // All reminders of the run, in the order of the data file, which every change is written to at once.
 
+#include "data/data_file.h"
 #include "data/file_io.h"
 #include "data/reminder.h"
 
@@ -64,6 +65,32 @@ std::optional<TRmMainDate> MergeEdit(const TRmMainDate& original, const TRmMainD
 // several are equal); else, where only its text, music or command was edited in place, at the same place with
 // the same date and time; else nowhere (-1). No two reminders of `before` go to the same place.
 TPositionMap MapPositions(const std::vector<const TRmMainDate*>& before, const std::vector<const TRmMainDate*>& after);
+
+// What the reminders fired in one minute changed in the file: their Reminded key. Taken from the list and written
+// in one save, on any thread; the list itself is not touched by the writing.
+struct TRemindedMarks {
+    std::string FileName;
+    // The version of the file the list knew when the marks were taken.
+    TFileStamp Stamp;
+    std::size_t KnownDigest = 0;
+    std::int32_t Count = 0;
+    // Each reminder as the file holds it (Reminded still false), and where it stood.
+    std::vector<std::pair<TRmMainDate, std::int32_t>> Records;
+};
+
+struct TRemindedWritten {
+    // False when nothing was written: the file has gone, looks destroyed, or no longer holds those reminders.
+    bool Written = false;
+    // The file has gone: the list writes itself anew.
+    bool FileMissing = false;
+    // The file read was the version the list knew, so what was written differs from it by the marks alone.
+    bool OnKnownVersion = false;
+    TRewritten File;
+};
+
+// Sets Reminded for the marked reminders in the file as it is now, under the writers' lock; a reminder another
+// program changed or removed meanwhile is left as it is. Throws std::runtime_error as RewriteDataFile does.
+TRemindedWritten WriteRemindedMarks(const TRemindedMarks& marks, const std::function<void()>& beforeReplace = {});
 
 class TRmDataList {
 public:
@@ -172,6 +199,17 @@ public:
     // index equal to Count writes the count alone.
     void SaveFrom(std::int32_t index);
     bool IsItemDueNow(std::int32_t index) const;
+
+    // A fired reminder is reminded at once in the list; the file learns it with the others of the same minute:
+    // TakeRemindedMarks hands them to WriteRemindedMarks (on another thread if need be) and RemindedMarksWritten
+    // brings the outcome back, or SaveRemindedMarks does all three here. A list that refuses to save (see Load)
+    // throws in TakeRemindedMarks and keeps its marks; RemindedMarksWritten throws when the file had gone and
+    // cannot be written anew.
+    void MarkReminded(std::int32_t index);
+    bool HasRemindedMarks() const { return !Marks.empty(); }
+    TRemindedMarks TakeRemindedMarks();
+    void RemindedMarksWritten(const TRemindedMarks& marks, const TRemindedWritten& written);
+    void SaveRemindedMarks();
     bool IsItemDueNowAt(std::int32_t index, TDateTime now) const;
 
 private:
@@ -202,6 +240,7 @@ private:
     mutable std::size_t KnownDigest = 0;
     // The highest item section the file held as last read or written: those beyond the count go at a save.
     mutable std::int32_t HighestSection = 0;
+    std::vector<std::pair<TRmMainDate, std::int32_t>> Marks;
     // Inside a Save or a Batch: changes mark what to write and do not write themselves.
     int SaveDepth = 0;
     std::int32_t ChangedFrom = 0;

@@ -544,19 +544,24 @@ void TRmRuntime::MarkReminded(std::int32_t position) {
     if (position < 0 || position >= List.Count || List.Item(position).Reminded) {
         return;
     }
-    // A copy: reading the file again for the write may replace the list's records.
-    const TRmMainDate before = List.Item(position);
-    TRmMainDate reminded = before;
-    reminded.Reminded = true;
+    List.MarkReminded(position);
+    WriteRemindedMarks();
+}
+
+void TRmRuntime::WriteRemindedMarks() {
+    if (!List.HasRemindedMarks()) {
+        return;
+    }
+    if (WriteMarks) {
+        WriteMarks();
+        return;
+    }
     // A data file that cannot be written must not cost the user the reminder itself: it still shows, and the
     // failure is reported when the queue has been worked off. A reminder another program changed meanwhile is
     // left as that program wrote it.
     try {
-        List.Replace(before, position, reminded);
+        List.SaveRemindedMarks();
     } catch (const std::exception&) {
-        if (const std::int32_t at = List.Find(before, position); at >= 0) {
-            List.Item(at).Reminded = true;
-        }
         if (!PendingError) {
             PendingError = std::current_exception();
         }

@@ -107,6 +107,10 @@ public:
     void RestoreSnoozes(const std::vector<TPendingSnooze>& snoozes);
     // Told whenever the postponements changed, so that they can be kept.
     std::function<void()> SnoozesChanged;
+    // Told that the list holds Reminded marks to write (TRmDataList::TakeRemindedMarks): a window writes them
+    // off its own thread, those made while a write is under way together in the next, so that a long list's
+    // rewrite never holds it. Unset, they are written here at once.
+    std::function<void()> WriteMarks;
     // How many reminders wait behind the one showing.
     std::int32_t WaitingCount() const;
     // Fires every queued reminder, one window after another. Re-entered from a nested event loop (the modal
@@ -136,6 +140,7 @@ private:
     // Catches up the firings of the minutes first..last that this run has not checked, within the window.
     void QueueMissedMinutes(std::int64_t first, std::int64_t last, std::int64_t nowMinute);
     void MarkReminded(std::int32_t position);
+    void WriteRemindedMarks();
     // The window's answer for the reminder that was showing.
     void Postpone(int laterMinutes, std::int32_t position);
     void KeepSafeLastCheck();

@@ -1,6 +1,8 @@
 #include "app/form_month_calendar.h"
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "calendar/clock.h"
+#include "data/ini_file.h"
 #include "platform/fake_desktop_actions.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
@@ -25,6 +27,8 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
 namespace chimewell {
 namespace {
@@ -65,7 +69,7 @@ protected:
 TEST_F(MainWindowTest, ListsEveryReminderAndCountsTheStart) {
     auto form = Create();
     ASSERT_EQ(form->lstRecordList->count(), 2);
-    EXPECT_EQ(form->lstRecordList->item(0)->text().toStdString(), "公历，每年每月每天9时0分0方式，提醒为：one");
+    EXPECT_EQ(form->lstRecordList->LineText(0).toStdString(), "公历，每年每月每天9时0分0方式，提醒为：one");
     EXPECT_EQ(form->Config.OpenTimes, 1);
     EXPECT_FALSE(form->popOpenRun->isChecked()) << "the start-with-system question was answered No";
     EXPECT_TRUE(form->ShowAtStart()) << "without a notification area the window must stay reachable";
@@ -104,15 +108,15 @@ TEST_F(MainWindowTest, LinesTellTheirNextFiringAndExpiredOnesAreGrey) {
            "[Item2]\r\nYear=2025\r\nMonth=3\r\nDay=2\r\nMessage=yesterday\r\n";
     auto form = Create();
     form->show();
-    EXPECT_FALSE(form->lstRecordList->item(0)->data(Qt::ForegroundRole).isValid());
-    EXPECT_TRUE(form->lstRecordList->item(1)->data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(form->lstRecordList->LineData(0, Qt::ForegroundRole).isValid());
+    EXPECT_TRUE(form->lstRecordList->LineData(1, Qt::ForegroundRole).isValid());
     QWidget* viewport = form->lstRecordList->viewport();
-    const QPoint onFirst = form->lstRecordList->visualItemRect(form->lstRecordList->item(0)).center();
+    const QPoint onFirst = form->lstRecordList->VisualRowRect(0).center();
     QHelpEvent hover(QEvent::ToolTip, onFirst, viewport->mapToGlobal(onFirst));
     QApplication::sendEvent(viewport, &hover);
     EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("下次提醒：2025年3月3日 星期一 09:00")))
         << QToolTip::text().toStdString();
-    const QPoint onSecond = form->lstRecordList->visualItemRect(form->lstRecordList->item(1)).center();
+    const QPoint onSecond = form->lstRecordList->VisualRowRect(1).center();
     QHelpEvent hoverExpired(QEvent::ToolTip, onSecond, viewport->mapToGlobal(onSecond));
     QApplication::sendEvent(viewport, &hoverExpired);
     EXPECT_EQ(QToolTip::text(), QStringLiteral("不再提醒"));
@@ -281,7 +285,7 @@ TEST_F(MainWindowTest, AnOutsideChangeOfTheDataFileShowsWithinTwoSeconds) {
            "[Item3]\r\nHour=10\r\nMessage=three\r\n";
     std::filesystem::rename(path + ".new", path);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->lstRecordList->count() == 3; }, 2000));
-    EXPECT_TRUE(form->lstRecordList->item(1)->text().endsWith(QStringLiteral("two changed")));
+    EXPECT_TRUE(form->lstRecordList->LineText(1).endsWith(QStringLiteral("two changed")));
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (form->RemindBox->isVisible()) {
@@ -373,6 +377,40 @@ TEST_F(MainWindowTest, TheTickFiresThroughTheReminderWindow) {
     EXPECT_FALSE(form->popCloseWindow->isEnabled());
     EXPECT_TRUE(form->List.Item(0).Reminded);
     EXPECT_FALSE(form->List.Item(1).Reminded) << "dated tomorrow";
+}
+
+// The first firing's mark reaches the file while the window shows, written off the window's thread, and the
+// program knows the new file for its own.
+TEST_F(MainWindowTest, TheRemindedMarkIsWrittenWhileTheWindowShows) {
+    auto form = Create();
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::vector<std::thread::id> writers;
+    std::mutex guard;
+    form->List.BeforeFileReplaced = [&] {
+        const std::lock_guard lock(guard);
+        writers.push_back(std::this_thread::get_id());
+    };
+    bool storedWhileShown = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (!form->RemindBox->isVisible()) {
+            return;
+        }
+        if (TIniFile(form->List.FileName).ReadBool("Item1", "Reminded", false)) {
+            storedWhileShown = true;
+            form->popCloseWindowClick();
+        }
+    });
+    closer.start(20);
+    for (int second = 0; second < 40; ++second) {
+        Clock.AdvanceSeconds(1);
+        form->trOneSecondTimer();
+    }
+    EXPECT_TRUE(storedWhileShown);
+    ASSERT_EQ(writers.size(), 1U);
+    EXPECT_NE(writers.front(), windowThread);
+    EXPECT_TRUE(form->List.IsKnownVersion()) << "its own write is no outside change";
+    EXPECT_FALSE(form->List.ReloadIfChanged());
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <random>
 #include <set>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -257,6 +258,63 @@ TEST_F(TwoWritersTest, AnImportAndTheListShareTheLock) {
     List.Add(DailyRecord(21, 0, "等锁的"), true);
     waitpid(holder, nullptr, 0);
     EXPECT_EQ(MessagesOnDisk(), (std::multiset<std::string>{"本机 0", "本机 1", "本机 2", "持锁的", "等锁的"}));
+}
+
+TEST_F(TwoWritersTest, RemindedMarksWrittenElsewhereFindTheirRemindersInTheFileAsItIsThen) {
+    // Marked together and written on another thread: the list takes the new version as its own.
+    List.MarkReminded(0);
+    List.MarkReminded(0);
+    EXPECT_TRUE(List.Item(0).Reminded) << "reminded in the list at once";
+    const TRemindedMarks marks = List.TakeRemindedMarks();
+    EXPECT_FALSE(List.HasRemindedMarks());
+    TRemindedWritten written;
+    std::thread([&] { written = WriteRemindedMarks(marks); }).join();
+    List.RemindedMarksWritten(marks, written);
+    EXPECT_TRUE(List.IsKnownVersion());
+    EXPECT_FALSE(List.ReloadIfChanged());
+    TRmDataList disk = Other();
+    EXPECT_TRUE(disk.Item(0).Reminded);
+    EXPECT_FALSE(disk.Item(1).Reminded);
+    EXPECT_FALSE(disk.Item(2).Reminded);
+
+    // Meanwhile another program put a reminder first and changed another: the mark goes to the reminder it was
+    // made for, none to the changed one, and the list takes in the other program's version.
+    List.MarkReminded(1);
+    List.MarkReminded(2);
+    const TRemindedMarks moved = List.TakeRemindedMarks();
+    TIniFile file(Path);
+    TRmDataList outside = Other();
+    outside.Item(2).Message = "外面改的";
+    file.WriteInteger("Main", "Items", 4);
+    WriteReminder(file, ItemSectionName(1), DailyRecord(6, 0, "外面加的"));
+    for (int k = 0; k < 3; ++k) {
+        WriteReminder(file, ItemSectionName(k + 2), outside.Item(k));
+    }
+    Replace(file.ToBytes());
+    written = WriteRemindedMarks(moved);
+    List.RemindedMarksWritten(moved, written);
+    EXPECT_TRUE(written.Written);
+    EXPECT_FALSE(written.OnKnownVersion);
+    EXPECT_TRUE(List.ReloadIfChanged());
+    disk = Other();
+    ASSERT_EQ(disk.Count, 4);
+    EXPECT_FALSE(disk.Item(0).Reminded);
+    EXPECT_TRUE(disk.Item(1).Reminded);
+    EXPECT_EQ(disk.Item(2).Message, "本机 1");
+    EXPECT_TRUE(disk.Item(2).Reminded);
+    EXPECT_EQ(disk.Item(3).Message, "外面改的");
+    EXPECT_FALSE(disk.Item(3).Reminded) << "changed elsewhere: left as that program wrote it";
+
+    // The file gone meanwhile: nothing is written for the marks, and the list writes itself anew.
+    List.MarkReminded(0);
+    const TRemindedMarks gone = List.TakeRemindedMarks();
+    std::filesystem::remove(Path);
+    written = WriteRemindedMarks(gone);
+    EXPECT_FALSE(written.Written);
+    List.RemindedMarksWritten(gone, written);
+    disk = Other();
+    ASSERT_EQ(disk.Count, 4);
+    EXPECT_TRUE(disk.Item(0).Reminded);
 }
 
 } // namespace

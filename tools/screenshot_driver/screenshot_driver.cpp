@@ -5,6 +5,7 @@
 
 #include "app/app_icon.h"
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "calendar/clock.h"
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"

@@ -1,4 +1,5 @@
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "calendar/clock.h"
 #include "data/temp_folder.h"
 #include "dialog_checks.h"
@@ -126,7 +127,7 @@ TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {
     });
     QTest::mouseClick(Form->btnAddRecord, Qt::LeftButton);
     ASSERT_EQ(Form->lstRecordList->count(), 1);
-    EXPECT_EQ(Form->lstRecordList->item(0)->text(), Q("农历，二○二五年八月十五日8时0分0方式，提醒为：农历%M月%D"));
+    EXPECT_EQ(Form->lstRecordList->LineText(0), Q("农历，二○二五年八月十五日8时0分0方式，提醒为：农历%M月%D"));
     EXPECT_EQ(Form->SelectedIndex(), -1);
     TRmDataList stored = Stored();
     ASSERT_EQ(stored.Count, 1);
@@ -159,7 +160,7 @@ TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {
     EXPECT_EQ(Form->SelectedIndex(), 0) << "the edited line is selected again";
     EXPECT_EQ(Stored().Item(0).Hour, 9);
     EXPECT_EQ(Stored().Item(0).Minuter, 30);
-    EXPECT_TRUE(Form->lstRecordList->item(0)->text().contains(Q("9时30分")));
+    EXPECT_TRUE(Form->lstRecordList->LineText(0).contains(Q("9时30分")));
 
     Answers.BoxAnswers = {MessageAnswer::Ok};
     QTest::mouseClick(Form->btnDeleteRecord, Qt::LeftButton);
@@ -185,7 +186,7 @@ TEST_F(MainWindowRecordsTest, DeleteExpiredFromTheViewMenuTakesTheLinesAway) {
     EXPECT_EQ(Answers.Titles(), std::vector<std::string>{"过期删除"});
     EXPECT_EQ(Answers.Boxes[0].Text.substr(0, std::string("第“1”条").size()), "第“1”条");
     ASSERT_EQ(Form->lstRecordList->count(), 1);
-    EXPECT_TRUE(Form->lstRecordList->item(0)->text().endsWith(Q("每天")));
+    EXPECT_TRUE(Form->lstRecordList->LineText(0).endsWith(Q("每天")));
     EXPECT_EQ(Stored().Count, 1);
     Form->nmDeleteOldRecord->trigger();
     EXPECT_EQ(Answers.Boxes.back().Title, "无过期提醒");

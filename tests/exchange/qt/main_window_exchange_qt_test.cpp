@@ -1,4 +1,5 @@
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "data/temp_folder.h"
 #include "editing/form_add_edit_record.h"
 #include "editing/qt/dialog_checks.h"
@@ -101,7 +102,7 @@ TEST_F(MainWindowExchangeTest, SearchFindsInListOrderAndKeepsOneHistoryEntryPerT
     EXPECT_EQ(search->lstSearchResult->count(), 0) << "the search is posted, and runs after the key";
     QApplication::processEvents();
     EXPECT_THAT(Texts(search->lstNumbers), ElementsAre("2", "4"));
-    EXPECT_EQ(search->lstSearchResult->item(0)->text(), Form->lstRecordList->item(2)->text());
+    EXPECT_EQ(search->lstSearchResult->item(0)->text(), Form->lstRecordList->LineText(2));
 
     search->btnSearch->click();
     Search(search, "a=B");

@@ -1,4 +1,5 @@
 #include "app/form_remind.h"
+#include "app/record_list_view.h"
 #include "calendar/clock.h"
 #include "data/ini_file.h"
 #include "data/temp_folder.h"
@@ -104,7 +105,7 @@ TEST_F(MainWindowSettingsTest, CancelDiscardsEveryChangeTheFontIncluded) {
 }
 
 TEST_F(MainWindowSettingsTest, OkAppliesEverythingAtOnce) {
-    EXPECT_TRUE(Form->lstRecordList->item(0)->text().contains(QStringLiteral("提前10分")));
+    EXPECT_TRUE(Form->lstRecordList->LineText(0).contains(QStringLiteral("提前10分")));
     Fonts.Answers = {TFontChoice{"DejaVu Serif", 20, 0x008000, true}};
     Settings([](TfrmSystemSet* dialog) {
         dialog->btnSetFont->click();
@@ -112,7 +113,7 @@ TEST_F(MainWindowSettingsTest, OkAppliesEverythingAtOnce) {
         dialog->cbSelSkin->setCurrentIndex(1);
         dialog->btnOK->click();
     });
-    EXPECT_FALSE(Form->lstRecordList->item(0)->text().contains(QStringLiteral("提前"))) << "the list is rebuilt";
+    EXPECT_FALSE(Form->lstRecordList->LineText(0).contains(QStringLiteral("提前"))) << "the list is rebuilt";
     EXPECT_EQ(Form->lstRecordList->font().family(), QStringLiteral("DejaVu Serif"));
     EXPECT_TRUE(Form->lstRecordList->styleSheet().contains(QStringLiteral("#008000")));
     EXPECT_TRUE(qApp->styleSheet().contains(QStringLiteral("#202020")));
