@@ -8,6 +8,8 @@
 namespace chimewell::cli {
 
 namespace {
+CommandRun SyncRun = RunSyncHelper;
+
 void PrintHelp(std::ostream& out) {
     out << "chimewell-cli: the command-line companion of 晴铃提醒 (Chimewell)\n\n"
            "Usage: chimewell-cli COMMAND [ARGUMENTS]\n\n";
@@ -110,9 +112,13 @@ const std::vector<Command>& Commands() {
          "      input. Reminders from the server that carry commands, and deletions of more than half of the\n"
          "      reminders, wait until the program asks about them. Without network or server: exit status 1,\n"
          "      and the changes wait for the next sync.\n",
-         RunSync},
+         [](const Arguments& arguments, std::ostream& out, std::ostream& err) { return SyncRun(arguments, out, err); }},
     };
     return commands;
+}
+
+void UseSync(CommandRun run) {
+    SyncRun = run;
 }
 
 int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& err) {

@@ -34,7 +34,15 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunIcs(const Arguments& arguments, std::ostream& out, std::ostream& err);
-// Needs the network part of the program; a build without Qt has a stand-in that says so.
+// The sync needs the network, the secret store and the session bus. Their libraries are loaded by a helper
+// executable of its own, chimewell-cli-sync, which chimewell-cli becomes for this command alone (RunSyncHelper),
+// so that every other command starts without them; the helper, and tests, run RunSync itself (UseSync).
 int RunSync(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunSyncHelper(const Arguments& arguments, std::ostream& out, std::ostream& err);
+using CommandRun = int (*)(const Arguments& arguments, std::ostream& out, std::ostream& err);
+void UseSync(CommandRun run);
+
+// main(): the standard output's state at the end is told too (closed, full).
+int CommandLineMain(int argc, char** argv);
 
 } // namespace chimewell::cli

@@ -94,6 +94,7 @@ completion=$share/bash-completion/completions/chimewell-cli
 [ -f "$completion" ] && bash -n "$completion" || fail "the bash completion is missing or not valid bash"
 
 # The installed command line runs from where it lies, with nothing of the build beside it.
+[ -x "$usr/libexec/chimewell/chimewell-cli-sync" ] || fail "libexec/chimewell/chimewell-cli-sync, the sync's helper, is missing"
 terms=$("$usr/bin/chimewell-cli" terms 2026 2>&1)
 [ "$(echo "$terms" | grep -c .)" = 24 ] || fail "the installed chimewell-cli terms 2026 printed: $terms"
 

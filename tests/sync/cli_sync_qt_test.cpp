@@ -34,6 +34,7 @@ CliRun Cli(const std::vector<std::string>& arguments, const std::string& input) 
     std::ostringstream out;
     std::ostringstream err;
     CliRun run;
+    cli::UseSync(cli::RunSync);
     run.Status = cli::RunCommandLine(arguments, out, err);
     std::cin.rdbuf(keptInput);
     run.Out = out.str();
@@ -132,6 +133,11 @@ public:
         namespace fs = std::filesystem;
         Program = Folder.File("chimewell-cli");
         fs::copy_file(CHIMEWELL_CLI, Program);
+        // The sync's helper beside it, as a build and a portable copy have it.
+        fs::copy_file(CHIMEWELL_CLI_SYNC, Folder.File("chimewell-cli-sync"));
+        fs::permissions(Folder.File("chimewell-cli-sync"), fs::perms::owner_all | fs::perms::group_read |
+                                                               fs::perms::group_exec | fs::perms::others_read |
+                                                               fs::perms::others_exec);
         fs::permissions(Folder.Path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                                            fs::perms::others_read | fs::perms::others_exec);
         fs::permissions(Program, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |

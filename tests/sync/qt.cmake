@@ -20,11 +20,12 @@ target_include_directories(sync_controller_qt_test PRIVATE ${PROJECT_SOURCE_DIR}
 # chimewell-cli sync, over the same real server.
 chimewell_add_test(sync_cli_qt_test
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/cli_sync_qt_test.cpp
-    LIBRARIES chimewell_cli_commands)
+    LIBRARIES chimewell_cli_sync)
 target_include_directories(sync_cli_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
 # The read-only folder is tried with the real chimewell-cli, run as "nobody" when the tests run as root.
 target_compile_definitions(sync_cli_qt_test PRIVATE CHIMEWELL_CLI="$<TARGET_FILE:chimewell-cli>")
-add_dependencies(sync_cli_qt_test chimewell-cli)
+target_compile_definitions(sync_cli_qt_test PRIVATE CHIMEWELL_CLI_SYNC="$<TARGET_FILE:chimewell-cli-sync>")
+add_dependencies(sync_cli_qt_test chimewell-cli chimewell-cli-sync)
 set_tests_properties(sync_cli_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
 # The settings page 同步, over the same real server.
 chimewell_add_test(sync_page_qt_test QT
