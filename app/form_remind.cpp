@@ -36,8 +36,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <malloc.h>
 
 #include <filesystem>
 
@@ -249,6 +251,7 @@ void TfrmRemind::FormCreate() {
     Runtime->RestoreSnoozes(LoadSnoozeFile(SnoozeFilePath()));
     Runtime->SnoozesChanged = [this] { KeepSnoozes(); };
     RefreshRecordList();
+    ReturnFreedMemory();
     ApplySkin();
     if (!holidayProblems.empty()) {
         ShowHolidayProblems(holidayProblems);
@@ -290,6 +293,12 @@ void TfrmRemind::ApplyRemindMode() {
                          : Config.RemindMode;
     RemindBox->UseNotifications(Notifications, mode);
     RemindBox->RepeatMusic = Config.RepeatMusic;
+}
+
+void TfrmRemind::ReturnFreedMemory() {
+    // Reading a long list frees buffers as large as the file several times over; the allocator would keep
+    // them for the program's whole life.
+    malloc_trim(0);
 }
 
 std::string TfrmRemind::SnoozeFilePath() const {
@@ -346,6 +355,7 @@ void TfrmRemind::CheckOutsideChanges() {
 
 void TfrmRemind::ListChangedOnDisk() {
     RefreshRecordList();
+    ReturnFreedMemory();
     DoSearch();
     if (List.LoadFailure.empty() || List.LoadFailure == ToldLoadFailure) {
         ToldLoadFailure = List.LoadFailure;

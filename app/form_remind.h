@@ -220,6 +220,8 @@ private:
     void WriteRemindedMarks();
     void RemindedMarksWritten(const TRemindedMarks& marks, const TRemindedWritten& written, const std::string& failure);
     void FinishRemindedMarks();
+    // Gives the memory a long list's reading or writing freed back to the system.
+    static void ReturnFreedMemory();
     QThreadPool* MarksWriter = nullptr;
     bool WritingMarks = false;
     // The settings' 提醒方式 and 重复播放提醒音乐直到关闭, applied to the reminder window.

@@ -211,6 +211,7 @@ void TfrmRemind::RemindedMarksWritten(const TRemindedMarks& marks, const TRemind
     } catch (const std::exception& error) {
         problem = error.what();
     }
+    ReturnFreedMemory();
     if (!problem.empty() && !Exiting) {
         ShowGeneralError(problem);
     }

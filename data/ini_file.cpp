@@ -218,16 +218,27 @@ std::size_t TIniFile::IndexOfSection(std::string_view name) const {
     constexpr int LookupsBeforeIndexing = 64;
     if (!Indexed && ++LookupsWithoutIndex > LookupsBeforeIndexing) {
         SectionIndex.reserve(Sections.size());
+        UniqueNames = true;
         for (std::size_t i = 1; i < Sections.size(); ++i) {
-            if (!Sections[i].Erased) {
-                SectionIndex.try_emplace(Folded(Sections[i].Name), i);
+            if (!Sections[i].Erased && !SectionIndex.try_emplace(Folded(Sections[i].Name), i).second) {
+                UniqueNames = false;
             }
         }
         Indexed = true;
     }
     if (Indexed) {
+        // A list is read section after section: the one after the last found is looked at first. With every
+        // name once in the file, a section of that name is the one asked for.
+        if (UniqueNames && NextGuess < Sections.size() && !Sections[NextGuess].Erased &&
+            SameName(Sections[NextGuess].Name, Trim(name))) {
+            return NextGuess++;
+        }
         const auto found = SectionIndex.find(Folded(name));
-        return found == SectionIndex.end() ? None : found->second;
+        if (found == SectionIndex.end()) {
+            return None;
+        }
+        NextGuess = found->second + 1;
+        return found->second;
     }
     const std::string_view wanted = Trim(name);
     for (std::size_t i = 1; i < Sections.size(); ++i) {
@@ -308,13 +319,49 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 void TIniFile::ForEachValue(std::string_view section,
-                            const std::function<void(std::string_view key, const std::string& value)>& visit) const {
-    const Section* in = FindSection(section);
-    if (in == nullptr) {
+                            const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+    ForEachValueAt(SectionHandle(section), visit);
+}
+
+void TIniFile::ForEachSection(const std::function<void(std::string_view name, std::size_t handle)>& visit) const {
+    for (std::size_t i = 1; i < Sections.size(); ++i) {
+        if (!Sections[i].Erased) {
+            visit(Sections[i].Name, i);
+        }
+    }
+}
+
+void TIniFile::ForEachValueAt(std::size_t handle,
+                              const std::function<void(std::string_view key, std::string_view value)>& visit) const {
+    ForEachStoredValueAt(handle, [&](std::string_view key, std::string_view value, bool encoded) {
+        if (!encoded) {
+            visit(key, value);
+            return;
+        }
+        const std::string text = DecodedValue(value);
+        visit(key, text);
+    });
+}
+
+std::string TIniFile::DecodedValue(std::string_view stored) const {
+    return DecodedValue(stored, *Decoder);
+}
+
+std::string TIniFile::DecodedValue(std::string_view stored, TextDecoder& decoder) const {
+    std::string text = decoder.Decode(stored);
+    text.resize(FirstCharacters(text, IniMaxValueCharacters).size());
+    return text;
+}
+
+void TIniFile::ForEachStoredValueAt(
+    std::size_t handle,
+    const std::function<void(std::string_view key, std::string_view value, bool encoded)>& visit) const {
+    if (handle == 0 || handle >= Sections.size() || Sections[handle].Erased) {
         return;
     }
+    const Section* in = &Sections[handle];
     for (const auto& [key, value] : in->Writes) {
-        visit(key, std::string(FirstCharacters(value, IniMaxValueCharacters)));
+        visit(key, FirstCharacters(value, IniMaxValueCharacters), false);
     }
     if (!in->FromFile) {
         return;
@@ -327,25 +374,33 @@ void TIniFile::ForEachValue(std::string_view section,
         if (equals != std::string_view::npos) {
             const std::string_view key = Trim(text.substr(0, equals));
             if (!key.empty()) {
-                const std::string value = Decoder->Decode(Trim(text.substr(equals + 1)));
-                visit(key, std::string(FirstCharacters(value, IniMaxValueCharacters)));
+                visit(key, Trim(text.substr(equals + 1)), true);
             }
         }
         line = NextLineFrom(bytes, lineEnd, in->End);
     }
 }
 
+std::size_t TIniFile::SectionHandle(std::string_view name) const {
+    const std::size_t index = IndexOfSection(name);
+    return index == static_cast<std::size_t>(-1) ? 0 : index;
+}
+
 bool TIniFile::SectionExists(std::string_view section) const {
     return FindSection(section) != nullptr;
 }
 
-std::vector<std::string> TIniFile::SectionNames() const {
-    std::vector<std::string> names;
+void TIniFile::ForEachSectionName(const std::function<void(std::string_view name)>& visit) const {
     for (std::size_t i = 1; i < Sections.size(); ++i) {
         if (IndexOfSection(Sections[i].Name) == i) {
-            names.push_back(Sections[i].Name);
+            visit(Sections[i].Name);
         }
     }
+}
+
+std::vector<std::string> TIniFile::SectionNames() const {
+    std::vector<std::string> names;
+    ForEachSectionName([&names](std::string_view name) { names.emplace_back(name); });
     return names;
 }
 
@@ -388,6 +443,8 @@ void TIniFile::DropStoredContents() {
     Sections.clear();
     SectionIndex.clear();
     Indexed = false;
+    UniqueNames = false;
+    NextGuess = 0;
     LookupsWithoutIndex = 0;
     Parse();
 }

@@ -56,9 +56,27 @@ public:
     // in file order. A key may come more than once; as with the reads, the first one counts. For reading a
     // whole record at once, which is far quicker than key by key in a large file.
     void ForEachValue(std::string_view section,
-                      const std::function<void(std::string_view key, const std::string& value)>& visit) const;
+                      const std::function<void(std::string_view key, std::string_view value)>& visit) const;
     // The names of the sections in file order, the first of two equal ones only, then the sections written.
     std::vector<std::string> SectionNames() const;
+    void ForEachSectionName(const std::function<void(std::string_view name)>& visit) const;
+    // Every section in file order, then those written, each with a handle for ForEachValueAt; of two with one
+    // name, both, the first first. Reading a whole list this way needs no look-up by name.
+    void ForEachSection(const std::function<void(std::string_view name, std::size_t handle)>& visit) const;
+    void ForEachValueAt(std::size_t handle,
+                        const std::function<void(std::string_view key, std::string_view value)>& visit) const;
+    // The handle of the section ForEachValue reads, 0 for none.
+    std::size_t SectionHandle(std::string_view name) const;
+    // The same values as they are stored: `encoded` says the value is still in the file's code page, for
+    // DecodedValue to give as ForEachValue does. What is only compared or read as a number need not be decoded.
+    void ForEachStoredValueAt(
+        std::size_t handle,
+        const std::function<void(std::string_view key, std::string_view value, bool encoded)>& visit) const;
+    std::string DecodedValue(std::string_view stored) const;
+    // The same with a decoder of the file's code page of the caller's own, so that several threads may read
+    // one file at once (a decoder is not shared between threads).
+    std::string DecodedValue(std::string_view stored, TextDecoder& decoder) const;
+    TextEncoding StoredEncoding() const { return Encoding; }
 
     // Creates the section and the key when missing, else replaces the first key's value. A line break in the
     // value would end the line and could forge keys or sections, so CR, LF and NUL are stored as blanks.
@@ -101,6 +119,9 @@ private:
     // (loading a list); a save looks up two sections and finds them faster by walking the list.
     mutable std::unordered_map<std::string, std::size_t> SectionIndex;
     mutable bool Indexed = false;
+    // No two sections of the file share a name, and where the next look-up is likely to find its section.
+    mutable bool UniqueNames = false;
+    mutable std::size_t NextGuess = 0;
     mutable int LookupsWithoutIndex = 0;
     std::size_t IndexOfSection(std::string_view name) const;
 };

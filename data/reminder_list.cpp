@@ -1,6 +1,7 @@
 #include "data/reminder_list.h"
 
 #include "calendar/clock.h"
+#include "data/code_page.h"
 #include "data/data_file.h"
 #include "data/file_io.h"
 #include "data/ini_file.h"
@@ -12,7 +13,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exception>
 #include <stdexcept>
+#include <thread>
 #include <unordered_map>
 
 namespace chimewell {
@@ -42,35 +45,55 @@ bool SameKey(std::string_view a, std::string_view b) {
 } // namespace
 
 TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section) {
-    // The whole section in one pass; the first of two equal keys counts, as for single reads.
-    std::array<std::optional<std::string>, ReminderKeys.size()> values;
-    ini.ForEachValue(section, [&values](std::string_view key, const std::string& value) {
-        for (std::size_t k = 0; k < ReminderKeys.size(); ++k) {
-            if (!values[k] && SameKey(key, ReminderKeys[k])) {
-                values[k] = value;
-                return;
+    return ReadReminderAt(ini, ini.SectionHandle(section));
+}
+
+TRmMainDate ReadReminderAt(const TIniFile& ini, std::size_t handle, TextDecoder* decoder) {
+    // The whole section in one pass; the first of two equal keys counts, as for single reads. Keys mostly come in
+    // the order they are written, so the one after the last found is tried first.
+    constexpr std::size_t Texts = 12; // Music, Command, Message, UID
+    std::array<bool, ReminderKeys.size()> seen{};
+    std::array<std::int32_t, Texts> numbers{};
+    std::array<std::string, ReminderKeys.size() - Texts> texts;
+    std::size_t expected = 0;
+    ini.ForEachStoredValueAt(handle, [&](std::string_view key, std::string_view value, bool encoded) {
+        for (std::size_t tried = 0; tried < ReminderKeys.size(); ++tried) {
+            const std::size_t k = (expected + tried) % ReminderKeys.size();
+            if (!SameKey(key, ReminderKeys[k])) {
+                continue;
             }
+            expected = k + 1;
+            if (!seen[k]) {
+                seen[k] = true;
+                // A number is digits in any code page: only the texts are decoded.
+                if (k < Texts) {
+                    numbers[k] = IniTextToInteger(value, 0);
+                } else {
+                    texts[k - Texts] = !encoded             ? std::string(value)
+                                       : decoder != nullptr ? ini.DecodedValue(value, *decoder)
+                                                            : ini.DecodedValue(value);
+                }
+            }
+            return;
         }
     });
-    const auto integer = [&values](std::size_t k) { return values[k] ? IniTextToInteger(*values[k], 0) : 0; };
-    const auto text = [&values](std::size_t k) { return values[k] ? *values[k] : std::string(); };
     TRmMainDate record;
-    record.Year = integer(0);
-    record.Month = integer(1);
-    record.Day = integer(2);
-    record.Hour = integer(3);
-    record.Minuter = integer(4);
-    record.Forward = integer(5);
-    record.Method = integer(6);
-    record.IsLunar = integer(7) != 0;
-    record.IsLeapMonth = integer(8) != 0;
-    record.WithScript = integer(9) != 0;
-    record.AutoExecScript = integer(10) != 0;
-    record.Reminded = integer(11) != 0;
-    record.Music = text(12);
-    record.Command = text(13);
-    record.Message = text(14);
-    record.Uid = text(15);
+    record.Year = numbers[0];
+    record.Month = numbers[1];
+    record.Day = numbers[2];
+    record.Hour = numbers[3];
+    record.Minuter = numbers[4];
+    record.Forward = numbers[5];
+    record.Method = numbers[6];
+    record.IsLunar = numbers[7] != 0;
+    record.IsLeapMonth = numbers[8] != 0;
+    record.WithScript = numbers[9] != 0;
+    record.AutoExecScript = numbers[10] != 0;
+    record.Reminded = numbers[11] != 0;
+    record.Music = std::move(texts[0]);
+    record.Command = std::move(texts[1]);
+    record.Message = std::move(texts[2]);
+    record.Uid = std::move(texts[3]);
     return record;
 }
 
@@ -109,20 +132,21 @@ std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection,
     return std::min(items, HighestItemSection(ini));
 }
 
+std::int32_t ItemNumberOf(std::string_view name) {
+    // Section names match without regard to case, so [item7] is the seventh reminder too.
+    if (name.size() < 5 || name.size() > 14 || (name[0] | 0x20) != 'i' || (name[1] | 0x20) != 't' ||
+        (name[2] | 0x20) != 'e' || (name[3] | 0x20) != 'm' || name[4] == '0') {
+        return 0;
+    }
+    std::int32_t number = 0;
+    const auto [end, error] = std::from_chars(name.data() + 4, name.data() + name.size(), number);
+    return error == std::errc() && end == name.data() + name.size() && number > 0 ? number : 0;
+}
+
 std::int32_t HighestItemSection(const TIniFile& ini) {
     std::int32_t highest = 0;
-    for (const std::string& name : ini.SectionNames()) {
-        // Section names match without regard to case, so [item7] is the seventh reminder too.
-        if (name.size() < 5 || name.size() > 14 || (name[0] | 0x20) != 'i' || (name[1] | 0x20) != 't' ||
-            (name[2] | 0x20) != 'e' || (name[3] | 0x20) != 'm' || name[4] == '0') {
-            continue;
-        }
-        std::int32_t number = 0;
-        const auto [end, error] = std::from_chars(name.data() + 4, name.data() + name.size(), number);
-        if (error == std::errc() && end == name.data() + name.size()) {
-            highest = std::max(highest, number);
-        }
-    }
+    ini.ForEachSection(
+        [&highest](std::string_view name, std::size_t) { highest = std::max(highest, ItemNumberOf(name)); });
     return highest;
 }
 
@@ -325,17 +349,62 @@ void TRmDataList::LoadFrom(const TIniFile& ini) {
     Clear();
     ++Generation;
     Remember(ini.StoredBytes(), FileStampOf(FileName));
-    HighestSection = HighestItemSection(ini);
-    const std::int32_t items = StoredItemCount(ini);
+    // One pass over the sections finds each reminder's (the first of two with one number), with no look-up by
+    // name; the count is then the stored one, as StoredItemCount rules.
+    constexpr std::size_t None = 0;
+    std::vector<std::size_t> sections;
+    HighestSection = 0;
+    ini.ForEachSection([&](std::string_view name, std::size_t handle) {
+        const std::int32_t number = ItemNumberOf(name);
+        HighestSection = std::max(HighestSection, number);
+        if (number <= 0 || number > MaxDataItems) {
+            return;
+        }
+        if (sections.size() < static_cast<std::size_t>(number)) {
+            sections.resize(static_cast<std::size_t>(number), None);
+        }
+        if (sections[static_cast<std::size_t>(number - 1)] == None) {
+            sections[static_cast<std::size_t>(number - 1)] = handle;
+        }
+    });
+    const std::int32_t items =
+        std::min({ini.ReadInteger(DataMainSection, DataItemsKey, 0), MaxDataItems, HighestSection});
     if (items <= 0) {
         return;
     }
+    // Sections missing below the count read as reminders of the defaults.
+    sections.resize(static_cast<std::size_t>(items), None);
     const std::int32_t blocks = items / BlockSize + 1;
     if (blocks != BlockCount) {
         ResizeToBlocks(blocks);
     }
-    for (std::int32_t i = 0; i < items; ++i) {
-        Slots[static_cast<std::size_t>(i)] = std::make_unique<TRmMainDate>(ReadReminder(ini, ItemSectionName(i + 1)));
+    const auto read = [&](std::int32_t from, std::int32_t to, TextDecoder* decoder) {
+        for (std::int32_t i = from; i < to; ++i) {
+            const std::size_t section = sections[static_cast<std::size_t>(i)];
+            Slots[static_cast<std::size_t>(i)] =
+                std::make_unique<TRmMainDate>(section == None ? TRmMainDate{} : ReadReminderAt(ini, section, decoder));
+        }
+    };
+    // A long list is read by two threads, each half with its own decoder: the start waits for half as long.
+    constexpr std::int32_t ReadAloneUpTo = 20000;
+    if (items <= ReadAloneUpTo || std::thread::hardware_concurrency() < 2) {
+        read(0, items, nullptr);
+    } else {
+        const std::int32_t half = items / 2;
+        std::exception_ptr failure;
+        std::thread other([&] {
+            try {
+                TextDecoder decoder(ini.StoredEncoding());
+                read(half, items, &decoder);
+            } catch (...) {
+                failure = std::current_exception();
+            }
+        });
+        read(0, half, nullptr);
+        other.join();
+        if (failure) {
+            std::rethrow_exception(failure);
+        }
     }
     Count = items;
 }
@@ -806,7 +875,8 @@ void TRmDataList::RemindedMarksWritten(const TRemindedMarks& marks, const TRemin
         return;
     }
     if (written.Written && written.OnKnownVersion && Stamp == marks.Stamp) {
-        Remember(written.File.Bytes, written.File.Stamp);
+        KnownDigest = written.Digest;
+        Stamp = written.Stamp;
     } else if (written.FileMissing && !FileStampOf(FileName).Exists) {
         SaveFrom(0);
     }
@@ -847,7 +917,7 @@ std::string SectionHolding(const TIniFile& ini, std::int32_t count, const TRmMai
 TRemindedWritten WriteRemindedMarks(const TRemindedMarks& marks, const std::function<void()>& beforeReplace) {
     TRemindedWritten outcome;
     try {
-        outcome.File = RewriteDataFile(
+        const TRewritten file = RewriteDataFile(
             marks.FileName,
             [&](TIniFile& ini) {
                 if (ini.ReadFailed()) {
@@ -875,6 +945,8 @@ TRemindedWritten WriteRemindedMarks(const TRemindedMarks& marks, const std::func
                 }
             },
             beforeReplace);
+        outcome.Stamp = file.Stamp;
+        outcome.Digest = BytesDigest(file.Bytes);
         outcome.Written = true;
     } catch (const NothingToMark&) {
         outcome.Written = false;

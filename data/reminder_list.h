@@ -18,6 +18,7 @@
 namespace chimewell {
 
 class TIniFile;
+class TextDecoder;
 
 inline constexpr const char* DataMainSection = "Main";
 inline constexpr const char* DataItemsKey = "Items";
@@ -31,6 +32,8 @@ inline constexpr std::int32_t MaxDataItems = 100000;
 std::int32_t StoredItemCount(const TIniFile& ini);
 // The highest "ItemN" section the file holds, 0 for none.
 std::int32_t HighestItemSection(const TIniFile& ini);
+// N for a section named "ItemN" (in any case, without leading zeros), else 0.
+std::int32_t ItemNumberOf(std::string_view name);
 // The same rule for a count kept under another section and key (the exchange files' header), with another
 // limit in place of MaxDataItems.
 std::int32_t StoredItemCount(const TIniFile& ini, std::string_view countSection, std::string_view countKey,
@@ -43,6 +46,9 @@ inline constexpr const char* ReminderUidKey = "UID";
 std::string ItemSectionName(std::int32_t number);
 // The 15 keys of one reminder and its UID, with their defaults for missing keys.
 TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section);
+// The same for the section of that handle (TIniFile::ForEachSection); with a decoder of its own, a thread may
+// read while others read the same file.
+TRmMainDate ReadReminderAt(const TIniFile& ini, std::size_t handle, TextDecoder* decoder = nullptr);
 void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate& record);
 
 // For each position before a change, the position of the same reminder after it, or -1 where it is gone.
@@ -85,7 +91,9 @@ struct TRemindedWritten {
     bool FileMissing = false;
     // The file read was the version the list knew, so what was written differs from it by the marks alone.
     bool OnKnownVersion = false;
-    TRewritten File;
+    // The file as written, told by its stamp and the digest of its bytes (worked out where it was written).
+    TFileStamp Stamp;
+    std::size_t Digest = 0;
 };
 
 // Sets Reminded for the marked reminders in the file as it is now, under the writers' lock; a reminder another

@@ -60,6 +60,10 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
 }
 
 std::string_view FirstCharacters(std::string_view text, int maxCharacters) {
+    // No more bytes than that: no more characters either.
+    if (maxCharacters >= 0 && text.size() <= static_cast<std::size_t>(maxCharacters)) {
+        return text;
+    }
     int seen = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!IsUtf8ContinuationByte(text[i])) {
@@ -73,11 +77,24 @@ std::string_view FirstCharacters(std::string_view text, int maxCharacters) {
 }
 
 std::string_view Trim(std::string_view text, std::string_view blanks) {
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) {
-        return {};
+    // Byte by byte against the few blanks: the reading of every line of a large file comes through here.
+    const auto isBlank = [blanks](char c) {
+        for (const char blank : blanks) {
+            if (c == blank) {
+                return true;
+            }
+        }
+        return false;
+    };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && isBlank(text[first])) {
+        ++first;
     }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+    while (last > first && isBlank(text[last - 1])) {
+        --last;
+    }
+    return text.substr(first, last - first);
 }
 
 int CharacterCount(std::string_view text) {

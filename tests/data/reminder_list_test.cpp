@@ -9,6 +9,8 @@
 #include <chrono>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace chimewell {
 namespace {
 
@@ -86,6 +88,41 @@ TEST_F(ReminderListTest, EveryFieldRoundTrips) {
     ASSERT_EQ(loaded.Count, 3);
     EXPECT_EQ(loaded.Item(2), record);
     EXPECT_EQ(loaded.Item(0), Numbered(0));
+}
+
+// A long list is read in two halves at once: every reminder of both comes back as it was, its texts decoded,
+// the first of two sections with one number counting, a missing one reading as the defaults.
+TEST_F(ReminderListTest, ALongListReadsBackWhole) {
+    constexpr int Count = 30001;
+    TIniFile file(Folder.File("reminddata.sdt"));
+    file.WriteInteger("Main", "Items", Count);
+    std::vector<TRmMainDate> written(Count);
+    for (int i = 0; i < Count; ++i) {
+        TRmMainDate& record = written[static_cast<std::size_t>(i)];
+        record.Month = i % 12 + 1;
+        record.Day = i % 28 + 1;
+        record.Hour = i % 24;
+        record.Minuter = i % 60;
+        record.IsLunar = i % 3 == 0;
+        record.Message = "提醒 " + std::to_string(i) + (i % 2 == 0 ? " 农历%M月" : "");
+        record.Music = i % 7 == 0 ? "/音乐/" + std::to_string(i) + ".ogg" : "";
+        if (i != 20000) {
+            WriteReminder(file, ItemSectionName(i + 1), record);
+        }
+    }
+    written[20000] = {};
+    file.UpdateFile();
+    // A second [Item15001] further down does not count.
+    std::ofstream(Folder.File("reminddata.sdt"), std::ios::binary | std::ios::app)
+        << "[Item15001]\r\nHour=3\r\nMessage=second\r\n";
+    const TRmDataList loaded = Loaded();
+    ASSERT_EQ(loaded.Count, Count);
+    int different = 0;
+    for (int i = 0; i < Count; ++i) {
+        different += loaded.Item(i) == written[static_cast<std::size_t>(i)] ? 0 : 1;
+    }
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(loaded.Item(15000).Message, "提醒 15000 农历%M月");
 }
 
 TEST_F(ReminderListTest, StorageGrowsByBlocks) {
