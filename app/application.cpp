@@ -3,6 +3,7 @@
 #include "app/program_end.h"
 
 #include "data/constants.h"
+#include "data/file_io.h"
 #include "platform/message_box.h"
 
 #include <exception>
@@ -16,7 +17,7 @@ bool TRmApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-        ShowGeneralError(error.what());
+        ShowGeneralError(ShownFailure(error));
     } catch (...) {
         ShowGeneralError("未知错误");
     }
@@ -29,7 +30,7 @@ void ShowGeneralError(const std::string& message) {
         std::cerr << "chimewell: " << message << std::endl;
         return;
     }
-    ShowMessageBox(MessageKind::Error, std::string(ProductName), message);
+    ShowMessageBox(MessageKind::Error, std::string(ProductName), ShownFailureText(message));
 }
 
 } // namespace chimewell

@@ -5,6 +5,7 @@
 #include "ui/qt_dialog_helpers.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -28,6 +30,9 @@ namespace {
 constexpr int ComingCount = 20;
 constexpr int Rows = 6;
 constexpr int Columns = 7;
+const QColor RestDayColour(0xC0, 0x30, 0x30);
+const QColor MakeupWorkdayColour(0x20, 0x60, 0xB0);
+const QColor FestivalColour(0xA0, 0x60, 0x00);
 
 QString Q(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -40,11 +45,20 @@ std::string Clock(TDateTime minute) {
     return text;
 }
 
-// "08:00 拜年（农历，提前）".
-QString FiringLine(const TMonthFiring& firing, bool withDate) {
+// "08:00 拜年（农历）", and a firing ahead of the set time as such: "07:50 提前10分钟：拜年（农历）".
+QString FiringLine(const TRmDataList& list, const TMonthFiring& firing, bool withDate) {
     std::string line = withDate ? FormatMinute(firing.Minute) : Clock(firing.Minute);
-    line += " " + firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + (firing.Early ? "，提前" : "") + "）";
+    line += " ";
+    if (firing.Early) {
+        line += "提前" + std::to_string(list.Item(firing.Position).Forward) + "分钟：";
+    }
+    line += firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + "）";
     return Q(line);
+}
+
+// The line cut to the width with "…", so that no cell grows with a long name.
+std::string Elided(const QFontMetrics& metrics, const std::string& line, int width) {
+    return metrics.elidedText(Q(line), Qt::ElideRight, width).toStdString();
 }
 
 TDateTime DateOnly(TDateTime moment) {
@@ -53,27 +67,55 @@ TDateTime DateOnly(TDateTime moment) {
 
 } // namespace
 
-std::optional<TDateTime> ParseGoToDate(const std::string& text) {
-    static const std::regex Gregorian(R"(\s*(\d{4})-(\d{1,2})-(\d{1,2})\s*)");
-    static const std::regex Lunar(R"(\s*农历\s*(\d{4})-(闰)?(\d{1,2})-(\d{1,2})\s*)");
+TGoToDate ParseGoToDate(const std::string& text) {
+    static const std::regex Gregorian(R"(\s*(\d{1,4})-(\d{1,2})-(\d{1,2})\s*)");
+    static const std::regex Lunar(R"(\s*农历\s*(\d{1,4})-(闰)?(\d{1,2})-(\d{1,2})\s*)");
+    const auto problem = [](std::string why) { return TGoToDate{std::nullopt, std::move(why)}; };
     std::smatch match;
     if (std::regex_match(text, match, Gregorian)) {
         const int year = std::stoi(match[1]);
         const int month = std::stoi(match[2]);
         const int day = std::stoi(match[3]);
-        if (year < 1900 || year > 2100 || month < 1 || month > 12 || day < 1 || day > GregorianMonthDays(year, month)) {
-            return std::nullopt;
+        if (year < 1900 || year > 2100) {
+            return problem("月历只有 1900 年到 2100 年。");
         }
-        return EncodeDate(year, month, day);
+        if (month < 1 || month > 12) {
+            return problem("一年只有 12 个月，没有 " + std::to_string(month) + " 月。");
+        }
+        if (day < 1 || day > GregorianMonthDays(year, month)) {
+            return problem(std::to_string(year) + "年" + std::to_string(month) + "月只有" +
+                           std::to_string(GregorianMonthDays(year, month)) + "天，没有" + std::to_string(day) + "日。");
+        }
+        return {EncodeDate(year, month, day), {}};
     }
     if (std::regex_match(text, match, Lunar)) {
         const LunarDate date{std::stoi(match[1]), std::stoi(match[3]), std::stoi(match[4]), match[2].matched};
-        if (!IsLunarDateInTable(date)) {
-            return std::nullopt;
+        if (date.Year < LunarTableFirstYear || date.Year > LunarTableLastYear) {
+            return problem("农历只有 1900 年到 2100 年。");
         }
-        return LunarTableDateToSolar(date);
+        if (date.Month < 1 || date.Month > 12) {
+            return problem("农历一年只有 12 个月（有的年份另有一个闰月），没有 " + std::to_string(date.Month) +
+                           " 月。");
+        }
+        const std::string yearText = "农历" + std::to_string(date.Year) + "年";
+        const int leap = LunarLeapMonth(date.Year);
+        if (date.IsLeapMonth && leap != date.Month) {
+            return problem(yearText + "没有" + LunarMonthName(date.Month, true) + "（" +
+                           (leap == 0 ? std::string("这一年没有闰月") : "这一年是" + LunarMonthName(leap, true)) +
+                           "）。");
+        }
+        const int days = date.IsLeapMonth ? LunarLeapMonthDays(date.Year) : LunarMonthDays(date.Year, date.Month);
+        if (date.Day < 1 || date.Day > days) {
+            return problem(yearText + LunarMonthName(date.Month, date.IsLeapMonth) + "只有" + std::to_string(days) +
+                           "天。");
+        }
+        if (!IsLunarDateInTable(date)) {
+            return problem(yearText + LunarMonthName(date.Month, date.IsLeapMonth) + LunarDayName(date.Day) +
+                           "不在月历的范围里。");
+        }
+        return {LunarTableDateToSolar(date), {}};
     }
-    return std::nullopt;
+    return problem("“" + text + "”不是能认出的日期。");
 }
 
 TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, const TRmConfig& config)
@@ -97,10 +139,14 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
         button->setMaximumWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("MM")) + 16);
     }
     lbTitle->setAlignment(Qt::AlignCenter);
+    // The title's length must not move the grid's columns when paging: the room of the longest title, always.
+    lbTitle->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     QFont titleFont = lbTitle->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
     lbTitle->setFont(titleFont);
+    lbTitle->setMinimumWidth(
+        QFontMetrics(titleFont).horizontalAdvance(QStringLiteral("2026年12月 农历乙巳/丙午年 蛇/马")));
 
     grdMonth->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdMonth->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -116,6 +162,9 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     lstDay->setContextMenuPolicy(Qt::CustomContextMenu);
     lstDay->setAccessibleName(QStringLiteral("这一天的提醒"));
     lstComing->setAccessibleName(QStringLiteral("接下来的提醒"));
+    // A coming firing's date and time whole, with the start of its text, at any scale.
+    lstComing->setMinimumWidth(
+        lstComing->fontMetrics().horizontalAdvance(QStringLiteral("2026-12-09 08:00 腊八节喝腊八粥")) + 24);
 
     auto* navigation = new QHBoxLayout;
     navigation->addWidget(btnPrevYear);
@@ -170,6 +219,14 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
             SelectRecord(Coming[static_cast<std::size_t>(row)].Position);
         }
     });
+    // Wherever the focus is in the window: a list or a button must not swallow the month keys.
+    for (const auto& [key, months] : {std::pair{Qt::Key_PageUp, -1}, std::pair{Qt::Key_PageDown, 1}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, months] { ShiftMonths(months); });
+    }
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
     resize(QSize(880, 560).expandedTo(layout->sizeHint()));
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -232,30 +289,39 @@ void TfrmMonthCalendar::FillGrid() {
     }
     grdMonth->setHorizontalHeaderLabels(headers);
     const QPalette colours = palette();
+    const QFontMetrics metrics(grdMonth->font());
+    const int width = std::max(grdMonth->columnWidth(0) - 6, metrics.horizontalAdvance(QStringLiteral("国际妇女")));
     for (int cell = 0; cell < Rows * Columns && cell < static_cast<int>(Month.Days.size()); ++cell) {
         const TMonthDay& day = Month.Days[static_cast<std::size_t>(cell)];
         // Three lines at most, so that a cell reads whole at any size: the day with its marks, the lunar day or
-        // the term, the first festival.
+        // the term, the first festival; each cut to the column, the whole day in the tooltip.
         std::string text = std::to_string(day.Day);
         if (day.Official != TOfficialMark::None) {
             text += day.Official == TOfficialMark::Rest ? " 休" : " 班";
         }
-        if (!day.Firings.empty()) {
-            text += " ●" + std::to_string(day.Firings.size());
+        const int reminders = day.ReminderCount();
+        if (reminders > 0) {
+            text += " ●" + std::to_string(reminders);
         }
-        text += "\n" + (day.SolarTerm.empty() ? day.LunarText : day.SolarTerm);
+        text = Elided(metrics, text, width) + "\n" +
+               Elided(metrics, day.SolarTerm.empty() ? day.LunarText : day.SolarTerm, width);
         if (!day.Festivals.empty()) {
-            text += "\n" + day.Festivals.front();
+            text += "\n" + Elided(metrics, day.Festivals.front(), width);
         }
         auto* item = new QTableWidgetItem(Q(text));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        item->setToolTip(Q(ReadableDayLine(day.Date) +
-                           (day.Firings.empty() ? "" : "\n" + std::to_string(day.Firings.size()) + "个提醒")));
+        item->setToolTip(
+            Q(ReadableDayLine(day.Date) + (reminders == 0 ? "" : "\n" + std::to_string(reminders) + "个提醒")));
         item->setData(Qt::AccessibleTextRole, Q(day.AccessibleName()));
+        // 休 and 班 each in their own colour, a festival on an ordinary day in a third.
         if (!day.InMonth) {
             item->setForeground(colours.brush(QPalette::Disabled, QPalette::Text));
-        } else if (day.Official == TOfficialMark::Rest || !day.Festivals.empty()) {
-            item->setForeground(QColor(0xC0, 0x30, 0x30));
+        } else if (day.Official == TOfficialMark::Rest) {
+            item->setForeground(RestDayColour);
+        } else if (day.Official == TOfficialMark::Work) {
+            item->setForeground(MakeupWorkdayColour);
+        } else if (!day.Festivals.empty()) {
+            item->setForeground(FestivalColour);
         }
         if (day.IsToday) {
             QFont bold = item->font();
@@ -280,7 +346,7 @@ void TfrmMonthCalendar::FillDay() {
         FillFiringTexts(List, Config, day);
         lbDay->setText(Q(ReadableDayLine(day.Date)));
         for (const TMonthFiring& firing : day.Firings) {
-            lstDay->addItem(FiringLine(firing, false));
+            lstDay->addItem(FiringLine(List, firing, false));
         }
         if (day.Firings.empty()) {
             auto* none = new QListWidgetItem(QStringLiteral("这一天没有提醒"), lstDay);
@@ -294,7 +360,7 @@ void TfrmMonthCalendar::FillComing() {
     ComingGeneration = List.Generation;
     lstComing->clear();
     for (const TMonthFiring& firing : Coming) {
-        lstComing->addItem(FiringLine(firing, true));
+        lstComing->addItem(FiringLine(List, firing, true));
     }
 }
 
@@ -346,17 +412,23 @@ void TfrmMonthCalendar::DayListMenu(const QPoint& position) {
 }
 
 void TfrmMonthCalendar::btnGoToClick() {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        this, QStringLiteral("转到"), QStringLiteral("公历日期（如 2026-02-17）或农历日期（如 农历2023-闰2-1）："),
-        QLineEdit::Normal, QString::fromStdString(FormatMinute(Selected).substr(0, 10)), &ok);
-    if (!ok) {
-        return;
-    }
-    if (const std::optional<TDateTime> date = ParseGoToDate(text.toStdString())) {
-        ShowDate(*date);
-    } else {
-        lbDay->setText(QStringLiteral("“%1”不是 1900 年到 2100 年之间的日期。").arg(text));
+    const QString prompt = QStringLiteral("公历日期（如 2026-02-17）或农历日期（如 农历2023-闰2-1）：");
+    QString text = QString::fromStdString(FormatMinute(Selected).substr(0, 10));
+    QString problem;
+    // A date that does not exist is asked again with the reason, the day shown staying as it was.
+    for (;;) {
+        bool ok = false;
+        text = QInputDialog::getText(this, QStringLiteral("转到"), problem.isEmpty() ? prompt : problem + "\n" + prompt,
+                                     QLineEdit::Normal, text, &ok);
+        if (!ok) {
+            return;
+        }
+        const TGoToDate date = ParseGoToDate(text.toStdString());
+        if (date.Date) {
+            ShowDate(*date.Date);
+            return;
+        }
+        problem = Q(date.Problem);
     }
 }
 
@@ -371,8 +443,9 @@ void TfrmMonthCalendar::btnAddOnDayClick() {
         menu.addAction(QStringLiteral("公历 %1年%2月%3日[&G]").arg(date.Year).arg(date.Month).arg(date.Day));
     QAction* lunarChoice = nullptr;
     if (!lunar.IsEmpty()) {
-        lunarChoice = menu.addAction(
-            Q("农历 " + LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day) + "[&L]"));
+        lunarChoice =
+            menu.addAction(Q("农历 " + std::to_string(lunar.Year) + "年" +
+                             LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day) + "[&L]"));
     }
     QAction* chosen = nullptr;
     connect(&menu, &QMenu::triggered, this, [&chosen](QAction* action) { chosen = action; });
@@ -396,12 +469,9 @@ void TfrmMonthCalendar::btnAddOnDayClick() {
 }
 
 bool TfrmMonthCalendar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grdMonth && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
-            ShiftMonths(key == Qt::Key_PageUp ? -1 : 1);
-            return true;
-        }
+    if (watched == grdMonth && event->type() == QEvent::Resize && !Month.Days.empty()) {
+        // The cells' texts are cut to the columns' width.
+        FillGrid();
     }
     return QWidget::eventFilter(watched, event);
 }

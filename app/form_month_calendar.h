@@ -81,8 +81,12 @@ private:
     bool Filling = false;
 };
 
-// A date typed into 转到…: "2026-02-17", or a lunar one "农历2023-2-1" and "农历2023-闰2-1"; nothing for text
-// that names no date of the calendar's range.
-std::optional<TDateTime> ParseGoToDate(const std::string& text);
+// A date typed into 转到…: "2026-02-17", or a lunar one "农历2023-2-1" and "农历2023-闰2-1"; for text that names
+// no date of the calendar's range, no date and the reason ("2026年2月只有28天。").
+struct TGoToDate {
+    std::optional<TDateTime> Date;
+    std::string Problem;
+};
+TGoToDate ParseGoToDate(const std::string& text);
 
 } // namespace chimewell

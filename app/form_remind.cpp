@@ -9,6 +9,7 @@
 #include "app/window_geometry.h"
 #include "calendar/clock.h"
 #include "data/constants.h"
+#include "data/file_io.h"
 #include "data/holiday_file.h"
 #include "data/paths.h"
 #include "exchange/search.h"
@@ -110,13 +111,13 @@ TfrmRemind::~TfrmRemind() {
     try {
         SaveSnoozeFile(SnoozeFilePath(), Runtime->PendingSnoozes());
     } catch (const std::exception& error) {
-        ShowGeneralError(error.what());
+        ShowGeneralError(ShownFailure(error));
     }
     // The data file needs no more writing: every change went to it when it was made.
     try {
         Config.SaveConfig();
     } catch (const std::exception& error) {
-        ShowGeneralError(error.what());
+        ShowGeneralError(ShownFailure(error));
     }
     delete RemindBox;
 }
@@ -386,7 +387,7 @@ void TfrmRemind::AskAboutRefusedVersion() {
             List.TakeRefused();
         }
     } catch (const std::exception& error) {
-        ShowGeneralError(error.what());
+        ShowGeneralError(ShownFailure(error));
     }
     RefreshRecordList();
     DoSearch();

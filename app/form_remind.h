@@ -201,7 +201,8 @@ private:
     void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
     void CreateRecordMenus();
     void CreateExchangeMenuItems(QMenu* recordMenu);
-    TRecordCommands RecordCommands();
+    // The record commands with their dialogs over `owner` (the main window when none is given).
+    TRecordCommands RecordCommands(QWidget* owner = nullptr);
     TExchangeCommands ExchangeCommands();
     ReminderWindowSeam ReminderWindow();
     void CreatePauseMenu();

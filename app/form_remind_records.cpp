@@ -112,11 +112,13 @@ void TfrmRemind::CreateRecordMenus() {
 }
 
 int TfrmRemind::SelectedIndex() const {
-    return lstRecordList->SelectedRow();
+    // The selected line, or else the line with the focus frame (a Ctrl+click can leave it unselected).
+    const int selected = lstRecordList->SelectedRow();
+    return selected >= 0 ? selected : lstRecordList->currentRow();
 }
 
-TRecordCommands TfrmRemind::RecordCommands() {
-    TRecordCommandHooks hooks = QtRecordDialogHooks(this, Config);
+TRecordCommands TfrmRemind::RecordCommands(QWidget* owner) {
+    TRecordCommandHooks hooks = QtRecordDialogHooks(owner != nullptr ? owner : this, Config);
     hooks.RefreshRecordList = [this] { RefreshRecordList(); };
     hooks.SetSelection = [this](int line) { lstRecordList->setCurrentRow(line); };
     hooks.RemoveLine = [this](int line) { lstRecordList->Lines().RemoveLine(line); };
@@ -143,10 +145,18 @@ void TfrmRemind::btnDeleteRecordClick() {
 void TfrmRemind::nmMonthCalendarClick() {
     if (frmMonthCalendar == nullptr) {
         frmMonthCalendar = new TfrmMonthCalendar(this, List, Config);
-        frmMonthCalendar->ViewRecord = [this](std::int32_t position) { RecordCommands().View(position); };
-        frmMonthCalendar->EditRecord = [this](std::int32_t position) { RecordCommands().Edit(position); };
-        frmMonthCalendar->DeleteRecord = [this](std::int32_t position) { RecordCommands().Delete(position); };
-        frmMonthCalendar->AddRecord = [this](const TRmMainDate& preset) { RecordCommands().AddPreset(preset); };
+        frmMonthCalendar->ViewRecord = [this](std::int32_t position) {
+            RecordCommands(frmMonthCalendar).View(position);
+        };
+        frmMonthCalendar->EditRecord = [this](std::int32_t position) {
+            RecordCommands(frmMonthCalendar).Edit(position);
+        };
+        frmMonthCalendar->DeleteRecord = [this](std::int32_t position) {
+            RecordCommands(frmMonthCalendar).Delete(position);
+        };
+        frmMonthCalendar->AddRecord = [this](const TRmMainDate& preset) {
+            RecordCommands(frmMonthCalendar).AddPreset(preset);
+        };
         frmMonthCalendar->SelectRecord = [this](std::int32_t position) {
             if (position >= 0 && position < lstRecordList->count()) {
                 lstRecordList->setCurrentRow(position);

@@ -7,6 +7,7 @@
 
 #include "app/sync_controller.h"
 #include "calendar/clock.h"
+#include "data/file_io.h"
 #include "platform/message_box.h"
 #include "platform/notification_area.h"
 #include "platform/sleep_watcher.h"
@@ -184,7 +185,7 @@ void TfrmRemind::WriteRemindedMarks() {
         marks = List.TakeRemindedMarks();
     } catch (const std::exception& error) {
         // A list that was not read whole writes nothing; the reminders still show, and the user is told after.
-        QTimer::singleShot(0, this, [message = std::string(error.what())] { ShowGeneralError(message); });
+        QTimer::singleShot(0, this, [message = ShownFailure(error)] { ShowGeneralError(message); });
         return;
     }
     WritingMarks = true;
@@ -194,7 +195,7 @@ void TfrmRemind::WriteRemindedMarks() {
         try {
             written = chimewell::WriteRemindedMarks(marks, beforeReplace);
         } catch (const std::exception& error) {
-            failure = error.what();
+            failure = ShownFailure(error);
         }
         QMetaObject::invokeMethod(
             this, [this, marks, written, failure] { RemindedMarksWritten(marks, written, failure); },
@@ -209,7 +210,7 @@ void TfrmRemind::RemindedMarksWritten(const TRemindedMarks& marks, const TRemind
     try {
         List.RemindedMarksWritten(marks, written);
     } catch (const std::exception& error) {
-        problem = error.what();
+        problem = ShownFailure(error);
     }
     ReturnFreedMemory();
     if (!problem.empty() && !Exiting) {

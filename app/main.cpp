@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     try {
         form = std::make_unique<TfrmRemind>(folder, QApplication::applicationFilePath().toStdString());
     } catch (const std::exception& error) {
-        ShowGeneralError(error.what());
+        ShowGeneralError(ShownFailure(error));
         return 1;
     }
     QObject::connect(&instance, &SingleInstance::showRequested, form.get(), &TfrmRemind::ShowMainWindow);

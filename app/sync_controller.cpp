@@ -1,5 +1,6 @@
 #include "app/sync_controller.h"
 
+#include "data/file_io.h"
 #include "data/reminder_list.h"
 #include "platform/message_box.h"
 #include "platform/secret_store.h"
@@ -91,7 +92,7 @@ std::string SyncController::StatusText() const {
     std::string text = LastSync.empty() ? "还没有同步过。" : "上次同步：" + LastSync;
     const std::string& why = !LastFailure.empty() ? LastFailure : StoredFailure;
     if (!why.empty()) {
-        text += "\n同步失败：" + why;
+        text += "\n同步失败：" + ShownFailureText(why);
     }
     return text;
 }

@@ -14,6 +14,40 @@ const std::array<std::string_view, 11> LunarDayPrefixNames = {
     "", "初一", "初二", "初三", "初四", "初五", "初六", "初七", "初八", "初九", "初十",
 };
 
+std::string LunarDayName(int day) {
+    static constexpr std::string_view Tens[] = {"初", "十", "廿", "三"};
+    if (day < 1 || day > 30) {
+        return {};
+    }
+    if (day == 10) {
+        return "初十";
+    }
+    if (day == 20) {
+        return "二十";
+    }
+    if (day == 30) {
+        return "三十";
+    }
+    return std::string(Tens[day / 10]) + std::string(LunarNumberNames[static_cast<std::size_t>(day % 10)]);
+}
+
+std::string LunarMonthName(int month, bool isLeapMonth) {
+    if (month < 1 || month > 12) {
+        return {};
+    }
+    const std::string leap = isLeapMonth ? "闰" : "";
+    if (month == 1) {
+        return leap + "正月";
+    }
+    if (month == 11) {
+        return leap + "冬月";
+    }
+    if (month == 12) {
+        return leap + "腊月";
+    }
+    return leap + std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
+}
+
 namespace {
 
 constexpr int TableSize = static_cast<int>(std::tuple_size_v<decltype(LunarYearTable)>);

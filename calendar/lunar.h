@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace chimewell {
@@ -52,6 +53,12 @@ inline constexpr std::array<std::uint16_t, 201> LunarYearTable = {
 extern const std::array<std::string_view, 32> LunarNumberNames;
 // Index 1..10: 初一 .. 初十; index 0 is empty.
 extern const std::array<std::string_view, 11> LunarDayPrefixNames;
+
+// The names a printed calendar gives, and the only ones the program shows a person: two characters for every
+// day ("初一" … "十九", "二十", "廿一" … "三十") and every month ("正月", "闰二月", "冬月", "腊月"). Empty out
+// of range.
+std::string LunarDayName(int day);
+std::string LunarMonthName(int month, bool isLeapMonth);
 
 int LunarYearDays(int year);
 int LunarLeapMonth(int year);

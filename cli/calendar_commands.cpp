@@ -79,7 +79,7 @@ std::string PadTo(std::string text, std::size_t width) {
 
 constexpr std::size_t CellWidth = 8;
 
-void PrintMonth(std::ostream& out, int year, int month) {
+void PrintMonth(std::ostream& out, int year, int month, bool sundayFirst) {
     const TDateTime first = EncodeDate(year, month, 1);
     const int days = GregorianMonthDays(year, month);
     const TDateTime today = Today();
@@ -89,12 +89,15 @@ void PrintMonth(std::ostream& out, int year, int month) {
     const std::size_t titleWidth = DisplayWidth(title);
     out << std::string(titleWidth < gridWidth ? (gridWidth - titleWidth) / 2 : 0, ' ') << title << "\n";
     std::string header;
-    for (const char* weekday : {"日", "一", "二", "三", "四", "五", "六"}) {
+    static constexpr const char* SundayFirst[] = {"日", "一", "二", "三", "四", "五", "六"};
+    static constexpr const char* MondayFirst[] = {"一", "二", "三", "四", "五", "六", "日"};
+    for (const char* weekday : sundayFirst ? SundayFirst : MondayFirst) {
         header += PadTo(std::string("  ") + weekday, CellWidth);
     }
     out << TrimmedRight(header) << "\n";
 
-    int column = DayOfWeek(first) - 1; // [0, 6], Sunday first
+    // [0, 6]: weeks begin on the day the settings say, as in the month window.
+    int column = sundayFirst ? DayOfWeek(first) - 1 : (DayOfWeek(first) + 5) % 7;
     std::string numbers(CellWidth * static_cast<std::size_t>(column), ' ');
     std::string names = numbers;
     // Under the days the holiday schedule lists, 休 or 班; a week without such days has no such line.
@@ -224,13 +227,18 @@ int RunCal(const Arguments& options, std::ostream& out, std::ostream& err) {
         firstMonth = lastMonth =
             arguments.empty() ? DecodeDate(Today()).Month : ParseInteger(arguments[1], "month", 1, 12);
     }
-    const HolidayScheduleOverride holidays(LoadHolidays(DataFolder(parsed), err));
+    const std::string folder = DataFolder(parsed);
+    const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
+    // Only the settings: the reminders are not needed for the calendar.
+    TRmConfig config;
+    config.InitDefaults(folder, 265, 202, 429, 279);
+    config.LoadConfig();
     UnknownHolidayYears(err).NoteYear(year);
     for (int month = firstMonth; month <= lastMonth; ++month) {
         if (month > firstMonth) {
             out << "\n";
         }
-        PrintMonth(out, year, month);
+        PrintMonth(out, year, month, config.BeginWithSunday);
     }
     return 0;
 }

@@ -253,7 +253,7 @@ NewFileOutcome WriteNew(const std::string& target, std::string_view bytes) {
 bool WriteNewFileAtomically(const std::string& path, std::string_view bytes) {
     const NewFileOutcome outcome = path.empty() ? NewFileOutcome::Failed : WriteNew(path, bytes);
     if (outcome == NewFileOutcome::Failed) {
-        throw std::runtime_error(UnableToWriteMessage(path));
+        throw TWriteFailure(path, errno);
     }
     return outcome == NewFileOutcome::Written;
 }
@@ -283,6 +283,56 @@ int RemoveLeftoverTemporaryFiles(const std::string& folder, const std::vector<st
 
 std::string UnableToWriteMessage(const std::string& path) {
     return "Unable to write to " + path;
+}
+
+TWriteFailure::TWriteFailure(const std::string& path, int error)
+    : std::runtime_error(UnableToWriteMessage(path)), FilePath(path), ErrorNumber(error) {}
+
+std::string WriteFailureReason(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "文件或所在文件夹不可写（只读、没有权限或被锁定）";
+    case EROFS:
+        return "所在的磁盘只能读不能写";
+    case ENOSPC:
+    case EDQUOT:
+        return "磁盘已满";
+    case ENOENT:
+    case ENOTDIR:
+        return "所在的文件夹不存在";
+    case EISDIR:
+        return "这是一个文件夹";
+    case EIO:
+        return "磁盘读写出错";
+    case 0:
+        return {};
+    default:
+        return std::string("系统报告：") + std::strerror(error);
+    }
+}
+
+std::string ShownFailureText(const std::string& what) {
+    constexpr std::string_view Prefix = "Unable to write to ";
+    if (what.compare(0, Prefix.size(), Prefix) != 0) {
+        return what;
+    }
+    const std::size_t lineEnd = what.find('\n');
+    const std::string path =
+        what.substr(Prefix.size(), lineEnd == std::string::npos ? std::string::npos : lineEnd - Prefix.size());
+    std::string text = "无法保存文件 " + path + "。";
+    if (lineEnd != std::string::npos) {
+        text += what.substr(lineEnd);
+    }
+    return text;
+}
+
+std::string ShownFailure(const std::exception& failure) {
+    if (const auto* refused = dynamic_cast<const TWriteFailure*>(&failure)) {
+        const std::string reason = WriteFailureReason(refused->Error());
+        return "无法保存文件 " + refused->Path() + (reason.empty() ? "。" : "：" + reason + "。");
+    }
+    return ShownFailureText(failure.what());
 }
 
 FileReadResult ReadWholeFile(const std::string& path, std::string& bytes, std::size_t maxBytes) {
@@ -375,7 +425,7 @@ bool TryWriteFileAtomically(const std::string& path, std::string_view bytes) {
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     if (!TryWriteFileAtomically(path, bytes)) {
-        throw std::runtime_error(UnableToWriteMessage(path));
+        throw TWriteFailure(path, errno);
     }
 }
 
@@ -401,7 +451,7 @@ ReplaceOutcome ReplaceFileIfUnchanged(const std::string& path, std::string_view 
     const ReplacementOutcome outcome =
         path.empty() ? ReplacementOutcome::Failed : WriteReplacement(ResolveTarget(path), bytes, stillTheSame, written);
     if (outcome == ReplacementOutcome::Failed) {
-        throw std::runtime_error(UnableToWriteMessage(path));
+        throw TWriteFailure(path, errno);
     }
     return outcome == ReplacementOutcome::Written ? ReplaceOutcome::Replaced : ReplaceOutcome::ChangedMeanwhile;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -100,5 +101,25 @@ private:
 
 // The message of every refused write.
 std::string UnableToWriteMessage(const std::string& path);
+
+// A refused write with the reason the system gave; what() is UnableToWriteMessage, as the command line and the
+// logs print it.
+class TWriteFailure : public std::runtime_error {
+public:
+    TWriteFailure(const std::string& path, int error);
+    const std::string& Path() const { return FilePath; }
+    int Error() const { return ErrorNumber; }
+
+private:
+    std::string FilePath;
+    int ErrorNumber = 0;
+};
+
+// Why a write failed, in words ("磁盘已满", "文件或文件夹不可写（只读或被锁定）").
+std::string WriteFailureReason(int error);
+// A failure as the program's windows show it: a refused write in Chinese with its reason, any other text as it
+// is. The form taking a text turns the first line "Unable to write to <path>" into Chinese.
+std::string ShownFailure(const std::exception& failure);
+std::string ShownFailureText(const std::string& what);
 
 } // namespace chimewell

@@ -18,7 +18,7 @@ constexpr std::array<std::string_view, 7> WeekdayNames = {"一", "二", "三", "
 // The name tables end at lunar month 12, lunar day 31 and solar term 23; a hand-edited value beyond them
 // shows as its number.
 constexpr int LastNamedLunarMonth = 12;
-constexpr int LastNamedLunarDay = 31;
+constexpr int LastNamedLunarDay = 30;
 
 bool IsInRange(int value, int first, int last) {
     return value >= first && value <= last;
@@ -117,7 +117,8 @@ std::string TRmMainDate::MonthText() const {
         return "节气";
     }
     if (IsLunar && IsInRange(Month, 1, LastNamedLunarMonth)) {
-        return std::string(LunarNumberNames[static_cast<std::size_t>(Month)]) + "月";
+        // A leap month is another month than the one it follows: both must read apart.
+        return LunarMonthName(Month, IsLeapMonth);
     }
     return std::to_string(Month) + "月";
 }
@@ -137,8 +138,7 @@ std::string TRmMainDate::DayText() const {
         return WeekdaysText();
     }
     if (IsLunar && IsInRange(Day, 1, LastNamedLunarDay)) {
-        const std::string name(LunarNumberNames[static_cast<std::size_t>(Day)]);
-        return Day <= 10 ? "初" + name : name + "日";
+        return LunarDayName(Day);
     }
     return std::to_string(Day) + "日";
 }

@@ -1,5 +1,7 @@
 #include "data/settings.h"
 
+#include "data/paths.h"
+
 #include "data/code_page.h"
 #include "data/constants.h"
 #include "data/file_io.h"
@@ -158,6 +160,14 @@ void WriteField(TIniFile& ini, const ConfigField& field, const TRmConfig& config
 }
 
 } // namespace
+
+std::string TRmConfig::ChooserFolder(const std::string& lastUsed) const {
+    if (lastUsed.empty() || lastUsed == AppDir) {
+        const std::string home = HomeFolder();
+        return home.empty() || home.back() == '/' ? home : home + "/";
+    }
+    return lastUsed;
+}
 
 void TRmConfig::InitDefaults(const std::string& appDir, std::int32_t left, std::int32_t top, std::int32_t width,
                              std::int32_t height) {

@@ -89,6 +89,10 @@ struct TRmConfig {
     // Writes all 37 stored keys at once; throws std::runtime_error "Unable to write to <path>" on failure.
     void SaveConfig() const;
 
+    // Where a file chooser opens: the folder last used, or the user's home while that is still the program's
+    // own folder, where nobody keeps music or calendars.
+    std::string ChooserFolder(const std::string& lastUsed) const;
+
     std::string ConfigFilePath() const { return AppDir + ConfigFileName; }
     std::string DataFilePath() const { return AppDir + DataFileName; }
     std::string QuickFinishFilePath() const { return AppDir + QuickFinishFileName; }

@@ -51,10 +51,6 @@ void SelectDay(TChoiceList& list, TRmMainDate& record) {
     Select(list, record.Day);
 }
 
-std::string LunarMonthName(int month) {
-    return std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
-}
-
 std::vector<std::string> NumberedItems(int last, std::string_view unit) {
     std::vector<std::string> items;
     items.reserve(static_cast<std::size_t>(last) + 1);
@@ -111,9 +107,9 @@ TDateLists FillLunarLists(TRmMainDate& record, int firstListedYear) {
 
     lists.Month.Items.push_back("每月");
     for (int month = 1; month <= 12; ++month) {
-        lists.Month.Items.push_back(LunarMonthName(month));
+        lists.Month.Items.push_back(LunarMonthName(month, false));
         if (month == leap) {
-            lists.Month.Items.push_back("闰" + LunarMonthName(month));
+            lists.Month.Items.push_back(LunarMonthName(month, true));
         }
     }
     lists.Month.Items.push_back("节气");
@@ -137,8 +133,7 @@ TDateLists FillLunarLists(TRmMainDate& record, int firstListedYear) {
     const int days = LunarMonthDaysForEditor(record.Year, record.Month, record.IsLeapMonth);
     lists.Day.Items.push_back("每日");
     for (int day = 1; day <= days; ++day) {
-        lists.Day.Items.emplace_back(day <= 10 ? LunarDayPrefixNames[static_cast<std::size_t>(day)]
-                                               : LunarNumberNames[static_cast<std::size_t>(day)]);
+        lists.Day.Items.push_back(LunarDayName(day));
     }
     SelectDay(lists.Day, record);
     return lists;

@@ -46,13 +46,17 @@ void TRecordCommands::AddFrom(const TRmMainDate* model) {
         editor.LoadRecord(*model);
     }
     editor.Caption = "添加提醒";
-    editor.MusicStartDir = Config.LastMusicDir;
+    editor.MusicStartDir = Config.ChooserFolder(Config.LastMusicDir);
     if (Hooks.RunEditor && Hooks.RunEditor(editor)) {
         if (!editor.WorkRecord.Music.empty()) {
             Config.LastMusicDir = FolderOf(editor.WorkRecord.Music);
         }
         List.Add(editor.WorkRecord, true);
         Call(Hooks.RefreshRecordList);
+        // The new reminder is the last one, whatever other programs added meanwhile: it is selected and shown.
+        if (Hooks.SetSelection) {
+            Hooks.SetSelection(List.Count - 1);
+        }
     }
     Call(Hooks.DoSearch);
 }
@@ -123,7 +127,9 @@ void TRecordCommands::Delete(int selected) {
         return;
     }
     const TRmMainDate record = List.Item(selected);
-    if (!IsAffirmative(ShowMessageBox(MessageKind::Question, "删除记录", "你确定要删除选中的记录吗？"))) {
+    // The reminder named, so that the question cannot be about another line than the user thinks.
+    if (!IsAffirmative(ShowMessageBox(MessageKind::Question, "删除记录",
+                                      "你确定要删除选中的记录吗？\n\n" + record.Describe(DescribeOptions::All())))) {
         return;
     }
     // The queued positions follow through the list's PositionsMoved.

@@ -65,9 +65,9 @@ void TExchangeCommands::Export() {
         return;
     }
     const bool calendar = chosen->Format == ExportFormat::ICalendar;
-    const std::optional<std::string> picked =
-        ShowFileDialog({FileDialogMode::Save, calendar ? "导出日历" : "导出提醒", Config.LastExportDir,
-                        std::string(calendar ? IcsExportFileFilter : ExportFileFilter)});
+    const std::optional<std::string> picked = ShowFileDialog(
+        {FileDialogMode::Save, calendar ? "导出日历" : "导出提醒", Config.ChooserFolder(Config.LastExportDir),
+         std::string(calendar ? IcsExportFileFilter : ExportFileFilter)});
     if (!picked || picked->empty()) {
         return;
     }
@@ -106,8 +106,8 @@ void TExchangeCommands::Export() {
 }
 
 void TExchangeCommands::Import() {
-    const std::optional<std::string> picked =
-        ShowFileDialog({FileDialogMode::Open, "导入提醒", Config.LastImportDir, std::string(ImportFileFilter)});
+    const std::optional<std::string> picked = ShowFileDialog(
+        {FileDialogMode::Open, "导入提醒", Config.ChooserFolder(Config.LastImportDir), std::string(ImportFileFilter)});
     if (!picked || picked->empty()) {
         return;
     }

@@ -2,6 +2,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QScreen>
 #include <QStringList>
 
 #include <memory>
@@ -9,6 +13,28 @@
 namespace chimewell {
 
 namespace {
+
+// The chooser's columns in the words of the rest of the program: 名称、大小、类型、修改日期, and a type that
+// says 文件夹 or "MP3 文件" rather than the toolkit's English.
+class ChineseColumns : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 4) {
+            static const char* const Names[] = {"名称", "大小", "类型", "修改日期"};
+            return QString::fromUtf8(Names[section]);
+        }
+        return QIdentityProxyModel::headerData(section, orientation, role);
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (index.column() == 2 && role == Qt::DisplayRole) {
+            return FileTypeName(QFileInfo(QIdentityProxyModel::data(index, QFileSystemModel::FilePathRole).toString()));
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+};
 
 std::optional<std::string> ShowQtFileDialog(const FileDialogRequest& request) {
     QWidget* parent =
@@ -37,7 +63,24 @@ std::unique_ptr<QFileDialog> MakeQtFileDialog(const FileDialogRequest& request, 
         // refused anyway would only mislead.
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
     }
+    dialog->setProxyModel(new ChineseColumns(dialog.get()));
+    // Whole on the screen at any scale: with 文件类型 and 取消 in sight.
+    const QScreen* screen =
+        parent != nullptr && parent->screen() != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        const QSize room = screen->availableGeometry().size() - QSize(16, 48);
+        dialog->setMinimumSize(dialog->minimumSizeHint().boundedTo(room));
+        dialog->resize(dialog->sizeHint().expandedTo(QSize(720, 480)).boundedTo(room));
+    }
     return dialog;
+}
+
+QString FileTypeName(const QFileInfo& file) {
+    if (file.isDir()) {
+        return QStringLiteral("文件夹");
+    }
+    const QString suffix = file.suffix();
+    return suffix.isEmpty() ? QStringLiteral("文件") : suffix.toUpper() + QStringLiteral(" 文件");
 }
 
 QString QtFileFilter(const std::string& filter) {

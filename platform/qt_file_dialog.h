@@ -8,6 +8,7 @@
 #include <memory>
 
 class QFileDialog;
+class QFileInfo;
 class QWidget;
 
 namespace chimewell {
@@ -21,5 +22,8 @@ std::unique_ptr<QFileDialog> MakeQtFileDialog(const FileDialogRequest& request, 
 // The filter as Qt's file dialog takes it: "caption (*.a *.b);;caption (*)". A "*.*" becomes "*", because
 // a file here need not have a dot in its name to be any file.
 QString QtFileFilter(const std::string& filter);
+
+// The 类型 column's word for a file: "文件夹", "MP3 文件", "文件".
+QString FileTypeName(const QFileInfo& file);
 
 } // namespace chimewell

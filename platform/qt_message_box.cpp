@@ -83,6 +83,8 @@ MessageAnswer ShowQtMessageBox(MessageKind kind, const std::string& title, const
         }
     }
     QMessageBox box(layout.Icon, QString::fromStdString(title), shown, QMessageBox::NoButton, parent);
+    // A question to answer, not a window to keep: a title and a close button, no minimise or maximise.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     QPushButton* affirmative = box.addButton(layout.Affirmative);
     affirmative->setText(ButtonText(layout.Affirmative));
     box.setDefaultButton(affirmative);

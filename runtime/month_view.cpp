@@ -40,40 +40,6 @@ bool Earlier(const TMonthFiring& a, const TMonthFiring& b) {
 
 } // namespace
 
-std::string LunarDayName(int day) {
-    static constexpr std::string_view Tens[] = {"初", "十", "廿", "三"};
-    if (day < 1 || day > 30) {
-        return {};
-    }
-    if (day == 10) {
-        return "初十";
-    }
-    if (day == 20) {
-        return "二十";
-    }
-    if (day == 30) {
-        return "三十";
-    }
-    return std::string(Tens[day / 10]) + std::string(LunarNumberNames[static_cast<std::size_t>(day % 10)]);
-}
-
-std::string LunarMonthName(int month, bool isLeapMonth) {
-    if (month < 1 || month > 12) {
-        return {};
-    }
-    const std::string leap = isLeapMonth ? "闰" : "";
-    if (month == 1) {
-        return leap + "正月";
-    }
-    if (month == 11) {
-        return leap + "冬月";
-    }
-    if (month == 12) {
-        return leap + "腊月";
-    }
-    return leap + std::string(LunarNumberNames[static_cast<std::size_t>(month)]) + "月";
-}
-
 std::string MonthTitle(int year, int month) {
     std::string title = std::to_string(year) + "年" + std::to_string(month) + "月";
     const TDateTime first = EncodeDate(year, month, 1);
@@ -98,9 +64,7 @@ std::string ReadableDayLine(TDateTime date) {
     const LunarDate lunar = SolarToLunar(date);
     if (!lunar.IsEmpty()) {
         line += " 农历" + GanZhiYearName(lunar.Year - 1924) + "年（" + std::string(ZodiacAnimalName(lunar.Year)) +
-                "）" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) +
-                (lunar.Day <= 10 ? "初" + std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)])
-                                 : std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Day)]));
+                "）" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day);
     }
     for (const std::string& festival : FestivalsOn(date)) {
         line += " " + festival;
@@ -109,6 +73,16 @@ std::string ReadableDayLine(TDateTime date) {
         line += " " + std::string(term);
     }
     return line;
+}
+
+int TMonthDay::ReminderCount() const {
+    std::vector<std::int32_t> positions;
+    positions.reserve(Firings.size());
+    for (const TMonthFiring& firing : Firings) {
+        positions.push_back(firing.Position);
+    }
+    std::sort(positions.begin(), positions.end());
+    return static_cast<int>(std::unique(positions.begin(), positions.end()) - positions.begin());
 }
 
 std::string TMonthDay::AccessibleName() const {
@@ -129,7 +103,7 @@ std::string TMonthDay::AccessibleName() const {
         name += Official == TOfficialMark::Rest ? " 休" : " 班";
     }
     if (!Firings.empty()) {
-        name += " " + std::to_string(Firings.size()) + "个提醒";
+        name += " " + std::to_string(ReminderCount()) + "个提醒";
     }
     return name;
 }

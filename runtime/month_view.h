@@ -5,6 +5,7 @@
 // the month shows exactly what the exact pass will do.
 
 #include "calendar/datetime.h"
+#include "calendar/lunar.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
 #include "runtime/next_firing.h"
@@ -15,10 +16,6 @@
 
 namespace chimewell {
 
-// The lunar names a printed calendar uses: two characters for every day ("初一" … "三十") and every month
-// ("正月", "闰二月", "冬月", "腊月").
-std::string LunarDayName(int day);
-std::string LunarMonthName(int month, bool isLeapMonth);
 // "2026年2月 农历乙巳/丙午年 蛇/马": a month that holds a lunar new year belongs to two lunar years.
 std::string MonthTitle(int year, int month);
 // "2025-01-29 星期三 农历乙巳年（蛇）正月初一 春节", as `chimewell-cli lunar --text` prints it.
@@ -50,6 +47,8 @@ struct TMonthDay {
     // In time order, then list order.
     std::vector<TMonthFiring> Firings;
 
+    // How many reminders fire on the day: a reminder firing early and at its time counts once.
+    int ReminderCount() const;
     // "2026年2月17日 正月初一 春节 休 2个提醒", for screen readers.
     std::string AccessibleName() const;
 };

@@ -326,13 +326,6 @@ void VisitLunarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64
 constexpr std::array<const char*, 7> WeekdayNames = {"星期日", "星期一", "星期二", "星期三",
                                                      "星期四", "星期五", "星期六"};
 
-std::string LunarDayName(int day) {
-    if (day < 1 || day > 30) {
-        return {};
-    }
-    return (day <= 10 ? "初" : "") + std::string(LunarNumberNames[static_cast<std::size_t>(day)]);
-}
-
 } // namespace
 
 TDateTime NextFiringRangeStart() {
@@ -382,9 +375,7 @@ std::string NextFiringText(std::optional<TDateTime> minute) {
                        WeekdayNames[static_cast<std::size_t>(DayOfWeek(*minute) - 1)] + " " + clock;
     const LunarDate lunar = SolarToLunar(*minute);
     if (!lunar.IsEmpty() && lunar.Month >= 1 && lunar.Month <= 12) {
-        text += "（农历" + std::string(lunar.IsLeapMonth ? "闰" : "") +
-                std::string(LunarNumberNames[static_cast<std::size_t>(lunar.Month)]) + "月" + LunarDayName(lunar.Day) +
-                "）";
+        text += "（农历" + LunarMonthName(lunar.Month, lunar.IsLeapMonth) + LunarDayName(lunar.Day) + "）";
     }
     return text;
 }

@@ -1,6 +1,7 @@
 #include "system/autorun.h"
 
 #include "data/constants.h"
+#include "data/file_io.h"
 #include "platform/autostart_file.h"
 #include "platform/message_box.h"
 
@@ -28,7 +29,7 @@ bool OfferToWrite(MessageKind kind, const std::string& title, const std::string&
     try {
         WriteAutorun(valueName, executablePath);
     } catch (const std::runtime_error& failure) {
-        ShowMessageBox(MessageKind::Error, std::string(ProductName), failure.what());
+        ShowMessageBox(MessageKind::Error, std::string(ProductName), ShownFailure(failure));
         return false;
     }
     ShowMessageBox(MessageKind::Information, "提示", confirmation);

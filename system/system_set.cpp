@@ -120,8 +120,8 @@ std::string FontStyleSheet(std::string_view selector, const TFontChoice& font) {
 }
 
 std::optional<std::string> AskSystemMusic(TRmConfig& work) {
-    std::optional<std::string> chosen =
-        ShowFileDialog({FileDialogMode::Open, "选择系统音乐", work.LastMusicDir, std::string(MusicFileFilter)});
+    std::optional<std::string> chosen = ShowFileDialog(
+        {FileDialogMode::Open, "选择系统音乐", work.ChooserFolder(work.LastMusicDir), std::string(MusicFileFilter)});
     if (chosen) {
         work.LastMusicDir = chosen->substr(0, chosen->rfind('/') + 1);
     }

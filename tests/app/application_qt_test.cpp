@@ -38,7 +38,8 @@ TEST(GeneralErrorBox, ShowsAnEscapedExceptionAndTheProgramGoesOn) {
     ASSERT_EQ(shown.size(), 1U);
     EXPECT_EQ(shown[0].Kind, MessageKind::Error);
     EXPECT_EQ(shown[0].Title, "晴铃提醒");
-    EXPECT_EQ(shown[0].Text, "Unable to write to /nowhere/reminddata.sdt");
+    EXPECT_EQ(shown[0].Text, "无法保存文件 /nowhere/reminddata.sdt。")
+        << "in Chinese, as every message the program shows";
     EXPECT_TRUE(laterEventRan);
 }
 

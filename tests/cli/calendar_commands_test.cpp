@@ -94,7 +94,7 @@ TEST(LunarCommand, TodayByDefaultAndALineToRead) {
     EXPECT_EQ(RunCli({"lunar", "--text", "2023-03-22", "2025-04-04", "2026-02-16"}).Out,
               "2023-03-22 星期三 农历癸卯年（兔）闰二月初一\n"
               "2025-04-04 星期五 农历乙巳年（蛇）三月初七 清明\n"
-              "2026-02-16 星期一 农历乙巳年（蛇）腊月二十九 除夕\n")
+              "2026-02-16 星期一 农历乙巳年（蛇）腊月廿九 除夕\n")
         << "除夕 is the last day of a 29-day twelfth month";
 }
 

@@ -45,6 +45,8 @@ TEST(WorkdayCommand, TheUsersFileAddsAYearAndReportsItsBadLinesByNumber) {
 // 2026-02-14 is a Saturday worked before the Spring Festival; February 15 to 23 are days off.
 TEST(CalCommand, MarksTheOfficialDaysOffAndTheWeekendDaysWorked) {
     testing::TempFolder folder;
+    // Weeks from Sunday, as the settings ask.
+    testing::WriteBytes(folder.File("config.ini"), "[Config]\r\nBeginWithSunday=1\r\n");
     const Result february = RunCli({"cal", "--dir", folder.Folder(), "2026", "2"});
     EXPECT_EQ(february.Status, 0);
     EXPECT_NE(february.Out.find("廿七\n" + std::string(50, ' ') + "班\n  15"), std::string::npos) << february.Out;
@@ -60,6 +62,13 @@ TEST(CalCommand, MarksTheOfficialDaysOffAndTheWeekendDaysWorked) {
     const Result added = RunCli({"cal", "--dir", folder.Folder(), "2027"});
     EXPECT_NE(added.Out.find("\n" + std::string(42, ' ') + "休\n"), std::string::npos) << "under Friday the 1st";
     EXPECT_EQ(added.Err, "");
+
+    // The settings' first day of the week, as the month window has it: Monday unless they say Sunday.
+    testing::TempFolder monday;
+    const Result weeks = RunCli({"cal", "--dir", monday.Folder(), "2026", "2"});
+    EXPECT_NE(weeks.Out.find("\n  一      二      三      四      五      六      日\n"), std::string::npos)
+        << weeks.Out;
+    EXPECT_NE(weeks.Out.find("\n" + std::string(42, ' ') + "班      休\n"), std::string::npos) << "Saturday the 14th";
 }
 
 TEST(WorkdayCommand, MalformedArgumentsAreRefused) {

@@ -34,7 +34,11 @@ int TryWrite(const std::string& path) {
         WriteFileAtomically(path, "new contents");
         return Written;
     } catch (const std::runtime_error& error) {
-        return std::string(error.what()) == "Unable to write to " + path ? Refused : WrongMessage;
+        // The command line's words, and the window's in Chinese with a reason.
+        return std::string(error.what()) == "Unable to write to " + path &&
+                       ShownFailure(error).rfind("无法保存文件 " + path + "：", 0) == 0
+                   ? Refused
+                   : WrongMessage;
     }
 }
 
@@ -91,6 +95,20 @@ TEST_F(FileIoTest, ReadOnlyFileIsRefusedEvenInAWritableFolder) {
     fs::permissions(Folder.Path(), fs::perms::all);
     EXPECT_EQ(RunUnprivileged([&] { return TryWrite(Path); }), Refused);
     EXPECT_EQ(ReadBytes(Path), "old");
+}
+
+TEST(ShownFailureTest, ARefusedWriteReadsInChineseWithItsReason) {
+    const std::string path = "/nonexistent-folder/reminddata.sdt";
+    try {
+        WriteFileAtomically(path, "x");
+        ADD_FAILURE() << "written";
+    } catch (const std::exception& error) {
+        EXPECT_EQ(ShownFailure(error), "无法保存文件 " + path + "：所在的文件夹不存在。");
+    }
+    EXPECT_EQ(ShownFailureText("Unable to write to /a/b.sdt\n别的程序一直在改这个文件，这次没有保存。"),
+              "无法保存文件 /a/b.sdt。\n别的程序一直在改这个文件，这次没有保存。");
+    EXPECT_EQ(ShownFailureText("文件太大"), "文件太大");
+    EXPECT_EQ(WriteFailureReason(ENOSPC), "磁盘已满");
 }
 
 TEST_F(FileIoTest, MissingFolderIsRefused) {

@@ -18,9 +18,10 @@ TRmMainDate Gregorian(int year, int month, int day, int hour = 0, int minute = 0
     return record;
 }
 
-TRmMainDate Lunar(int year, int month, int day) {
+TRmMainDate Lunar(int year, int month, int day, bool isLeapMonth = false) {
     TRmMainDate record = Gregorian(year, month, day);
     record.IsLunar = true;
+    record.IsLeapMonth = isLeapMonth;
     return record;
 }
 
@@ -43,17 +44,21 @@ INSTANTIATE_TEST_SUITE_P(
                       DateTextCase{"GregorianWeekdays", Gregorian(0, 5, 0x80 | 0x01 | 0x04), "每年5月星期一三"},
                       DateTextCase{"Sunday", Gregorian(0, 0, 192), "每年每月星期日"},
                       DateTextCase{"NoWeekdayChosen", Gregorian(0, 0, 128), "每年每月星期"},
-                      DateTextCase{"LunarFirstDays", Lunar(2005, 1, 1), "二○○五年一月初一"},
-                      DateTextCase{"LunarTenth", Lunar(0, 12, 10), "每年十二月初十"},
-                      DateTextCase{"LunarLaterDays", Lunar(0, 0, 11), "每年每月十一日"},
-                      DateTextCase{"LunarThirtieth", Lunar(0, 8, 30), "每年八月三十日"},
+                      DateTextCase{"LunarFirstDays", Lunar(2005, 1, 1), "二○○五年正月初一"},
+                      DateTextCase{"LunarTenth", Lunar(0, 12, 10), "每年腊月初十"},
+                      DateTextCase{"LunarLaterDays", Lunar(0, 0, 11), "每年每月十一"},
+                      DateTextCase{"LunarTwenties", Lunar(0, 11, 23), "每年冬月廿三"},
+                      DateTextCase{"LunarThirtieth", Lunar(0, 8, 30), "每年八月三十"},
+                      // A leap month is another month than the one before it, and reads so.
+                      DateTextCase{"LeapMonth", Lunar(2033, 11, 1, true), "二○三三年闰冬月初一"},
+                      DateTextCase{"NotTheLeapMonth", Lunar(2033, 11, 1), "二○三三年冬月初一"},
                       DateTextCase{"FirstSolarTermIsNotEveryDay", Lunar(0, 13, 0), "每年节气小寒"},
                       DateTextCase{"SolarTerm", Lunar(2025, 13, 6), "二○二五年节气清明"},
                       DateTextCase{"LastSolarTerm", Lunar(0, 13, 23), "每年节气冬至"},
                       DateTextCase{"LunarWeekdays", Lunar(0, 3, 0x80 | 0x40), "每年三月星期日"},
                       // Hand-edited values past the name tables show as numbers.
                       DateTextCase{"LunarMonthPastTable", Lunar(0, 14, 40), "每年14月40日"},
-                      DateTextCase{"LunarNegativeMonth", Lunar(0, -3, 31), "每年-3月三十一日"},
+                      DateTextCase{"LunarNegativeMonth", Lunar(0, -3, 31), "每年-3月31日"},
                       DateTextCase{"SolarTermPastTable", Lunar(0, 13, 24), "每年节气24"},
                       DateTextCase{"SolarTermNegative", Lunar(0, 13, -1), "每年节气-1"},
                       DateTextCase{"GregorianThirteenthMonth", Gregorian(0, 13, 5), "每年13月5日"}),
@@ -89,7 +94,7 @@ TEST_F(DescribeTest, AllSwitches) {
     Record.Command = "sShutDown";
     Record.WithScript = true;
     EXPECT_EQ(Record.Describe(DescribeOptions::All()),
-              "农历，二○○五年六月二十六日8时5分3方式，不提前，提醒为：开会(有音乐)，命令为：sShutDown(有脚本)");
+              "农历，二○○五年六月廿六8时5分3方式，不提前，提醒为：开会(有音乐)，命令为：sShutDown(有脚本)");
 }
 
 TEST_F(DescribeTest, OnlyCalendarPutsMessageRightAfterIt) {

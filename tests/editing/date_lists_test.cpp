@@ -25,8 +25,8 @@ TEST(LunarLists, ALeapYearListsItsLeapMonthAfterTheOrdinaryOne) {
     ASSERT_EQ(LunarLeapMonth(2025), 6);
     TRmMainDate record = Record(2025, 6, 1, true, true);
     const TDateLists lists = FillLunarLists(record, 2025);
-    EXPECT_THAT(lists.Month.Items, ElementsAre("每月", "一月", "二月", "三月", "四月", "五月", "六月", "闰六月", "七月",
-                                               "八月", "九月", "十月", "十一月", "十二月", "节气"));
+    EXPECT_THAT(lists.Month.Items, ElementsAre("每月", "正月", "二月", "三月", "四月", "五月", "六月", "闰六月", "七月",
+                                               "八月", "九月", "十月", "冬月", "腊月", "节气"));
     EXPECT_EQ(lists.ListedLeapMonth, 6);
     EXPECT_EQ(lists.Month.Selected, 7) << "the leap month";
     EXPECT_TRUE(record.IsLeapMonth);
@@ -90,7 +90,7 @@ TEST(LunarLists, DaysFollowTheMonthsLength) {
     EXPECT_EQ(lists.Day.Items[1], "初一");
     EXPECT_EQ(lists.Day.Items[10], "初十");
     EXPECT_EQ(lists.Day.Items[11], "十一");
-    EXPECT_EQ(lists.Day.Text, "二十九");
+    EXPECT_EQ(lists.Day.Text, "廿九");
 
     TRmMainDate everyYear = Record(0, 12, 30, true);
     EXPECT_EQ(FillLunarLists(everyYear, 2024).Day.Items.size(), 31U);

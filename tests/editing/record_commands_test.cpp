@@ -90,7 +90,7 @@ TEST_F(RecordCommandsTest, AddWritesTheReminderAndRemembersTheMusicFolder) {
     EXPECT_TRUE(Editors[0].WeeksBeginOnSunday);
     EXPECT_EQ(Editors[0].MusicStartDir, "/start/");
     EXPECT_EQ(Config.LastMusicDir, "/home/a/音乐/");
-    EXPECT_THAT(Events, ElementsAre("refresh", "search")) << "nothing is selected after an add";
+    EXPECT_THAT(Events, ElementsAre("refresh", "select 0", "search")) << "the new reminder is selected";
     ASSERT_EQ(Reloaded().Count, 1);
     EXPECT_EQ(Reloaded().Item(0).Music, "/home/a/音乐/铃.mp3");
 
@@ -197,7 +197,8 @@ TEST_F(RecordCommandsTest, DeleteAsksAndRenumbersThePostponements) {
     ASSERT_EQ(Answers.Boxes.size(), 1U);
     EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Question);
     EXPECT_EQ(Answers.Boxes[0].Title, "删除记录");
-    EXPECT_EQ(Answers.Boxes[0].Text, "你确定要删除选中的记录吗？");
+    EXPECT_EQ(Answers.Boxes[0].Text, "你确定要删除选中的记录吗？\n\n" + List.Item(1).Describe(DescribeOptions::All()))
+        << "the question names the reminder it is about";
 
     Answers.BoxAnswers = {MessageAnswer::Ok};
     Commands().Delete(1);

@@ -179,7 +179,7 @@ TEST_F(EditorTest, AWeekdayMovesALunarReminderOffTheSolarTermsButKeepsDecember) 
     Editor.ToggleWeekday(2);
     EXPECT_EQ(Editor.WorkRecord.Month, 1);
     EXPECT_EQ(Editor.WorkRecord.Day, 0x82);
-    EXPECT_EQ(Editor.Lists.Month.Text, "一月");
+    EXPECT_EQ(Editor.Lists.Month.Text, "正月");
 }
 
 TEST_F(EditorTest, PickingADayOrAFestivalReplacesTheWeekdays) {

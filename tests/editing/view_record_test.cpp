@@ -18,7 +18,7 @@ TEST(ViewRecord, EachFieldHasItsLine) {
     record.Message = "中秋";
     TViewRecordTexts texts = ViewRecordTexts(record, "");
     EXPECT_EQ(texts.GongLiLunar, "农历");
-    EXPECT_EQ(texts.Date, "二○○六年八月十五日");
+    EXPECT_EQ(texts.Date, "二○○六年八月十五");
     EXPECT_EQ(texts.Time, "20时5分");
     EXPECT_EQ(texts.RemindType, "精确提醒(未提醒)");
     EXPECT_EQ(texts.RemindText, "中秋");

@@ -197,7 +197,7 @@ TEST(NextFirings, LunarLeapMonthsSolarTermsAndTheLastDayOfShortMonths) {
               "下次提醒：2023年4月5日 星期三 07:00（农历闰二月十五）")
         << "清明";
     EXPECT_EQ(NextOne(Record(true, 0, 12, 30, 20, 0), EncodeDate(2026, 1, 1)),
-              "下次提醒：2026年2月16日 星期一 20:00（农历十二月二十九）")
+              "下次提醒：2026年2月16日 星期一 20:00（农历腊月廿九）")
         << "除夕 of a year whose twelfth month is short";
     EXPECT_EQ(NextOne(Record(true, 0, 8, 15, 8, 0), start2023 + 365 * 4),
               "下次提醒：2027年9月15日 星期三 08:00（农历八月十五）");
@@ -226,7 +226,7 @@ TEST(NextFirings, DatesThatNeverComeAndTheEndOfTheRange) {
     }
     EXPECT_EQ(NextOne(Record(false, 0, 0, 0, 8, 0), EncodeDateTime(2100, 12, 31, 8, 0)), "不再提醒");
     EXPECT_EQ(NextOne(Record(true, 0, 0, 1, 8, 0), EncodeDate(2100, 12, 20)),
-              "下次提醒：2100年12月31日 星期五 08:00（农历十二月初一）")
+              "下次提醒：2100年12月31日 星期五 08:00（农历腊月初一）")
         << "the range's last day";
     EXPECT_EQ(NextOne(Record(true, 0, 0, 1, 8, 0), EncodeDateTime(2100, 12, 31, 8, 0)), "不再提醒");
     EXPECT_EQ(NextFiringRangeEnd(), EncodeDateTime(2100, 12, 31, 23, 59));
@@ -258,7 +258,7 @@ TEST(NextFirings, HolidayConditionsFollowTheScheduleAndNameTheYearsGuessed) {
     with2027.ReplaceYears(ParseHolidayText("2027-01-01\t休\t元旦").Entries);
     const HolidayScheduleOverride schedule(with2027);
     const TNextFiringLine line = DescribeNextFiring(clockIn, newYearsEve, false);
-    EXPECT_EQ(line.Text, "下次提醒：2027年1月4日 星期一 08:30（农历十一月二十七）");
+    EXPECT_EQ(line.Text, "下次提醒：2027年1月4日 星期一 08:30（农历冬月廿七）");
     EXPECT_EQ(line.Notice, "");
 }
 

@@ -67,7 +67,7 @@ TEST_F(ViewRecordTest, ShowsEachFieldAndTestsTheMessage) {
     Window.Fill(Record, "");
     EXPECT_EQ(Window.windowTitle(), Q("查看提醒"));
     EXPECT_EQ(Window.edtGongLiLunar->text(), Q("农历"));
-    EXPECT_EQ(Window.edtDate->text(), Q("二○二五年八月十五日"));
+    EXPECT_EQ(Window.edtDate->text(), Q("二○二五年八月十五"));
     EXPECT_EQ(Window.edtTime->text(), Q("8时0分"));
     EXPECT_EQ(Window.edtRemindType->text(), Q("精确提醒(未提醒)"));
     EXPECT_EQ(Window.edtRemindText->text(), Q("农历%M月%D"));

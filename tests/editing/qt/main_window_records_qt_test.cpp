@@ -127,8 +127,8 @@ TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {
     });
     QTest::mouseClick(Form->btnAddRecord, Qt::LeftButton);
     ASSERT_EQ(Form->lstRecordList->count(), 1);
-    EXPECT_EQ(Form->lstRecordList->LineText(0), Q("农历，二○二五年八月十五日8时0分0方式，提醒为：农历%M月%D"));
-    EXPECT_EQ(Form->SelectedIndex(), -1);
+    EXPECT_EQ(Form->lstRecordList->LineText(0), Q("农历，二○二五年八月十五8时0分0方式，提醒为：农历%M月%D"));
+    EXPECT_EQ(Form->SelectedIndex(), 0) << "the new reminder is selected";
     TRmDataList stored = Stored();
     ASSERT_EQ(stored.Count, 1);
     const TRmMainDate& record = stored.Item(0);
@@ -147,7 +147,7 @@ TEST_F(MainWindowRecordsTest, AddViewEditAndDeleteALunarReminderForMidAutumn) {
         QTest::mouseClick(window->btnClose, Qt::LeftButton);
     });
     QTest::mouseClick(Form->btnViewRecord, Qt::LeftButton);
-    EXPECT_EQ(viewed, Q("二○二五年八月十五日农历%M月%D"));
+    EXPECT_EQ(viewed, Q("二○二五年八月十五农历%M月%D"));
 
     auto edit = WhenModal<TfrmAddEditRecord>([](TfrmAddEditRecord* dialog) {
         EXPECT_EQ(dialog->windowTitle(), Q("编辑提醒"));

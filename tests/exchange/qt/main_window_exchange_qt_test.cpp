@@ -119,7 +119,7 @@ TEST_F(MainWindowExchangeTest, AResultClickSelectsItsLineAndResultsFollowEveryCh
     ASSERT_EQ(search->lstSearchResult->count(), 1);
     QTest::mouseClick(search->lstSearchResult->viewport(), Qt::LeftButton, {},
                       search->lstSearchResult->visualItemRect(search->lstSearchResult->item(0)).center());
-    EXPECT_EQ(Form->SelectedIndex(), -1);
+    EXPECT_EQ(Form->lstRecordList->SelectedRow(), -1);
     QApplication::processEvents();
     EXPECT_EQ(Form->SelectedIndex(), 0);
 
