@@ -130,11 +130,11 @@ void TfrmRemind::CreateMenus() {
     mnSoft->addSeparator();
     nmExitSoft = mnSoft->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);
     QMenu* helpMenu = menuBar()->addMenu(QStringLiteral("帮助[&H]"));
-    nmHelpFile = helpMenu->addAction(QStringLiteral("打开帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
-    nmOpenWebSite = helpMenu->addAction(QStringLiteral("打开青禾网站[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
-    nmBugReport = helpMenu->addAction(QStringLiteral("向青禾报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
+    nmHelpFile = helpMenu->addAction(QStringLiteral("帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
+    nmOpenWebSite = helpMenu->addAction(QStringLiteral("软件说明[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
+    nmBugReport = helpMenu->addAction(QStringLiteral("报告问题[&B]"), this, &TfrmRemind::nmBugReportClick);
     helpMenu->addSeparator();
-    nmOpenAbout = helpMenu->addAction(QStringLiteral("打开关于窗口[&A]"), this, &TfrmRemind::popOpenAboutClick);
+    nmOpenAbout = helpMenu->addAction(QStringLiteral("关于软件[&A]"), this, &TfrmRemind::popOpenAboutClick);
 
     popRemindMenu = std::make_unique<QMenu>();
     popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
@@ -150,8 +150,8 @@ void TfrmRemind::CreateMenus() {
     popOpenRun->setCheckable(true);
     popRemindMenu->addSeparator();
     popHelpFile = popRemindMenu->addAction(QStringLiteral("帮助文件[&H]"), this, &TfrmRemind::nmHelpFileClick);
-    popBugReport = popRemindMenu->addAction(QStringLiteral("报告BUG[&B]"), this, &TfrmRemind::nmBugReportClick);
-    popOpenWebSite = popRemindMenu->addAction(QStringLiteral("青禾主页[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
+    popBugReport = popRemindMenu->addAction(QStringLiteral("报告问题[&B]"), this, &TfrmRemind::nmBugReportClick);
+    popOpenWebSite = popRemindMenu->addAction(QStringLiteral("软件说明[&W]"), this, &TfrmRemind::nmOpenWebSiteClick);
     popOpenAbout = popRemindMenu->addAction(QStringLiteral("关于软件[&A]"), this, &TfrmRemind::popOpenAboutClick);
     popRemindMenu->addSeparator();
     popExitSoft = popRemindMenu->addAction(QStringLiteral("退出软件[&X]"), this, &TfrmRemind::nmExitSoftClick);

@@ -6,9 +6,9 @@
 namespace chimewell {
 
 inline constexpr std::string_view ProductName = "晴铃提醒";
-inline constexpr std::string_view ProgramVersion = "2.01.000 Alpha5";
-inline constexpr std::string_view CompletionDate = "2005-06-26";
-// The maker, whose pages the help menu opens.
+inline constexpr std::string_view ProgramVersion = "2.01.000";
+inline constexpr std::string_view CompletionDate = "2026-12-09";
+// The maker.
 inline constexpr std::string_view StudioName = "青禾工作室";
 // The name of the launcher (chimewell.desktop) and of the icon in the desktop's icon theme.
 inline constexpr std::string_view DesktopName = "chimewell";

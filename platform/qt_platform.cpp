@@ -13,6 +13,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace chimewell {
 
@@ -39,14 +40,51 @@ std::string QtTranslationFor(const char* lcAll, const char* lcMessages, const ch
     return traditional ? "qtbase_zh_TW" : "qtbase_zh_CN";
 }
 
+namespace {
+
+// The keys of shortcuts as people read them on a menu ("Ctrl+↑", "Delete"), not as the toolkit's translation
+// spells them out ("Ctrl+上方向", "Del"). Asked before the toolkit's own translation; anything else it leaves
+// to that one.
+class ReadableKeyNames : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+
+    QString translate(const char* context, const char* source, const char* disambiguation, int n) const override {
+        Q_UNUSED(disambiguation);
+        Q_UNUSED(n);
+        if (context == nullptr || source == nullptr || std::strcmp(context, "QShortcut") != 0) {
+            return {};
+        }
+        static constexpr std::pair<const char*, const char*> Names[] = {
+            {"Up", "↑"},       {"Down", "↓"},       {"Left", "←"},           {"Right", "→"}, {"Del", "Delete"},
+            {"Ins", "Insert"}, {"PgUp", "Page Up"}, {"PgDown", "Page Down"}, {"Esc", "Esc"},
+        };
+        for (const auto& [key, name] : Names) {
+            if (std::strcmp(source, key) == 0) {
+                return QString::fromUtf8(name);
+            }
+        }
+        return {};
+    }
+};
+
+} // namespace
+
 bool InstallQtTranslations(QCoreApplication* application) {
     auto* translator = new QTranslator(application);
     const std::string name = QtTranslationFor(std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
-    if (!translator->load(QString::fromStdString(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    const bool loaded =
+        translator->load(QString::fromStdString(name), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+    if (loaded) {
+        QCoreApplication::installTranslator(translator);
+    } else {
         delete translator;
-        return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    // Installed last, so asked first.
+    QCoreApplication::installTranslator(new ReadableKeyNames(application));
+    return loaded;
 }
 
 const char* PreferredQtPlatform(const char* qtPlatform, const char* sessionType, const char* waylandDisplay,

@@ -19,8 +19,7 @@ std::array<TAboutRow, 8> AboutRows() {
 
 std::string AboutNote() {
     return "本程序用于记事提醒！\n"
-           "这是一个测试版本，可能还有错误。如果你发现了错误，请按帮助文档“如何报告问题”一节的办法告诉我们，"
-           "谢谢你的帮助！";
+           "如果你发现了错误，或有不方便的地方，请按帮助文档“如何报告问题”一节的办法告诉我们，谢谢你的帮助！";
 }
 
 std::string AboutAppend() {

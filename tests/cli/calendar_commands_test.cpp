@@ -126,7 +126,7 @@ TEST(Help, ExplainsEveryCommand) {
     for (const char* code : {"#y", "%M", "%J", "$mwoN$", "$gzr$", "$ywmN$"}) {
         EXPECT_NE(help.Out.find(code), std::string::npos) << "the text language is explained: " << code;
     }
-    EXPECT_EQ(RunCli({"--version"}).Out, "chimewell-cli 2.01.000 Alpha5 (晴铃提醒)\n");
+    EXPECT_EQ(RunCli({"--version"}).Out, "chimewell-cli 2.01.000 (晴铃提醒)\n");
 }
 
 } // namespace

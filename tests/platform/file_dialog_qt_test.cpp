@@ -1,13 +1,18 @@
 #include "platform/qt_file_dialog.h"
 #include "platform/qt_platform.h"
 
+#include <QAbstractProxyModel>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -74,6 +79,32 @@ TEST(QtTexts, FileDialogsAndEditMenusSpeakChinese) {
         EXPECT_FALSE(button->text().contains(QStringLiteral("Cancel"))) << button->text().toStdString();
         EXPECT_FALSE(button->text().contains(QStringLiteral("Open"))) << button->text().toStdString();
     }
+
+    // The columns in the program's words, a folder called a folder.
+    const QAbstractProxyModel* columns = dialog->proxyModel();
+    ASSERT_NE(columns, nullptr);
+    QStringList headers;
+    for (int column = 0; column < 4; ++column) {
+        headers.append(columns->headerData(column, Qt::Horizontal).toString());
+    }
+    EXPECT_EQ(headers, (QStringList{QStringLiteral("名称"), QStringLiteral("大小"), QStringLiteral("类型"),
+                                    QStringLiteral("修改日期")}));
+    EXPECT_EQ(FileTypeName(QFileInfo(QStringLiteral("/tmp"))), QStringLiteral("文件夹"));
+    EXPECT_EQ(FileTypeName(QFileInfo(QStringLiteral("/x/铃声.mp3"))), QStringLiteral("MP3 文件"));
+
+    // Shortcuts as a menu shows them.
+    EXPECT_EQ(QKeySequence(Qt::CTRL | Qt::Key_Up).toString(QKeySequence::NativeText), QStringLiteral("Ctrl+↑"));
+    EXPECT_EQ(QKeySequence(Qt::Key_Delete).toString(QKeySequence::NativeText), QStringLiteral("Delete"));
+    EXPECT_EQ(QKeySequence(Qt::Key_F2).toString(QKeySequence::NativeText), QStringLiteral("F2"));
+}
+
+// At twice the scale on a small screen, the chooser fits: its type row and its buttons stay in sight.
+TEST(QtFileDialog, ItFitsTheScreen) {
+    Application();
+    const auto dialog = MakeQtFileDialog({FileDialogMode::Open, "导入提醒", "/tmp/", "文本文件|*.txt"});
+    const QSize room = QGuiApplication::primaryScreen()->availableGeometry().size();
+    EXPECT_LE(dialog->height(), room.height());
+    EXPECT_LE(dialog->width(), room.width());
 }
 
 } // namespace

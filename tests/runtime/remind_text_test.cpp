@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                     ExpandRow{"Weekday", FridayAfternoon, "#w#W", "5五"},
                     ExpandRow{"ChineseDate", FridayAfternoon, "#Y年#M月#D日", "二○二五年○三月○七日"},
                     ExpandRow{"ChineseTime", FridayAfternoon, "#H#O#T#S", "一三○一○五○九"},
-                    ExpandRow{"Program", FridayAfternoon, "#N #V", "晴铃提醒 2.01.000 Alpha5"},
+                    ExpandRow{"Program", FridayAfternoon, "#N #V", "晴铃提醒 2.01.000"},
                     ExpandRow{"JustAfterMidnight", EncodeDateTime(2025, 3, 7, 0, 30), "#o#a#A", "00amAM"},
                     ExpandRow{"Noon", EncodeDateTime(2025, 3, 7, 12, 0), "#o#a#P", "12pm下午"},
                     ExpandRow{"Sunday", EncodeDateTime(2025, 3, 9, 8, 0), "#w#W", "日日"},

@@ -51,11 +51,11 @@ protected:
 TEST_F(AboutTest, ShowsTheProgramAndItsMakerTruthfully) {
     EXPECT_EQ(Box.windowTitle(), QStringLiteral("关于 晴铃提醒"));
     EXPECT_EQ(Box.edtSoftName->text(), QStringLiteral("晴铃提醒"));
-    EXPECT_EQ(Box.edtSoftVersion->text(), QStringLiteral("2.01.000 Alpha5"));
+    EXPECT_EQ(Box.edtSoftVersion->text(), QStringLiteral("2.01.000"));
     EXPECT_EQ(Box.edtSoftPropt->text(), QStringLiteral("免费软件"));
     EXPECT_EQ(Box.edtSoftAuthor->text(), QStringLiteral("青禾工作室"));
     EXPECT_EQ(Box.edtSoftCorp->text(), QStringLiteral("青禾工作室"));
-    EXPECT_TRUE(Box.edtAppend->text().startsWith(QStringLiteral("2005-06-26 完成于")));
+    EXPECT_TRUE(Box.edtAppend->text().startsWith(QStringLiteral("2026-12-09 完成于")));
     EXPECT_TRUE(Box.edtSoftHanashi->toPlainText().startsWith(QStringLiteral("本程序用于记事提醒！\n")));
     for (QLineEdit* field : Box.Fields) {
         EXPECT_TRUE(field->isReadOnly());
@@ -72,7 +72,7 @@ TEST_F(AboutTest, TheKeyCCopiesTheSelectionAndNoKeyChangesAField) {
     Box.edtSoftVersion->setSelection(0, 4);
     QTest::keyClicks(Box.edtSoftVersion, QStringLiteral("x9 "));
     QTest::keyClick(Box.edtSoftVersion, Qt::Key_Backspace);
-    EXPECT_EQ(Box.edtSoftVersion->text(), QStringLiteral("2.01.000 Alpha5"));
+    EXPECT_EQ(Box.edtSoftVersion->text(), QStringLiteral("2.01.000"));
     QTest::keyClick(Box.edtSoftVersion, Qt::Key_C);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("2.01"));
     Box.edtSoftName->setSelection(0, 2);

@@ -77,7 +77,7 @@ TEST_F(SystemSetTest, ShowsTheCopyAndWritesEveryChangeIntoIt) {
     EXPECT_EQ(Dialog->edtUserName->text(), QStringLiteral("张三"));
     EXPECT_EQ(Dialog->edtCorporation->text(), QStringLiteral("(公司名)"));
     EXPECT_EQ(work.UserCorp, "(公司名)") << "the placeholder is stored as the company";
-    EXPECT_EQ(Dialog->edtVersion->text(), QStringLiteral("2.01.000 Alpha5"));
+    EXPECT_EQ(Dialog->edtVersion->text(), QStringLiteral("2.01.000"));
     EXPECT_EQ(Dialog->edtOpenTimes->text(), QStringLiteral("7"));
     EXPECT_FALSE(Dialog->cbOpenMin->isChecked());
     EXPECT_EQ(Dialog->cbLaterMin->currentText(), QStringLiteral("5分钟"));
