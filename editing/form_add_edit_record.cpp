@@ -107,7 +107,8 @@ TfrmAddEditRecord::TfrmAddEditRecord(TRecordEditor& editor, QWidget* parent)
     buttonRow->addWidget(lbNextFiring, 1);
     buttonRow->addWidget(btnOK);
     buttonRow->addWidget(btnCancle);
-    layout->addLayout(buttonRow);
+    layout->setContentsMargins(8, 8, 8, 0);
+    AddFixedBelow(*this, buttonRow);
 
     CreateMenus();
     ConnectControls();
@@ -182,6 +183,7 @@ QWidget* TfrmAddEditRecord::CreateTimeGroup() {
         button->setMinimumWidth(button->sizeHint().width() + 16);
     }
     auto* menuRow = new QHBoxLayout;
+    menuRow->setSpacing(12);
     menuRow->addWidget(sbQuickDate);
     menuRow->addWidget(sbOtherOper);
     menuRow->addStretch(1);
@@ -250,10 +252,7 @@ QWidget* TfrmAddEditRecord::CreateLowerGroups() {
     cbRemindText->setMinimumContentsLength(20);
     cbRemindText->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     btnTestRemind = Button(QStringLiteral("测试内容[&X]"), gbSelectNR);
-    // The button's place stays, so the text field does not jump when a code is typed.
-    QSizePolicy keepPlace = btnTestRemind->sizePolicy();
-    keepPlace.setRetainSizeWhenHidden(true);
-    btnTestRemind->setSizePolicy(keepPlace);
+    btnTestRemind->setToolTip(QStringLiteral("看看内容里的代码（# 或 %）在提醒时会变成什么"));
     auto* textRow = new QHBoxLayout(gbSelectNR);
     textRow->setContentsMargins(8, 2, 8, 6);
     textRow->addWidget(cbRemindText, 1);
@@ -355,7 +354,8 @@ void TfrmAddEditRecord::Render() {
     if (cbRemindText->currentText() != Q(record.Message)) {
         cbRemindText->setEditText(Q(record.Message));
     }
-    btnTestRemind->setVisible(Editor.TestButtonVisible());
+    // Always in its place, so that no gap opens and closes beside the text; it works once there is a code.
+    btnTestRemind->setEnabled(Editor.TestButtonVisible());
 
     cbSelMusic->setChecked(Editor.MusicChecked);
     edtSelMusic->setEnabled(Editor.MusicChecked);

@@ -96,7 +96,8 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
     lbNextFiring->setText(QStringLiteral("下次提醒：\n "));
     lbNextFiring->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(lbNextFiring);
-    layout->addLayout(bottom);
+    layout->setContentsMargins(8, 8, 8, 0);
+    AddFixedBelow(*this, bottom);
     FixSizeOnScreen(*this, *contents, QSize(405, 261));
 
     connect(btnTestText, &QPushButton::clicked, this, &TfrmViewRecord::btnTestTextClick);

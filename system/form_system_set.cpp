@@ -85,12 +85,12 @@ TfrmSystemSet::TfrmSystemSet(const std::string& skinsFolder, QWidget* parent, TS
     buttons->addWidget(btnOK);
     buttons->addWidget(btnCancle);
 
-    QWidget* contents = ScrollableContents(*this);
+    // 确定 and 取消 stay in sight under the pages however large the scale.
+    QWidget* contents = ScrollableContents(*this, buttons);
     Contents = contents;
     auto* layout = new QVBoxLayout(contents);
-    layout->setContentsMargins(8, 8, 8, 8);
+    layout->setContentsMargins(8, 8, 8, 0);
     layout->addWidget(pcSystemSet);
-    layout->addLayout(buttons);
 
     for (QComboBox* box : {cbLaterMin, cbAutoCloseSec, cbSelSkin, cbMissedHours, cbRemindMode}) {
         DiscardTypedCharacters(box);
@@ -124,8 +124,10 @@ QWidget* TfrmSystemSet::CreateSystemPage() {
     fields->addWidget(edtMusicFile, 2, 1, 1, 3);
     fields->addWidget(sbOpenMusicFile, 2, 4);
     cbRemindMode = new QComboBox(page);
-    cbRemindMode->addItems({QStringLiteral("自动（X11 上用窗口，Wayland 上用窗口和通知）"), QStringLiteral("窗口"),
-                            QStringLiteral("通知"), QStringLiteral("窗口和通知")});
+    cbRemindMode->addItems({QStringLiteral("自动（按桌面选择）"), QStringLiteral("窗口"), QStringLiteral("通知"),
+                            QStringLiteral("窗口和通知")});
+    cbRemindMode->setItemData(0, QStringLiteral("X11 桌面上用窗口，Wayland 桌面上用窗口和通知"), Qt::ToolTipRole);
+    cbRemindMode->setToolTip(QStringLiteral("自动：X11 桌面上用窗口，Wayland 桌面上用窗口和通知"));
     fields->addWidget(Buddy(QStringLiteral("提醒方式[&W]："), cbRemindMode, page), 3, 0);
     fields->addWidget(cbRemindMode, 3, 1, 1, 4);
     cbRepeatMusic = new QCheckBox(QStringLiteral("重复播放提醒音乐直到关闭（最多 10 分钟）[&P]"), page);
@@ -135,9 +137,10 @@ QWidget* TfrmSystemSet::CreateSystemPage() {
 
     auto* gbSoftState = new QGroupBox(QStringLiteral("软件状态设置"), page);
     cbOpenMin = new QCheckBox(QStringLiteral("打开软件时最小化[&N]"), gbSoftState);
-    cbUseLog = new QCheckBox(QStringLiteral("使用LOG记录文件"), gbSoftState);
+    // Kept for the settings file's sake; greyed, with the reason beside them.
+    cbUseLog = new QCheckBox(QStringLiteral("使用日志文件（本版本不写日志）"), gbSoftState);
     cbUseLog->setEnabled(false);
-    cbEnableQuickKey = new QCheckBox(QStringLiteral("允许使用快捷键"), gbSoftState);
+    cbEnableQuickKey = new QCheckBox(QStringLiteral("允许使用快捷键（本版本没有全局快捷键）"), gbSoftState);
     cbEnableQuickKey->setEnabled(false);
     auto* state = new QVBoxLayout(gbSoftState);
     state->addWidget(cbOpenMin);
@@ -145,38 +148,9 @@ QWidget* TfrmSystemSet::CreateSystemPage() {
     state->addWidget(cbEnableQuickKey);
     state->addStretch(1);
 
-    auto* gbOther = new QGroupBox(QStringLiteral("其它设置"), page);
-    cbLaterMin = ListBox(gbOther, LaterMinutesList.Items());
-    cbAutoClose = new QCheckBox(QStringLiteral("提醒窗口自动关闭[&A]"), gbOther);
-    cbAutoCloseSec = ListBox(gbOther, AutoCloseSecondsList.Items());
-    cbSelSkin = ListBox(gbOther, SkinListItems(SkinFiles));
-    cbMissedHours = ListBox(gbOther, MissedHoursList.Items());
-    auto* other = new QGridLayout(gbOther);
-    other->addWidget(Buddy(QStringLiteral("提醒时间延迟[&L]："), cbLaterMin, gbOther), 0, 0);
-    other->addWidget(cbLaterMin, 0, 1);
-    other->addWidget(cbAutoClose, 1, 0);
-    other->addWidget(cbAutoCloseSec, 1, 1);
-    other->addWidget(Buddy(QStringLiteral("选择皮肤[&K]："), cbSelSkin, gbOther), 2, 0);
-    other->addWidget(cbSelSkin, 2, 1);
-    auto* missed = new QHBoxLayout;
-    // 0 turns catching up off: "显示最近 0 小时内的" would read as nonsense.
-    cbMissedHours->setItemText(0, QStringLiteral("不补提醒"));
-    for (int hours = 1; hours < cbMissedHours->count(); ++hours) {
-        cbMissedHours->setItemText(hours, QStringLiteral("显示最近 %1 小时内的").arg(hours));
-    }
-    missed->addWidget(Buddy(QStringLiteral("错过的提醒[&I]："), cbMissedHours, gbOther));
-    missed->addWidget(cbMissedHours);
-    missed->addStretch(1);
-    other->addLayout(missed, 3, 0, 1, 2);
-    other->setColumnStretch(1, 1);
-
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(gbSoftState);
-    groups->addWidget(gbOther, 1);
-
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(fields);
-    layout->addLayout(groups);
+    layout->addWidget(gbSoftState);
     layout->addStretch(1);
     return page;
 }
@@ -189,7 +163,7 @@ QWidget* TfrmSystemSet::CreateDisplayPage() {
     cbShowTime = new QCheckBox(QStringLiteral("显示时间[&T]"), gbShow);
     cbShowRms = new QCheckBox(QStringLiteral("显示提醒方式[&R]"), gbShow);
     cbShowCmd = new QCheckBox(QStringLiteral("有时显示命令[&M]"), gbShow);
-    cbShowWithScript = new QCheckBox(QStringLiteral("显示有无脚本"), gbShow);
+    cbShowWithScript = new QCheckBox(QStringLiteral("显示有无脚本（本版本没有脚本）"), gbShow);
     cbShowWithScript->setEnabled(false);
     cbShowSetMusic = new QCheckBox(QStringLiteral("显示有无音乐[&U]"), gbShow);
     cbShowBefRemind = new QCheckBox(QStringLiteral("显示是否提前提醒[&B]"), gbShow);
@@ -201,7 +175,7 @@ QWidget* TfrmSystemSet::CreateDisplayPage() {
     }
 
     auto* gbFont = new QGroupBox(QStringLiteral("字体设置"), page);
-    lbSetFont = new QLabel(Q(FontSampleText), gbFont);
+    lbSetFont = new QLabel(Q(FontSampleText()), gbFont);
     lbSetFont->setObjectName(QStringLiteral("lbSetFont"));
     lbSetFont->setFrameShape(QFrame::StyledPanel);
     lbSetFont->setAlignment(Qt::AlignCenter);
@@ -241,7 +215,30 @@ QWidget* TfrmSystemSet::CreateOtherPage() {
     auto* week = new QVBoxLayout(gbWeek);
     week->addWidget(rbWeekMonday);
     week->addWidget(rbWeekSunday);
+    auto* gbOther = new QGroupBox(QStringLiteral("提醒窗口"), page);
+    cbLaterMin = ListBox(gbOther, LaterMinutesList.Items());
+    cbAutoClose = new QCheckBox(QStringLiteral("提醒窗口自动关闭[&A]"), gbOther);
+    cbAutoCloseSec = ListBox(gbOther, AutoCloseSecondsList.Items());
+    cbSelSkin = ListBox(gbOther, SkinListItems(SkinFiles));
+    cbMissedHours = ListBox(gbOther, MissedHoursList.Items());
+    auto* other = new QGridLayout(gbOther);
+    other->addWidget(Buddy(QStringLiteral("提醒时间延迟[&L]："), cbLaterMin, gbOther), 0, 0);
+    other->addWidget(cbLaterMin, 0, 1);
+    other->addWidget(cbAutoClose, 1, 0);
+    other->addWidget(cbAutoCloseSec, 1, 1);
+    other->addWidget(Buddy(QStringLiteral("选择皮肤[&K]："), cbSelSkin, gbOther), 2, 0);
+    other->addWidget(cbSelSkin, 2, 1);
+    // 0 turns catching up off: "显示最近 0 小时内的" would read as nonsense.
+    cbMissedHours->setItemText(0, QStringLiteral("不补提醒"));
+    for (int hours = 1; hours < cbMissedHours->count(); ++hours) {
+        cbMissedHours->setItemText(hours, QStringLiteral("显示最近 %1 小时内的").arg(hours));
+    }
+    other->addWidget(Buddy(QStringLiteral("错过的提醒[&I]："), cbMissedHours, gbOther), 3, 0);
+    other->addWidget(cbMissedHours, 3, 1);
+    other->setColumnStretch(2, 1);
+
     auto* layout = new QVBoxLayout(page);
+    layout->addWidget(gbOther);
     layout->addWidget(gbWeek);
     layout->addStretch(1);
     return page;
@@ -312,6 +309,9 @@ void TfrmSystemSet::FormShow() {
     edtVersion->setText(Q(ProgramVersion));
     edtOpenTimes->setText(QString::number(shown.OpenTimes));
     edtMusicFile->setText(Q(shown.SysMusicFile));
+    // A long path reads from its start, whole in the tooltip.
+    edtMusicFile->setCursorPosition(0);
+    edtMusicFile->setToolTip(Q(shown.SysMusicFile));
     cbOpenMin->setChecked(shown.HideMainForm);
     cbRemindMode->setCurrentIndex(std::clamp(shown.RemindMode, -1, 2) + 1);
     cbRepeatMusic->setChecked(shown.RepeatMusic);

@@ -68,8 +68,9 @@ TSyncPage::TSyncPage(TRmConfig& work, TSyncPageHooks hooks, QWidget* parent)
     layout->addWidget(hint);
     layout->addLayout(form);
     layout->addWidget(lbSyncProgress);
-    layout->addStretch(1);
+    // The sync and its status right under the fields that set it up; the room left stays below.
     layout->addLayout(syncRow);
+    layout->addStretch(1);
 
     connect(edtSyncServer, &QLineEdit::textChanged, this, [this](const QString& text) {
         Work.SyncServer = text.trimmed().toStdString();

@@ -1,5 +1,7 @@
 #include "system/system_set.h"
 
+#include "calendar/clock.h"
+
 #include "data/code_page.h"
 #include "data/constants.h"
 #include "platform/file_dialog.h"
@@ -9,6 +11,13 @@
 #include <filesystem>
 
 namespace chimewell {
+
+std::string FontSampleText() {
+    const DateFields today = DecodeDate(Today());
+    char date[32];
+    std::snprintf(date, sizeof date, "%04d年%02d月%02d日", today.Year, today.Month, today.Day);
+    return std::string("测试字体，") + date;
+}
 
 std::vector<std::string> TNumberList::Items() const {
     std::vector<std::string> items;

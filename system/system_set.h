@@ -35,7 +35,8 @@ inline constexpr TNumberList MissedHoursList{0, 168, ""};
 inline constexpr std::string_view UserNamePlaceholder = "(用户名)";
 inline constexpr std::string_view UserCorpPlaceholder = "(公司名)";
 
-inline constexpr std::string_view FontSampleText = "测试字体，2005年06月28日";
+// The font page's sample: "测试字体，" and today's date ("测试字体，2026年12月09日").
+std::string FontSampleText();
 
 // The skin list: its first entry turns skins off, then the skin files. The entry of a skin name, -1 when the
 // list does not hold it; the name an entry stands for ("" for the first), nothing for no entry.

@@ -66,10 +66,31 @@ inline QWidget* ScrollableContents(QWidget& dialog) {
     return contents;
 }
 
+// Puts `below` (the dialog's buttons) under the part of ScrollableContents that scrolls: in sight at any scale.
+inline void AddFixedBelow(QWidget& dialog, QLayout* below) {
+    below->setContentsMargins(8, 4, 8, 8);
+    static_cast<QVBoxLayout*>(dialog.layout())->addLayout(below);
+}
+
+inline QWidget* ScrollableContents(QWidget& dialog, QLayout* below) {
+    QWidget* contents = ScrollableContents(dialog);
+    AddFixedBelow(dialog, below);
+    return contents;
+}
+
 // Gives the dialog the size its contents need, at least `least`, and no more than its screen has room for;
 // the scroll area of ScrollableContents then shows the rest.
 inline void FixSizeOnScreen(QDialog& dialog, const QWidget& contents, const QSize& least) {
-    QSize wanted = contents.layout()->sizeHint().expandedTo(least);
+    QSize wanted = contents.layout()->sizeHint();
+    // What stays fixed under the scrolled part.
+    if (const QLayout* outer = dialog.layout()) {
+        for (int index = 1; index < outer->count(); ++index) {
+            const QSize below = outer->itemAt(index)->sizeHint();
+            wanted.rheight() += below.height() + outer->spacing();
+            wanted.rwidth() = std::max(wanted.width(), below.width());
+        }
+    }
+    wanted = wanted.expandedTo(least);
     const QRect area = AvailableAreaFor(dialog);
     if (!area.isEmpty()) {
         // What the window manager's frame takes.

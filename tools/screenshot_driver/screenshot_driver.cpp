@@ -4,9 +4,11 @@
 // Run it through tools/screenshots, which gives it a private X screen with a window manager.
 
 #include "app/app_icon.h"
+#include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 #include "app/record_list_view.h"
 #include "calendar/clock.h"
+#include "data/constants.h"
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"
 #include "editing/form_view_record.h"
@@ -16,8 +18,10 @@
 #include "platform/fake_desktop_actions.h"
 #include "platform/fake_music_player.h"
 #include "platform/file_dialog.h"
+#include "platform/qt_file_dialog.h"
 #include "platform/qt_font_dialog.h"
 #include "platform/qt_message_box.h"
+#include "platform/qt_platform.h"
 #include "runtime/form_auto_shutdown.h"
 #include "runtime/form_missed_reminders.h"
 #include "runtime/form_remind_box.h"
@@ -33,6 +37,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -44,12 +49,14 @@
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace chimewell {
@@ -317,7 +324,11 @@ std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
              search()->cbTransparent->setChecked(true);
              search()->cbGo->setChecked(true);
          }},
-        {[&form, search] { return search()->frameGeometry().left() == form.frameGeometry().right() + 1; },
+        // Docked; on a screen too small for both side by side (twice the scale), where it ends up after a while.
+        {[&form, search, waited = std::make_shared<int>(0)] {
+             return std::abs(search()->frameGeometry().left() - form.frameGeometry().right() - 1) <= 2 ||
+                    ++*waited > 20;
+         },
          [&tour, &form, search] {
              const QRect both = form.frameGeometry().united(search()->frameGeometry());
              tour.PhotographArea(&form, both, "search-docked-translucent.png");
@@ -329,6 +340,41 @@ std::vector<Step> ExchangeSteps(Tour& tour, TfrmRemind& form) {
          [&tour] {
              tour.Photograph(OpenMessageBox(), "import-commands-question.png");
              Press(OpenMessageBox(), QMessageBox::RejectRole);
+         }},
+    };
+}
+
+// The month window on the day of the winter solstice, then on February 2026 with its holidays, the days worked
+// and Valentine's Day; the import's file chooser.
+std::vector<Step> MonthSteps(Tour& tour, TfrmRemind& form, const std::string& folder) {
+    const auto none = [] { return QApplication::activeModalWidget() == nullptr; };
+    const auto month = [&form] { return form.frmMonthCalendar; };
+    auto chooser = std::make_shared<std::unique_ptr<QFileDialog>>();
+    return {
+        {none, [&form] { form.nmMonthCalendarClick(); }},
+        {[month] { return month() != nullptr && month()->isVisible(); },
+         [&tour, month] {
+             tour.Photograph(month(), "month-calendar.png");
+             month()->ShowDate(EncodeDate(2026, 2, 14));
+         }},
+        {[month] { return month()->SelectedDate() == EncodeDate(2026, 2, 14); },
+         [&tour, month] {
+             tour.Photograph(month(), "month-calendar-february.png");
+             month()->ShowDate(Today());
+             month()->close();
+         }},
+        {none,
+         [&form, folder, chooser] {
+             *chooser =
+                 MakeQtFileDialog({FileDialogMode::Open, "导入提醒", folder, std::string(ImportFileFilter)}, &form);
+             (*chooser)->setOption(QFileDialog::DontUseNativeDialog);
+             (*chooser)->open();
+         }},
+        {[chooser] { return *chooser && (*chooser)->isVisible() && (*chooser)->width() > 200; },
+         [&tour, chooser] {
+             tour.Photograph(chooser->get(), "import-file-chooser.png");
+             (*chooser)->reject();
+             chooser->reset();
          }},
     };
 }
@@ -442,6 +488,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setWindowIcon(ApplicationIcon());
+    // Qt's own texts in Chinese, as the program has them.
+    InstallQtTranslations(&application);
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTPUT-FOLDER\n", argv[0]);
         return 2;
@@ -530,6 +578,7 @@ int main(int argc, char** argv) {
                    [&] { tour.InsertNext(EditingSteps(tour, form)); }},
                   {[&] { return !box.isVisible() && modal() == nullptr && Modal<TfrmMissedReminders>() == nullptr; },
                    [&] { tour.InsertNext(ExchangeSteps(tour, form)); }},
+                  {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(MonthSteps(tour, form, appPath)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SystemSetSteps(tour, form, "", true)); }},
                   {[&] { return modal() == nullptr; }, [&] { tour.InsertNext(SkinSteps(tour, form, clock)); }},
                   // Asleep from 9:30 to 9:30 the next day: the two firings of the daily reminder come late.

@@ -1,5 +1,6 @@
 #include "system/form_system_set.h"
 
+#include "calendar/clock.h"
 #include "data/temp_folder.h"
 #include "editing/qt/dialog_checks.h"
 #include "editing/scripted_answers.h"
@@ -88,7 +89,9 @@ TEST_F(SystemSetTest, ShowsTheCopyAndWritesEveryChangeIntoIt) {
     EXPECT_EQ(Dialog->cbSelSkin->currentText(), QStringLiteral("夜幕.skn"));
     EXPECT_TRUE(Dialog->rbWeekSunday->isChecked());
     EXPECT_TRUE(Dialog->cbShowCmd->isChecked());
-    EXPECT_EQ(Dialog->lbSetFont->text(), QStringLiteral("测试字体，2005年06月28日"));
+    EXPECT_EQ(Dialog->lbSetFont->text(), QString::fromStdString(FontSampleText()));
+    EXPECT_TRUE(Dialog->lbSetFont->text().contains(QString::number(DecodeDate(Today()).Year) + QStringLiteral("年")))
+        << "today, not a date of long ago";
 
     Dialog->cbLaterMin->setCurrentIndex(2);
     Dialog->cbAutoCloseSec->setCurrentIndex(0);
