@@ -66,6 +66,11 @@ TRewritten RewriteDataFile(const std::string& path, const TDataFileChange& chang
         }
         TRewritten written;
         written.Bytes = file.ToBytes();
+        if (read.Exists && written.Bytes == file.StoredBytes()) {
+            // Nothing changed: the file stays untouched, and no watcher anywhere wakes for it.
+            written.Stamp = read;
+            return written;
+        }
         if (ReplaceFileIfUnchanged(path, written.Bytes, read, BytesDigest(file.StoredBytes()), beforeReplace,
                                    &written.Stamp) == ReplaceOutcome::Replaced) {
             return written;

@@ -8,6 +8,7 @@
 #include "sample_record.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QProcess>
 
@@ -96,6 +97,22 @@ TEST(CliSyncTest, ADryRunChangesNothingAndARealRunSyncs) {
     EXPECT_TRUE(std::filesystem::exists(folder.File("syncstate.ini")));
     run = Cli({"sync", "--dir", folder.Folder(), "--dry-run", "--password-stdin"}, password);
     EXPECT_EQ(run.Out, "没有要同步的变化。\n");
+
+    // A sync with nothing to do leaves both files untouched, so that nothing watching them wakes (once the run
+    // after the first has learnt the calendar's new sync token, which the first run's own sending moved on).
+    run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, password);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const auto stamp = [&folder](const char* name) {
+        struct stat info {};
+        stat(folder.File(name).c_str(), &info);
+        return std::pair(info.st_ino, info.st_mtim.tv_nsec + info.st_mtim.tv_sec * 1000000000LL);
+    };
+    const auto dataBefore = stamp("reminddata.sdt");
+    const auto stateBefore = stamp("syncstate.ini");
+    run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, password);
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(stamp("reminddata.sdt"), dataBefore);
+    EXPECT_EQ(stamp("syncstate.ini"), stateBefore);
 
     // A wrong password: exit status 1 and the reason.
     run = Cli({"sync", "--dir", folder.Folder(), "--password-stdin"}, "wrong\n");
