@@ -1,3 +1,4 @@
+#include "app/form_month_calendar.h"
 #include "app/form_remind.h"
 #include "app/record_list_view.h"
 #include "calendar/clock.h"
@@ -13,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QKeySequence>
 #include <QLayout>
 #include <QLineEdit>
@@ -202,6 +204,49 @@ TEST_F(MainWindowRecordsTest, CommandsWithoutASelectionDoNothing) {
     Form->btnDeleteRecord->click();
     EXPECT_TRUE(Answers.Boxes.empty());
     EXPECT_EQ(Form->lstRecordList->count(), 1);
+}
+
+// The line with the focus frame is the one the commands act on, selected or not; the question names it.
+TEST_F(MainWindowRecordsTest, CommandsActOnTheFocusedLineAndTheQuestionNamesIt) {
+    for (const char* message : {"早会", "午饭"}) {
+        TRmMainDate daily;
+        daily.Message = message;
+        Form->List.Add(daily, true);
+    }
+    Form->RefreshRecordList();
+    QItemSelectionModel* selection = Form->lstRecordList->selectionModel();
+    selection->setCurrentIndex(Form->lstRecordList->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    selection->clearSelection();
+    ASSERT_EQ(Form->lstRecordList->SelectedRow(), -1);
+    Form->nmMoveUpRecord->trigger();
+    EXPECT_EQ(Stored().Item(0).Message, "午饭") << "Ctrl+Up moved the focused line";
+    EXPECT_EQ(Form->lstRecordList->SelectedRow(), 0) << "and it stays chosen where it went";
+    selection->setCurrentIndex(Form->lstRecordList->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    selection->clearSelection();
+    Answers.BoxAnswers = {MessageAnswer::Ok};
+    Form->nmDeleteRecord->trigger();
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_NE(Answers.Boxes[0].Text.find("提醒为：早会"), std::string::npos) << Answers.Boxes[0].Text;
+    ASSERT_EQ(Stored().Count, 1);
+    EXPECT_EQ(Stored().Item(0).Message, "午饭");
+}
+
+// A dialog opened from the month window belongs to it: the main window is not raised over the month.
+TEST_F(MainWindowRecordsTest, DialogsFromTheMonthWindowOpenOverIt) {
+    TRmMainDate daily;
+    daily.Message = "早会";
+    Form->List.Add(daily, true);
+    Form->RefreshRecordList();
+    Form->nmMonthCalendarClick();
+    ASSERT_NE(Form->frmMonthCalendar, nullptr);
+    QWidget* owner = nullptr;
+    auto edit = WhenModal<TfrmAddEditRecord>([&owner](TfrmAddEditRecord* dialog) {
+        owner = dialog->parentWidget();
+        dialog->reject();
+    });
+    Form->frmMonthCalendar->EditRecord(0);
+    EXPECT_EQ(owner, Form->frmMonthCalendar);
+    Form->frmMonthCalendar->close();
 }
 
 TEST_F(MainWindowRecordsTest, TheWindowFitsAtOneAndAHalf) {
