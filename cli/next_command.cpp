@@ -1,8 +1,10 @@
 #include "calendar/clock.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/folder.h"
 #include "cli/holidays.h"
 #include "data/reminder_list.h"
+#include "data/reminder_stream.h"
 #include "data/settings.h"
 #include "runtime/month_view.h"
 #include "runtime/next_firing.h"
@@ -52,25 +54,36 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const TDateTime at = options.At ? ParseDateTime(*options.At, false) : Now();
     const TDateTime until = at + options.Days;
     const std::string& folder = options.Folder;
-    LoadedFolder loaded;
-    LoadFolder(folder, loaded);
-    const TRmConfig& config = loaded.Config;
-    const TRmDataList& list = loaded.List;
     const HolidayScheduleOverride holidays(LoadHolidays(folder, err));
-
-    const TComingFirings coming = ComingFirings(list, config, at, until, options.Count);
-    const std::vector<TMonthFiring>& agenda = coming.Firings;
+    TRmConfig config;
+    config.InitDefaults(folder, 265, 202, 429, 279);
+    config.LoadConfig();
+    // The reminders a piece of the file at a time: a long list is never held whole.
+    TComingFiringsCollector collector(config, at, until, options.Count);
+    if (!ForEachStoredReminder(config.DataFilePath(), [&collector](std::int32_t position, const TRmMainDate& reminder) {
+            collector.Add(position, reminder);
+        })) {
+        // A file the list refuses, or none: read as the program reads it, with its message.
+        LoadedFolder loaded;
+        LoadFolder(folder, loaded);
+        for (std::int32_t position = 0; position < loaded.List.Count; ++position) {
+            collector.Add(position, loaded.List.Item(position));
+        }
+    }
+    const std::vector<TComingFiringsCollector::Kept> agenda = collector.Take();
     std::string buffer;
-    for (const TMonthFiring& firing : agenda) {
-        const bool silent = list.Item(firing.Position).Message == SilentReminderMessage;
+    for (const TComingFiringsCollector::Kept& kept : agenda) {
+        const TMonthFiring& firing = kept.Firing;
+        const bool silent = kept.Reminder.Message == SilentReminderMessage;
         buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
                   (silent ? "silent" : "show") + "\t" + firing.Text + "\n";
     }
     out << buffer;
-    std::vector<TGuessedHolidayYear> guessed = coming.GuessedHolidayYears;
+    std::vector<TGuessedHolidayYear> guessed = collector.GuessedHolidayYears();
 
     // A guessed year matters when the agenda reached it: a full agenda ends at its last firing.
-    const TDateTime reached = agenda.size() == static_cast<std::size_t>(options.Count) ? agenda.back().Minute : until;
+    const TDateTime reached =
+        agenda.size() == static_cast<std::size_t>(options.Count) ? agenda.back().Firing.Minute : until;
     std::sort(guessed.begin(), guessed.end(),
               [](const TGuessedHolidayYear& a, const TGuessedHolidayYear& b) { return a.Year < b.Year; });
     UnknownHolidayYears notices(err);

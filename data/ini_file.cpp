@@ -153,6 +153,12 @@ TIniFile::TIniFile(std::string fileName, std::string bytes)
     Parse();
 }
 
+TIniFile::TIniFile(std::string fileName, std::string bytes, TextEncoding encoding)
+    : Path(std::move(fileName)), ReadResult(FileReadResult::Read), Bytes(std::move(bytes)), Encoding(encoding) {
+    Decoder = std::make_unique<TextDecoder>(Encoding);
+    Parse();
+}
+
 TIniFile::~TIniFile() = default;
 
 bool TIniFile::ReadFailed() const {

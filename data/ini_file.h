@@ -34,6 +34,8 @@ public:
     explicit TIniFile(std::string fileName);
     // As if the file held these bytes (the fuzzer's way in: no disk).
     TIniFile(std::string fileName, std::string bytes);
+    // A piece of a file whose encoding is known from the whole of it.
+    TIniFile(std::string fileName, std::string bytes, TextEncoding encoding);
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
     TIniFile& operator=(const TIniFile&) = delete;

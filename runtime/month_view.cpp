@@ -22,8 +22,7 @@ std::int64_t DayNumber(TDateTime moment) {
     return static_cast<std::int64_t>(std::floor(moment + 1e-9));
 }
 
-TMonthFiring FiringOf(const TRmDataList& list, std::int32_t position, TDateTime minute) {
-    const TRmMainDate& record = list.Item(position);
+TMonthFiring FiringOf(const TRmMainDate& record, std::int32_t position, TDateTime minute) {
     // The early firing of a day, not the one at the set time.
     const TimeFields time = DecodeTime(minute);
     const bool early = record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
@@ -36,6 +35,10 @@ std::string TextOf(const TRmDataList& list, const TRmConfig& config, const TMont
 
 bool Earlier(const TMonthFiring& a, const TMonthFiring& b) {
     return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
+}
+
+TMonthFiring FiringOf(const TRmDataList& list, std::int32_t position, TDateTime minute) {
+    return FiringOf(list.Item(position), position, minute);
 }
 
 } // namespace
@@ -187,6 +190,46 @@ TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, T
         push(position, minute);
     }
     return coming;
+}
+
+TComingFiringsCollector::TComingFiringsCollector(const TRmConfig& config, TDateTime after, TDateTime until, int count)
+    : Config(config), After(after), Until(until), Count(count > 0 ? static_cast<std::size_t>(count) : 0) {}
+
+void TComingFiringsCollector::Add(std::int32_t position, const TRmMainDate& reminder) {
+    if (Count == 0) {
+        return;
+    }
+    // The heap's top is the latest firing kept: a reminder's firings are taken until one comes after it.
+    const auto later = [](const Kept& a, const Kept& b) { return Earlier(a.Firing, b.Firing); };
+    TDateTime from = After;
+    for (;;) {
+        const TNextFirings next = NextFirings(reminder, from, Until, 1, Config.BeginWithSunday);
+        Guessed.insert(Guessed.end(), next.GuessedHolidayYears.begin(), next.GuessedHolidayYears.end());
+        if (next.Minutes.empty()) {
+            return;
+        }
+        const TMonthFiring firing = FiringOf(reminder, position, next.Minutes.front());
+        if (Heap.size() == Count && !Earlier(firing, Heap.front().Firing)) {
+            return;
+        }
+        Heap.push_back({firing, reminder});
+        std::push_heap(Heap.begin(), Heap.end(), later);
+        if (Heap.size() > Count) {
+            std::pop_heap(Heap.begin(), Heap.end(), later);
+            Heap.pop_back();
+        }
+        from = firing.Minute;
+    }
+}
+
+std::vector<TComingFiringsCollector::Kept> TComingFiringsCollector::Take() {
+    std::vector<Kept> kept = std::move(Heap);
+    Heap.clear();
+    std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) { return Earlier(a.Firing, b.Firing); });
+    for (Kept& one : kept) {
+        one.Firing.Text = PlanFiring(one.Reminder, Config, one.Firing.Minute).Presentation.Text;
+    }
+    return kept;
 }
 
 void FillFiringTexts(const TRmDataList& list, const TRmConfig& config, TMonthDay& day) {

@@ -75,4 +75,28 @@ struct TComingFirings {
 TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, TDateTime after, TDateTime until,
                              int count);
 
+// The same for reminders given one at a time, as ForEachStoredReminder reads them: only the firings that may
+// still be among the first `count` are held, with their reminders. The years guessed on the way may include
+// some after the last firing kept, which a caller weighs by their first moment.
+class TComingFiringsCollector {
+public:
+    TComingFiringsCollector(const TRmConfig& config, TDateTime after, TDateTime until, int count);
+    void Add(std::int32_t position, const TRmMainDate& reminder);
+    struct Kept {
+        TMonthFiring Firing;
+        TRmMainDate Reminder;
+    };
+    // In time order, then list order, with their texts.
+    std::vector<Kept> Take();
+    const std::vector<TGuessedHolidayYear>& GuessedHolidayYears() const { return Guessed; }
+
+private:
+    const TRmConfig& Config;
+    TDateTime After;
+    TDateTime Until;
+    std::size_t Count;
+    std::vector<Kept> Heap;
+    std::vector<TGuessedHolidayYear> Guessed;
+};
+
 } // namespace chimewell

@@ -94,6 +94,39 @@ TEST_F(MonthViewTest, ADaysFiringsInTimeOrderWithTheirTextAndKind) {
 }
 
 // Random reminders of every kind: what the month shows day by day is what `chimewell-cli next` lists.
+// Reminders given one at a time, in any order, keep exactly the first firings the whole list gives.
+TEST_F(MonthViewTest, TheCollectorKeepsTheFirstFiringsOfRemindersGivenOneAtATime) {
+    std::mt19937 random(9122026);
+    const auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int i = 0; i < 300; ++i) {
+        TRmMainDate record;
+        record.IsLunar = pick(0, 1) == 1;
+        record.Month = pick(0, 2) == 0 ? 0 : pick(1, 12);
+        record.Day = pick(0, 3) == 0 ? 0x80 | pick(1, 127) : pick(0, 28);
+        record.Hour = pick(0, 2) * 8;
+        record.Minuter = pick(0, 1) * 30;
+        record.Forward = pick(0, 3) == 0 ? 10 : 0;
+        record.Message = pick(0, 1) == 0 ? "#y-#m-#d" : "$gzr$上班";
+        List.Add(record, false);
+    }
+    const TDateTime after = EncodeDateTime(2026, 12, 9, 12, 0);
+    for (const int count : {1, 25, 400}) {
+        const TComingFirings whole = ComingFirings(List, Config, after, after + 60, count);
+        TComingFiringsCollector collector(Config, after, after + 60, count);
+        for (std::int32_t position = List.Count - 1; position >= 0; --position) {
+            collector.Add(position, List.Item(position));
+        }
+        const std::vector<TComingFiringsCollector::Kept> kept = collector.Take();
+        ASSERT_EQ(kept.size(), whole.Firings.size()) << count;
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            EXPECT_EQ(kept[i].Firing.Minute, whole.Firings[i].Minute) << count << " #" << i;
+            EXPECT_EQ(kept[i].Firing.Position, whole.Firings[i].Position) << count << " #" << i;
+            EXPECT_EQ(kept[i].Firing.Text, whole.Firings[i].Text) << count << " #" << i;
+            EXPECT_EQ(kept[i].Firing.Early, whole.Firings[i].Early) << count << " #" << i;
+        }
+    }
+}
+
 TEST_F(MonthViewTest, TheMonthShowsWhatTheCommandLineListsForRandomReminders) {
     std::mt19937 random(20261209);
     const auto pick = [&random](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };

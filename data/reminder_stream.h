@@ -1,0 +1,22 @@
+#pragma once
+// The reminders of a data file read a piece at a time, for a command that looks at each of them once
+// (chimewell-cli next): it holds a piece of the file and one reminder, never the whole file and list.
+
+#include "data/reminder.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace chimewell {
+
+// Visits each reminder TRmDataList::Load would hold, with its position, in the order of the file (the
+// reminders of missing sections below the count last). False, with nothing visited, for a file Load would
+// refuse or reads as empty (missing, unreadable, without [Main]): the caller then loads it whole, and reports
+// what Load reports.
+bool ForEachStoredReminder(const std::string& path,
+                           const std::function<void(std::int32_t position, const TRmMainDate& reminder)>& visit,
+                           std::size_t pieceBytes = std::size_t{1} << 20);
+
+} // namespace chimewell
