@@ -18,6 +18,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -46,11 +47,11 @@ std::string Clock(TDateTime minute) {
 }
 
 // "08:00 拜年（农历）", and a firing ahead of the set time as such: "07:50 提前10分钟：拜年（农历）".
-QString FiringLine(const TRmDataList& list, const TMonthFiring& firing, bool withDate) {
+QString FiringLine(const TMonthFiring& firing, bool withDate) {
     std::string line = withDate ? FormatMinute(firing.Minute) : Clock(firing.Minute);
     line += " ";
     if (firing.Early) {
-        line += "提前" + std::to_string(list.Item(firing.Position).Forward) + "分钟：";
+        line += "提前" + std::to_string(firing.Forward) + "分钟：";
     }
     line += firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + "）";
     return Q(line);
@@ -158,7 +159,18 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     grdMonth->setMinimumSize(grdMonth->fontMetrics().horizontalAdvance(QStringLiteral("国际妇女")) * Columns + 24,
                              (grdMonth->fontMetrics().height() * 3 + 6) * Rows +
                                  grdMonth->horizontalHeader()->sizeHint().height() + 4);
-    grdMonth->installEventFilter(this);
+    // The cells' texts are cut to the columns' width: once more after the columns change, once for them all.
+    connect(grdMonth->horizontalHeader(), &QHeaderView::sectionResized, this, [this] {
+        if (!RefillQueued) {
+            RefillQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                RefillQueued = false;
+                if (!Month.Days.empty()) {
+                    FillGrid();
+                }
+            });
+        }
+    });
     lstDay->setContextMenuPolicy(Qt::CustomContextMenu);
     lstDay->setAccessibleName(QStringLiteral("这一天的提醒"));
     lstComing->setAccessibleName(QStringLiteral("接下来的提醒"));
@@ -346,7 +358,7 @@ void TfrmMonthCalendar::FillDay() {
         FillFiringTexts(List, Config, day);
         lbDay->setText(Q(ReadableDayLine(day.Date)));
         for (const TMonthFiring& firing : day.Firings) {
-            lstDay->addItem(FiringLine(List, firing, false));
+            lstDay->addItem(FiringLine(firing, false));
         }
         if (day.Firings.empty()) {
             auto* none = new QListWidgetItem(QStringLiteral("这一天没有提醒"), lstDay);
@@ -360,7 +372,7 @@ void TfrmMonthCalendar::FillComing() {
     ComingGeneration = List.Generation;
     lstComing->clear();
     for (const TMonthFiring& firing : Coming) {
-        lstComing->addItem(FiringLine(List, firing, true));
+        lstComing->addItem(FiringLine(firing, true));
     }
 }
 
@@ -466,14 +478,6 @@ void TfrmMonthCalendar::btnAddOnDayClick() {
     }
     preset.Hour = 8;
     AddRecord(preset);
-}
-
-bool TfrmMonthCalendar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grdMonth && event->type() == QEvent::Resize && !Month.Days.empty()) {
-        // The cells' texts are cut to the columns' width.
-        FillGrid();
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace chimewell

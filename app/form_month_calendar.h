@@ -56,9 +56,6 @@ public slots:
     void btnGoToClick();
     void btnAddOnDayClick();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void ShiftMonths(int months);
     void FillGrid();
@@ -79,6 +76,7 @@ private:
     TDateTime Selected = 0;
     std::vector<TMonthFiring> Coming;
     bool Filling = false;
+    bool RefillQueued = false;
 };
 
 // A date typed into 转到…: "2026-02-17", or a lunar one "农历2023-2-1" and "农历2023-闰2-1"; for text that names

@@ -59,27 +59,28 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     config.InitDefaults(folder, 265, 202, 429, 279);
     config.LoadConfig();
     // The reminders a piece of the file at a time: a long list is never held whole.
-    TComingFiringsCollector collector(config, at, until, options.Count);
+    std::optional<TComingFiringsCollector> collector(std::in_place, config, at, until, options.Count);
     if (!ForEachStoredReminder(config.DataFilePath(), [&collector](std::int32_t position, const TRmMainDate& reminder) {
-            collector.Add(position, reminder);
+            collector->Add(position, reminder);
         })) {
-        // A file the list refuses, or none: read as the program reads it, with its message.
+        // A file the list refuses, or none, or one that failed part-way: read as the program reads it, afresh.
         LoadedFolder loaded;
         LoadFolder(folder, loaded);
+        collector.emplace(config, at, until, options.Count);
         for (std::int32_t position = 0; position < loaded.List.Count; ++position) {
-            collector.Add(position, loaded.List.Item(position));
+            collector->Add(position, loaded.List.Item(position));
         }
     }
-    const std::vector<TComingFiringsCollector::Kept> agenda = collector.Take();
+    const std::vector<TComingFiringsCollector::Kept> agenda = collector->Take();
     std::string buffer;
     for (const TComingFiringsCollector::Kept& kept : agenda) {
         const TMonthFiring& firing = kept.Firing;
-        const bool silent = kept.Reminder.Message == SilentReminderMessage;
+        const bool silent = kept.Reminder->Message == SilentReminderMessage;
         buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
                   (silent ? "silent" : "show") + "\t" + firing.Text + "\n";
     }
     out << buffer;
-    std::vector<TGuessedHolidayYear> guessed = collector.GuessedHolidayYears();
+    std::vector<TGuessedHolidayYear> guessed = collector->GuessedHolidayYears();
 
     // A guessed year matters when the agenda reached it: a full agenda ends at its last firing.
     const TDateTime reached =

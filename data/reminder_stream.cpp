@@ -21,7 +21,7 @@ namespace {
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 // The file in pieces that each end at a line break, after at least `pieceBytes` when the file has more;
-// `cut` tells whether a piece may end before the line at `lineStart`.
+// `cut` tells whether a piece may end before the line that starts the view it is given.
 class PieceReader {
 public:
     PieceReader(int descriptor, std::size_t pieceBytes) : Descriptor(descriptor), PieceBytes(pieceBytes) {}
@@ -29,32 +29,33 @@ public:
     // The next piece, empty at the end; nothing when reading failed.
     template <class CanCut>
     std::optional<std::string> Next(const CanCut& cut) {
-        while (!Ended && Buffer.size() < PieceBytes + Scanned) {
-            if (!Fill()) {
-                return std::nullopt;
+        // Lines before `from` were looked at already: a long stretch without a place to cut is scanned once.
+        std::size_t from = 0;
+        for (;;) {
+            while (!Ended && Buffer.size() <= PieceBytes) {
+                if (!Fill()) {
+                    return std::nullopt;
+                }
             }
-        }
-        // A cut after PieceBytes, at the start of a line the rule allows; else the rest when the file ended.
-        for (std::size_t at = Buffer.find('\n', std::min(PieceBytes, Buffer.size())); at != std::string::npos;
-             at = Buffer.find('\n', at + 1)) {
-            if (at + 1 < Buffer.size() && cut(std::string_view(Buffer).substr(at + 1))) {
-                std::string piece = Buffer.substr(0, at + 1);
-                Buffer.erase(0, at + 1);
-                Scanned = 0;
+            for (std::size_t at = Buffer.find('\n', std::max(from, std::min(PieceBytes, Buffer.size())));
+                 at != std::string::npos && at + 1 < Buffer.size(); at = Buffer.find('\n', at + 1)) {
+                if (cut(std::string_view(Buffer).substr(at + 1))) {
+                    std::string piece = Buffer.substr(0, at + 1);
+                    Buffer.erase(0, at + 1);
+                    return piece;
+                }
+                from = at + 1;
+            }
+            if (Ended) {
+                std::string piece = std::move(Buffer);
+                Buffer.clear();
                 return piece;
             }
-        }
-        if (!Ended) {
-            // No place to cut yet: read on.
-            Scanned = Buffer.size();
+            // No place to cut yet (the last line may still be growing): read on.
             if (!Fill()) {
                 return std::nullopt;
             }
-            return Next(cut);
         }
-        std::string piece = std::move(Buffer);
-        Buffer.clear();
-        return piece;
     }
 
 private:
@@ -77,7 +78,6 @@ private:
     int Descriptor;
     std::size_t PieceBytes;
     std::string Buffer;
-    std::size_t Scanned = 0;
     bool Ended = false;
 };
 
@@ -94,15 +94,14 @@ public:
     int Handle;
 };
 
-// Reads the file piece by piece; false when it cannot be read whole.
+// Reads the open file from its start piece by piece; false when it cannot be read whole. Every pass reads
+// through the one descriptor, so all of them see one version of the file, whoever replaces it meanwhile.
 template <class CanCut, class Visit>
-bool ForEachPiece(const std::string& path, std::size_t pieceBytes, const CanCut& cut, const Visit& visit) {
-    const Descriptor file(path);
-    struct stat info {};
-    if (file.Handle < 0 || fstat(file.Handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+bool ForEachPiece(int file, std::size_t pieceBytes, const CanCut& cut, const Visit& visit) {
+    if (lseek(file, 0, SEEK_SET) != 0) {
         return false;
     }
-    PieceReader reader(file.Handle, pieceBytes);
+    PieceReader reader(file, pieceBytes);
     for (bool first = true;; first = false) {
         std::optional<std::string> piece = reader.Next(cut);
         if (!piece) {
@@ -125,18 +124,29 @@ bool AllAscii(std::string_view bytes) {
 bool ForEachStoredReminder(const std::string& path,
                            const std::function<void(std::int32_t position, const TRmMainDate& reminder)>& visit,
                            std::size_t pieceBytes) {
+    const Descriptor file(path);
+    struct stat info {};
+    if (file.Handle < 0 || fstat(file.Handle, &info) != 0 || !S_ISREG(info.st_mode)) {
+        return false;
+    }
     // The encoding is the whole file's: UTF-8 when it starts with its mark, or when every piece is valid UTF-8
-    // and one of them holds more than ASCII. (Pieces end at line breaks, which no character spans.)
+    // and one of them holds more than ASCII. (Pieces end at line breaks, which no character spans; a mark
+    // further on is one more UTF-8 character.)
     bool marked = false;
     bool invalid = false;
     bool multibyte = false;
     const auto anyLine = [](std::string_view) { return true; };
-    if (!ForEachPiece(path, pieceBytes, anyLine, [&](const std::string& piece, bool first) {
+    if (!ForEachPiece(file.Handle, pieceBytes, anyLine, [&](const std::string& piece, bool first) {
+            std::string_view rest = piece;
             if (first) {
-                marked = piece.starts_with(Utf8ByteOrderMark);
+                marked = rest.starts_with(Utf8ByteOrderMark);
             }
-            if (!AllAscii(piece)) {
-                if (DetectTextEncoding(piece) == TextEncoding::Utf8) {
+            while (!marked && rest.starts_with(Utf8ByteOrderMark)) {
+                multibyte = true;
+                rest.remove_prefix(Utf8ByteOrderMark.size());
+            }
+            if (!AllAscii(rest)) {
+                if (DetectTextEncoding(rest) == TextEncoding::Utf8) {
                     multibyte = true;
                 } else {
                     invalid = true;
@@ -161,7 +171,7 @@ bool ForEachStoredReminder(const std::string& path,
     // First the count and the highest section, as the list works them out.
     std::optional<std::int32_t> stored;
     std::int32_t highest = 0;
-    if (!ForEachPiece(path, pieceBytes, header, [&](std::string piece, bool) {
+    if (!ForEachPiece(file.Handle, pieceBytes, header, [&](std::string piece, bool) {
             const TIniFile ini(path, std::move(piece), encoding);
             ini.ForEachSectionName([&](std::string_view name) { highest = std::max(highest, ItemNumberOf(name)); });
             if (!stored && ini.SectionExists(DataMainSection)) {
@@ -181,7 +191,7 @@ bool ForEachStoredReminder(const std::string& path,
 
     // Then each reminder from the first section of its number.
     std::vector<bool> seen(static_cast<std::size_t>(items), false);
-    if (!ForEachPiece(path, pieceBytes, header, [&](std::string piece, bool) {
+    if (!ForEachPiece(file.Handle, pieceBytes, header, [&](std::string piece, bool) {
             const TIniFile ini(path, std::move(piece), encoding);
             ini.ForEachSection([&](std::string_view name, std::size_t handle) {
                 const std::int32_t number = ItemNumberOf(name);

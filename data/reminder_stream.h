@@ -12,8 +12,9 @@
 namespace chimewell {
 
 // Visits each reminder TRmDataList::Load would hold, with its position, in the order of the file (the
-// reminders of missing sections below the count last). False, with nothing visited, for a file Load would
-// refuse or reads as empty (missing, unreadable, without [Main]): the caller then loads it whole, and reports
+// reminders of missing sections below the count last), all from one version of the file. False for a file Load
+// would refuse or reads as empty (missing, unreadable, without [Main]), with nothing visited, and for a file that
+// could not be read to its end, perhaps after some were: the caller then starts afresh with Load, and reports
 // what Load reports.
 bool ForEachStoredReminder(const std::string& path,
                            const std::function<void(std::int32_t position, const TRmMainDate& reminder)>& visit,

@@ -26,7 +26,7 @@ TMonthFiring FiringOf(const TRmMainDate& record, std::int32_t position, TDateTim
     // The early firing of a day, not the one at the set time.
     const TimeFields time = DecodeTime(minute);
     const bool early = record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
-    return {minute, position, {}, record.IsLunar, early};
+    return {minute, position, {}, record.IsLunar, early, early ? record.Forward : 0};
 }
 
 std::string TextOf(const TRmDataList& list, const TRmConfig& config, const TMonthFiring& firing) {
@@ -202,6 +202,7 @@ void TComingFiringsCollector::Add(std::int32_t position, const TRmMainDate& remi
     // The heap's top is the latest firing kept: a reminder's firings are taken until one comes after it.
     const auto later = [](const Kept& a, const Kept& b) { return Earlier(a.Firing, b.Firing); };
     TDateTime from = After;
+    std::shared_ptr<const TRmMainDate> copy;
     for (;;) {
         const TNextFirings next = NextFirings(reminder, from, Until, 1, Config.BeginWithSunday);
         Guessed.insert(Guessed.end(), next.GuessedHolidayYears.begin(), next.GuessedHolidayYears.end());
@@ -212,7 +213,10 @@ void TComingFiringsCollector::Add(std::int32_t position, const TRmMainDate& remi
         if (Heap.size() == Count && !Earlier(firing, Heap.front().Firing)) {
             return;
         }
-        Heap.push_back({firing, reminder});
+        if (!copy) {
+            copy = std::make_shared<const TRmMainDate>(reminder);
+        }
+        Heap.push_back({firing, copy});
         std::push_heap(Heap.begin(), Heap.end(), later);
         if (Heap.size() > Count) {
             std::pop_heap(Heap.begin(), Heap.end(), later);
@@ -227,7 +231,7 @@ std::vector<TComingFiringsCollector::Kept> TComingFiringsCollector::Take() {
     Heap.clear();
     std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) { return Earlier(a.Firing, b.Firing); });
     for (Kept& one : kept) {
-        one.Firing.Text = PlanFiring(one.Reminder, Config, one.Firing.Minute).Presentation.Text;
+        one.Firing.Text = PlanFiring(*one.Reminder, Config, one.Firing.Minute).Presentation.Text;
     }
     return kept;
 }

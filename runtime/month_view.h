@@ -11,6 +11,7 @@
 #include "runtime/next_firing.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,9 @@ struct TMonthFiring {
     std::int32_t Position = 0;
     std::string Text;
     bool IsLunar = false;
-    // Fired Forward minutes before the set time.
+    // Fired Forward minutes before the set time: how many.
     bool Early = false;
+    std::int32_t Forward = 0;
 };
 
 enum class TOfficialMark { None, Rest, Work };
@@ -84,7 +86,8 @@ public:
     void Add(std::int32_t position, const TRmMainDate& reminder);
     struct Kept {
         TMonthFiring Firing;
-        TRmMainDate Reminder;
+        // One copy for all the firings kept of a reminder.
+        std::shared_ptr<const TRmMainDate> Reminder;
     };
     // In time order, then list order, with their texts.
     std::vector<Kept> Take();

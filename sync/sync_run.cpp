@@ -377,11 +377,7 @@ void SyncRun::Apply() {
     try {
         // One write of the data file for all of them; when another program wrote it meanwhile, they are made
         // again on what it wrote.
-        if (!Work.Local.empty()) {
-            List.Batch([this] { ApplyLocalActions(); });
-        } else {
-            ApplyLocalActions();
-        }
+        List.Batch([this] { ApplyLocalActions(); });
     } catch (const std::exception& error) {
         // The data file could not be written (a read-only folder, a full disk): the state stays as it was, so the
         // next sync takes up everything again.

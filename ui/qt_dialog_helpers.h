@@ -86,7 +86,7 @@ inline void FixSizeOnScreen(QDialog& dialog, const QWidget& contents, const QSiz
     if (const QLayout* outer = dialog.layout()) {
         for (int index = 1; index < outer->count(); ++index) {
             const QSize below = outer->itemAt(index)->sizeHint();
-            wanted.rheight() += below.height() + outer->spacing();
+            wanted.rheight() += below.height() + std::max(0, outer->spacing());
             wanted.rwidth() = std::max(wanted.width(), below.width());
         }
     }

@@ -8,10 +8,12 @@
 #include "data/reminder_list.h"
 #include "temp_folder.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace chimewell {
 namespace {
@@ -67,6 +69,36 @@ TEST(ReminderStreamTest, OddFilesReadAsTheWholeReadingReadsThem) {
     ExpectSameAsTheWholeReading(path);
     WriteBytes(path, "\xEF\xBB\xBF[Main]\r\nItems=1\r\n[Item1]\r\nMessage=ascii only\r\n");
     ExpectSameAsTheWholeReading(path);
+    // A UTF-8 mark further on (two files pasted together) is one more character, not a verdict on the piece.
+    // (The first 41 bytes end a line, so that with pieces of 40 the mark begins the second piece.)
+    WriteBytes(path, "[Main]\r\nItems=2\r\n[Item1]\r\nMessage=abcde\r\n\xEF\xBB\xBF[Item2]\r\nMessage=" +
+                         EncodeFileText("元宵") + "\r\n");
+    ExpectSameAsTheWholeReading(path);
+}
+
+// A save by the program (a new file renamed over the old) while the pieces are read changes nothing of what
+// this reading gives: it reads one version to its end.
+TEST(ReminderStreamTest, AFileReplacedMeanwhileIsReadAsItWas) {
+    TempFolder folder;
+    const std::string path = folder.File("reminddata.sdt");
+    std::string text = "[Main]\r\nItems=50\r\n";
+    for (int n = 1; n <= 50; ++n) {
+        text += "[Item" + std::to_string(n) + "]\r\nMessage=旧" + std::to_string(n) + "\r\n";
+    }
+    WriteBytes(path, EncodeFileText(text));
+    std::vector<std::string> messages;
+    ForEachStoredReminder(
+        path,
+        [&](std::int32_t, const TRmMainDate& reminder) {
+            if (messages.empty()) {
+                WriteBytes(folder.File("new"), "[Main]\r\nItems=1\r\n[Item1]\r\nMessage=new\r\n");
+                std::filesystem::rename(folder.File("new"), path);
+            }
+            messages.push_back(reminder.Message);
+        },
+        64);
+    ASSERT_EQ(messages.size(), 50U);
+    EXPECT_EQ(messages.back(), "旧50");
 }
 
 TEST(ReminderStreamTest, ARandomLongListReadsTheSame) {
