@@ -42,6 +42,7 @@ TSyncPage::TSyncPage(TRmConfig& work, TSyncPageHooks hooks, QWidget* parent)
     }
     lbSyncProgress = new QLabel(this);
     lbSyncProgress->setWordWrap(true);
+    lbSyncProgress->setVisible(false);
     lbLastSync = new QLabel(this);
     lbLastSync->setWordWrap(true);
     auto* hint = new QLabel(QStringLiteral("提醒与您自己的 CalDAV 日历服务器同步，手机和其他电脑上的日历程序也能看到。"
@@ -123,6 +124,8 @@ void TSyncPage::ShowStatus() {
 
 void TSyncPage::ShowProgress(const QString& text) {
     lbSyncProgress->setText(text);
+    // No empty line between the fields and 立即同步 while there is nothing to say.
+    lbSyncProgress->setVisible(!text.isEmpty());
 }
 
 void TSyncPage::SetBusy(bool busy) {
