@@ -1,6 +1,7 @@
 #include "editing/record_commands.h"
 
 #include "calendar/clock.h"
+#include "data/file_io.h"
 #include "platform/message_box.h"
 
 namespace chimewell {
@@ -47,16 +48,28 @@ void TRecordCommands::AddFrom(const TRmMainDate* model) {
     }
     editor.Caption = "添加提醒";
     editor.MusicStartDir = Config.ChooserFolder(Config.LastMusicDir);
-    if (Hooks.RunEditor && Hooks.RunEditor(editor)) {
+    while (Hooks.RunEditor && Hooks.RunEditor(editor)) {
+        const std::int32_t before = List.Count;
+        try {
+            List.Add(editor.WorkRecord, true);
+        } catch (const std::exception& failure) {
+            // Not in the file, so not in the list either; what was typed comes back in the dialog.
+            if (List.Count > before) {
+                List.Delete(List.Count - 1, false);
+            }
+            ShowMessageBox(MessageKind::Error, "没有保存",
+                           ShownFailure(failure) + "\n\n这条提醒还在对话框里：可以处理好之后再按确定，或按取消放弃。");
+            continue;
+        }
         if (!editor.WorkRecord.Music.empty()) {
             Config.LastMusicDir = FolderOf(editor.WorkRecord.Music);
         }
-        List.Add(editor.WorkRecord, true);
         Call(Hooks.RefreshRecordList);
         // The new reminder is the last one, whatever other programs added meanwhile: it is selected and shown.
         if (Hooks.SetSelection) {
             Hooks.SetSelection(List.Count - 1);
         }
+        break;
     }
     Call(Hooks.DoSearch);
 }

@@ -1,4 +1,6 @@
 #include "editing/record_commands.h"
+
+#include "data/file_io.h"
 #include "runtime/remind_runtime.h"
 
 #include "exchange/ical_file.h"
@@ -73,6 +75,40 @@ protected:
     std::vector<std::string> Viewed;
     std::vector<std::string> Events;
 };
+
+// A full disk (or a locked file) refuses the add: the list stays as the file is, the message says why, and the
+// dialog comes back with what was typed until the write goes through or the user gives up.
+TEST_F(RecordCommandsTest, AnAddTheFileRefusesComesBackInTheDialogWithWhatWasTyped) {
+    Add(Dated(0, 0, 0, "旧的"));
+    bool refuse = true;
+    List.BeforeFileReplaced = [&refuse, this] {
+        if (refuse) {
+            throw TWriteFailure(Config.DataFilePath(), ENOSPC);
+        }
+    };
+    std::vector<std::string> shown;
+    EditorAction = [&](TRecordEditor& editor) {
+        shown.push_back(editor.WorkRecord.Message);
+        if (shown.size() == 1) {
+            editor.cbRemindTextChange("新的");
+        } else {
+            EXPECT_EQ(List.Count, 1) << "the refused reminder is not in the list";
+            // Room on the disk again.
+            refuse = false;
+        }
+        editor.Accepted = true;
+        return true;
+    };
+    Commands().Add();
+    ASSERT_EQ(shown.size(), 2U);
+    EXPECT_EQ(shown[1], "新的") << "what was typed came back";
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_EQ(Answers.Boxes[0].Kind, MessageKind::Error);
+    EXPECT_NE(Answers.Boxes[0].Text.find("磁盘已满"), std::string::npos) << Answers.Boxes[0].Text;
+    ASSERT_EQ(Reloaded().Count, 2);
+    EXPECT_EQ(Reloaded().Item(1).Message, "新的");
+    EXPECT_EQ(List.Count, 2);
+}
 
 TEST_F(RecordCommandsTest, AddWritesTheReminderAndRemembersTheMusicFolder) {
     EditorAction = [](TRecordEditor& editor) {
