@@ -2,6 +2,7 @@
 
 #include "exchange/ical_file.h"
 #include "platform/message_box.h"
+#include "ui/qt_dialog_helpers.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -71,18 +72,28 @@ TfrmExport::TfrmExport(QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(btnExport);
     buttons->addWidget(btnCancel);
-    auto* layout = new QVBoxLayout(this);
+    // 导出 and 取消 stay in sight under the part that scrolls, however large the scale.
+    QWidget* contents = ScrollableContents(*this, buttons);
+    auto* layout = new QVBoxLayout(contents);
+    layout->setContentsMargins(8, 8, 8, 0);
     layout->addWidget(lbExport);
     layout->addWidget(listExport, 1);
     layout->addWidget(format);
-    layout->addLayout(buttons);
 
     // Room for a full description of a reminder on one line, and small enough for a laptop at large text.
     setMinimumSize(320, 300);
     resize(560, 420);
     const QScreen* screen = parent != nullptr ? parent->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
-        move(screen->availableGeometry().center() - rect().center());
+        const QRect area = screen->availableGeometry();
+        // As tall as the contents are at that width (the notes under the format wrap), within the screen.
+        const QLayout* inside = contents->layout();
+        const int width = std::max(560, inside->sizeHint().width());
+        const int high =
+            (inside->hasHeightForWidth() ? inside->totalHeightForWidth(width) : inside->sizeHint().height()) +
+            buttons->sizeHint().height() + 12;
+        resize(QSize(width, std::max(420, high)).boundedTo(area.size() - QSize(8, 40)));
+        move(area.center() - rect().center());
     }
     listExport->setFocus();
 
