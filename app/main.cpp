@@ -13,9 +13,7 @@
 #include "sync/sync_state.h"
 
 #include <cerrno>
-#include <cstring>
 #include <exception>
-#include <fcntl.h>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -26,27 +24,14 @@ int main(int argc, char** argv) {
     using namespace chimewell;
     // Answered before anything else: no display is needed, and a running copy is left alone.
     if (argc > 1) {
-        // A closed standard output (">&-") would hand its number to the first file opened: something harmless
-        // holds the place, and the closing is told.
-        const bool outputClosed = fcntl(STDOUT_FILENO, F_GETFD) == -1 && errno == EBADF;
-        if (outputClosed) {
-            const int placeholder = open("/dev/null", O_WRONLY);
-            if (placeholder >= 0 && placeholder != STDOUT_FILENO) {
-                dup2(placeholder, STDOUT_FILENO);
-                close(placeholder);
-            }
-        }
+        const bool outputClosed = HoldClosedStandardOutput();
         if (const std::optional<int> status =
                 AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout)) {
             errno = 0;
             std::cout.flush();
             if (outputClosed || !std::cout.good()) {
                 const int error = errno;
-                std::cerr << "chimewell: 无法写出：标准输出"
-                          << (outputClosed ? "已关闭"
-                              : error != 0 ? std::string("出错（") + std::strerror(error) + "）"
-                                           : "出错")
-                          << "。\n";
+                std::cerr << "chimewell: 无法写出：标准输出" << StandardOutputFailure(outputClosed, error) << "。\n";
                 return 1;
             }
             return *status;

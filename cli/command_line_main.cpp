@@ -1,11 +1,10 @@
 #include "cli/commands.h"
+#include "data/file_io.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <iostream>
-#include <unistd.h>
 
 namespace chimewell::cli {
 
@@ -15,15 +14,9 @@ constexpr const char* OutputClosedVariable = "CHIMEWELL_CLI_OUTPUT_CLOSED";
 } // namespace
 
 int CommandLineMain(int argc, char** argv) {
-    // A closed standard output (">&-") would hand its number to the first file opened, and output meant for the
-    // terminal would go into it: something harmless holds the place, and the closing is told at the end.
-    bool outputClosed = fcntl(STDOUT_FILENO, F_GETFD) == -1 && errno == EBADF;
+    // Told at the end, and to the helper that may take over the command.
+    bool outputClosed = HoldClosedStandardOutput();
     if (outputClosed) {
-        const int placeholder = open("/dev/null", O_WRONLY);
-        if (placeholder >= 0 && placeholder != STDOUT_FILENO) {
-            dup2(placeholder, STDOUT_FILENO);
-            close(placeholder);
-        }
         setenv(OutputClosedVariable, "1", 1);
     } else if (const char* closed = std::getenv(OutputClosedVariable); closed != nullptr) {
         outputClosed = std::strcmp(closed, "1") == 0;
@@ -36,11 +29,7 @@ int CommandLineMain(int argc, char** argv) {
     std::cout.flush();
     if (outputClosed || !std::cout.good()) {
         const int error = errno;
-        std::cerr << "chimewell-cli: 无法写出结果：标准输出"
-                  << (outputClosed ? "已关闭"
-                      : error != 0 ? std::string("出错（") + std::strerror(error) + "）"
-                                   : "出错")
-                  << "。\n";
+        std::cerr << "chimewell-cli: 无法写出结果：标准输出" << StandardOutputFailure(outputClosed, error) << "。\n";
         return 1;
     }
     return status;

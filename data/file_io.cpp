@@ -285,6 +285,25 @@ std::string UnableToWriteMessage(const std::string& path) {
     return "Unable to write to " + path;
 }
 
+bool HoldClosedStandardOutput() {
+    const bool closed = fcntl(STDOUT_FILENO, F_GETFD) == -1 && errno == EBADF;
+    if (closed) {
+        const int placeholder = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (placeholder >= 0 && placeholder != STDOUT_FILENO) {
+            dup2(placeholder, STDOUT_FILENO);
+            close(placeholder);
+        }
+    }
+    return closed;
+}
+
+std::string StandardOutputFailure(bool closed, int error) {
+    if (closed) {
+        return "已关闭";
+    }
+    return error != 0 ? std::string("出错（") + std::strerror(error) + "）" : std::string("出错");
+}
+
 TWriteFailure::TWriteFailure(const std::string& path, int error)
     : std::runtime_error(UnableToWriteMessage(path)), FilePath(path), ErrorNumber(error) {}
 

@@ -115,6 +115,12 @@ private:
     int ErrorNumber = 0;
 };
 
+// A standard output closed at the start (">&-") would hand its number to the first file opened, and output
+// meant for the terminal would go into it: /dev/null then holds its place. True when it was closed.
+bool HoldClosedStandardOutput();
+// The end of "无法写出…标准输出" for output that could not be written: "已关闭", "出错（reason）" or "出错".
+std::string StandardOutputFailure(bool closed, int error);
+
 // Why a write failed, in words ("磁盘已满", "文件或文件夹不可写（只读或被锁定）").
 std::string WriteFailureReason(int error);
 // A failure as the program's windows show it: a refused write in Chinese with its reason, any other text as it
