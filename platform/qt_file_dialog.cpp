@@ -29,8 +29,10 @@ public:
     }
 
     QVariant data(const QModelIndex& index, int role) const override {
-        if (index.column() == 2 && role == Qt::DisplayRole) {
-            return FileTypeName(QFileInfo(QIdentityProxyModel::data(index, QFileSystemModel::FilePathRole).toString()));
+        // The model's own cached facts of the file: no look at the disk for each cell drawn.
+        if (const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+            files != nullptr && index.column() == 2 && role == Qt::DisplayRole) {
+            return FileTypeName(files->fileInfo(mapToSource(index)));
         }
         return QIdentityProxyModel::data(index, role);
     }
