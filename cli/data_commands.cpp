@@ -106,15 +106,15 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         queued = StartupPass(loaded.List, moment);
     } else {
         // The previous tick ran a minute earlier, so the hour changed exactly when this is minute 0.
-        queued = MinutePasses(loaded.List, moment, DecodeTime(moment).Minute == 0);
+        queued = MinutePasses(loaded.List, moment, DecodeTime(moment).Minute == 0, loaded.Config.BeginWithSunday);
     }
     for (const QueuedReminder& reminder : queued) {
-        const FiringPlan plan = PlanFiring(loaded.List.Item(reminder.Position), loaded.Config, moment);
+        const FiringPlan plan = PlanFiring(loaded.List.Item(reminder.Position), loaded.Config, moment, reminder.Lead);
         if (HasHolidayCondition(loaded.List.Item(reminder.Position).Message)) {
             notices.NoteDate(moment);
         }
-        out << reminder.Position << "\t" << PassName(reminder.Pass) << "\t" << ActionName(plan.Action) << "\t"
-            << plan.Presentation.Text << "\n";
+        out << reminder.Position << "\t" << (reminder.Lead != 0 ? "warning" : PassName(reminder.Pass)) << "\t"
+            << ActionName(plan.Action) << "\t" << plan.Presentation.Text << "\n";
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "calendar/due.h"
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
+#include "data/reminder_schedule.h"
 #include "data/text_helpers.h"
 
 #include <array>
@@ -170,16 +171,22 @@ std::string TRmMainDate::Describe(const DescribeOptions& options) const {
         text += IsLunar ? "农历，" : "公历，";
     }
     if (options.Date) {
-        text += DateText();
+        text += RepeatDateText(*this);
     }
     if (options.Time) {
         text += TimeText();
+    }
+    if (options.Date) {
+        text += RepeatBoundsText(*this);
     }
     if (options.Method) {
         text += std::to_string(Method) + "方式";
     }
     if (options.Forward) {
         text += Forward > 0 ? "，提前" + std::to_string(Forward) + "分" : std::string("，不提前");
+        if (!Warnings.empty()) {
+            text += "，另" + WarningsText(Warnings);
+        }
     }
     if (options.Date || options.Time || options.Method || options.Forward) {
         text += "，提醒为：";

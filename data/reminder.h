@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace chimewell {
 
@@ -41,6 +42,22 @@ struct DescribeOptions {
     static DescribeOptions All() { return {true, true, true, true, true, true, true, true}; }
 };
 
+// A warning before a reminder's time: a number of minutes, hours, days or weeks, up to 60 days.
+enum class LeadUnit : char { Minutes = 'm', Hours = 'h', Days = 'd', Weeks = 'w' };
+inline constexpr std::int32_t LongestLeadMinutes = 60 * 1440;
+
+struct TLeadTime {
+    std::int32_t Count = 0;
+    LeadUnit Unit = LeadUnit::Days;
+
+    std::int32_t Minutes() const;
+    friend bool operator==(const TLeadTime&, const TLeadTime&) = default;
+};
+
+// How often the days of the date fields fire: every day they name (None), or only every Nth day, week, month or
+// year counted from StartDate (lunar months and years for a lunar reminder). Weeks begin on Monday.
+enum class RepeatUnit : char { None = 0, Days = 'd', Weeks = 'w', Months = 'm', Years = 'y' };
+
 struct TRmMainDate {
     // 0 = every year; the Gregorian or lunar year.
     std::int32_t Year = 0;
@@ -65,6 +82,24 @@ struct TRmMainDate {
     // empty until the reminder is first exported or when it came from a file without one. Stored after the
     // 15 keys above, as "UID".
     std::string Uid;
+
+    // What the 15 keys cannot say, each stored after them (as "Warnings", "Interval", "StartDate", "EndDate" and
+    // "EndCount") only where it is set: a file without them stays as it was, and an older copy of the program
+    // that rewrites the 15 keys leaves them alone.
+    // Warnings before the time, each on its own minute, even on an earlier day; Forward stays the 0..30 minutes.
+    std::vector<TLeadTime> Warnings;
+    RepeatUnit Every = RepeatUnit::None;
+    std::int32_t EveryCount = 1; // N of "every N"; 1..999
+    // Gregorian dates as yyyymmdd, 0 for none: no firing before StartDate or after EndDate.
+    std::int32_t StartDate = 0;
+    std::int32_t EndDate = 0;
+    // The firing days from StartDate on that count, 0 for all.
+    std::int32_t EndCount = 0;
+
+    // Any of the keys after the 15 besides the UID is set: the due rules take the one engine's longer way.
+    bool HasSchedule() const;
+    // The days follow an interval: Every is set with a start to count from.
+    bool HasInterval() const { return Every != RepeatUnit::None && StartDate != 0 && EveryCount > 0; }
 
     void CopyFrom(const TRmMainDate& source);
 

@@ -5,6 +5,7 @@
 #include "data/data_file.h"
 #include "data/file_io.h"
 #include "data/ini_file.h"
+#include "data/reminder_schedule.h"
 
 #include <array>
 #include <charconv>
@@ -26,9 +27,44 @@ std::string ItemSectionName(std::int32_t number) {
 
 namespace {
 // The keys of a reminder, in the order of the file.
-constexpr std::array<std::string_view, 16> ReminderKeys = {
-    "Year",       "Month",          "Day",      "Hour",  "Minuter", "Forward", "Method",      "IsLunar", "IsLeapMonth",
-    "WithScript", "AutoExecScript", "Reminded", "Music", "Command", "Message", ReminderUidKey};
+constexpr std::array<std::string_view, 21> ReminderKeys = {"Year",
+                                                           "Month",
+                                                           "Day",
+                                                           "Hour",
+                                                           "Minuter",
+                                                           "Forward",
+                                                           "Method",
+                                                           "IsLunar",
+                                                           "IsLeapMonth",
+                                                           "WithScript",
+                                                           "AutoExecScript",
+                                                           "Reminded",
+                                                           "Music",
+                                                           "Command",
+                                                           "Message",
+                                                           ReminderUidKey,
+                                                           ReminderWarningsKey,
+                                                           ReminderIntervalKey,
+                                                           ReminderStartDateKey,
+                                                           ReminderEndDateKey,
+                                                           ReminderEndCountKey};
+
+// A key after the 15 is written where it says something, or where the section's former reminder had it (so that
+// clearing it does not leave the old value behind).
+void WriteExtraKey(TIniFile& ini, const std::string& section, const char* key, const std::string& value) {
+    if (!value.empty() || !ini.ReadString(section, key, "").empty()) {
+        ini.WriteString(section, key, value);
+    }
+}
+
+std::int32_t CountOf(std::string_view text) {
+    std::int32_t count = 0;
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    return error == std::errc() && count > 0 ? std::min(count, MostEndCount) : 0;
+}
 
 bool SameKey(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
@@ -51,7 +87,7 @@ TRmMainDate ReadReminder(const TIniFile& ini, const std::string& section) {
 TRmMainDate ReadReminderAt(const TIniFile& ini, std::size_t handle, TextDecoder* decoder) {
     // The whole section in one pass; the first of two equal keys counts, as for single reads. Keys mostly come in
     // the order they are written, so the one after the last found is tried first.
-    constexpr std::size_t Texts = 12; // Music, Command, Message, UID
+    constexpr std::size_t Texts = 12; // the keys from Music on are texts
     std::array<bool, ReminderKeys.size()> seen{};
     std::array<std::int32_t, Texts> numbers{};
     std::array<std::string, ReminderKeys.size() - Texts> texts;
@@ -94,6 +130,15 @@ TRmMainDate ReadReminderAt(const TIniFile& ini, std::size_t handle, TextDecoder*
     record.Command = std::move(texts[1]);
     record.Message = std::move(texts[2]);
     record.Uid = std::move(texts[3]);
+    if (!texts[4].empty()) {
+        record.Warnings = ParseWarnings(texts[4]);
+    }
+    if (!texts[5].empty()) {
+        ParseInterval(texts[5], record.Every, record.EveryCount);
+    }
+    record.StartDate = texts[6].empty() ? 0 : ParseStoredDate(texts[6]);
+    record.EndDate = texts[7].empty() ? 0 : ParseStoredDate(texts[7]);
+    record.EndCount = texts[8].empty() ? 0 : CountOf(texts[8]);
     return record;
 }
 
@@ -114,9 +159,12 @@ void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate&
     ini.WriteString(section, "Command", record.Command);
     ini.WriteString(section, "Message", record.Message);
     // A reminder without one leaves no key behind, unless the section's former reminder had one.
-    if (!record.Uid.empty() || !ini.ReadString(section, ReminderUidKey, "").empty()) {
-        ini.WriteString(section, ReminderUidKey, record.Uid);
-    }
+    WriteExtraKey(ini, section, ReminderUidKey, record.Uid);
+    WriteExtraKey(ini, section, ReminderWarningsKey, FormatWarnings(record.Warnings));
+    WriteExtraKey(ini, section, ReminderIntervalKey, FormatInterval(record.Every, record.EveryCount));
+    WriteExtraKey(ini, section, ReminderStartDateKey, FormatStoredDate(record.StartDate));
+    WriteExtraKey(ini, section, ReminderEndDateKey, FormatStoredDate(record.EndDate));
+    WriteExtraKey(ini, section, ReminderEndCountKey, record.EndCount > 0 ? std::to_string(record.EndCount) : "");
 }
 
 std::int32_t StoredItemCount(const TIniFile& ini) {
@@ -150,11 +198,17 @@ std::int32_t HighestItemSection(const TIniFile& ini) {
     return highest;
 }
 
+bool SameSchedule(const TRmMainDate& a, const TRmMainDate& b) {
+    return a.Warnings == b.Warnings && a.Every == b.Every &&
+           (a.Every == RepeatUnit::None || a.EveryCount == b.EveryCount) && a.StartDate == b.StartDate &&
+           a.EndDate == b.EndDate && a.EndCount == b.EndCount;
+}
+
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b) {
     return a.Year == b.Year && a.Month == b.Month && a.Day == b.Day && a.Hour == b.Hour && a.Minuter == b.Minuter &&
            a.Forward == b.Forward && a.Method == b.Method && a.IsLunar == b.IsLunar && a.IsLeapMonth == b.IsLeapMonth &&
            a.WithScript == b.WithScript && a.AutoExecScript == b.AutoExecScript && a.Music == b.Music &&
-           a.Command == b.Command && a.Message == b.Message;
+           a.Command == b.Command && a.Message == b.Message && SameSchedule(a, b);
 }
 
 bool SameStoredReminder(const TRmMainDate& a, const TRmMainDate& b) {
@@ -195,7 +249,13 @@ std::optional<TRmMainDate> MergeEdit(const TRmMainDate& original, const TRmMainD
         MergeField(original.Music, current.Music, edited.Music, merged.Music) &&
         MergeField(original.Command, current.Command, edited.Command, merged.Command) &&
         MergeField(original.Message, current.Message, edited.Message, merged.Message) &&
-        MergeField(original.Uid, current.Uid, edited.Uid, merged.Uid);
+        MergeField(original.Uid, current.Uid, edited.Uid, merged.Uid) &&
+        MergeField(original.Warnings, current.Warnings, edited.Warnings, merged.Warnings) &&
+        MergeField(original.Every, current.Every, edited.Every, merged.Every) &&
+        MergeField(original.EveryCount, current.EveryCount, edited.EveryCount, merged.EveryCount) &&
+        MergeField(original.StartDate, current.StartDate, edited.StartDate, merged.StartDate) &&
+        MergeField(original.EndDate, current.EndDate, edited.EndDate, merged.EndDate) &&
+        MergeField(original.EndCount, current.EndCount, edited.EndCount, merged.EndCount);
     if (!merges) {
         return std::nullopt;
     }
@@ -234,6 +294,11 @@ std::string ContentKey(const TRmMainDate& r) {
         key += std::to_string(text->size());
         key += ':';
         key += *text;
+    }
+    if (r.HasSchedule()) {
+        key += '\0';
+        key += FormatWarnings(r.Warnings) + ';' + FormatInterval(r.Every, r.EveryCount) + ';' +
+               std::to_string(r.StartDate) + ';' + std::to_string(r.EndDate) + ';' + std::to_string(r.EndCount);
     }
     return key;
 }

@@ -57,6 +57,8 @@ using TPositionMap = std::vector<std::int32_t>;
 // The same reminder as the user set it up: every field but Reminded, which firing changes, and the UID, which
 // the export gives it.
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b);
+// The warnings, interval and bounds agree.
+bool SameSchedule(const TRmMainDate& a, const TRmMainDate& b);
 // A hash of what SameReminder compares: equal reminders have equal hashes.
 std::size_t ReminderContentHash(const TRmMainDate& record);
 // The same as stored: every key but Reminded, the UID and the keys after the 15 included.

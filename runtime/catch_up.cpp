@@ -1,5 +1,6 @@
 #include "runtime/catch_up.h"
 
+#include "data/reminder_schedule.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_runtime.h"
 #include "runtime/remind_text.h"
@@ -48,8 +49,8 @@ std::vector<TMissedFiring> FiringsInMinutes(const TRmDataList& list, std::int64_
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TNextFirings firings = NextFirings(list.Item(position), InsideMinute(first - 1), InsideMinute(last),
                                                  MostFiringsOfOneRecord, beginWithSunday);
-        for (const TDateTime minute : firings.Minutes) {
-            missed.push_back({minute, position});
+        for (std::size_t i = 0; i < firings.Minutes.size(); ++i) {
+            missed.push_back({firings.Minutes[i], position, firings.Leads[i]});
         }
     }
     std::stable_sort(missed.begin(), missed.end(), [](const TMissedFiring& a, const TMissedFiring& b) {
@@ -67,6 +68,15 @@ TMissedReminder DescribeMissed(const TRmMainDate& record, const TMissedFiring& f
     missed.Minute = firing.Minute;
     missed.Position = firing.Position;
     missed.Silent = record.Message == SilentReminderMessage;
+    missed.Lead = firing.Lead;
+    if (firing.Lead != 0) {
+        // A warning that came late still says what it warned of, and never offers the command.
+        const TDateTime warned = firing.Lead > 0 ? firing.Minute + firing.Lead / MinutesPerDay : firing.Minute;
+        missed.Text = WarningText(missed.Silent ? std::string("不显示提醒窗口的提醒")
+                                                : PrepareRemindText(record.Message, warned, beginWithSunday).Shown,
+                                  firing.Lead, warned);
+        return missed;
+    }
     missed.Text = missed.Silent ? std::string("不显示提醒窗口的提醒")
                                 : PrepareRemindText(record.Message, firing.Minute, beginWithSunday).Shown;
     switch (ParseCommand(record.Command).Kind) {
@@ -91,7 +101,7 @@ TMissedReminder DescribeMissed(const TRmMainDate& record, const TMissedFiring& f
 }
 
 RemindPresentation PresentMissed(const TMissedReminder& missed, const TRmMainDate& record, const TRmConfig& config) {
-    RemindPresentation shown = PlanFiring(record, config, missed.Minute).Presentation;
+    RemindPresentation shown = PlanFiring(record, config, missed.Minute, missed.Lead).Presentation;
     shown.Text = MissedHeading(missed.Minute) + "　" + missed.Text;
     if (!missed.NotRun.empty()) {
         shown.Text += "（" + missed.NotRun + "）";

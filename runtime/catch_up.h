@@ -18,6 +18,7 @@ namespace chimewell {
 struct TMissedFiring {
     TDateTime Minute = 0; // the minute it was meant for
     std::int32_t Position = 0;
+    std::int32_t Lead = 0; // a warning: the minutes ahead of the time it warns of
     friend bool operator==(const TMissedFiring&, const TMissedFiring&) = default;
 };
 

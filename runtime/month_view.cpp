@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 #include <queue>
+#include <tuple>
 
 namespace chimewell {
 
@@ -22,23 +23,23 @@ std::int64_t DayNumber(TDateTime moment) {
     return static_cast<std::int64_t>(std::floor(moment + 1e-9));
 }
 
-TMonthFiring FiringOf(const TRmMainDate& record, std::int32_t position, TDateTime minute) {
+TMonthFiring FiringOf(const TRmMainDate& record, std::int32_t position, TDateTime minute, std::int32_t lead) {
     // The early firing of a day, not the one at the set time.
     const TimeFields time = DecodeTime(minute);
-    const bool early = record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
-    return {minute, position, {}, record.IsLunar, early, early ? record.Forward : 0};
+    const bool early = lead == 0 && record.Forward > 0 && !(time.Hour == record.Hour && time.Minute == record.Minuter);
+    return {minute, position, {}, record.IsLunar, early, early ? record.Forward : 0, lead};
 }
 
 std::string TextOf(const TRmDataList& list, const TRmConfig& config, const TMonthFiring& firing) {
-    return PlanFiring(list.Item(firing.Position), config, firing.Minute).Presentation.Text;
+    return PlanFiring(list.Item(firing.Position), config, firing.Minute, firing.Lead).Presentation.Text;
 }
 
 bool Earlier(const TMonthFiring& a, const TMonthFiring& b) {
     return a.Minute != b.Minute ? a.Minute < b.Minute : a.Position < b.Position;
 }
 
-TMonthFiring FiringOf(const TRmDataList& list, std::int32_t position, TDateTime minute) {
-    return FiringOf(list.Item(position), position, minute);
+TMonthFiring FiringOf(const TRmDataList& list, std::int32_t position, TDateTime minute, std::int32_t lead) {
+    return FiringOf(list.Item(position), position, minute, lead);
 }
 
 } // namespace
@@ -82,7 +83,20 @@ int TMonthDay::ReminderCount() const {
     std::vector<std::int32_t> positions;
     positions.reserve(Firings.size());
     for (const TMonthFiring& firing : Firings) {
-        positions.push_back(firing.Position);
+        if (firing.Lead == 0) {
+            positions.push_back(firing.Position);
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+    return static_cast<int>(std::unique(positions.begin(), positions.end()) - positions.begin());
+}
+
+int TMonthDay::WarningCount() const {
+    std::vector<std::int32_t> positions;
+    for (const TMonthFiring& firing : Firings) {
+        if (firing.Lead != 0) {
+            positions.push_back(firing.Position);
+        }
     }
     std::sort(positions.begin(), positions.end());
     return static_cast<int>(std::unique(positions.begin(), positions.end()) - positions.begin());
@@ -105,8 +119,11 @@ std::string TMonthDay::AccessibleName() const {
     if (Official != TOfficialMark::None) {
         name += Official == TOfficialMark::Rest ? " 休" : " 班";
     }
-    if (!Firings.empty()) {
-        name += " " + std::to_string(ReminderCount()) + "个提醒";
+    if (const int reminders = ReminderCount(); reminders > 0) {
+        name += " " + std::to_string(reminders) + "个提醒";
+    }
+    if (const int warnings = WarningCount(); warnings > 0) {
+        name += " " + std::to_string(warnings) + "个提前提醒";
     }
     return name;
 }
@@ -146,8 +163,8 @@ TMonthView BuildMonthView(const TRmDataList& list, const TRmConfig& config, int 
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TNextFirings found =
             NextFirings(list.Item(position), before, until, CellCount * 1440, config.BeginWithSunday);
-        for (const TDateTime minute : found.Minutes) {
-            firings.push_back(FiringOf(list, position, minute));
+        for (std::size_t i = 0; i < found.Minutes.size(); ++i) {
+            firings.push_back(FiringOf(list, position, found.Minutes[i], found.Leads[i]));
         }
     }
     std::sort(firings.begin(), firings.end(), Earlier);
@@ -169,23 +186,23 @@ TComingFirings ComingFirings(const TRmDataList& list, const TRmConfig& config, T
     }
     // Each reminder's first firing, then, as the earliest of all is taken, that reminder's next one: the work
     // is one firing a reminder and one more for each listed, not `count` of every reminder sorted together.
-    using Entry = std::pair<TDateTime, std::int32_t>;
+    using Entry = std::tuple<TDateTime, std::int32_t, std::int32_t>; // minute, position, lead
     std::priority_queue<Entry, std::vector<Entry>, std::greater<>> earliest;
     const auto push = [&](std::int32_t position, TDateTime from) {
         const TNextFirings next = NextFirings(list.Item(position), from, until, 1, config.BeginWithSunday);
         coming.GuessedHolidayYears.insert(coming.GuessedHolidayYears.end(), next.GuessedHolidayYears.begin(),
                                           next.GuessedHolidayYears.end());
         if (!next.Minutes.empty()) {
-            earliest.emplace(next.Minutes.front(), position);
+            earliest.emplace(next.Minutes.front(), position, next.Leads.front());
         }
     };
     for (std::int32_t position = 0; position < list.Count; ++position) {
         push(position, after);
     }
     while (!earliest.empty() && static_cast<int>(coming.Firings.size()) < count) {
-        const auto [minute, position] = earliest.top();
+        const auto [minute, position, lead] = earliest.top();
         earliest.pop();
-        coming.Firings.push_back(FiringOf(list, position, minute));
+        coming.Firings.push_back(FiringOf(list, position, minute, lead));
         coming.Firings.back().Text = TextOf(list, config, coming.Firings.back());
         push(position, minute);
     }
@@ -209,7 +226,7 @@ void TComingFiringsCollector::Add(std::int32_t position, const TRmMainDate& remi
         if (next.Minutes.empty()) {
             return;
         }
-        const TMonthFiring firing = FiringOf(reminder, position, next.Minutes.front());
+        const TMonthFiring firing = FiringOf(reminder, position, next.Minutes.front(), next.Leads.front());
         if (Heap.size() == Count && !Earlier(firing, Heap.front().Firing)) {
             return;
         }
@@ -231,7 +248,7 @@ std::vector<TComingFiringsCollector::Kept> TComingFiringsCollector::Take() {
     Heap.clear();
     std::sort(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) { return Earlier(a.Firing, b.Firing); });
     for (Kept& one : kept) {
-        one.Firing.Text = PlanFiring(*one.Reminder, Config, one.Firing.Minute).Presentation.Text;
+        one.Firing.Text = PlanFiring(*one.Reminder, Config, one.Firing.Minute, one.Firing.Lead).Presentation.Text;
     }
     return kept;
 }

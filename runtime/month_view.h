@@ -32,6 +32,8 @@ struct TMonthFiring {
     // Fired Forward minutes before the set time: how many.
     bool Early = false;
     std::int32_t Forward = 0;
+    // A warning: the minutes ahead of the time it warns of; 0 for the reminder's own firing.
+    std::int32_t Lead = 0;
 };
 
 enum class TOfficialMark { None, Rest, Work };
@@ -51,6 +53,8 @@ struct TMonthDay {
 
     // How many reminders fire on the day: a reminder firing early and at its time counts once.
     int ReminderCount() const;
+    // How many reminders warn of a later day on the day.
+    int WarningCount() const;
     // "2026年2月17日 正月初一 春节 休 2个提醒", for screen readers.
     std::string AccessibleName() const;
 };

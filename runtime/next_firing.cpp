@@ -4,12 +4,16 @@
 #include "calendar/holidays.h"
 #include "calendar/lunar.h"
 #include "calendar/solar_terms.h"
+#include "data/reminder_schedule.h"
 #include "runtime/remind_text.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
+#include <mutex>
+#include <unordered_map>
 
 namespace chimewell {
 
@@ -102,15 +106,23 @@ DayPattern DayPatternOf(int day, int longestMonth) {
 class FiringCollector {
 public:
     FiringCollector(const TRmMainDate& record, std::int64_t afterMinute, std::int64_t untilMinute, int count,
-                    bool beginWithSunday)
+                    bool beginWithSunday, bool withCondition = true)
         : Record(record), Minutes(FiringMinutesOfDay(record)), AfterMinute(afterMinute), UntilMinute(untilMinute),
           Count(count), BeginWithSunday(beginWithSunday), HasCondition(HasWeekCondition(record.Message)),
-          HasHolidayDependence(HasHolidayCondition(record.Message)) {}
+          HasHolidayDependence(HasHolidayCondition(record.Message)) {
+        HasCondition = HasCondition && withCondition;
+    }
+
+    // Days the interval does not take are passed over.
+    bool (*Filter)(const TRmMainDate&, std::int64_t) = nullptr;
 
     bool CanFire() const { return Minutes.Count > 0 && Count > 0; }
 
     // False once enough firings are found or the day lies past the end.
     bool Visit(std::int64_t day) {
+        if (Filter != nullptr && !Filter(Record, day)) {
+            return day * MinutesPerDay <= UntilMinute;
+        }
         for (int i = 0; i < Minutes.Count; ++i) {
             const int minuteOfDay = Minutes.Minute[static_cast<std::size_t>(i)];
             const std::int64_t minute = day * MinutesPerDay + minuteOfDay;
@@ -156,7 +168,7 @@ private:
     const std::int64_t UntilMinute;
     const int Count;
     const bool BeginWithSunday;
-    const bool HasCondition;
+    bool HasCondition;
     const bool HasHolidayDependence;
 };
 
@@ -336,12 +348,22 @@ TDateTime NextFiringRangeEnd() {
     return MomentOf(RangeLastDay(), MinutesPerDay - 1);
 }
 
-TNextFirings NextFirings(const TRmMainDate& record, TDateTime after, TDateTime until, int count, bool beginWithSunday) {
-    const std::int64_t afterMinute = std::max(MinuteNumber(after), RangeFirstDay() * MinutesPerDay - 1);
-    const std::int64_t untilMinute = std::min(MinuteNumber(until), RangeLastDay() * MinutesPerDay + MinutesPerDay - 1);
-    FiringCollector collector(record, afterMinute, untilMinute, count, beginWithSunday);
+namespace {
+
+// The firings of the date and time fields alone, between two minute numbers, within [firstAllowed, lastAllowed]
+// days and on the days the filter takes.
+TNextFirings CollectFirings(const TRmMainDate& record, std::int64_t afterMinute, std::int64_t untilMinute, int count,
+                            bool beginWithSunday, std::int64_t firstAllowed, std::int64_t lastAllowed,
+                            bool withCondition = true) {
+    afterMinute = std::max({afterMinute, RangeFirstDay() * MinutesPerDay - 1, firstAllowed * MinutesPerDay - 1});
+    untilMinute = std::min({untilMinute, RangeLastDay() * MinutesPerDay + MinutesPerDay - 1,
+                            lastAllowed * MinutesPerDay + MinutesPerDay - 1});
+    FiringCollector collector(record, afterMinute, untilMinute, count, beginWithSunday, withCondition);
     if (!collector.CanFire() || untilMinute <= afterMinute) {
         return {};
+    }
+    if (record.HasInterval()) {
+        collector.Filter = [](const TRmMainDate& r, std::int64_t day) { return IntervalTakesDay(r, day); };
     }
     // Days are whole: the first is the day of the minute after `after`, the last the day of `until`.
     const std::int64_t firstDay = (afterMinute + 1) / MinutesPerDay;
@@ -352,6 +374,218 @@ TNextFirings NextFirings(const TRmMainDate& record, TDateTime after, TDateTime u
         VisitSolarDays(record, firstDay, lastDay, collector);
     }
     return std::move(collector.Result);
+}
+
+constexpr std::int64_t NoDay = std::numeric_limits<std::int32_t>::max();
+
+// The day of the EndCount-th firing day from the start on (week and holiday conditions do not count, the
+// interval and the end date do), or NoDay when there are fewer. Kept for the records last asked about: the
+// tick and the month window ask again and again.
+std::int64_t CountEndDay(const TRmMainDate& record, std::int64_t firstAllowed, std::int64_t lastAllowed) {
+    TRmMainDate days = record;
+    days.Forward = 0;
+    days.Hour = 12;
+    days.Minuter = 0;
+    days.Warnings.clear();
+    days.EndCount = 0;
+    days.Message.clear();
+    days.Music.clear();
+    days.Command.clear();
+    days.Uid.clear();
+    const std::string key = std::to_string(record.EndCount) + ':' + std::to_string(firstAllowed) + ':' +
+                            std::to_string(lastAllowed) + ':' + std::to_string(record.Year) + ':' +
+                            std::to_string(record.Month) + ':' + std::to_string(record.Day) + ':' +
+                            (record.IsLunar ? 'L' : 'G') + (record.IsLeapMonth ? 'l' : '-') +
+                            FormatInterval(record.Every, record.EveryCount);
+    static std::mutex guard;
+    static std::unordered_map<std::string, std::int64_t> known;
+    {
+        const std::lock_guard lock(guard);
+        if (const auto found = known.find(key); found != known.end()) {
+            return found->second;
+        }
+    }
+    const TNextFirings firings =
+        CollectFirings(days, RangeFirstDay() * MinutesPerDay - 1, RangeLastDay() * MinutesPerDay + MinutesPerDay - 1,
+                       record.EndCount, false, firstAllowed, lastAllowed, false);
+    const std::int64_t end = static_cast<int>(firings.Minutes.size()) < record.EndCount
+                                 ? NoDay
+                                 : MinuteNumber(firings.Minutes.back()) / MinutesPerDay;
+    const std::lock_guard lock(guard);
+    if (known.size() > 4096) {
+        known.clear();
+    }
+    known.emplace(key, end);
+    return end;
+}
+
+struct DayBounds {
+    std::int64_t First = -NoDay;
+    std::int64_t Last = NoDay;
+};
+
+DayBounds BoundsOf(const TRmMainDate& record) {
+    DayBounds bounds;
+    if (record.StartDate != 0) {
+        bounds.First = SerialDay(DateOfStored(record.StartDate));
+    }
+    if (record.EndDate != 0) {
+        bounds.Last = SerialDay(DateOfStored(record.EndDate));
+    }
+    if (record.EndCount > 0 && record.StartDate != 0) {
+        bounds.Last = std::min(bounds.Last, CountEndDay(record, bounds.First, bounds.Last));
+    }
+    return bounds;
+}
+
+// The lunar months from the table's first year up to the month, leap months counted as months of their own.
+std::int64_t LunarMonthOrdinal(const LunarDate& date) {
+    static const std::vector<std::int64_t> before = [] {
+        std::vector<std::int64_t> counts(LunarTableLastYear - LunarTableFirstYear + 2, 0);
+        for (int year = LunarTableFirstYear; year <= LunarTableLastYear; ++year) {
+            const std::size_t i = static_cast<std::size_t>(year - LunarTableFirstYear);
+            counts[i + 1] = counts[i] + 12 + (LunarLeapMonth(year) != 0 ? 1 : 0);
+        }
+        return counts;
+    }();
+    const int leap = LunarLeapMonth(date.Year);
+    const bool afterLeap = leap != 0 && (date.Month > leap || (date.Month == leap && date.IsLeapMonth));
+    return before[static_cast<std::size_t>(date.Year - LunarTableFirstYear)] + date.Month - 1 + (afterLeap ? 1 : 0);
+}
+
+} // namespace
+
+bool IntervalTakesDay(const TRmMainDate& record, std::int64_t day) {
+    if (!record.HasInterval()) {
+        return true;
+    }
+    const std::int64_t start = SerialDay(DateOfStored(record.StartDate));
+    if (day < start) {
+        return false;
+    }
+    const std::int64_t every = record.EveryCount;
+    std::int64_t periods = 0;
+    switch (record.Every) {
+    case RepeatUnit::Days:
+        periods = day - start;
+        break;
+    case RepeatUnit::Weeks: {
+        const auto monday = [](std::int64_t d) { return d - (DayOfWeek(static_cast<TDateTime>(d)) + 5) % 7; };
+        periods = (monday(day) - monday(start)) / 7;
+        break;
+    }
+    case RepeatUnit::Months:
+    case RepeatUnit::Years:
+        if (record.IsLunar) {
+            const LunarDate from = SolarToLunar(static_cast<TDateTime>(start));
+            const LunarDate to = SolarToLunar(static_cast<TDateTime>(day));
+            if (from.IsEmpty() || to.IsEmpty()) {
+                return false;
+            }
+            periods = record.Every == RepeatUnit::Years ? to.Year - from.Year
+                                                        : LunarMonthOrdinal(to) - LunarMonthOrdinal(from);
+        } else {
+            const DateFields from = DecodeDate(static_cast<TDateTime>(start));
+            const DateFields to = DecodeDate(static_cast<TDateTime>(day));
+            periods = record.Every == RepeatUnit::Years
+                          ? to.Year - from.Year
+                          : (std::int64_t{to.Year} * 12 + to.Month) - (std::int64_t{from.Year} * 12 + from.Month);
+        }
+        break;
+    case RepeatUnit::None:
+        return true;
+    }
+    return periods >= 0 && periods % every == 0;
+}
+
+bool ScheduleTakesDay(const TRmMainDate& record, std::int64_t day) {
+    if (!record.HasSchedule()) {
+        return true;
+    }
+    const DayBounds bounds = BoundsOf(record);
+    return day >= bounds.First && day <= bounds.Last && IntervalTakesDay(record, day);
+}
+
+TNextFirings NextFirings(const TRmMainDate& record, TDateTime after, TDateTime until, int count, bool beginWithSunday) {
+    const std::int64_t afterMinute = MinuteNumber(after);
+    const std::int64_t untilMinute = MinuteNumber(until);
+    if (!record.HasSchedule()) {
+        TNextFirings plain = CollectFirings(record, afterMinute, untilMinute, count, beginWithSunday, -NoDay, NoDay);
+        plain.Leads.assign(plain.Minutes.size(), 0);
+        return plain;
+    }
+    const DayBounds bounds = BoundsOf(record);
+    TNextFirings own =
+        CollectFirings(record, afterMinute, untilMinute, count, beginWithSunday, bounds.First, bounds.Last);
+    // A reminder that shows no window is warned of by none either.
+    if (record.Warnings.empty() || record.Message == "NOTSHOWREMINDBOX") {
+        own.Leads.assign(own.Minutes.size(), 0);
+        return own;
+    }
+    // Each warning is a firing at the set time, moved that far ahead: the set times it warns of lie as much later.
+    struct Found {
+        std::int64_t Minute;
+        std::int32_t Lead;
+        TDateTime Moment;
+    };
+    std::vector<Found> all;
+    for (const TDateTime minute : own.Minutes) {
+        all.push_back({MinuteNumber(minute), 0, minute});
+    }
+    TRmMainDate atTime = record;
+    atTime.Forward = 0;
+    for (const TLeadTime& warning : record.Warnings) {
+        const std::int32_t lead = warning.Minutes();
+        if (lead <= 0) {
+            continue;
+        }
+        const TNextFirings warned = CollectFirings(atTime, afterMinute + lead, untilMinute + lead, count,
+                                                   beginWithSunday, bounds.First, bounds.Last);
+        for (const TDateTime minute : warned.Minutes) {
+            const std::int64_t number = MinuteNumber(minute) - lead;
+            all.push_back({number, lead, MomentOf(number / MinutesPerDay, static_cast<int>(number % MinutesPerDay))});
+        }
+        for (const TGuessedHolidayYear& year : warned.GuessedHolidayYears) {
+            own.GuessedHolidayYears.push_back(year);
+        }
+    }
+    // One firing a minute: the reminder's own before a warning, a nearer warning before a farther one.
+    std::sort(all.begin(), all.end(), [](const Found& a, const Found& b) {
+        return a.Minute != b.Minute ? a.Minute < b.Minute : a.Lead < b.Lead;
+    });
+    all.erase(std::unique(all.begin(), all.end(), [](const Found& a, const Found& b) { return a.Minute == b.Minute; }),
+              all.end());
+    if (all.size() > static_cast<std::size_t>(std::max(count, 0))) {
+        all.resize(static_cast<std::size_t>(std::max(count, 0)));
+    }
+    TNextFirings result;
+    for (const Found& found : all) {
+        result.Minutes.push_back(found.Moment);
+        result.Leads.push_back(found.Lead);
+    }
+    std::sort(own.GuessedHolidayYears.begin(), own.GuessedHolidayYears.end(),
+              [](const TGuessedHolidayYear& a, const TGuessedHolidayYear& b) { return a.FirstMoment < b.FirstMoment; });
+    result.GuessedHolidayYears = std::move(own.GuessedHolidayYears);
+    return result;
+}
+
+std::optional<std::int32_t> FiringLeadAt(const TRmMainDate& record, TDateTime moment, bool beginWithSunday) {
+    const std::int64_t minute = MinuteNumber(moment);
+    const std::int64_t ofDay = minute % MinutesPerDay;
+    const std::int64_t set = std::int64_t{record.Hour} * 60 + record.Minuter;
+    bool possible = ofDay == set || (record.Forward > 0 && ofDay == set - record.Forward);
+    for (const TLeadTime& warning : record.Warnings) {
+        possible = possible || ((set - warning.Minutes()) % MinutesPerDay + MinutesPerDay) % MinutesPerDay == ofDay;
+    }
+    if (!possible) {
+        return std::nullopt;
+    }
+    const TDateTime start = MomentOf(minute / MinutesPerDay, static_cast<int>(ofDay));
+    const TNextFirings firing = NextFirings(record, start - 0.5 / 1440.0, start + 0.5 / 1440.0, 1, beginWithSunday);
+    if (firing.Minutes.empty()) {
+        return std::nullopt;
+    }
+    return firing.Leads.front();
 }
 
 std::optional<TDateTime> NextFiring(const TRmMainDate& record, TDateTime after, bool beginWithSunday) {
@@ -384,6 +618,9 @@ TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, boo
     const TNextFirings firings = NextFirings(record, now, NextFiringRangeEnd(), 1, beginWithSunday);
     TNextFiringLine line;
     line.Text = NextFiringText(firings.Minutes.empty() ? std::nullopt : std::optional(firings.Minutes.front()));
+    if (!firings.Leads.empty() && firings.Leads.front() > 0) {
+        line.Text += "，提前 " + LeadText(LeadOfMinutes(firings.Leads.front())) + "的提醒";
+    }
     if (!firings.GuessedHolidayYears.empty()) {
         line.Notice = UnknownHolidayYearNotice(firings.GuessedHolidayYears.front().Year);
     }

@@ -26,11 +26,23 @@ struct TGuessedHolidayYear {
 
 struct TNextFirings {
     std::vector<TDateTime> Minutes; // ascending, each a whole minute
+    // Parallel to Minutes: 0 for the reminder's own firing (its early minute included), else the minutes a
+    // warning fires ahead of the set time it warns of.
+    std::vector<std::int32_t> Leads;
     std::vector<TGuessedHolidayYear> GuessedHolidayYears;
 };
 
+// Whether a reminder's interval takes a day (a serial day number); true for a reminder without one.
+bool IntervalTakesDay(const TRmMainDate& record, std::int64_t day);
+// The same with the start, the end date and the count: whether the reminder may fire on that day at all.
+bool ScheduleTakesDay(const TRmMainDate& record, std::int64_t day);
+
 // The firings strictly after the minute that holds `after` and no later than `until`, at most `count` of them.
 TNextFirings NextFirings(const TRmMainDate& record, TDateTime after, TDateTime until, int count, bool beginWithSunday);
+// The firing of the minute that holds `moment`, as its lead (0 for the reminder's own), or none. For the tick:
+// a minute of the day that is neither the set nor the early minute nor a warning's is known at once.
+std::optional<std::int32_t> FiringLeadAt(const TRmMainDate& record, TDateTime moment, bool beginWithSunday);
+
 // The first firing after `after` within the calendar's range, or none.
 std::optional<TDateTime> NextFiring(const TRmMainDate& record, TDateTime after, bool beginWithSunday);
 

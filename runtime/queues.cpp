@@ -36,22 +36,26 @@ void TRmMessage::Init() {
     BlockCount = 1;
     Indexes.assign(SlotCount(BlockCount, BlockSize), 0);
     Minutes.assign(SlotCount(BlockCount, BlockSize), 0);
+    Leads.assign(SlotCount(BlockCount, BlockSize), 0);
 }
 
 void TRmMessage::ApplyStorageRule() {
     if (UpdateBlockCount(Count, BlockSize, BlockCount)) {
         Indexes.resize(SlotCount(BlockCount, BlockSize));
         Minutes.resize(SlotCount(BlockCount, BlockSize));
+        Leads.resize(SlotCount(BlockCount, BlockSize));
     }
 }
 
-void TRmMessage::Push(std::int32_t position, std::int64_t minute) {
+void TRmMessage::Push(std::int32_t position, std::int64_t minute, std::int32_t lead) {
     if (UpdateBlockCount(Count + 1, BlockSize, BlockCount)) {
         Indexes.resize(SlotCount(BlockCount, BlockSize));
         Minutes.resize(SlotCount(BlockCount, BlockSize));
+        Leads.resize(SlotCount(BlockCount, BlockSize));
     }
     Indexes[static_cast<std::size_t>(Count)] = position;
     Minutes[static_cast<std::size_t>(Count)] = minute;
+    Leads[static_cast<std::size_t>(Count)] = lead;
     ++Count;
 }
 
@@ -62,6 +66,7 @@ std::int32_t TRmMessage::Pop() {
     const std::int32_t position = Indexes[0];
     ShiftDown(Indexes, 0, Count);
     std::copy(Minutes.begin() + 1, Minutes.begin() + Count, Minutes.begin());
+    ShiftDown(Leads, 0, Count);
     --Count;
     ApplyStorageRule();
     return position;
@@ -77,6 +82,7 @@ void TRmMessage::RemapPositions(const std::vector<std::int32_t>& map) {
         if (moved >= 0) {
             Indexes[static_cast<std::size_t>(kept)] = moved;
             Minutes[static_cast<std::size_t>(kept)] = Minutes[static_cast<std::size_t>(slot)];
+            Leads[static_cast<std::size_t>(kept)] = Leads[static_cast<std::size_t>(slot)];
             ++kept;
         }
     }
@@ -90,22 +96,26 @@ void TRmLater::Init() {
     BlockCount = 1;
     Minutes.assign(SlotCount(BlockCount, BlockSize), 0);
     Indexes.assign(SlotCount(BlockCount, BlockSize), 0);
+    Leads.assign(SlotCount(BlockCount, BlockSize), 0);
 }
 
 void TRmLater::ApplyStorageRule() {
     if (UpdateBlockCount(Count, BlockSize, BlockCount)) {
         Minutes.resize(SlotCount(BlockCount, BlockSize));
         Indexes.resize(SlotCount(BlockCount, BlockSize));
+        Leads.resize(SlotCount(BlockCount, BlockSize));
     }
 }
 
-void TRmLater::Push(std::int32_t minutes, std::int32_t position) {
+void TRmLater::Push(std::int32_t minutes, std::int32_t position, std::int32_t lead) {
     if (UpdateBlockCount(Count + 1, BlockSize, BlockCount)) {
         Minutes.resize(SlotCount(BlockCount, BlockSize));
         Indexes.resize(SlotCount(BlockCount, BlockSize));
+        Leads.resize(SlotCount(BlockCount, BlockSize));
     }
     Minutes[static_cast<std::size_t>(Count)] = minutes;
     Indexes[static_cast<std::size_t>(Count)] = position;
+    Leads[static_cast<std::size_t>(Count)] = lead;
     ++Count;
 }
 
@@ -122,13 +132,17 @@ void TRmLater::TickMinute() {
 void TRmLater::RemoveSlot(std::int32_t slot) {
     ShiftDown(Minutes, slot, Count);
     ShiftDown(Indexes, slot, Count);
+    ShiftDown(Leads, slot, Count);
     --Count;
 }
 
-std::int32_t TRmLater::PopDue() {
+std::int32_t TRmLater::PopDue(std::int32_t* lead) {
     for (std::int32_t slot = 0; slot < Count; ++slot) {
         if (Minutes[static_cast<std::size_t>(slot)] <= 0) {
             const std::int32_t position = Indexes[static_cast<std::size_t>(slot)];
+            if (lead != nullptr) {
+                *lead = Leads[static_cast<std::size_t>(slot)];
+            }
             RemoveSlot(slot);
             ApplyStorageRule();
             return position;

@@ -38,10 +38,11 @@ struct RemindPresentation {
 struct TMissedReminder {
     double Minute = 0; // the minute it was meant for (a TDateTime)
     std::int32_t Position = 0;
-    std::string Text;    // expanded at Minute, condition stripped
-    std::string Command; // runnable by the button: "c…", "o…", "u…"; empty for none
-    std::string NotRun;  // "自动关机未执行" and the like; empty when nothing was held back
-    bool Silent = false; // a reminder meant to run its command without a window
+    std::string Text;      // expanded at Minute, condition stripped
+    std::string Command;   // runnable by the button: "c…", "o…", "u…"; empty for none
+    std::string NotRun;    // "自动关机未执行" and the like; empty when nothing was held back
+    bool Silent = false;   // a reminder meant to run its command without a window
+    std::int32_t Lead = 0; // a warning: the minutes ahead of the time it warns of
 };
 
 // The reminder window as the firing routine sees it. Prepare is called for every fired reminder, shown or not;

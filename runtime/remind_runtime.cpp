@@ -2,7 +2,9 @@
 
 #include "calendar/clock.h"
 #include "calendar/due.h"
+#include "data/reminder_schedule.h"
 #include "data/text_helpers.h"
+#include "runtime/next_firing.h"
 #include "runtime/remind_text.h"
 
 #include <algorithm>
@@ -28,23 +30,34 @@ private:
 };
 } // namespace
 
-std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now) {
+std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now, bool beginWithSunday) {
     std::vector<QueuedReminder> queued;
     const TDueMoment moment(now);
     for (std::int32_t position = 0; position < list.Count; ++position) {
-        if (list.Item(position).IsDueNowAt(moment)) {
-            queued.push_back({position, QueuePass::Exact});
+        const TRmMainDate& record = list.Item(position);
+        if (!record.HasSchedule()) {
+            if (record.IsDueNowAt(moment)) {
+                queued.push_back({position, QueuePass::Exact});
+            }
+        } else if (const std::optional<std::int32_t> lead = FiringLeadAt(record, now, beginWithSunday)) {
+            queued.push_back({position, QueuePass::Exact, *lead});
         }
     }
     return queued;
 }
+
+namespace {
+bool DueOnDay(const TRmMainDate& record, const TDueMoment& moment) {
+    return record.IsDueTodayAt(moment) && ScheduleTakesDay(record, SerialDay(moment.Date));
+}
+} // namespace
 
 std::vector<QueuedReminder> HourlyPass(const TRmDataList& list, TDateTime now) {
     std::vector<QueuedReminder> queued;
     const TDueMoment moment(now);
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TRmMainDate& record = list.Item(position);
-        if (IsHourlyMethod(record.Method) && record.IsDueTodayAt(moment)) {
+        if (IsHourlyMethod(record.Method) && DueOnDay(record, moment)) {
             queued.push_back({position, QueuePass::Hourly});
         }
     }
@@ -57,15 +70,16 @@ std::vector<QueuedReminder> StartupPass(const TRmDataList& list, TDateTime now) 
     for (std::int32_t position = 0; position < list.Count; ++position) {
         const TRmMainDate& record = list.Item(position);
         // The date alone counts: start-up reminders fire whether or not their time of day has come.
-        if (IsStartupMethod(record.Method) && record.IsDueTodayAt(moment)) {
+        if (IsStartupMethod(record.Method) && DueOnDay(record, moment)) {
             queued.push_back({position, QueuePass::Startup});
         }
     }
     return queued;
 }
 
-std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged) {
-    std::vector<QueuedReminder> queued = ExactPass(list, now);
+std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged,
+                                         bool beginWithSunday) {
+    std::vector<QueuedReminder> queued = ExactPass(list, now, beginWithSunday);
     if (!hourChanged) {
         return queued;
     }
@@ -75,20 +89,26 @@ std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now,
         const auto same = std::lower_bound(
             queued.begin(), queued.begin() + static_cast<std::ptrdiff_t>(exact), hourly.Position,
             [](const QueuedReminder& reminder, std::int32_t position) { return reminder.Position < position; });
-        if (same == queued.begin() + static_cast<std::ptrdiff_t>(exact) || same->Position != hourly.Position) {
+        if (same == queued.begin() + static_cast<std::ptrdiff_t>(exact) || same->Position != hourly.Position ||
+            same->Lead != 0) {
             queued.push_back(hourly);
         }
     }
     return queued;
 }
 
-FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateTime now) {
+FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateTime now, std::int32_t lead) {
     FiringPlan plan;
     RemindPresentation& shown = plan.Presentation;
-    const TRemindTextResult text = PrepareRemindText(record.Message, now, config.BeginWithSunday);
+    // A warning's text is the reminder's at the time it warns of.
+    const TDateTime at = lead > 0 ? now + lead / 1440.0 : now;
+    const TRemindTextResult text = PrepareRemindText(record.Message, at, config.BeginWithSunday);
     shown.Text = text.Expanded;
 
-    if (!record.Command.empty()) {
+    if (lead != 0) {
+        // A warning runs nothing: the command belongs to the time itself.
+        shown.CommandButton = CommandButtonState::Hide;
+    } else if (!record.Command.empty()) {
         const bool runsByButton =
             StartsWith(record.Command, "c") || StartsWith(record.Command, "o") || StartsWith(record.Command, "u");
         shown.CommandButton = runsByButton ? CommandButtonState::Show : CommandButtonState::Unchanged;
@@ -109,7 +129,13 @@ FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateT
     shown.LaterHint = "推迟提醒:" + std::to_string(config.LaterRemindTime) + "分钟提醒";
     shown.MusicFile = !record.Music.empty() ? record.Music : config.SysMusicFile;
 
-    if (record.Message == SilentReminderMessage) {
+    if (lead != 0) {
+        // A reminder without a window is not warned of either.
+        plan.Action = record.Message == SilentReminderMessage || (text.HasCondition && !text.ConditionHolds)
+                          ? FiringAction::Skip
+                          : FiringAction::Show;
+        shown.Text = WarningText(text.Shown, lead, at);
+    } else if (record.Message == SilentReminderMessage) {
         plan.Action = FiringAction::Silent;
     } else {
         plan.Action = text.HasCondition && !text.ConditionHolds ? FiringAction::Skip : FiringAction::Show;
@@ -314,7 +340,7 @@ void TRmRuntime::QueueMissedMinutes(std::int64_t first, std::int64_t last, std::
 
 void TRmRuntime::Push(const std::vector<QueuedReminder>& queued, std::int64_t minute) {
     for (const QueuedReminder& reminder : queued) {
-        MessageQueue.Push(reminder.Position, minute);
+        MessageQueue.Push(reminder.Position, minute, reminder.Lead);
     }
 }
 
@@ -347,7 +373,7 @@ void TRmRuntime::Tick() {
     Checked.Add(minute, minute);
 
     const bool hourChanged = HourChanged(LastHour);
-    std::vector<QueuedReminder> due = MinutePasses(List, now, hourChanged);
+    std::vector<QueuedReminder> due = MinutePasses(List, now, hourChanged, Config.BeginWithSunday);
     KeepNew(due, minute);
     Push(due, minute);
     if (relived) {
@@ -359,16 +385,17 @@ void TRmRuntime::Tick() {
     }
     SnoozeQueue.TickMinute();
     bool snoozesCame = false;
-    for (std::int32_t position = SnoozeQueue.PopDue(); position != -1; position = SnoozeQueue.PopDue()) {
+    std::int32_t lead = 0;
+    for (std::int32_t position = SnoozeQueue.PopDue(&lead); position != -1; position = SnoozeQueue.PopDue(&lead)) {
         // A postponement that ends in the minute its reminder falls due again shows it once.
         const bool queuedAlready = std::any_of(due.begin(), due.end(), [position](const QueuedReminder& reminder) {
             return reminder.Position == position;
         });
         snoozesCame = true;
         if (!queuedAlready) {
-            MessageQueue.Push(position, minute);
+            MessageQueue.Push(position, minute, lead);
             SnoozesWaiting.emplace_back(position, minute);
-            due.push_back({position, QueuePass::Exact});
+            due.push_back({position, QueuePass::Exact, lead});
         }
     }
     if (snoozesCame) {
@@ -434,7 +461,9 @@ std::vector<TPendingSnooze> TRmRuntime::PendingSnoozes() const {
         const std::int32_t position = SnoozeQueue.Indexes[static_cast<std::size_t>(slot)];
         if (position >= 0 && position < List.Count) {
             const std::int64_t due = base + SnoozeQueue.Minutes[static_cast<std::size_t>(slot)];
-            pending.push_back({InsideMinute(due), position, List.Item(position)});
+            TPendingSnooze snooze{InsideMinute(due), position, List.Item(position)};
+            snooze.Lead = SnoozeQueue.Leads[static_cast<std::size_t>(slot)];
+            pending.push_back(snooze);
         }
     }
     // What was shown at minutes the next start would catch up again.
@@ -477,9 +506,9 @@ void TRmRuntime::RestoreSnoozes(const std::vector<TPendingSnooze>& snoozes) {
         if (due > nowMinute) {
             // The first tick of this run counts a minute down before any has passed.
             const std::int64_t left = due - nowMinute + (LastCheckedMinute ? 0 : 1);
-            SnoozeQueue.Push(static_cast<std::int32_t>(std::min<std::int64_t>(left, INT32_MAX)), position);
+            SnoozeQueue.Push(static_cast<std::int32_t>(std::min<std::int64_t>(left, INT32_MAX)), position, snooze.Lead);
         } else if (Config.MissedWindowHours > 0 && nowMinute - due <= std::int64_t{Config.MissedWindowHours} * 60) {
-            Missed.push_back({InsideMinute(due), position});
+            Missed.push_back({InsideMinute(due), position, snooze.Lead});
         }
     }
     TellSnoozesChanged();
@@ -525,9 +554,10 @@ void TRmRuntime::DoRemind() {
                 continue;
             }
             const std::int64_t minute = MessageQueue.OldestMinute();
+            const std::int32_t lead = MessageQueue.OldestLead();
             const std::int32_t position = MessageQueue.Pop();
             if (position >= 0 && position < List.Count) {
-                Fire(position, minute);
+                Fire(position, minute, lead);
             }
         }
         CloseAllRequested = false;
@@ -630,10 +660,11 @@ void TRmRuntime::CloseAllWaiting() {
     }
     while (MessageQueue.Count > 0) {
         const std::int64_t minute = MessageQueue.OldestMinute();
+        const std::int32_t lead = MessageQueue.OldestLead();
         const std::int32_t position = MessageQueue.Pop();
         if (position >= 0 && position < List.Count) {
             MissedBatch.push_back(
-                DescribeMissed(List.Item(position), {InsideMinute(minute), position}, Config.BeginWithSunday));
+                DescribeMissed(List.Item(position), {InsideMinute(minute), position, lead}, Config.BeginWithSunday));
         }
     }
     CloseAllRequested = false;
@@ -647,7 +678,9 @@ void TRmRuntime::CloseAllWaiting() {
 void TRmRuntime::ShowBatchAsList(const std::function<void(const std::vector<TMissedReminder>&)>& show) {
     for (std::size_t i = 0; i < MissedBatch.size(); ++i) {
         NoteShown(MissedBatch[i].Position, MinuteCountOf(MissedBatch[i].Minute));
-        MarkReminded(MissedBatch[i].Position);
+        if (MissedBatch[i].Lead == 0) {
+            MarkReminded(MissedBatch[i].Position);
+        }
     }
     std::vector<TMissedReminder> shown;
     for (const TMissedReminder& one : MissedBatch) {
@@ -683,19 +716,25 @@ void TRmRuntime::Postpone(int laterMinutes, std::int32_t position) {
     // that turns N minutes later comes too soon by the part of the minute gone.
     const TDateTime now = Now();
     const bool midMinute = (now - MinuteOf(now)) * 86400.0 >= 1.0;
-    SnoozeQueue.Push(minutes + (midMinute ? 1 : 0), position);
+    const int later = minutes + (midMinute ? 1 : 0);
+    // A warning comes back as a warning, that much nearer to its time; past it, as one whose time has come.
+    const std::int32_t lead = FiringLead == 0 ? 0 : std::max<std::int32_t>(FiringLead - later, PassedLead);
+    SnoozeQueue.Push(later, position, lead);
     TellSnoozesChanged();
 }
 
-void TRmRuntime::Fire(std::int32_t position, std::int64_t minute) {
+void TRmRuntime::Fire(std::int32_t position, std::int64_t minute, std::int32_t lead) {
     FiringPosition = position;
     FiringMinute = minute;
-    const FiringPlan plan = PlanFiring(List.Item(position), Config, Now());
+    FiringLead = lead;
+    const FiringPlan plan = PlanFiring(List.Item(position), Config, Now(), lead);
     if (Window.Prepare) {
         Window.Prepare(plan.Presentation);
     }
     NoteShown(position, minute);
-    MarkReminded(position);
+    if (lead == 0) {
+        MarkReminded(position);
+    }
 
     int laterMinutes = LATER_NONE;
     if (Ending) {

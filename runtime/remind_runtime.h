@@ -30,16 +30,20 @@ enum class QueuePass { Exact, Hourly, Startup };
 struct QueuedReminder {
     std::int32_t Position = 0;
     QueuePass Pass = QueuePass::Exact;
+    // 0 for the reminder's own firing; else a warning, this many minutes ahead of the time it warns of
+    // (PassedLead: a postponed warning whose time has come meanwhile).
+    std::int32_t Lead = 0;
     friend bool operator==(const QueuedReminder&, const QueuedReminder&) = default;
 };
 
 // The positions each pass queues at a moment, in list order.
-std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now);
+std::vector<QueuedReminder> ExactPass(const TRmDataList& list, TDateTime now, bool beginWithSunday = false);
 std::vector<QueuedReminder> HourlyPass(const TRmDataList& list, TDateTime now);
 std::vector<QueuedReminder> StartupPass(const TRmDataList& list, TDateTime now);
 // What one minute's check queues: the exact pass, then, when the hour has changed, the hourly pass; a position
 // due by both is queued once (one reminder must not pop up twice in one minute).
-std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged);
+std::vector<QueuedReminder> MinutePasses(const TRmDataList& list, TDateTime now, bool hourChanged,
+                                         bool beginWithSunday = false);
 
 enum class FiringAction {
     Show,   // the reminder window opens
@@ -53,7 +57,8 @@ struct FiringPlan {
 };
 
 // What firing the record at a moment shows and does, with the settings of the run.
-FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateTime now);
+// A warning (lead other than 0) shows "还有 3 天：", the text and the time it warns of, and runs no command.
+FiringPlan PlanFiring(const TRmMainDate& record, const TRmConfig& config, TDateTime now, std::int32_t lead = 0);
 
 // The minutes a run has checked (or caught up), as ranges: a clock set back goes over them without firing
 // them again, and over no other minutes.
@@ -129,7 +134,7 @@ public:
 
 private:
     void Push(const std::vector<QueuedReminder>& queued, std::int64_t minute);
-    void Fire(std::int32_t position, std::int64_t minute);
+    void Fire(std::int32_t position, std::int64_t minute, std::int32_t lead);
     // Shows the batch of caught-up reminders in MissedBatch.
     void FireMissed();
     // Everything still waiting, as one list, after the user chose to close them all.
@@ -169,6 +174,7 @@ private:
     // The reminder whose window shows, and the minute it was queued for; -1 when none.
     std::int32_t FiringPosition = -1;
     std::int64_t FiringMinute = 0;
+    std::int32_t FiringLead = 0;
     // Postponements whose minute came, with that minute: kept until their window has closed.
     std::vector<std::pair<std::int32_t, std::int64_t>> SnoozesWaiting;
     // What was queued at each minute of the last day this run checked, by the reminders' contents: a minute the

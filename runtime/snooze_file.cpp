@@ -1,5 +1,7 @@
 #include "runtime/snooze_file.h"
 
+#include "data/reminder_schedule.h"
+
 #include "data/file_io.h"
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
@@ -13,6 +15,7 @@ constexpr const char* CountKey = "Items";
 constexpr const char* DueKey = "Due";
 constexpr const char* PositionKey = "Position";
 constexpr const char* SeenKey = "Seen";
+constexpr const char* LeadKey = "Lead";
 // More postponements than this is a damaged file, not a user's.
 constexpr std::int32_t MostSnoozes = 10000;
 } // namespace
@@ -30,6 +33,9 @@ void SaveSnoozeFile(const std::string& path, const std::vector<TPendingSnooze>& 
         ini.WriteInteger(section, PositionKey, snoozes[i].Position);
         if (snoozes[i].Seen) {
             ini.WriteBool(section, SeenKey, true);
+        }
+        if (snoozes[i].Lead != 0) {
+            ini.WriteInteger(section, LeadKey, snoozes[i].Lead);
         }
         WriteReminder(ini, section, snoozes[i].Record);
     }
@@ -49,8 +55,10 @@ std::vector<TPendingSnooze> LoadSnoozeFile(const std::string& path) {
         if (!due) {
             continue;
         }
-        snoozes.push_back({*due, ini.ReadInteger(section, PositionKey, 0), ReadReminder(ini, section),
-                           ini.ReadBool(section, SeenKey, false)});
+        TPendingSnooze snooze{*due, ini.ReadInteger(section, PositionKey, 0), ReadReminder(ini, section),
+                              ini.ReadBool(section, SeenKey, false)};
+        snooze.Lead = std::clamp(ini.ReadInteger(section, LeadKey, 0), PassedLead, LongestLeadMinutes);
+        snoozes.push_back(std::move(snooze));
     }
     return snoozes;
 }

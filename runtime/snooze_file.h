@@ -22,6 +22,8 @@ struct TPendingSnooze {
     // Not a postponement: the reminder's window for the minute Due was shown, and the next start must not
     // catch it up again.
     bool Seen = false;
+    // A postponed warning: the minutes still ahead of the time it warns of (QueuedReminder::Lead).
+    std::int32_t Lead = 0;
 };
 
 // Writes the entries atomically (an empty list into a folder without the file writes nothing). Throws
