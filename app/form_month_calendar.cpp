@@ -53,6 +53,10 @@ QString FiringLine(const TMonthFiring& firing, bool withDate) {
     if (firing.Early) {
         line += "提前" + std::to_string(firing.Forward) + "分钟：";
     }
+    if (firing.Lead != 0) {
+        // The text says how far ahead; the mark tells it from the reminder's own day at a glance.
+        line += "◇ ";
+    }
     line += firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + "）";
     return Q(line);
 }
@@ -315,6 +319,10 @@ void TfrmMonthCalendar::FillGrid() {
         if (reminders > 0) {
             text += " ●" + std::to_string(reminders);
         }
+        const int warnings = day.WarningCount();
+        if (warnings > 0) {
+            text += " ◇" + std::to_string(warnings);
+        }
         text = Elided(metrics, text, width) + "\n" +
                Elided(metrics, day.SolarTerm.empty() ? day.LunarText : day.SolarTerm, width);
         if (!day.Festivals.empty()) {
@@ -322,8 +330,9 @@ void TfrmMonthCalendar::FillGrid() {
         }
         auto* item = new QTableWidgetItem(Q(text));
         item->setTextAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        item->setToolTip(
-            Q(ReadableDayLine(day.Date) + (reminders == 0 ? "" : "\n" + std::to_string(reminders) + "个提醒")));
+        item->setToolTip(Q(ReadableDayLine(day.Date) +
+                           (reminders == 0 ? "" : "\n" + std::to_string(reminders) + "个提醒") +
+                           (warnings == 0 ? "" : "\n" + std::to_string(warnings) + "个提前提醒")));
         item->setData(Qt::AccessibleTextRole, Q(day.AccessibleName()));
         // 休 and 班 each in their own colour, a festival on an ordinary day in a third.
         if (!day.InMonth) {

@@ -1,4 +1,6 @@
 #include "editing/form_add_edit_record.h"
+#include "data/reminder_schedule.h"
+#include "editing/form_schedule.h"
 
 #include "platform/message_box.h"
 
@@ -182,11 +184,18 @@ QWidget* TfrmAddEditRecord::CreateTimeGroup() {
     for (QPushButton* button : {sbQuickDate, sbOtherOper, sbSelWeek}) {
         button->setMinimumWidth(button->sizeHint().width() + 16);
     }
+    // The warnings days ahead and the repeat: set in a window of their own, said in words beside its button.
+    sbSchedule = Button(QStringLiteral("提前与重复[&V]…"), gbSelectTime);
+    sbSchedule->setToolTip(
+        QStringLiteral("在提醒时间之前几分钟到 60 天另外提醒；每隔几天、几周、几个月或几年重复；到某日为止或共几次"));
+    lbSchedule = new QLabel(gbSelectTime);
+    lbSchedule->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* menuRow = new QHBoxLayout;
     menuRow->setSpacing(12);
     menuRow->addWidget(sbQuickDate);
     menuRow->addWidget(sbOtherOper);
-    menuRow->addStretch(1);
+    menuRow->addWidget(sbSchedule);
+    menuRow->addWidget(lbSchedule, 1);
     grid->addLayout(menuRow, 3, 0, 1, 6);
     grid->setColumnMinimumWidth(3, 8);
     grid->setColumnStretch(1, 1);
@@ -309,7 +318,17 @@ QWidget* TfrmAddEditRecord::CreateLowerGroups() {
     lowRow->addWidget(gbSelectToDo, 1);
     lowRow->addWidget(gbSelectFS);
     column->addLayout(lowRow);
+
     return area;
+}
+
+void TfrmAddEditRecord::sbScheduleClick() {
+    TScheduleEditor schedule(Editor.WorkRecord, StoredDateOf(Now()));
+    TfrmSchedule form(schedule, this);
+    if (form.exec() == QDialog::Accepted) {
+        Editor.SetSchedule(schedule.Record);
+    }
+    Render();
 }
 
 void TfrmAddEditRecord::keyPressEvent(QKeyEvent* event) {
@@ -328,6 +347,8 @@ void TfrmAddEditRecord::keyPressEvent(QKeyEvent* event) {
 void TfrmAddEditRecord::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     CentreOnScreen(*this);
+    // The words beside 提前与重复 are cut to the room the layout gave them, known only now.
+    Render();
 }
 
 void TfrmAddEditRecord::Step(const std::function<void()>& step) {
@@ -379,6 +400,11 @@ void TfrmAddEditRecord::Render() {
     N22->setEnabled(Editor.DateChooserItemsEnabled());
     const TNextFiringLine next = DescribeNextFiring(record, Now(), Editor.WeeksBeginOnSunday);
     lbNextFiring->setText(Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice));
+    // Cut to the room beside the button, the whole in the tooltip.
+    const QString schedule = Editor.WorkRecord.HasSchedule() ? Q(ScheduleSummary(Editor.WorkRecord)) : QString();
+    const int room = lbSchedule->width() > 40 ? lbSchedule->width() : lbSchedule->fontMetrics().averageCharWidth() * 16;
+    lbSchedule->setText(lbSchedule->fontMetrics().elidedText(schedule, Qt::ElideRight, room));
+    lbSchedule->setToolTip(schedule);
     RenderDateChooser();
     Rendering = false;
 }

@@ -58,6 +58,9 @@ public:
     QRadioButton* rbDivazu2;
     QRadioButton* rbRemind3;
     QRadioButton* rbRemind4;
+    // The warnings and the repeat in words, and the button of the window that sets them.
+    QLabel* lbSchedule;
+    QPushButton* sbSchedule;
     QPushButton* btnOK;
     QPushButton* btnCancle;
     // When the reminder as composed would next fire ("下次提醒：…" or "不再提醒").
@@ -105,6 +108,7 @@ public:
 public slots:
     void btnOKClick();
     void U1Click();
+    void sbScheduleClick();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -152,6 +152,7 @@ void TfrmAddEditRecord::ConnectControls() {
     connect(sbSelWeek, &QPushButton::clicked, this, [this] { DropDown(sbSelWeek, popSelWeek); });
     connect(sbRemindOper, &QPushButton::clicked, this, [this] { DropDown(sbRemindOper, popRemindOper); });
     connect(btnOK, &QPushButton::clicked, this, &TfrmAddEditRecord::btnOKClick);
+    connect(sbSchedule, &QPushButton::clicked, this, &TfrmAddEditRecord::sbScheduleClick);
     connect(btnCancle, &QPushButton::clicked, this, &QDialog::reject);
 }
 

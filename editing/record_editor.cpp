@@ -1,5 +1,8 @@
 #include "editing/record_editor.h"
 
+#include "editing/schedule_editor.h"
+#include "platform/message_box.h"
+
 #include "calendar/clock.h"
 #include "calendar/due.h"
 #include "calendar/lunar.h"
@@ -414,8 +417,23 @@ bool TRecordEditor::btnOKClick() {
     input.MusicChecked = MusicChecked;
     input.MusicPath = MusicPath;
     input.Now = Now();
+    // A schedule the date fields no longer allow (a lunar date repeating by weeks) is said before anything else.
+    if (const std::string problem = ScheduleProblem(WorkRecord); !problem.empty()) {
+        ShowMessageBox(MessageKind::Information, "提前提醒与重复", problem);
+        Accepted = false;
+        return false;
+    }
     Accepted = RunAcceptChecks(input);
     return Accepted;
+}
+
+void TRecordEditor::SetSchedule(const TRmMainDate& schedule) {
+    WorkRecord.Warnings = schedule.Warnings;
+    WorkRecord.Every = schedule.Every;
+    WorkRecord.EveryCount = schedule.EveryCount;
+    WorkRecord.StartDate = schedule.StartDate;
+    WorkRecord.EndDate = schedule.EndDate;
+    WorkRecord.EndCount = schedule.EndCount;
 }
 
 } // namespace chimewell

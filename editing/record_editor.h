@@ -111,6 +111,8 @@ public:
 
     // Takes a date still open in the chooser, then runs the checks; true (and Accepted) when they all pass.
     bool btnOKClick();
+    // Takes the warnings and the repeat the schedule window set.
+    void SetSchedule(const TRmMainDate& schedule);
 
 private:
     void Refill();

@@ -1,5 +1,7 @@
 #include "editing/view_record.h"
 
+#include "data/reminder_schedule.h"
+
 #include "runtime/remind_runtime.h"
 #include "runtime/remind_text.h"
 
@@ -25,7 +27,7 @@ const std::array<TViewField, 8> ViewFields = {{
 TViewRecordTexts ViewRecordTexts(const TRmMainDate& record, const std::string& sysMusicFile) {
     TViewRecordTexts texts;
     texts.GongLiLunar = record.IsLunar ? "农历" : "公历";
-    texts.Date = record.DateText();
+    texts.Date = RepeatDateText(record) + RepeatBoundsText(record);
     texts.Time = record.TimeText();
     texts.RemindType = std::string(MethodCaption(record.Method)) + (record.Reminded ? "(已提醒)" : "(未提醒)");
     texts.RemindText = record.Message == SilentReminderMessage
@@ -34,6 +36,9 @@ TViewRecordTexts ViewRecordTexts(const TRmMainDate& record, const std::string& s
     texts.TestVisible = HasCode(record.Message);
     texts.RemindForward =
         record.Forward != 0 ? "提前：" + std::to_string(record.Forward) + "分钟" : std::string("(不提前提醒)");
+    if (!record.Warnings.empty()) {
+        texts.RemindForward += "；另" + WarningsText(record.Warnings);
+    }
     texts.RemindOper = record.Command.empty() ? std::string("(无提醒命令)") : record.Command;
     if (!record.Music.empty()) {
         texts.RemindMusic = record.Music;
