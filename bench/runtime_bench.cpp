@@ -1,5 +1,6 @@
 #include "calendar/clock.h"
 #include "calendar/due.h"
+#include "data/reminder_schedule.h"
 #include "data/reminder_stream.h"
 #include "runtime/month_view.h"
 #include "runtime/next_firing.h"
@@ -192,6 +193,56 @@ void BM_MinuteOf100000Records(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_MinuteOf100000Records)->Unit(benchmark::kMillisecond);
+
+// The varied list with a tenth of it warned of ahead (up to 60 days) and a tenth repeating by an interval.
+std::vector<TRmMainDate> ScheduledRecords(int count) {
+    std::vector<TRmMainDate> records = VariedRecords(count);
+    std::mt19937 random(2027);
+    const auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        TRmMainDate& record = records[i];
+        if (i % 10 == 3) {
+            record.Warnings = {
+                {pick(1, 60), LeadUnit::Days}, {pick(1, 3), LeadUnit::Days}, {pick(5, 90), LeadUnit::Minutes}};
+        }
+        if (i % 10 == 7) {
+            record.Every = record.IsLunar ? RepeatUnit::Months : static_cast<RepeatUnit>("dwmy"[pick(0, 3)]);
+            record.EveryCount = pick(2, 4);
+            record.StartDate = 20260101 + pick(0, 27);
+            record.EndCount = pick(0, 1) != 0 ? pick(5, 50) : 0;
+        }
+    }
+    return records;
+}
+
+// The check of one minute over 10,000 reminders, a tenth of them with warnings of up to 60 days, over a day of
+// minutes (most are no reminder's, a few are a warning's or a set time's).
+void BM_TickOf10000WithWarnings(benchmark::State& state) {
+    TRmDataList list;
+    for (const TRmMainDate& record : ScheduledRecords(10000)) {
+        list.Add(record, false);
+    }
+    TDateTime now = EncodeDateTime(2026, 12, 9, 0, 0, 1);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MinutePasses(list, now, false, false).size());
+        now += 1.0 / 1440.0;
+    }
+}
+BENCHMARK(BM_TickOf10000WithWarnings)->Unit(benchmark::kMillisecond);
+
+// `chimewell-cli next` of 1,000 such reminders: the ten next firings of all, warnings among them.
+void BM_NextOf1000WithSchedules(benchmark::State& state) {
+    TRmDataList list;
+    for (const TRmMainDate& record : ScheduledRecords(1000)) {
+        list.Add(record, false);
+    }
+    TRmConfig config;
+    const TDateTime now = EncodeDateTime(2026, 12, 9, 10, 0);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ComingFirings(list, config, now, NextFiringRangeEnd(), 10).Firings.size());
+    }
+}
+BENCHMARK(BM_NextOf1000WithSchedules)->Unit(benchmark::kMillisecond);
 
 // `chimewell-cli next` of 100,000 reminders: the data file read a piece at a time, the first ten firings kept.
 // (Its memory, 12 MB at its peak, is measured on the real command: /usr/bin/time -f %M.)

@@ -73,6 +73,13 @@ bool TRmMainDate::IsExpired() const {
 }
 
 bool TRmMainDate::IsExpiredAt(TDateTime now) const {
+    // A repeat that ended before today has no day left, whatever its date fields say.
+    if (EndDate != 0) {
+        const DateFields today = DecodeDate(now);
+        if (EndDate < today.Year * 10000 + today.Month * 100 + today.Day) {
+            return true;
+        }
+    }
     // Today's year, month and day in the record's own calendar; outside the lunar table all three are 0.
     int thisYear = 0;
     int thisMonth = 0;
