@@ -137,6 +137,10 @@ TfrmSchedule::TfrmSchedule(TScheduleEditor& editor, QWidget* parent)
     buttons->addWidget(btnCancel);
     column->addLayout(buttons);
 
+    // Dates not set yet show today, where a new interval counts from.
+    deStart->setDate(QDateOf(Editor.TodayDate()));
+    deEnd->setDate(QDateOf(Editor.TodayDate()));
+
     connect(btnOneDay, &QPushButton::clicked, this, [this] { AddLead({1, LeadUnit::Days}); });
     connect(btnThreeDays, &QPushButton::clicked, this, [this] { AddLead({3, LeadUnit::Days}); });
     connect(btnOneWeek, &QPushButton::clicked, this, [this] { AddLead({1, LeadUnit::Weeks}); });

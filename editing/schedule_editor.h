@@ -42,6 +42,8 @@ public:
     std::string Problem() const;
     // The last refusal of AddWarning.
     const std::string& Refusal() const { return LastRefusal; }
+    // The day a new interval or end date begins with.
+    std::int32_t TodayDate() const { return Today; }
 
 private:
     std::int32_t Today;

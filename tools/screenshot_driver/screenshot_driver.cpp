@@ -11,6 +11,7 @@
 #include "data/constants.h"
 #include "editing/form_add_edit_record.h"
 #include "editing/form_input_url.h"
+#include "editing/form_schedule.h"
 #include "editing/form_view_record.h"
 #include "exchange/exchange_file.h"
 #include "exchange/form_export.h"
@@ -266,6 +267,29 @@ std::vector<Step> EditingSteps(Tour& tour, TfrmRemind& form) {
         {adding,
          [&tour] {
              tour.Photograph(Modal<TfrmAddEditRecord>(), "edit-weekdays.png");
+             Modal<TfrmAddEditRecord>()->sbSchedule->click();
+         }},
+        {[] { return Modal<TfrmSchedule>() != nullptr; },
+         [] {
+             TfrmSchedule* schedule = Modal<TfrmSchedule>();
+             schedule->btnThreeDays->click();
+             schedule->btnOneDay->click();
+             schedule->chkEvery->setChecked(true);
+             schedule->cbEveryUnit->setCurrentIndex(1);
+             schedule->rbEndCount->click();
+         }},
+        {[] {
+             const TfrmSchedule* schedule = Modal<TfrmSchedule>();
+             return schedule != nullptr && schedule->lwWarnings->count() == 2 && schedule->isVisible() &&
+                    schedule->width() > 100;
+         },
+         [&tour] {
+             tour.Photograph(Modal<TfrmSchedule>(), "schedule.png");
+             Modal<TfrmSchedule>()->btnOK->click();
+         }},
+        {[] { return Modal<TfrmSchedule>() == nullptr && Modal<TfrmAddEditRecord>() != nullptr; },
+         [&tour] {
+             tour.Photograph(Modal<TfrmAddEditRecord>(), "edit-with-schedule.png");
              Modal<TfrmAddEditRecord>()->btnCancle->click();
          }},
         {none,
