@@ -191,9 +191,10 @@ std::string TRmMainDate::Describe(const DescribeOptions& options) const {
     }
     if (options.Forward) {
         text += Forward > 0 ? "，提前" + std::to_string(Forward) + "分" : std::string("，不提前");
-        if (!Warnings.empty()) {
-            text += "，另" + WarningsText(Warnings);
-        }
+    }
+    // Warnings days ahead belong to the date as much as to the early minutes: either shows them.
+    if (!Warnings.empty() && (options.Date || options.Forward)) {
+        text += "，另" + WarningsText(Warnings);
     }
     if (options.Date || options.Time || options.Method || options.Forward) {
         text += "，提醒为：";

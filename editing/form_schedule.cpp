@@ -239,6 +239,9 @@ void TfrmSchedule::Render() {
         cbEveryUnit->setItemData(static_cast<int>(i), Editor.UnitAllowed(RepeatUnits[i]) ? QVariant() : QVariant(0),
                                  Qt::UserRole - 1);
     }
+    if (!every && record.IsLunar) {
+        cbEveryUnit->setCurrentIndex(2); // lunar months
+    }
     spEvery->setEnabled(every);
     cbEveryUnit->setEnabled(every);
     if (record.StartDate != 0) {

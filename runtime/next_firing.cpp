@@ -615,14 +615,23 @@ std::string NextFiringText(std::optional<TDateTime> minute) {
 }
 
 TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, bool beginWithSunday) {
-    const TNextFirings firings = NextFirings(record, now, NextFiringRangeEnd(), 1, beginWithSunday);
     TNextFiringLine line;
+    // The reminder's own next time; a warning before it has a line of its own.
+    TRmMainDate own = record;
+    own.Warnings.clear();
+    const TNextFirings firings = NextFirings(own, now, NextFiringRangeEnd(), 1, beginWithSunday);
     line.Text = NextFiringText(firings.Minutes.empty() ? std::nullopt : std::optional(firings.Minutes.front()));
-    if (!firings.Leads.empty() && firings.Leads.front() > 0) {
-        line.Text += "，提前 " + LeadText(LeadOfMinutes(firings.Leads.front())) + "的提醒";
-    }
     if (!firings.GuessedHolidayYears.empty()) {
         line.Notice = UnknownHolidayYearNotice(firings.GuessedHolidayYears.front().Year);
+    }
+    if (!record.Warnings.empty()) {
+        const TDateTime until = firings.Minutes.empty() ? NextFiringRangeEnd() : firings.Minutes.front();
+        const TNextFirings first = NextFirings(record, now, until, 1, beginWithSunday);
+        if (!first.Minutes.empty() && first.Leads.front() > 0) {
+            std::string text = NextFiringText(first.Minutes.front());
+            text.replace(0, std::string_view("下次提醒").size(), "下次提前提醒");
+            line.Warning = text + "，提前 " + LeadText(LeadOfMinutes(first.Leads.front()));
+        }
     }
     return line;
 }
