@@ -630,6 +630,10 @@ TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, boo
         if (!first.Minutes.empty() && first.Leads.front() > 0) {
             std::string text = NextFiringText(first.Minutes.front());
             text.replace(0, std::string_view("下次提醒").size(), "下次提前提醒");
+            // The lunar date is the reminder's line's to say; this one stays short enough for one line.
+            if (const std::size_t lunar = text.find("（农历"); lunar != std::string::npos) {
+                text.erase(lunar);
+            }
             line.Warning = text + "，提前 " + LeadText(LeadOfMinutes(first.Leads.front()));
         }
     }

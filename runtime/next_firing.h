@@ -54,7 +54,7 @@ std::string NextFiringText(std::optional<TDateTime> minute);
 struct TNextFiringLine {
     std::string Text;
     std::string Notice;
-    // The warning that comes before that time: "下次提前提醒：2026年12月13日 星期日 08:00（农历冬月初五），提前 3天";
+    // The warning that comes before that time: "下次提前提醒：2026年12月13日 星期日 08:00，提前 3天";
     // else empty.
     std::string Warning;
 };

@@ -5,6 +5,7 @@
 #include "calendar/clock.h"
 #include "data/reminder_schedule.h"
 #include "runtime/catch_up.h"
+#include "runtime/next_firing.h"
 #include "runtime/remind_runtime.h"
 #include "runtime/snooze_file.h"
 
@@ -144,6 +145,14 @@ TEST_F(WarningsTest, AReminderWithoutAWindowHasNoWarningsAndAPostponedWarningSur
     ASSERT_EQ(loaded.size(), 1U);
     EXPECT_EQ(loaded[0].Lead, 3 * 1440 - 10);
     EXPECT_EQ(FormatWarnings(loaded[0].Record.Warnings), "3d,2h");
+}
+
+TEST(WarningLines, TheViewWindowSaysTheReminderAndTheWarningBeforeIt) {
+    const TNextFiringLine line = DescribeNextFiring(Christmas(), EncodeDateTime(2026, 12, 20, 0, 0), false);
+    EXPECT_EQ(line.Text.rfind("下次提醒：2026年12月25日 星期五 09:30（农历", 0), 0U) << line.Text;
+    EXPECT_EQ(line.Warning, "下次提前提醒：2026年12月22日 星期二 09:30，提前 3天");
+    // Past the last warning, only the reminder's own line.
+    EXPECT_EQ(DescribeNextFiring(Christmas(), EncodeDateTime(2026, 12, 25, 8, 0), false).Warning, "");
 }
 
 } // namespace
