@@ -58,7 +58,29 @@ struct TLeadTime {
 // year counted from StartDate (lunar months and years for a lunar reminder). Weeks begin on Monday.
 enum class RepeatUnit : char { None = 0, Days = 'd', Weeks = 'w', Months = 'm', Years = 'y' };
 
-struct TRmMainDate {
+// What a reminder says beyond its 15 keys and UID, each stored after them (as "Warnings", "Interval", "StartDate",
+// "EndDate" and "EndCount") only where it is set: a file without them stays as it was, and an older copy of the
+// program that rewrites the 15 keys leaves them alone. Calendar files carry them too; exchange files do not.
+struct TRmSchedule {
+    // Warnings before the time, each on its own minute, even on an earlier day; Forward stays the 0..30 minutes.
+    std::vector<TLeadTime> Warnings;
+    RepeatUnit Every = RepeatUnit::None;
+    std::int32_t EveryCount = 1; // N of "every N"; 1..999
+    // Gregorian dates as yyyymmdd, 0 for none: no firing before StartDate or after EndDate.
+    std::int32_t StartDate = 0;
+    std::int32_t EndDate = 0;
+    // The firing days from StartDate on that count, 0 for all.
+    std::int32_t EndCount = 0;
+
+    // Any of them is set: the due rules take the one engine's longer way.
+    bool HasSchedule() const;
+    // The days follow an interval: Every is set with a start to count from.
+    bool HasInterval() const { return Every != RepeatUnit::None && StartDate != 0 && EveryCount > 0; }
+
+    friend bool operator==(const TRmSchedule&, const TRmSchedule&) = default;
+};
+
+struct TRmMainDate : TRmSchedule {
     // 0 = every year; the Gregorian or lunar year.
     std::int32_t Year = 0;
     // 0 = every month; 1..12; a lunar 13 (SolarTermMonth) makes Day a solar-term index.
@@ -82,24 +104,6 @@ struct TRmMainDate {
     // empty until the reminder is first exported or when it came from a file without one. Stored after the
     // 15 keys above, as "UID".
     std::string Uid;
-
-    // What the 15 keys cannot say, each stored after them (as "Warnings", "Interval", "StartDate", "EndDate" and
-    // "EndCount") only where it is set: a file without them stays as it was, and an older copy of the program
-    // that rewrites the 15 keys leaves them alone.
-    // Warnings before the time, each on its own minute, even on an earlier day; Forward stays the 0..30 minutes.
-    std::vector<TLeadTime> Warnings;
-    RepeatUnit Every = RepeatUnit::None;
-    std::int32_t EveryCount = 1; // N of "every N"; 1..999
-    // Gregorian dates as yyyymmdd, 0 for none: no firing before StartDate or after EndDate.
-    std::int32_t StartDate = 0;
-    std::int32_t EndDate = 0;
-    // The firing days from StartDate on that count, 0 for all.
-    std::int32_t EndCount = 0;
-
-    // Any of the keys after the 15 besides the UID is set: the due rules take the one engine's longer way.
-    bool HasSchedule() const;
-    // The days follow an interval: Every is set with a start to count from.
-    bool HasInterval() const { return Every != RepeatUnit::None && StartDate != 0 && EveryCount > 0; }
 
     void CopyFrom(const TRmMainDate& source);
 

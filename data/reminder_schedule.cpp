@@ -92,8 +92,12 @@ std::int32_t TLeadTime::Minutes() const {
     return minutes < 0 || minutes > LongestLeadMinutes ? 0 : static_cast<std::int32_t>(minutes);
 }
 
-bool TRmMainDate::HasSchedule() const {
+bool TRmSchedule::HasSchedule() const {
     return !Warnings.empty() || Every != RepeatUnit::None || StartDate != 0 || EndDate != 0 || EndCount != 0;
+}
+
+void CopySchedule(const TRmSchedule& from, TRmSchedule& to) {
+    to = from;
 }
 
 std::vector<TLeadTime> OrderedWarnings(std::vector<TLeadTime> warnings) {

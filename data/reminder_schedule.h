@@ -22,6 +22,9 @@ inline constexpr std::int32_t MostWarnings = 10;
 inline constexpr std::int32_t MostEveryCount = 999;
 inline constexpr std::int32_t MostEndCount = 9999;
 
+// Gives `to` the warnings, interval, start, end date and count of `from`; its other fields stay.
+void CopySchedule(const TRmSchedule& from, TRmSchedule& to);
+
 // "3d,1d,30m": each warning as a count and its unit (m, h, d, w), longest first. Reading takes any order, case
 // and spacing; a part that is no warning, or one longer than 60 days, is dropped, as is a repeated one.
 std::string FormatWarnings(const std::vector<TLeadTime>& warnings);

@@ -1,5 +1,6 @@
 #include "editing/record_editor.h"
 
+#include "data/reminder_schedule.h"
 #include "editing/schedule_editor.h"
 #include "platform/message_box.h"
 
@@ -428,12 +429,7 @@ bool TRecordEditor::btnOKClick() {
 }
 
 void TRecordEditor::SetSchedule(const TRmMainDate& schedule) {
-    WorkRecord.Warnings = schedule.Warnings;
-    WorkRecord.Every = schedule.Every;
-    WorkRecord.EveryCount = schedule.EveryCount;
-    WorkRecord.StartDate = schedule.StartDate;
-    WorkRecord.EndDate = schedule.EndDate;
-    WorkRecord.EndCount = schedule.EndCount;
+    CopySchedule(schedule, WorkRecord);
 }
 
 } // namespace chimewell
