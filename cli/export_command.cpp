@@ -44,7 +44,7 @@ void RefuseMissing(const std::vector<std::int32_t>& numbers, const TRmDataList& 
 
 } // namespace
 
-int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
+int RunExport(const Arguments& arguments, std::ostream&, std::ostream& err) {
     const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir", "--items"});
     const auto items = parsed.Values.find("--items");
     if (items == parsed.Values.end()) {
@@ -61,8 +61,12 @@ int RunExport(const Arguments& arguments, std::ostream&, std::ostream&) {
     LoadFolder(folder, loaded);
     const TRmDataList& list = loaded.List;
     RefuseMissing(numbers, list);
-    if (!ExportReminders(list.FileName, file, numbers)) {
+    std::string leftBehind;
+    if (!ExportReminders(list.FileName, file, numbers, &leftBehind)) {
         throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");
+    }
+    if (!leftBehind.empty()) {
+        err << "chimewell-cli: " << leftBehind << "\n";
     }
     return 0;
 }

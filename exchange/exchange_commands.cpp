@@ -77,6 +77,7 @@ void TExchangeCommands::Export() {
         return;
     }
     std::string uidsLost;
+    std::string leftBehind;
     if (calendar) {
         // A reminder keeps its UID from now on, so that the next export replaces its event elsewhere.
         uidsLost = GiveUids(List, chosen->Numbers);
@@ -90,14 +91,14 @@ void TExchangeCommands::Export() {
             FileExists();
             return;
         }
-    } else if (!ExportReminders(List.FileName, fileName, chosen->Numbers)) {
+    } else if (!ExportReminders(List.FileName, fileName, chosen->Numbers, &leftBehind)) {
         FileExists();
         return;
     }
     Config.LastExportDir = DirectoryOf(fileName);
     Config.SaveConfig();
     ShowMessageBox(MessageKind::Information, "导出成功",
-                   !calendar ? std::string("选择提醒已经成功导出！")
+                   !calendar ? "选择提醒已经成功导出！" + (leftBehind.empty() ? std::string() : "\n" + leftBehind)
                    : uidsLost.empty()
                        ? std::string("选择提醒已经成功导出为日历文件，其他日历程序和手机可以导入它。")
                        : "选择提醒已经成功导出为日历文件，但提醒的编号没能存入提醒数据文件，以后再导出时别的日历会"

@@ -4,6 +4,7 @@
 #include "data/file_io.h"
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "data/reminder_schedule.h"
 #include "data/text_helpers.h"
 #include "platform/message_box.h"
 #include "runtime/reminder_actions.h"
@@ -154,8 +155,23 @@ TExchangeItem ReadExchangeItem(const TIniFile& ini, const std::string& section) 
     item.Command = ini.ReadString(section, "Command", "");
     item.Message = ini.ReadString(section, "Message", "");
     item.Uid = ini.ReadString(section, ReminderUidKey, "");
+    // The keys after the 15 are read as the list reads them; a section without them (every exchange file) has none.
+    const TRmMainDate record = ReadReminder(ini, section);
+    item.Schedule = {record.Warnings,  record.Every,   record.EveryCount,
+                     record.StartDate, record.EndDate, record.EndCount};
     return item;
 }
+
+namespace {
+
+// A key after the 15 goes where it says something, or where the section had it, so that none is left behind.
+void WriteKeyAfterFifteen(TIniFile& ini, const std::string& section, const char* key, const std::string& value) {
+    if (!value.empty() || !ini.ReadString(section, key, "").empty()) {
+        ini.WriteString(section, key, value);
+    }
+}
+
+} // namespace
 
 void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchangeItem& item) {
     for (std::size_t key = 0; key < ExchangeNumberKeys.size(); ++key) {
@@ -164,12 +180,19 @@ void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchang
     ini.WriteString(section, "Music", item.Music);
     ini.WriteString(section, "Command", item.Command);
     ini.WriteString(section, "Message", item.Message);
-    if (!item.Uid.empty() || !ini.ReadString(section, ReminderUidKey, "").empty()) {
-        ini.WriteString(section, ReminderUidKey, item.Uid);
-    }
+    const TRmSchedule& schedule = item.Schedule;
+    WriteKeyAfterFifteen(ini, section, ReminderUidKey, item.Uid);
+    WriteKeyAfterFifteen(ini, section, ReminderWarningsKey, FormatWarnings(schedule.Warnings));
+    WriteKeyAfterFifteen(ini, section, ReminderIntervalKey, FormatInterval(schedule.Every, schedule.EveryCount));
+    WriteKeyAfterFifteen(ini, section, ReminderStartDateKey, FormatStoredDate(schedule.StartDate));
+    WriteKeyAfterFifteen(ini, section, ReminderEndDateKey, FormatStoredDate(schedule.EndDate));
+    WriteKeyAfterFifteen(ini, section, ReminderEndCountKey,
+                         schedule.EndCount > 0 ? std::to_string(schedule.EndCount) : std::string());
 }
 
-std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers) {
+namespace {
+
+std::string ExchangeBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers, bool& leftBehind) {
     TIniFile exchange({}, {});
     exchange.WriteInteger(ExchangeHeaderSection, ExchangeCountKey, static_cast<std::int32_t>(numbers.size()));
     exchange.WriteString(ExchangeHeaderSection, ExchangeCommentKey, ExchangeComment);
@@ -177,18 +200,33 @@ std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::i
         TExchangeItem item = ReadExchangeItem(dataFile, ItemSectionName(numbers[j]));
         // A copy brought back into the same list is another reminder to other calendars.
         item.Uid.clear();
+        // The format has the 15 keys only, as every copy of the program that reads it expects.
+        leftBehind = leftBehind || item.Schedule.HasSchedule();
+        item.Schedule = {};
         WriteExchangeItem(exchange, ItemSectionName(static_cast<std::int32_t>(j + 1)), item);
     }
     return exchange.ToBytes();
 }
 
+} // namespace
+
+std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers) {
+    bool leftBehind = false;
+    return ExchangeBytes(dataFile, numbers, leftBehind);
+}
+
 bool ExportReminders(const std::string& dataFileName, const std::string& exportFileName,
-                     const std::vector<std::int32_t>& numbers) {
+                     const std::vector<std::int32_t>& numbers, std::string* notice) {
     const TIniFile dataFile(dataFileName);
     if (dataFile.ReadFailed()) {
         throw std::runtime_error("无法读取提醒数据文件“" + dataFileName + "”：" + dataFile.ReadFailureText() + "。");
     }
-    return WriteNewFileAtomically(exportFileName, ExchangeFileBytes(dataFile, numbers));
+    bool leftBehind = false;
+    const std::string bytes = ExchangeBytes(dataFile, numbers, leftBehind);
+    if (notice != nullptr) {
+        *notice = leftBehind ? ScheduleLeftBehindNotice : "";
+    }
+    return WriteNewFileAtomically(exportFileName, bytes);
 }
 
 std::string ImportReadRefusal(const std::string& importFileName, FileReadResult result, int error) {

@@ -7,6 +7,7 @@
 // as 2, exactly as the older program's files carry it.
 
 #include "data/file_io.h"
+#include "data/reminder.h"
 
 #include <array>
 #include <cstddef>
@@ -40,26 +41,32 @@ struct TExchangeItem {
     std::string Music;
     std::string Command;
     std::string Message;
-    // The data file's key after the 15; exchange files do not carry it.
+    // The data file's keys after the 15; exchange files carry neither, calendar files both.
     std::string Uid;
+    TRmSchedule Schedule;
 
     friend bool operator==(const TExchangeItem&, const TExchangeItem&) = default;
 };
 
 // Missing keys read as 0 and empty texts.
 TExchangeItem ReadExchangeItem(const TIniFile& ini, const std::string& section);
-// Writes all 15 keys and the UID, so whatever a section held before is replaced whole.
+// Writes all 15 keys, the UID and the schedule's keys, so whatever a section held before is replaced whole; a key
+// after the 15 that says nothing is left out where the section did not have it.
 void WriteExchangeItem(TIniFile& ini, const std::string& section, const TExchangeItem& item);
 
 // The bytes of an exchange file holding the data file's sections "Item" + numbers[j], j = 0, 1 …, as Item1,
-// Item2 …; numbers are 1-based positions in the list.
+// Item2 …; numbers are 1-based positions in the list. Only the 15 keys go into it.
 std::string ExchangeFileBytes(const TIniFile& dataFile, const std::vector<std::int32_t>& numbers);
+
+// What an export tells the user when a chosen reminder has warnings, an interval or an end, which stay behind.
+inline constexpr const char* ScheduleLeftBehindNotice = "提前提醒和间隔重复不能存入交换文件，只随 iCalendar 文件导出。";
 
 // Copies the chosen reminders of the data file into a new exchange file. False, with nothing written, when
 // a file of that name exists: an existing file is never written into. Throws std::runtime_error when the
-// data file cannot be read or the file cannot be written.
+// data file cannot be read or the file cannot be written. `notice`, where given, gets ScheduleLeftBehindNotice
+// when what the file cannot hold was left out of it, else empty.
 bool ExportReminders(const std::string& dataFileName, const std::string& exportFileName,
-                     const std::vector<std::int32_t>& numbers);
+                     const std::vector<std::int32_t>& numbers, std::string* notice = nullptr);
 
 // What an import file holds, or why it is refused.
 struct TImportFile {

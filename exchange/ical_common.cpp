@@ -33,6 +33,36 @@ std::string PropertyName(std::string_view key) {
     return IcsPropertyPrefix + Upper(key);
 }
 
+std::string EncodeCarriedText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '%') {
+            out += "%25";
+        } else if (c == ',') {
+            out += "%2C";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string DecodeCarriedText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string_view rest = text.substr(i, 3);
+        if (rest == "%25" || rest == "%2C" || rest == "%2c") {
+            out += rest == "%25" ? '%' : ',';
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 bool HasTimeOfDay(const TRmMainDate& record) {
     return record.Hour >= 0 && record.Hour < 24 && record.Minuter >= 0 && record.Minuter < 60;
 }

@@ -47,6 +47,14 @@ std::string Upper(std::string_view text);
 std::string PropertyName(std::string_view key);
 bool HasTimeOfDay(const TRmMainDate& record);
 
+// The texts an event carries in X- properties (music, command, message) with "%" as "%25" and "," as "%2C": a
+// server that reads X- values as lists cuts them at the first comma. An event says so in this property, with
+// this value; an event without it (an older export) carries them as written.
+inline constexpr const char* CarriedTextsKey = "Texts";
+inline constexpr const char* CarriedTextsPercent = "PERCENT";
+std::string EncodeCarriedText(std::string_view text);
+std::string DecodeCarriedText(std::string_view text);
+
 struct ExportZone {
     icaltimezone* Zone = nullptr; // null: floating local times
     bool IsUtc = false;
@@ -62,9 +70,10 @@ bool IsReadableTime(const icaltimetype& t);
 // date at IcsAllDayHour.
 std::optional<TDateTime> LocalMomentOf(icaltimetype t);
 
-// The RFC 5545 rule of the days of a Gregorian reminder that repeats, without its end ("FREQ=YEARLY;BYMONTH=3;
-// BYMONTHDAY=15"); empty when its days are not such a rule's (a fixed date, a lunar date, a condition, values no
-// editor makes).
+// The RFC 5545 rule of the days of a Gregorian reminder that repeats, its interval included but without its end
+// ("FREQ=YEARLY;BYMONTH=3;BYMONTHDAY=15", "FREQ=WEEKLY;INTERVAL=2;WKST=MO;BYDAY=MO,WE"); empty when its days are
+// not such a rule's (a fixed date, a lunar date, a condition, a day of the month every few weeks, values no editor
+// makes).
 std::string GregorianRuleOf(const TRmMainDate& record);
 
 // The component as calendar text.

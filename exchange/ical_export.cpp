@@ -5,6 +5,7 @@
 
 #include "calendar/clock.h"
 #include "calendar/due.h"
+#include "data/reminder_schedule.h"
 #include "exchange/ical_common.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_text.h"
@@ -94,10 +95,46 @@ struct EventPlan {
     std::string Rule;
     // Days the rule gives that are no firings (EXDATE).
     std::vector<TDateTime> Exceptions;
-    // A rule bounded by the reminder's year ends at its last minute.
-    bool EndsWithYear = false;
+    // How the rule ends: at a local minute (the last of the reminder's year, of its end date or of its last
+    // counted day), or after so many occurrences.
+    std::optional<TDateTime> Until;
+    int Count = 0;
     bool Cancelled = false;
 };
+
+TDateTime LastMinuteOfDay(TDateTime day) {
+    const DateFields date = DecodeDate(day);
+    return EncodeDateTime(date.Year, date.Month, date.Day, 23, 59);
+}
+
+// Where a rule of the reminder (its early minute and warnings aside) ends: with its year, its end date or its
+// count of days. The count goes out as COUNT where the rule's occurrences are the very days the reminder counts
+// (`countable`: no week or holiday condition, no full hours of the hourly methods); else the rule ends with the
+// day of the last counted firing.
+void SetRuleEnd(EventPlan& plan, const TRmMainDate& record, bool countable, bool beginWithSunday) {
+    std::optional<TDateTime> until;
+    const auto bound = [&until](TDateTime last) { until = until ? std::min(*until, last) : last; };
+    if (record.Year != 0) {
+        bound(EncodeDateTime(record.Year, 12, 31, 23, 59));
+    }
+    if (record.EndDate != 0) {
+        bound(LastMinuteOfDay(DateOfStored(record.EndDate)));
+    }
+    if (record.EndCount > 0 && record.StartDate != 0) {
+        const TNextFirings counted = NextFirings(record, DateOfStored(record.StartDate) - 1.0 / MinutesPerDay,
+                                                 NextFiringRangeEnd(), record.EndCount, beginWithSunday);
+        if (countable && static_cast<int>(counted.Minutes.size()) == record.EndCount) {
+            // The count ends it, before the other bounds or with them.
+            plan.Count = record.EndCount;
+            plan.Until.reset();
+            return;
+        }
+        if (!countable && !counted.Minutes.empty()) {
+            bound(LastMinuteOfDay(counted.Minutes.back()));
+        }
+    }
+    plan.Until = until;
+}
 
 // The weekdays of a rule's BYDAY, 0x01 Monday .. 0x40 Sunday.
 std::string RuleDaysOf(int bits) {
@@ -116,7 +153,8 @@ std::string RuleDaysOf(int bits) {
 // are no rule's.
 std::optional<EventPlan> PlanHolidayConditionEvent(const TRmMainDate& record, const TIcsExportOptions& options,
                                                    TDateTime until) {
-    if (!HasHolidayCondition(record.Message) || IsHourlyMethod(record.Method)) {
+    // An interval's rule counts its weeks or months through the days the condition leaves out: a list of dates.
+    if (!HasHolidayCondition(record.Message) || IsHourlyMethod(record.Method) || record.HasInterval()) {
         return std::nullopt;
     }
     TRmMainDate plain = record;
@@ -158,7 +196,7 @@ std::optional<EventPlan> PlanHolidayConditionEvent(const TRmMainDate& record, co
     const auto less = [&same](TDateTime a, TDateTime b) { return a < b && !same(a, b); };
     EventPlan plan;
     plan.Rule = rule;
-    plan.EndsWithYear = record.Year != 0;
+    SetRuleEnd(plan, record, false, options.BeginWithSunday);
     std::set_difference(firings.begin(), firings.end(), ruleDays.begin(), ruleDays.end(),
                         std::back_inserter(plan.Minutes), less);
     std::set_difference(ruleDays.begin(), ruleDays.end(), firings.begin(), firings.end(),
@@ -172,8 +210,9 @@ std::optional<EventPlan> PlanHolidayConditionEvent(const TRmMainDate& record, co
 
 EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options) {
     TRmMainDate record = RecordOf(item);
-    // The early minute is the alarm's; the events are the set minutes.
+    // The early minute and the warnings are the alarms'; the events are the set minutes.
     record.Forward = 0;
+    record.Warnings.clear();
     const bool hourly = IsHourlyMethod(record.Method);
     EventPlan plan;
     const TDateTime beforeRange = NextFiringRangeStart() - 1.0;
@@ -183,13 +222,18 @@ EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options)
     if (std::optional<EventPlan> workdays = PlanHolidayConditionEvent(record, options, until)) {
         return std::move(*workdays);
     }
-    std::string rule = GregorianRuleOf(record);
+    // An interval's rule counts from its first day: the full hours of the hourly methods would be counted too.
+    std::string rule = hourly && record.HasInterval() ? std::string() : GregorianRuleOf(record);
     if (rule.empty() && options.LunarRules && !hourly && !HasWeekCondition(record.Message) && HasTimeOfDay(record)) {
         rule = LunarRuleOf(item);
     }
     if (!rule.empty()) {
-        // A rule of one year shows the whole year; one of every year begins with its next day.
-        const TDateTime after = record.Year != 0 ? beforeRange : options.From;
+        // A rule of one year shows the whole year; one of every year begins with its next day, unless its count
+        // of days ends it: COUNT counts from the first of them.
+        const bool counted = record.EndCount > 0 && record.StartDate != 0 && !hourly;
+        const TDateTime after = record.Year != 0 ? beforeRange
+                                : counted        ? DateOfStored(record.StartDate) - 1.0 / MinutesPerDay
+                                                 : options.From;
         const std::vector<TDateTime> first =
             ReminderEventMinutes(record, after, NextFiringRangeEnd(), hourly ? 25 : 1, options.BeginWithSunday);
         const auto start = std::find_if(first.begin(), first.end(), [hourly](TDateTime minute) {
@@ -201,7 +245,7 @@ EventPlan PlanEvent(const TExchangeItem& item, const TIcsExportOptions& options)
         }
         plan.Minutes = {*start};
         plan.Rule = hourly ? HourlyRuleOf(rule) : rule;
-        plan.EndsWithYear = record.Year != 0;
+        SetRuleEnd(plan, record, !hourly, options.BeginWithSunday);
         if (hourly && record.Minuter != 0) {
             // The set minute is no full hour: its days' set minutes go beside the rule.
             const TDateTime listFrom = std::max(after, *start - 1.0 / MinutesPerDay);
@@ -237,10 +281,10 @@ void AddText(icalcomponent* event, const std::string& name, const std::string& v
     icalcomponent_add_property(event, property);
 }
 
-void AddAlarm(icalcomponent* event, const std::string& summary, int minutesBefore) {
+void AddAlarm(icalcomponent* event, const std::string& description, int minutesBefore) {
     icalcomponent* alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
     icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm, icalproperty_new_description(summary.c_str()));
+    icalcomponent_add_property(alarm, icalproperty_new_description(description.c_str()));
     icaltriggertype trigger{};
     trigger.time = icaltime_null_time();
     trigger.duration = icaldurationtype_from_int(-60 * minutesBefore);
@@ -265,9 +309,10 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
 
     if (!plan.Rule.empty()) {
         std::string rule = plan.Rule;
-        if (plan.EndsWithYear) {
-            const TDateTime last = EncodeDateTime(record.Year, 12, 31, 23, 59);
-            rule += ";UNTIL=" + RuleTimeText(zone.Zone != nullptr ? UtcOf(last, zone) : FieldsOf(last));
+        if (plan.Count > 0) {
+            rule += ";COUNT=" + std::to_string(plan.Count);
+        } else if (plan.Until) {
+            rule += ";UNTIL=" + RuleTimeText(zone.Zone != nullptr ? UtcOf(*plan.Until, zone) : FieldsOf(*plan.Until));
         }
         icalrecurrencetype recurrence = icalrecurrencetype_from_string(rule.c_str());
         icalcomponent_add_property(event, icalproperty_new_rrule(recurrence));
@@ -304,9 +349,24 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     // The reminder shows at its early minute and at its set minute, and so do the alarms; the full hours of an
     // hourly reminder have no early minute. An early minute before midnight is none: the reminder looks at its
     // own day only.
-    if (record.Forward > 0 && !IsHourlyMethod(record.Method) &&
-        (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)) {
-        AddAlarm(event, summary, record.Forward);
+    const bool hourly = IsHourlyMethod(record.Method);
+    const int forward =
+        record.Forward > 0 && !hourly && (!HasTimeOfDay(record) || record.Forward <= record.Hour * 60 + record.Minuter)
+            ? record.Forward
+            : 0;
+    if (forward > 0) {
+        AddAlarm(event, summary, forward);
+    }
+    // A warning goes off ahead of the set minute, on an earlier day too. An alarm goes off ahead of every
+    // occurrence, and the full hours of an hourly reminder are occurrences that no warning warns of: those
+    // warnings travel in the X- keys only, as do those of a reminder that shows no window. A warning on the early
+    // minute is that minute's firing.
+    if (!hourly && record.Message != "NOTSHOWREMINDBOX") {
+        for (const TLeadTime& warning : OrderedWarnings(record.Warnings)) {
+            if (const int lead = warning.Minutes(); lead > 0 && lead != forward) {
+                AddAlarm(event, WarningPrefix(lead) + summary, lead);
+            }
+        }
     }
     AddAlarm(event, summary, 0);
     // What other calendars show of it as written, so that a change they make is told from the X- keys.
@@ -315,11 +375,28 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     for (std::size_t key = 0; key < ExchangeNumberKeys.size(); ++key) {
         AddText(event, PropertyName(ExchangeNumberKeys[key]), std::to_string(item.Numbers[key]));
     }
-    AddText(event, PropertyName("Music"), item.Music);
-    AddText(event, PropertyName("Command"), item.Command);
-    AddText(event, PropertyName("Message"), item.Message);
+    AddText(event, PropertyName(CarriedTextsKey), CarriedTextsPercent);
+    AddText(event, PropertyName("Music"), EncodeCarriedText(item.Music));
+    AddText(event, PropertyName("Command"), EncodeCarriedText(item.Command));
+    AddText(event, PropertyName("Message"), EncodeCarriedText(item.Message));
     if (const std::string lunar = LunarRuleOf(item); !lunar.empty()) {
         AddText(event, PropertyName("LunarRule"), lunar);
+    }
+    const TRmSchedule& schedule = item.Schedule;
+    // Blanks between the warnings: a CalDAV server that reads an X- property as a list keeps its first item only.
+    std::string warnings = FormatWarnings(schedule.Warnings);
+    std::replace(warnings.begin(), warnings.end(), ',', ' ');
+    const std::array<std::pair<const char*, std::string>, 5> scheduleKeys = {{
+        {ReminderWarningsKey, warnings},
+        {ReminderIntervalKey, FormatInterval(schedule.Every, schedule.EveryCount)},
+        {ReminderStartDateKey, FormatStoredDate(schedule.StartDate)},
+        {ReminderEndDateKey, FormatStoredDate(schedule.EndDate)},
+        {ReminderEndCountKey, schedule.EndCount > 0 ? std::to_string(schedule.EndCount) : std::string()},
+    }};
+    for (const auto& [key, value] : scheduleKeys) {
+        if (!value.empty()) {
+            AddText(event, PropertyName(key), value);
+        }
     }
     return event;
 }
@@ -327,6 +404,53 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
 } // namespace
 
 namespace ics {
+
+namespace {
+
+// The rule of the days of a reminder with an interval: the interval's unit is the rule's frequency, counted from
+// the first occurrence (which the reminder's own days give, so that both count alike), and the date fields narrow
+// it. Weeks begin on Monday, as the reminder counts them (RFC 5545's default, which libical therefore leaves out
+// of the text it writes). Empty where RFC 5545 has no such rule (a day of the month in weeks).
+std::string IntervalRuleOf(const TRmMainDate& record, bool every, bool fixed) {
+    std::string frequency;
+    switch (record.Every) {
+    case RepeatUnit::Days:
+        frequency = "DAILY";
+        break;
+    case RepeatUnit::Weeks:
+        frequency = "WEEKLY";
+        break;
+    case RepeatUnit::Months:
+        frequency = "MONTHLY";
+        break;
+    case RepeatUnit::Years:
+        frequency = "YEARLY";
+        break;
+    case RepeatUnit::None:
+        return {};
+    }
+    if (fixed && record.Every == RepeatUnit::Weeks) {
+        return {};
+    }
+    std::string rule = "FREQ=" + frequency + ";INTERVAL=" + std::to_string(record.EveryCount);
+    if (record.Every == RepeatUnit::Weeks) {
+        rule += ";WKST=MO";
+    }
+    if (record.Month != 0) {
+        rule += ";BYMONTH=" + std::to_string(record.Month);
+    }
+    if (fixed) {
+        rule += ";BYMONTHDAY=" + std::to_string(record.Day);
+    } else if (!every) {
+        rule += ";BYDAY=" + RuleDaysOf(record.Day & 0x7F);
+    } else if (record.Every != RepeatUnit::Days) {
+        // Every day of the weeks, months or years the interval takes.
+        rule += ";BYDAY=" + RuleDaysOf(0x7F);
+    }
+    return rule;
+}
+
+} // namespace
 
 // The RFC 5545 rule of the days of a Gregorian reminder that repeats, without its end; empty when its days are
 // not such a rule's (a fixed date, a lunar date, a condition, values no editor makes).
@@ -345,11 +469,14 @@ std::string GregorianRuleOf(const TRmMainDate& record) {
     if (fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
         return {};
     }
+    if (fixed && record.Year != 0 && record.Month != 0) {
+        return {}; // one day
+    }
+    if (record.HasInterval()) {
+        return IntervalRuleOf(record, every, fixed);
+    }
     std::string rule;
     if (fixed) {
-        if (record.Year != 0 && record.Month != 0) {
-            return {}; // one day
-        }
         rule = record.Month != 0
                    ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + std::to_string(day)
                    : "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(day);
@@ -376,8 +503,11 @@ std::string GregorianRuleOf(const TRmMainDate& record) {
 
 } // namespace ics
 
-std::vector<TDateTime> ReminderEventMinutes(const TRmMainDate& record, TDateTime after, TDateTime until, int count,
+std::vector<TDateTime> ReminderEventMinutes(const TRmMainDate& reminder, TDateTime after, TDateTime until, int count,
                                             bool beginWithSunday) {
+    // The warnings are the alarms' to give, not occurrences of their own.
+    TRmMainDate record = reminder;
+    record.Warnings.clear();
     std::vector<TDateTime> minutes;
     if (!IsHourlyMethod(record.Method)) {
         return NextFirings(record, after, until, count, beginWithSunday).Minutes;
@@ -431,11 +561,18 @@ std::string LunarRuleOf(const TExchangeItem& item) {
     if (leap && record.Day == 30) {
         return {};
     }
+    // An interval of the rule's own unit (lunar years of a yearly day, lunar months of a monthly one, leap months
+    // counted as months in both calendars); other intervals have no lunar rule.
+    const RepeatUnit unit = record.Month != 0 ? RepeatUnit::Years : RepeatUnit::Months;
+    if (record.HasInterval() && record.Every != unit) {
+        return {};
+    }
+    const std::string interval = record.HasInterval() ? "INTERVAL=" + std::to_string(record.EveryCount) + ";" : "";
     std::string rule = "RSCALE=CHINESE;";
     if (record.Month != 0) {
-        rule += "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + (leap ? "L" : "") + ";";
+        rule += "FREQ=YEARLY;" + interval + "BYMONTH=" + std::to_string(record.Month) + (leap ? "L" : "") + ";";
     } else {
-        rule += "FREQ=MONTHLY;";
+        rule += "FREQ=MONTHLY;" + interval;
     }
     rule += "BYMONTHDAY=" + std::to_string(record.Day);
     if (record.Day == 30) {

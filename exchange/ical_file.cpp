@@ -1,5 +1,7 @@
 #include "exchange/ical_file.h"
 
+#include "data/reminder_schedule.h"
+
 #include "data/file_io.h"
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
@@ -36,6 +38,7 @@ TRmMainDate RecordOf(const TExchangeItem& item) {
     record.Command = item.Command;
     record.Message = item.Message;
     record.Uid = item.Uid;
+    CopySchedule(item.Schedule, record);
     return record;
 }
 
@@ -57,6 +60,7 @@ TExchangeItem ItemOfRecord(const TRmMainDate& record) {
     item.Command = record.Command;
     item.Message = record.Message;
     item.Uid = record.Uid;
+    CopySchedule(record, item.Schedule);
     return item;
 }
 std::string NewReminderUid() {

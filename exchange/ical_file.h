@@ -4,8 +4,10 @@
 // reminders that no other calendar can compute (lunar dates, solar terms, week and workday conditions, the
 // hourly and start-up methods) come from this program's own calendar, as lists of dates.
 //
-// Every event carries the reminder's 15 keys in X-CHIMEWELL-… properties, so that a file written here comes
-// back exactly as it was; the lunar rule also travels as its RFC 7529 form (RSCALE=CHINESE).
+// Every event carries the reminder's 15 keys, and its warnings, interval and end, in X-CHIMEWELL-… properties, so
+// that a file written here comes back exactly as it was; the lunar rule also travels as its RFC 7529 form
+// (RSCALE=CHINESE). The warnings also go out as alarms, the interval and the end in the rule (INTERVAL, COUNT,
+// UNTIL) or in the list of dates.
 
 #include "calendar/datetime.h"
 #include "data/reminder.h"
@@ -43,17 +45,18 @@ struct TIcsExportOptions {
 TRmMainDate RecordOf(const TExchangeItem& item);
 TExchangeItem ItemOfRecord(const TRmMainDate& record);
 
-// The minutes a reminder stands in other calendars, its early minute aside: its set minutes, and for the hourly
-// methods every full hour of their days too; strictly after the minute of `after`, no later than `until`, at
-// most `count`.
+// The minutes a reminder stands in other calendars, its early minute and its warnings aside: its set minutes, and
+// for the hourly methods every full hour of their days too; strictly after the minute of `after`, no later than
+// `until`, at most `count`.
 std::vector<TDateTime> ReminderEventMinutes(const TRmMainDate& record, TDateTime after, TDateTime until, int count,
                                             bool beginWithSunday);
 
 // The days a list of dates reaches for so many years.
 int IcsListDays(int years);
 
-// The RFC 7529 rule of a lunar reminder ("RSCALE=CHINESE;FREQ=YEARLY;BYMONTH=5L;BYMONTHDAY=15"), or empty when
-// the reminder is not lunar or no such rule fires on exactly its days.
+// The RFC 7529 rule of a lunar reminder ("RSCALE=CHINESE;FREQ=YEARLY;BYMONTH=5L;BYMONTHDAY=15", an interval of
+// lunar years or months as INTERVAL), or empty when the reminder is not lunar or no such rule fires on exactly its
+// days.
 std::string LunarRuleOf(const TExchangeItem& item);
 
 // The calendar file of the reminders, one VEVENT each, in the order given.

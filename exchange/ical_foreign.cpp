@@ -1,6 +1,7 @@
 #include "exchange/ical_foreign.h"
 
 #include "data/ini_file.h"
+#include "data/reminder_schedule.h"
 #include "data/text_helpers.h"
 #include "runtime/next_firing.h"
 #include "runtime/remind_text.h"
@@ -271,6 +272,41 @@ TExchangeItem ItemAt(TDateTime moment, int forward, const std::string& message) 
     return item;
 }
 
+// The unit of a rule's interval as a reminder counts it: None for every single period, none at all for an
+// interval that no reminder has (every second hour, every thousandth day).
+std::optional<RepeatUnit> IntervalUnitOf(const icalrecurrencetype& rule) {
+    if (rule.interval <= 1) {
+        return RepeatUnit::None;
+    }
+    if (rule.interval > MostEveryCount) {
+        return std::nullopt;
+    }
+    switch (rule.freq) {
+    case ICAL_DAILY_RECURRENCE:
+        return RepeatUnit::Days;
+    case ICAL_WEEKLY_RECURRENCE:
+        // The weeks of a reminder begin on Monday; a rule's weeks that begin on another day are checked against
+        // the occurrences like any other.
+        return RepeatUnit::Weeks;
+    case ICAL_MONTHLY_RECURRENCE:
+        return RepeatUnit::Months;
+    case ICAL_YEARLY_RECURRENCE:
+        return RepeatUnit::Years;
+    default:
+        return std::nullopt;
+    }
+}
+
+// The interval counts from the first occurrence's day, as the rule counts from its start.
+void SetInterval(TExchangeItem& item, RepeatUnit unit, int interval, TDateTime first) {
+    if (unit == RepeatUnit::None) {
+        return;
+    }
+    item.Schedule.Every = unit;
+    item.Schedule.EveryCount = interval;
+    item.Schedule.StartDate = StoredDateOf(DateOf(first));
+}
+
 // 0x01 Monday .. 0x40 Sunday, from a weekday counted 1 = Sunday .. 7 = Saturday.
 int WeekdayBit(int weekday) {
     return weekday == 1 ? 0x40 : 1 << (weekday - 2);
@@ -283,14 +319,15 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
     // Every full hour of some days is the hourly method's.
     const bool hourly = rule.freq == ICAL_HOURLY_RECURRENCE && ArrayLength(rule.by_minute, ICAL_BY_MINUTE_SIZE) == 1 &&
                         rule.by_minute[0] == 0;
-    if (rule.interval > 1 || HasArray(rule.by_second) || (HasArray(rule.by_minute) && !hourly) ||
-        HasArray(rule.by_hour) || HasArray(rule.by_year_day) || HasArray(rule.by_week_no) ||
-        HasArray(rule.by_set_pos)) {
+    const std::optional<RepeatUnit> every = IntervalUnitOf(rule);
+    if (!every || HasArray(rule.by_second) || (HasArray(rule.by_minute) && !hourly) || HasArray(rule.by_hour) ||
+        HasArray(rule.by_year_day) || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos)) {
         return std::nullopt;
     }
     const DateFields date = DecodeDate(first);
     TExchangeItem item = ItemAt(first, 0, message);
     item.Numbers[KeyYear] = 0;
+    SetInterval(item, *every, rule.interval, first);
     const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
     const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
     const int days = ArrayLength(rule.by_day, ICAL_BY_DAY_SIZE);
@@ -355,7 +392,8 @@ bool IsChineseRule(const icalrecurrencetype& rule) {
 // so this program's calendar computes its days.
 std::optional<TExchangeItem> LunarCandidate(const icalrecurrencetype& rule, TDateTime first,
                                             const std::string& message) {
-    if (rule.interval > 1 || HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) ||
+    const std::optional<RepeatUnit> every = IntervalUnitOf(rule);
+    if (!every || HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) ||
         HasArray(rule.by_year_day) || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos) || HasArray(rule.by_day)) {
         return std::nullopt;
     }
@@ -375,6 +413,7 @@ std::optional<TExchangeItem> LunarCandidate(const icalrecurrencetype& rule, TDat
     TExchangeItem item = ItemAt(first, 0, message);
     item.Numbers[KeyYear] = 0;
     item.Numbers[KeyIsLunar] = 1;
+    SetInterval(item, *every, rule.interval, first);
     item.Numbers[KeyDay] = day;
     if (rule.freq == ICAL_YEARLY_RECURRENCE) {
         const bool leap = months == 1 ? icalrecurrencetype_month_is_leap(rule.by_month[0]) != 0 : lunar.IsLeapMonth;
@@ -398,11 +437,6 @@ std::string ExpansionReason(const ForeignEvent& event) {
             return "用的是其他历法";
         }
     }
-    for (const icalrecurrencetype& rule : event.Rules) {
-        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
-            return "重复到某一天或某一次为止";
-        }
-    }
     if (event.HasExceptions) {
         return "有不重复的例外日期";
     }
@@ -411,9 +445,6 @@ std::string ExpansionReason(const ForeignEvent& event) {
     }
     if (event.Rules.size() > 1) {
         return "有几条重复规则";
-    }
-    if (!event.Rules.empty() && event.Rules.front().interval > 1) {
-        return "每隔几个周期才重复";
     }
     return "重复方式或时区的时差与本程序的提醒方式不同";
 }
@@ -462,6 +493,13 @@ std::vector<int> AlarmOffsets(const ForeignEvent& event) {
     return offsets;
 }
 
+// One reminder an event's alarms make: its early minute and warnings, at the start or moved by `Shift` days.
+struct Reminding {
+    int Forward = 0;
+    double Shift = 0;
+    std::vector<TLeadTime> Warnings;
+};
+
 class ForeignImport {
 public:
     ForeignImport(const TIcsImportOptions& options, std::vector<TExchangeItem>& items, ImportTally& tally)
@@ -472,29 +510,28 @@ public:
         if (offsets.empty()) {
             offsets.push_back(0);
         }
-        if (offsets.size() > 1) {
-            ++Tally.SeveralAlarms;
-        }
+        const TimeFields time = DecodeTime(event.First);
+        const std::vector<Reminding> remindings = RemindingsOf(offsets, time.Hour * 60 + time.Minute);
         const bool repeats = !event.Rules.empty() || event.HasDates;
         const TDateTime horizon = Options.Now + 2 * 366;
         const Expansion expansion = repeats ? Occurrences(event, horizon, Options.Now, Tally) : Expansion{};
         const std::vector<TDateTime>& all = expansion.Moments;
         bool expanded = false;
-        for (const int offset : offsets) {
-            const TimeFields time = DecodeTime(event.First);
-            const int minuteOfDay = time.Hour * 60 + time.Minute;
-            // An alarm before the start on its own day is the reminder's early minute; any other moves the time.
-            const bool early = offset >= 0 && offset <= minuteOfDay;
-            const int forward = early ? offset : 0;
-            const double shift = early ? 0.0 : -offset / static_cast<double>(MinutesPerDay);
-            const std::string& uid = offsets.size() == 1 ? event.Uid : std::string();
+        for (const Reminding& reminding : remindings) {
+            const double shift = reminding.Shift;
+            const std::string& uid = remindings.size() == 1 ? event.Uid : std::string();
+            const auto made = [&](TDateTime moment) {
+                TExchangeItem item = ItemAt(moment, reminding.Forward, event.Message);
+                item.Schedule.Warnings = reminding.Warnings;
+                return item;
+            };
             if (!repeats) {
                 if (MinuteOf(event.First + shift) <= Options.Now) {
                     // A meeting of last year reminds of nothing.
                     ++Tally.Past;
                     break;
                 }
-                TExchangeItem item = ItemAt(MinuteOf(event.First + shift), forward, event.Message);
+                TExchangeItem item = made(MinuteOf(event.First + shift));
                 item.Uid = uid;
                 Items.push_back(std::move(item));
                 continue;
@@ -507,7 +544,8 @@ public:
             // Only a whole expansion can show that a reminder fires on exactly its occurrences.
             if (std::optional<TExchangeItem> item =
                     expansion.Cut ? std::nullopt : RuleReminder(event, moments, MinuteOf(event.First + shift))) {
-                item->Numbers[KeyForward] = forward;
+                item->Numbers[KeyForward] = reminding.Forward;
+                item->Schedule.Warnings = reminding.Warnings;
                 item->Uid = uid;
                 Items.push_back(std::move(*item));
                 continue;
@@ -516,7 +554,7 @@ public:
             int taken = 0;
             for (const TDateTime moment : moments) {
                 if (moment > Options.Now && moment <= Options.Now + IcsExpandedDays && taken < IcsExpandedAtMost) {
-                    Items.push_back(ItemAt(moment, forward, event.Message));
+                    Items.push_back(made(moment));
                     ++taken;
                 }
             }
@@ -535,6 +573,28 @@ public:
     }
 
 private:
+    // A lone alarm is the early minute on the start's own day, else the reminder's moment. Several are one
+    // reminder at the start with its early minute and warnings, and a reminder of its own for each alarm that
+    // no warning can be.
+    std::vector<Reminding> RemindingsOf(const std::vector<int>& offsets, int minuteOfDay) {
+        const auto moved = [](int offset) { return Reminding{0, -offset / static_cast<double>(MinutesPerDay), {}}; };
+        if (offsets.size() == 1) {
+            const int offset = offsets.front();
+            return {offset >= 0 && offset <= minuteOfDay ? Reminding{offset, 0, {}} : moved(offset)};
+        }
+        const AlarmSplit split = SplitAlarms(offsets, minuteOfDay);
+        std::vector<Reminding> remindings;
+        if (split.Forward > 0 || !split.Warnings.empty()) {
+            remindings.push_back({split.Forward, 0, split.Warnings});
+        }
+        for (const int offset : split.Others) {
+            remindings.push_back(moved(offset));
+        }
+        Tally.SeveralAlarms += split.Others.empty() ? 0 : 1;
+        Tally.ManyAlarms += split.Dropped ? 1 : 0;
+        return remindings;
+    }
+
     // The one reminder that fires on exactly the rule's occurrences, where there is one.
     std::optional<TExchangeItem> RuleReminder(const ForeignEvent& event, const std::vector<TDateTime>& moments,
                                               TDateTime first) const {
@@ -542,17 +602,19 @@ private:
             return std::nullopt;
         }
         const icalrecurrencetype& rule = event.Rules.front();
-        if (rule.count != 0 || !icaltime_is_null_time(rule.until)) {
-            return std::nullopt;
-        }
         if (IsChineseRule(rule)) {
-            return LunarCandidate(rule, first, event.Message);
+            std::optional<TExchangeItem> lunar = LunarCandidate(rule, first, event.Message);
+            if (!lunar || !EndsAsTheRule(*lunar, rule, first)) {
+                return std::nullopt;
+            }
+            return lunar;
         }
         if (rule.rscale != nullptr && Upper(rule.rscale) != "GREGORIAN") {
             return std::nullopt;
         }
         std::optional<TExchangeItem> candidate = GregorianCandidate(rule, first, event.Message);
-        if (!candidate || (event.HasDates && candidate->Numbers[KeyMethod] != RemindHourly)) {
+        if (!candidate || (event.HasDates && candidate->Numbers[KeyMethod] != RemindHourly) ||
+            !EndsAsTheRule(*candidate, rule, first)) {
             return std::nullopt;
         }
         if (event.HasDates) {
@@ -585,6 +647,39 @@ private:
             }
         }
         return candidate;
+    }
+
+    // The rule's count as the count of the reminder's days from the start's, its UNTIL as the last day whose
+    // set minute it reaches. False where the reminder cannot end so: a count of full hours, a start that is
+    // none of the rule's days (RFC 5545 counts it though), more than a reminder counts.
+    bool EndsAsTheRule(TExchangeItem& item, const icalrecurrencetype& rule, TDateTime first) const {
+        TRmSchedule& schedule = item.Schedule;
+        if (rule.count > 0) {
+            if (rule.count > MostEndCount || IsHourlyMethod(item.Numbers[KeyMethod])) {
+                return false;
+            }
+            schedule.StartDate = StoredDateOf(DateOf(first));
+            schedule.EndCount = rule.count;
+            const TNextFirings start =
+                NextFirings(RecordOf(item), first - 1.0 / MinutesPerDay, first, 1, Options.BeginWithSunday);
+            if (start.Minutes.empty() || std::abs(start.Minutes.front() - first) * MinutesPerDay > 0.5) {
+                return false;
+            }
+        }
+        if (!icaltime_is_null_time(rule.until)) {
+            const std::optional<TDateTime> until = LocalMomentOf(rule.until);
+            if (!until) {
+                return false;
+            }
+            // A date is the whole day.
+            TDateTime day = DateOf(*until);
+            const int setMinute = item.Numbers[KeyHour] * 60 + item.Numbers[KeyMinuter];
+            if (!rule.until.is_date && setMinute > static_cast<int>(std::lround((*until - day) * MinutesPerDay))) {
+                day -= 1;
+            }
+            schedule.EndDate = StoredDateOf(day);
+        }
+        return true;
     }
 
     const TIcsImportOptions& Options;
@@ -638,6 +733,48 @@ std::optional<ForeignEvent> ReadForeignEvent(icalcomponent* component, ImportTal
 
 } // namespace
 
+AlarmSplit SplitAlarms(std::vector<int> minutesBefore, int minuteOfDay, std::optional<int> keptForward,
+                       const std::vector<TLeadTime>& keptWarnings) {
+    std::sort(minutesBefore.begin(), minutesBefore.end());
+    minutesBefore.erase(std::unique(minutesBefore.begin(), minutesBefore.end()), minutesBefore.end());
+    AlarmSplit split;
+    std::vector<int> leads;
+    for (const int minutes : minutesBefore) {
+        if (minutes < 0 || minutes > LongestLeadMinutes) {
+            split.Others.push_back(minutes);
+        } else if (minutes > 0) {
+            leads.push_back(minutes);
+        }
+    }
+    const bool kept =
+        keptForward && *keptForward > 0 &&
+        // An early minute before midnight was never an alarm; it stays as it was.
+        (*keptForward > minuteOfDay || std::find(leads.begin(), leads.end(), *keptForward) != leads.end());
+    if (kept) {
+        split.Forward = *keptForward;
+    } else {
+        // An early minute moved elsewhere, or one of another calendar's alarms.
+        for (const int minutes : leads) {
+            const bool warning = std::any_of(keptWarnings.begin(), keptWarnings.end(),
+                                             [minutes](const TLeadTime& lead) { return lead.Minutes() == minutes; });
+            if (minutes <= LongestForwardMinutes && minutes <= minuteOfDay && !warning) {
+                split.Forward = std::max(split.Forward, minutes);
+            }
+        }
+    }
+    std::erase(leads, split.Forward);
+    // The nearest to the start are the ones a person acts on.
+    if (leads.size() > static_cast<std::size_t>(MostWarnings)) {
+        leads.resize(static_cast<std::size_t>(MostWarnings));
+        split.Dropped = true;
+    }
+    for (const int minutes : leads) {
+        split.Warnings.push_back(LeadOfMinutes(minutes));
+    }
+    split.Warnings = OrderedWarnings(std::move(split.Warnings));
+    return split;
+}
+
 void ImportTally::Merge(const ImportTally& other) {
     Expanded += other.Expanded;
     ExpandedReminders += other.ExpandedReminders;
@@ -648,6 +785,7 @@ void ImportTally::Merge(const ImportTally& other) {
     NoTime += other.NoTime;
     NoDue += other.NoDue;
     SeveralAlarms += other.SeveralAlarms;
+    ManyAlarms += other.ManyAlarms;
     Past += other.Past;
     Cancelled += other.Cancelled;
     Dense += other.Dense;

@@ -1,12 +1,13 @@
 #pragma once
-// The events and to-dos of other programs as the nearest reminders: a rule this program has, checked against
-// the event's own occurrences, or else the event's coming dates; an alarm before the start on its day as the
-// early minute, others as reminders of their own.
+// The events and to-dos of other programs as the nearest reminders: a rule this program has (its interval, count
+// and end included), checked against the event's own occurrences, or else the event's coming dates; the alarms
+// before the start as the early minute and the warnings, others as reminders of their own.
 
 #include "exchange/ical_common.h"
 #include "exchange/ical_file.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,10 @@ struct ImportTally {
     int Ended = 0;
     int NoTime = 0;
     int NoDue = 0;
+    // Events with alarms that no warning can be (after the start, or more than 60 days ahead), each of them
+    // taken as a reminder of its own; events with more alarms than a reminder has warnings.
     int SeveralAlarms = 0;
+    int ManyAlarms = 0;
     int Past = 0;
     int Cancelled = 0;
     // Titles cut to what a data file keeps.
@@ -34,6 +38,25 @@ struct ImportTally {
     long long Steps = 0;
     void Merge(const ImportTally& other);
 };
+
+// The early minute that an alarm of another calendar may be: up to half an hour, on the start's own day.
+inline constexpr int LongestForwardMinutes = 30;
+
+// Alarms as one reminder holds them: an early minute, warnings, and the alarms it cannot hold.
+struct AlarmSplit {
+    int Forward = 0;
+    std::vector<TLeadTime> Warnings;
+    // Minutes before the start (negative: after it) of the alarms that no warning can be.
+    std::vector<int> Others;
+    // More alarms than a reminder has warnings: those farthest from the start were left out.
+    bool Dropped = false;
+};
+// The alarms at so many minutes before a start at `minuteOfDay` (0 is the start itself, which fires anyway).
+// The early minute is `keptForward` where that alarm is still there; else the farthest alarm of up to
+// LongestForwardMinutes on the start's day that is none of the `keptWarnings`. Every other alarm up to 60 days
+// ahead is a warning.
+AlarmSplit SplitAlarms(std::vector<int> minutesBefore, int minuteOfDay, std::optional<int> keptForward = std::nullopt,
+                       const std::vector<TLeadTime>& keptWarnings = {});
 
 // A text of the file on one line, without blanks at its ends.
 std::string CleanText(const char* raw);

@@ -5,6 +5,7 @@
 
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "data/reminder_schedule.h"
 #include "data/text_helpers.h"
 #include "exchange/ical_foreign.h"
 #include "runtime/next_firing.h"
@@ -42,11 +43,30 @@ std::optional<std::int32_t> NumberOf(std::string_view text) {
     return value;
 }
 
+// One of the keys after the 15, as the data file reads it; any other property is left alone.
+void TakeScheduleKey(const std::string& name, const std::string& value, TRmSchedule& schedule) {
+    if (name == PropertyName(ReminderWarningsKey)) {
+        // Written with blanks between them (see the export); commas are read too.
+        std::string list = value;
+        std::replace(list.begin(), list.end(), ' ', ',');
+        schedule.Warnings = ParseWarnings(list);
+    } else if (name == PropertyName(ReminderIntervalKey)) {
+        ParseInterval(value, schedule.Every, schedule.EveryCount);
+    } else if (name == PropertyName(ReminderStartDateKey)) {
+        schedule.StartDate = ParseStoredDate(value);
+    } else if (name == PropertyName(ReminderEndDateKey)) {
+        schedule.EndDate = ParseStoredDate(value);
+    } else if (name == PropertyName(ReminderEndCountKey)) {
+        schedule.EndCount = std::clamp(NumberOf(value).value_or(0), 0, MostEndCount);
+    }
+}
+
 // The reminder an event of this program carries in its X- properties, or none; `written` gets the digests of
 // what other calendars showed of it when it was written, where the event has them.
 std::optional<TExchangeItem> CarriedItem(icalcomponent* component, std::optional<TShownParts>& written) {
     TExchangeItem item;
     bool carried = false;
+    bool percent = false;
     written.reset();
     for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); property != nullptr;
          property = icalcomponent_get_next_property(component, ICAL_X_PROPERTY)) {
@@ -72,10 +92,19 @@ std::optional<TExchangeItem> CarriedItem(icalcomponent* component, std::optional
             carried = true;
         } else if (name == PropertyName(WrittenPartsKey)) {
             written = ParseShownParts(value);
+        } else if (name == PropertyName(CarriedTextsKey)) {
+            percent = Upper(value) == CarriedTextsPercent;
+        } else {
+            TakeScheduleKey(name, value, item.Schedule);
         }
     }
     if (!carried) {
         return std::nullopt;
+    }
+    if (percent) {
+        for (std::string* text : {&item.Music, &item.Command, &item.Message}) {
+            *text = DecodeCarriedText(*text);
+        }
     }
     if (icalproperty* uid = icalcomponent_get_first_property(component, ICAL_UID_PROPERTY)) {
         item.Uid = CleanText(icalproperty_get_uid(uid));
@@ -142,9 +171,15 @@ EditedParts EditedAgainstReminder(icalcomponent* component, const TExchangeItem&
     const int minuteOfDay = record.Hour * 60 + record.Minuter;
     std::vector<int> alarms{0};
     if (record.Forward > 0 && record.Forward <= minuteOfDay) {
-        alarms.insert(alarms.begin(), record.Forward);
-        std::sort(alarms.begin(), alarms.end());
+        alarms.push_back(record.Forward);
     }
+    if (!IsHourlyMethod(record.Method) && record.Message != "NOTSHOWREMINDBOX") {
+        for (const TLeadTime& warning : record.Warnings) {
+            alarms.push_back(warning.Minutes());
+        }
+    }
+    std::sort(alarms.begin(), alarms.end());
+    alarms.erase(std::unique(alarms.begin(), alarms.end()), alarms.end());
     edited.Alarms = AlarmMinutes(component) != alarms;
 
     if (icalcomponent_get_status(component) == ICAL_STATUS_CANCELLED) {
@@ -152,6 +187,7 @@ EditedParts EditedAgainstReminder(icalcomponent* component, const TExchangeItem&
     }
     const TimeFields time = DecodeTime(*first);
     record.Forward = 0;
+    record.Warnings.clear();
     std::vector<std::string> rules;
     for (icalproperty* property = icalcomponent_get_first_property(component, ICAL_RRULE_PROPERTY); property != nullptr;
          property = icalcomponent_get_next_property(component, ICAL_RRULE_PROPERTY)) {
@@ -198,6 +234,21 @@ std::set<TDateTime> DaysOf(const std::vector<TDateTime>& minutes) {
     return days;
 }
 
+// The alarms another calendar left on one of this program's events, as the reminder's early minute and warnings:
+// the early minute stays where its alarm does (or moves with it), every other alarm up to 60 days ahead is a
+// warning, and alarms that no warning can be are dropped. An hourly reminder's warnings, and those of one that
+// shows no window, were never alarms and stay.
+void TakeAlarms(icalcomponent* component, const TExchangeItem& carried, TExchangeItem& item) {
+    const int minuteOfDay = item.Numbers[KeyHour] * 60 + item.Numbers[KeyMinuter];
+    std::vector<int> alarms = AlarmMinutes(component);
+    std::erase(alarms, -1);
+    const AlarmSplit split = SplitAlarms(alarms, minuteOfDay, carried.Numbers[KeyForward], carried.Schedule.Warnings);
+    item.Numbers[KeyForward] = split.Forward;
+    if (!IsHourlyMethod(carried.Numbers[KeyMethod]) && carried.Message != "NOTSHOWREMINDBOX") {
+        item.Schedule.Warnings = split.Warnings;
+    }
+}
+
 // One of this program's events as another calendar left it: what that calendar changed comes from the standard
 // properties, the rest from the X- keys. Several reminders, or none, where the changed times are no longer one
 // reminder's.
@@ -218,13 +269,17 @@ std::vector<TExchangeItem> AsEditedElsewhere(icalcomponent* component, const TEx
             for (const NumberKey key : {KeyYear, KeyMonth, KeyDay, KeyHour, KeyMinuter, KeyIsLunar, KeyIsLeapMonth}) {
                 item.Numbers[key] = now.Numbers[key];
             }
+            // The interval and the end are the times' too; the warnings are the alarms'.
+            const std::vector<TLeadTime> warnings = item.Schedule.Warnings;
+            item.Schedule = now.Schedule;
+            item.Schedule.Warnings = warnings;
             // The hours come from the event, the start-up firing, which no calendar shows, from the reminder.
             const bool hourly = IsHourlyMethod(now.Numbers[KeyMethod]);
             const bool startup = IsStartupMethod(carried.Numbers[KeyMethod]);
             item.Numbers[KeyMethod] =
                 hourly ? (startup ? RemindAtStartupHourly : RemindHourly) : (startup ? RemindAtStartup : RemindExact);
             if (edited.Alarms) {
-                item.Numbers[KeyForward] = now.Numbers[KeyForward];
+                TakeAlarms(component, carried, item);
             }
             return {item};
         }
@@ -258,15 +313,7 @@ std::vector<TExchangeItem> AsEditedElsewhere(icalcomponent* component, const TEx
         return read;
     }
     if (edited.Alarms) {
-        // The early minute is the latest alarm before the start on its day; others are not this reminder's.
-        const int minuteOfDay = item.Numbers[KeyHour] * 60 + item.Numbers[KeyMinuter];
-        int forward = 0;
-        for (const int minutes : AlarmMinutes(component)) {
-            if (minutes > 0 && minutes <= minuteOfDay) {
-                forward = std::max(forward, minutes);
-            }
-        }
-        item.Numbers[KeyForward] = forward;
+        TakeAlarms(component, carried, item);
     }
     return {item};
 }
@@ -381,7 +428,12 @@ std::vector<std::string> NotesOf(const ImportTally& tally) {
         notes.push_back(std::to_string(tally.Cancelled) + " 个事件已经取消，没有导入。");
     }
     if (tally.SeveralAlarms > 0) {
-        notes.push_back(std::to_string(tally.SeveralAlarms) + " 个事件有几个提醒时间，每个提醒时间导入为一条提醒。");
+        notes.push_back(std::to_string(tally.SeveralAlarms) +
+                        " 个事件有在开始之后或提前超过 60 天的提醒时间，提前提醒说不了它们，每个导入为一条提醒。");
+    }
+    if (tally.ManyAlarms > 0) {
+        notes.push_back(std::to_string(tally.ManyAlarms) + " 个事件的提醒时间超过 " + std::to_string(MostWarnings) +
+                        " 个，只取了离开始最近的 " + std::to_string(MostWarnings) + " 个。");
     }
     if (tally.NoTime > 0) {
         notes.push_back(std::to_string(tally.NoTime) + " 个事件没有能读懂的开始时间，没有导入。");

@@ -3,6 +3,7 @@
 #include "data/file_io.h"
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "data/reminder_schedule.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -143,6 +144,14 @@ std::string ReminderDigest(const TRmMainDate& record) {
     AddField(text, record.Music);
     AddField(text, record.Command);
     AddField(text, record.Message);
+    // Only where set: the digests of the reminders synced before there were such keys stay what they were.
+    if (record.HasSchedule()) {
+        AddField(text, FormatWarnings(record.Warnings));
+        AddField(text, FormatInterval(record.Every, record.EveryCount));
+        for (const std::int32_t number : {record.StartDate, record.EndDate, record.EndCount}) {
+            AddField(text, std::to_string(number));
+        }
+    }
     // FNV-1a, 64 bits: stable across builds and machines, unlike std::hash.
     std::uint64_t hash = 0xcbf29ce484222325ULL;
     for (const char c : text) {

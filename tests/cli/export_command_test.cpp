@@ -28,6 +28,19 @@ TEST_F(ExportCommand, WritesTheFileTheProgramsExportWrites) {
     EXPECT_NE(RunCli({"--help"}).Out.find("export [--dir DIR] --items"), std::string::npos);
 }
 
+TEST_F(ExportCommand, SaysOnStandardErrorWhatTheExchangeFileCannotHold) {
+    TRmDataList list = testing::LoadedList(Folder.File("reminddata.sdt"));
+    TRmMainDate record = list.Item(1);
+    record.Every = RepeatUnit::Days;
+    record.EveryCount = 3;
+    record.StartDate = 20261201;
+    list.Replace(list.Item(1), 1, record);
+    const Result result = RunCli({"export", "--dir", Folder.Folder(), "--items", "1,2", Folder.File("cli.txt")});
+    EXPECT_EQ(result.Status, 0) << result.Err;
+    EXPECT_NE(result.Err.find(ScheduleLeftBehindNotice), std::string::npos) << result.Err;
+    EXPECT_TRUE(RunCli({"export", "--dir", Folder.Folder(), "--items", "1", Folder.File("one.txt")}).Err.empty());
+}
+
 TEST_F(ExportCommand, RefusesAnExistingFileAndPositionsTheListLacks) {
     testing::WriteBytes(Folder.File("mine.txt"), "mine");
     const Result existing = RunCli({"export", "--dir", Folder.Folder(), "--items", "1", Folder.File("mine.txt")});

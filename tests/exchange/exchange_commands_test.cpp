@@ -68,6 +68,16 @@ TEST_F(ExchangeCommandsTest, ExportWritesTheChosenRemindersAndRemembersTheFolder
         << "the settings are saved after an export";
 }
 
+TEST_F(ExchangeCommandsTest, AnExportThatLeavesWarningsBehindSaysSo) {
+    TRmMainDate warned = List.Item(4);
+    warned.Warnings = {{2, LeadUnit::Hours}};
+    List.Replace(List.Item(4), 4, warned);
+    Answers.FileAnswers = {Folder.File("abc")};
+    Commands().Export();
+    ASSERT_EQ(Answers.Titles(), std::vector<std::string>{"导出成功"});
+    EXPECT_EQ(Answers.Boxes[0].Text, std::string("选择提醒已经成功导出！\n") + ScheduleLeftBehindNotice);
+}
+
 TEST_F(ExchangeCommandsTest, OnlyAnExactTxtEndingIsKept) {
     EXPECT_EQ(ExportFileName("/d/abc"), "/d/abc.txt");
     EXPECT_EQ(ExportFileName("/d/abc.txt"), "/d/abc.txt");
@@ -147,13 +157,13 @@ TEST_F(ExchangeCommandsTest, ACalendarExportGivesUidsAndItsImportSaysWhatCameIn)
 
     WriteBytes(Folder.File("other.ics"), "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
                                          "UID:u\r\nDTSTART:20270110T090000\r\nRRULE:FREQ=DAILY;COUNT=3\r\n"
-                                         "SUMMARY:三天\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+                                         "EXDATE:20270111T090000\r\nSUMMARY:三天\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     Answers.FileAnswers = {Folder.File("other.ics")};
     Commands().Import();
-    ASSERT_EQ(List.Count, 8);
-    EXPECT_EQ(List.Item(7).Message, "三天");
+    ASSERT_EQ(List.Count, 7);
+    EXPECT_EQ(List.Item(6).Message, "三天");
     EXPECT_EQ(Answers.Titles().back(), "导入成功");
-    EXPECT_THAT(Answers.Boxes.back().Text, ::testing::StartsWith("已从日历文件导入 3 条提醒。\n1 个重复的事件"));
+    EXPECT_THAT(Answers.Boxes.back().Text, ::testing::StartsWith("已从日历文件导入 2 条提醒。\n1 个重复的事件"));
 }
 
 // UIDs that cannot be kept do not stop the export; the user is told what that means.

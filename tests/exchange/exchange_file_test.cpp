@@ -107,6 +107,40 @@ TEST_F(ExchangeFileTest, ImportAppendsAfterTheListsRemindersKeepingTheirLines) {
     EXPECT_EQ(list.Item(4).Message, "扫墓 €5 a=b");
 }
 
+// Warnings and intervals are the data file's and the calendar files': an exchange file keeps its 15 keys, and the
+// export says what stayed behind. Reminders that come with them (from a calendar file) keep them in the data file.
+TEST_F(ExchangeFileTest, WarningsAndIntervalsStayOutOfTheExchangeFileAndTheExportSaysSo) {
+    TRmDataList list = testing::LoadedList(DataFile);
+    TRmMainDate biweekly = list.Item(0);
+    biweekly.Warnings = {{1, LeadUnit::Days}};
+    biweekly.Every = RepeatUnit::Weeks;
+    biweekly.EveryCount = 2;
+    biweekly.StartDate = 20261207;
+    list.Replace(list.Item(0), 0, biweekly);
+
+    std::string notice = "stale";
+    ASSERT_TRUE(ExportReminders(DataFile, Folder.File("plain.txt"), {2, 3}, &notice));
+    EXPECT_EQ(notice, "");
+    ASSERT_TRUE(ExportReminders(DataFile, Folder.File("with.txt"), {1, 2}, &notice));
+    EXPECT_EQ(notice, ScheduleLeftBehindNotice);
+    const std::string bytes = ReadBytes(Folder.File("with.txt"));
+    for (const char* key : {"Warnings", "Interval", "StartDate", "UID"}) {
+        EXPECT_EQ(bytes.find(key), std::string::npos) << key;
+    }
+    EXPECT_EQ(ReadImportFile(Folder.File("with.txt")).Items.at(0).Schedule, TRmSchedule{});
+
+    // The item read from the data file carries them, and appending it writes them.
+    const TExchangeItem item = ReadExchangeItem(TIniFile(DataFile), "Item1");
+    EXPECT_EQ(item.Schedule, (TRmSchedule{{{1, LeadUnit::Days}}, RepeatUnit::Weeks, 2, 20261207, 0, 0}));
+    const std::string target = ThreeReminderDataFile();
+    AppendToDataFile(target, {item});
+    const TRmMainDate appended = testing::LoadedList(target).Item(3);
+    EXPECT_EQ(appended.Warnings, biweekly.Warnings);
+    EXPECT_EQ(appended.Every, RepeatUnit::Weeks);
+    EXPECT_EQ(appended.EveryCount, 2);
+    EXPECT_EQ(appended.StartDate, 20261207);
+}
+
 // After a deletion the data file keeps the old last section beyond its count, and a hand-edited count may
 // promise more sections than there are: the new reminders follow the real ones and replace what was there.
 TEST_F(ExchangeFileTest, ImportReplacesStaleSectionsAndLeavesNoGap) {
@@ -229,7 +263,8 @@ TEST(ExchangeCommandQuestion, ACommandThatRunsByItselfIsShownWholeWithItsBlanksV
     EXPECT_NE(text.find("〔120个空白〕"), std::string::npos) << text;
     EXPECT_NE(text.find("; rm -rf ~'"), std::string::npos) << text;
     EXPECT_NE(text.find(std::string(60, 'x') + "\n"), std::string::npos) << "wrapped: " << text;
-    EXPECT_NE(text.find(std::string(30, 'x') + "〔U+202E〕"), std::string::npos) << "a button's command whole too: " << text;
+    EXPECT_NE(text.find(std::string(30, 'x') + "〔U+202E〕"), std::string::npos)
+        << "a button's command whole too: " << text;
     std::vector<TExchangeItem> hidden(1);
     hidden[0].Command = "cecho\xE2\x80\xAE"
                         "fdp.exe";
@@ -255,8 +290,8 @@ TEST(ExchangeCommandQuestion, EveryCommandIsListedAndThoseThatRunByThemselvesCom
     const std::size_t automatic = text.find("到时自动执行：\n13. 悄悄的");
     ASSERT_NE(automatic, std::string::npos) << text;
     EXPECT_LT(automatic, text.find("1. 按钮 0")) << "the one that runs by itself first";
-    for (const char* code : {"〔U+00AD〕", "〔U+061C〕", "〔U+3000〕", "〔U+E0041〕", "〔U+E0042〕", "〔U+FE0F〕", "〔U+180E〕",
-                             "〔U+2800〕"}) {
+    for (const char* code : {"〔U+00AD〕", "〔U+061C〕", "〔U+3000〕", "〔U+E0041〕", "〔U+E0042〕", "〔U+FE0F〕",
+                             "〔U+180E〕", "〔U+2800〕"}) {
         EXPECT_NE(text.find(code), std::string::npos) << code << " in " << text;
     }
     EXPECT_NE(text.find("; touch /tmp/owned"), std::string::npos);

@@ -233,7 +233,7 @@ TEST(IcsFile, ARecurrenceThatNoReminderMatchesComesInAsItsComingDates) {
     ASSERT_EQ(exceptions.Items.size(), 9U);
     EXPECT_EQ(Dates(exceptions.Items)[1], (std::array<std::int32_t, 5>{2027, 1, 11, 9, 0}));
     EXPECT_EQ(Dates(exceptions.Items)[2], (std::array<std::int32_t, 5>{2027, 1, 13, 9, 0}));
-    EXPECT_THAT(exceptions.Notes.at(0), HasSubstr("重复到某一天或某一次为止"));
+    EXPECT_THAT(exceptions.Notes.at(0), HasSubstr("有不重复的例外日期"));
     EXPECT_TRUE(exceptions.Items[0].Uid.empty()) << "nine reminders cannot share the event's UID";
 
     // What is over or called off reminds of nothing.
@@ -250,17 +250,28 @@ TEST(IcsFile, ARecurrenceThatNoReminderMatchesComesInAsItsComingDates) {
     EXPECT_THAT(ended.Notes.at(0), HasSubstr("不再发生"));
 }
 
-TEST(IcsFile, AlarmsBecomeTheEarlyMinuteOrAReminderEach) {
+TEST(IcsFile, AlarmsBecomeTheEarlyMinuteAndWarningsOrAReminderEach) {
     const TIcsImportFile two =
         Read(Calendar("BEGIN:VEVENT\nUID:t\nDTSTART:20270301T100000\nSUMMARY:两个提醒\n"
                       "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:a\nTRIGGER:-PT15M\nEND:VALARM\n"
                       "BEGIN:VALARM\nACTION:AUDIO\nTRIGGER;RELATED=START:-PT1H\nEND:VALARM\n"
                       "BEGIN:VALARM\nACTION:DISPLAY\nDESCRIPTION:b\nTRIGGER:PT0S\nEND:VALARM\nEND:VEVENT\n"));
-    ASSERT_EQ(two.Items.size(), 2U);
+    ASSERT_EQ(two.Items.size(), 1U);
     EXPECT_EQ(two.Items[0].Numbers[5], 15);
-    EXPECT_EQ(two.Items[1].Numbers[5], 60);
+    EXPECT_EQ(two.Items[0].Schedule.Warnings, (std::vector<TLeadTime>{{1, LeadUnit::Hours}}));
     EXPECT_EQ(Dates(two.Items)[0], (std::array<std::int32_t, 5>{2027, 3, 1, 10, 0}));
-    EXPECT_THAT(two.Notes.at(0), HasSubstr("几个提醒时间"));
+    EXPECT_EQ(two.Items[0].Uid, "t");
+    EXPECT_TRUE(two.Notes.empty());
+
+    // An alarm after the start is no warning: a reminder of its own, at its moment.
+    const TIcsImportFile after =
+        Read(Calendar("BEGIN:VEVENT\nUID:a\nDTSTART:20270301T100000\nSUMMARY:之后\n"
+                      "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:-P2D\nEND:VALARM\n"
+                      "BEGIN:VALARM\nACTION:DISPLAY\nTRIGGER:PT30M\nEND:VALARM\nEND:VEVENT\n"));
+    EXPECT_EQ(Dates(after.Items),
+              (std::vector<std::array<std::int32_t, 5>>{{2027, 3, 1, 10, 0}, {2027, 3, 1, 10, 30}}));
+    EXPECT_EQ(after.Items[0].Schedule.Warnings, (std::vector<TLeadTime>{{2, LeadUnit::Days}}));
+    EXPECT_THAT(after.Notes.at(0), HasSubstr("每个导入为一条提醒"));
 
     // An alarm the day before moves the reminder to its moment.
     const TIcsImportFile before =

@@ -12,6 +12,12 @@ chimewell_add_test(sync_trust_qt_test
     LIBRARIES chimewell_sync_qt Qt6::Network)
 target_include_directories(sync_trust_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
 set_tests_properties(sync_trust_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
+# Warnings, intervals and ends both ways, and another client's alarms and rules, over the same real server.
+chimewell_add_test(sync_schedule_qt_test
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_schedule_qt_test.cpp
+    LIBRARIES chimewell_sync_qt Qt6::Network)
+target_include_directories(sync_schedule_qt_test PRIVATE ${PROJECT_SOURCE_DIR}/tests/data)
+set_tests_properties(sync_schedule_qt_test PROPERTIES ENVIRONMENT "LANG=C.UTF-8;TZ=Asia/Shanghai;ASAN_OPTIONS=detect_leaks=0")
 # The program's sync timing, over the same real server.
 chimewell_add_test(sync_controller_qt_test QT
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/sync_controller_qt_test.cpp

@@ -9,6 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 
 namespace chimewell {
 namespace {
@@ -259,7 +261,7 @@ TEST_F(SyncPlanTest, ACommandFromTheServerNeedsTheUsersAgreement) {
 TEST_F(SyncPlanTest, AnEventOfAnotherCalendarBecomesItsDatesAndStaysTheServers) {
     const std::string weekly = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\nBEGIN:VEVENT\r\n"
                                "UID:other-weekly\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20261210T020000Z\r\n"
-                               "RRULE:FREQ=WEEKLY;COUNT=3;INTERVAL=2\r\nSUMMARY:双周会\r\nEND:VEVENT\r\n"
+                               "RDATE:20261224T020000Z,20270107T020000Z\r\nSUMMARY:双周会\r\nEND:VEVENT\r\n"
                                "END:VCALENDAR\r\n";
     Input.Fetched.push_back({"/alice/cal/other.ics", "\"o1\"", weekly});
     TSyncPlan plan = PlanSync(Input);
@@ -410,6 +412,25 @@ TEST(ReminderDigestTest, IgnoresFiringAndUidButNothingTheUserSetUp) {
     shifted.Music = "";
     shifted.Message = "9:0";
     EXPECT_NE(ReminderDigest(other), ReminderDigest(shifted));
+
+    // Each of the keys after the 15 counts; a reminder without them keeps the digest it had before there were any.
+    EXPECT_EQ(digest, "88ed399a1d62b962");
+    const std::vector<std::function<void(TRmMainDate&)>> changes = {
+        [](TRmMainDate& r) {
+            r.Warnings = {{1, LeadUnit::Days}};
+        },
+        [](TRmMainDate& r) { r.Every = RepeatUnit::Weeks, r.StartDate = 20261207; },
+        [](TRmMainDate& r) { r.StartDate = 20261207; },
+        [](TRmMainDate& r) { r.EndDate = 20270630; },
+        [](TRmMainDate& r) { r.StartDate = 20261207, r.EndCount = 5; },
+    };
+    std::set<std::string> digests{digest};
+    for (const auto& change : changes) {
+        TRmMainDate changed = record;
+        change(changed);
+        digests.insert(ReminderDigest(changed));
+    }
+    EXPECT_EQ(digests.size(), changes.size() + 1);
 }
 
 } // namespace
