@@ -19,13 +19,7 @@ using testing::WriteBytes;
 
 const TDateTime ExportMoment = EncodeDateTime(2026, 12, 9, 10, 0);
 
-TExchangeItem Item(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour, std::int32_t minute,
-                   const std::string& message) {
-    TExchangeItem item;
-    item.Numbers = {year, month, day, hour, minute, 0, 0, 0, 0, 0, 0, 0};
-    item.Message = message;
-    return item;
-}
+using testing::DatedItem;
 
 TIcsExportOptions ExportOptions(bool lunarRules = false) {
     TIcsExportOptions options;
@@ -70,7 +64,7 @@ std::vector<std::array<std::int32_t, 5>> Dates(const std::vector<TExchangeItem>&
 // texts with what iCalendar must escape.
 TExchangeItem RandomItem(std::mt19937& random, int kind) {
     const auto pick = [&random](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
-    TExchangeItem item = Item(0, 0, 0, pick(0, 23), pick(0, 59), "提醒 #y年#m月#d日 %M月%D");
+    TExchangeItem item = DatedItem(0, 0, 0, pick(0, 23), pick(0, 59), "提醒 #y年#m月#d日 %M月%D");
     item.Numbers[5] = pick(0, 3) == 0 ? pick(1, 60) : 0;
     item.Numbers[6] = pick(0, 4) == 0 ? pick(0, 5) : 0;
     for (std::size_t flag = 9; flag < 12; ++flag) {
@@ -147,15 +141,15 @@ TEST(IcsFile, EveryReminderComesBackWithItsFifteenKeysAndItsUid) {
 }
 
 TEST(IcsFile, RemindersBecomeRulesOrTheirDatesAsOtherCalendarsNeedThem) {
-    TExchangeItem birthday = Item(0, 5, 15, 8, 0, "妈妈生日");
+    TExchangeItem birthday = DatedItem(0, 5, 15, 8, 0, "妈妈生日");
     birthday.Numbers[5] = 10; // ten minutes early
     birthday.Uid = "birthday-1";
-    TExchangeItem lunar = Item(0, 5, 30, 8, 0, "农历三十");
+    TExchangeItem lunar = DatedItem(0, 5, 30, 8, 0, "农历三十");
     lunar.Numbers[7] = 1;
-    TExchangeItem leap = Item(0, 6, 1, 9, 0, "闰六月初一");
+    TExchangeItem leap = DatedItem(0, 6, 1, 9, 0, "闰六月初一");
     leap.Numbers[7] = leap.Numbers[8] = 1;
-    const std::vector<TExchangeItem> items = {birthday, Item(2027, 0, 0, 7, 0, "2027 每天"), lunar, leap,
-                                              Item(0, 4, 31, 7, 0, "没有的日子")};
+    const std::vector<TExchangeItem> items = {birthday, DatedItem(2027, 0, 0, 7, 0, "2027 每天"), lunar, leap,
+                                              DatedItem(0, 4, 31, 7, 0, "没有的日子")};
     const std::string text = Unfolded(IcsFileBytes(items, ExportOptions()));
     EXPECT_THAT(text, HasSubstr("BEGIN:VTIMEZONE\r\nTZID:Asia/Shanghai\r\n"));
     EXPECT_THAT(text, HasSubstr("UID:birthday-1\r\n"));

@@ -6,7 +6,9 @@
 #include "exchange/ical_file.h"
 #include "runtime/next_firing.h"
 
+#include "exchange/sample_reminders.h"
 #include <gmock/gmock.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -22,13 +24,7 @@ using ::testing::Not;
 
 const TDateTime ExportMoment = EncodeDateTime(2026, 12, 9, 10, 0);
 
-TExchangeItem Item(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour, std::int32_t minute,
-                   const std::string& message) {
-    TExchangeItem item;
-    item.Numbers = {year, month, day, hour, minute, 0, 0, 0, 0, 0, 0, 0};
-    item.Message = message;
-    return item;
-}
+using testing::DatedItem;
 
 TIcsExportOptions ExportOptions(bool lunarRules = false, int years = 2) {
     TIcsExportOptions options;
@@ -77,7 +73,7 @@ std::vector<std::int32_t> LeadMinutes(const std::vector<TLeadTime>& warnings) {
 // dates, no hourly methods, which no other calendar's alarms can say) where `otherReaders`.
 TExchangeItem RandomScheduled(std::mt19937& random, int kind, bool otherReaders) {
     const auto pick = [&random](int from, int to) { return std::uniform_int_distribution<int>(from, to)(random); };
-    TExchangeItem item = Item(0, 0, 0, pick(0, 23), pick(0, 59), "提醒 " + std::to_string(kind) + " #y-#m-#d");
+    TExchangeItem item = DatedItem(0, 0, 0, pick(0, 23), pick(0, 59), "提醒 " + std::to_string(kind) + " #y-#m-#d");
     item.Uid = NewReminderUid();
     TRmSchedule& schedule = item.Schedule;
     const auto every = [&](RepeatUnit unit, int most) {
@@ -205,7 +201,7 @@ TEST(IcsSchedule, OwnEventsWithWarningsAndIntervalsComeBackExactlyAndUnedited) {
 }
 
 TEST(IcsSchedule, IntervalsAndEndsGoOutAsRulesAndWarningsAsAlarms) {
-    TExchangeItem biweekly = Item(0, 0, 0x80 | 0x01 | 0x04, 9, 30, "双周例会");
+    TExchangeItem biweekly = DatedItem(0, 0, 0x80 | 0x01 | 0x04, 9, 30, "双周例会");
     biweekly.Uid = "biweekly";
     biweekly.Numbers[5] = 10;
     biweekly.Schedule = {{{3, LeadUnit::Days}, {30, LeadUnit::Minutes}, {10, LeadUnit::Minutes}},
@@ -214,7 +210,7 @@ TEST(IcsSchedule, IntervalsAndEndsGoOutAsRulesAndWarningsAsAlarms) {
                          20261207,
                          20270630,
                          0};
-    TExchangeItem counted = Item(0, 0, 15, 8, 0, "每两个月");
+    TExchangeItem counted = DatedItem(0, 0, 15, 8, 0, "每两个月");
     counted.Uid = "counted";
     counted.Schedule = {{}, RepeatUnit::Months, 2, 20260101, 0, 10};
     const std::string text = Unfolded(IcsFileBytes({biweekly, counted}, ExportOptions()));
@@ -240,7 +236,7 @@ TEST(IcsSchedule, IntervalsAndEndsGoOutAsRulesAndWarningsAsAlarms) {
                 HasSubstr("RRULE:FREQ=MONTHLY;UNTIL=20260630T155900Z;INTERVAL=2;BYMONTHDAY=15\r\n"));
 
     // Lunar months go out as RFC 7529 rules with their interval where asked; lunar weeks only as their dates.
-    TExchangeItem lunar = Item(0, 0, 1, 7, 0, "隔月初一");
+    TExchangeItem lunar = DatedItem(0, 0, 1, 7, 0, "隔月初一");
     lunar.Numbers[7] = 1;
     lunar.Schedule = {{}, RepeatUnit::Months, 2, 20261209, 0, 0};
     EXPECT_THAT(Unfolded(IcsFileBytes({lunar}, ExportOptions(true))),
@@ -259,7 +255,7 @@ TEST(IcsSchedule, IntervalsAndEndsGoOutAsRulesAndWarningsAsAlarms) {
     EXPECT_EQ(listed + 1, dates.size()) << "the engine's dates: the start and the others";
 
     // The full hours of an hourly reminder are occurrences no warning warns of: its warnings stay in the X- keys.
-    TExchangeItem hourly = Item(0, 0, 0, 9, 0, "整点");
+    TExchangeItem hourly = DatedItem(0, 0, 0, 9, 0, "整点");
     hourly.Numbers[6] = RemindHourly;
     hourly.Schedule.Warnings = {{1, LeadUnit::Days}};
     const std::string hours = Unfolded(IcsFileBytes({hourly}, ExportOptions()));
@@ -344,7 +340,7 @@ std::string Exported(const TExchangeItem& item) {
 }
 
 TEST(IcsSchedule, AlarmsAndIntervalsChangedInAnotherCalendarAreTakenIn) {
-    TExchangeItem meeting = Item(0, 0, 0x80 | 0x01, 9, 30, "双周例会");
+    TExchangeItem meeting = DatedItem(0, 0, 0x80 | 0x01, 9, 30, "双周例会");
     meeting.Uid = "3f2a9c1e-0b7d-4c55-9a61-2d4e8f0a1b2c";
     meeting.Numbers[5] = 10;
     meeting.Schedule = {{{1, LeadUnit::Days}, {2, LeadUnit::Hours}}, RepeatUnit::Weeks, 2, 20261207, 0, 0};

@@ -3,12 +3,22 @@
 
 #include "data/ini_file.h"
 #include "data/reminder_list.h"
+#include "exchange/exchange_file.h"
 #include "sample_record.h"
 
 #include <string>
 #include <vector>
 
 namespace chimewell::testing {
+
+// A stored section of a date and a time with its message, every other key 0.
+inline TExchangeItem DatedItem(std::int32_t year, std::int32_t month, std::int32_t day, std::int32_t hour,
+                               std::int32_t minute, const std::string& message) {
+    TExchangeItem item;
+    item.Numbers = {year, month, day, hour, minute, 0, 0, 0, 0, 0, 0, 0};
+    item.Message = message;
+    return item;
+}
 
 inline std::vector<TRmMainDate> FiveSampleReminders() {
     TRmMainDate shutdown = DatedRecord(2026, 12, 22, 8, 2, "下班了，关机");

@@ -41,26 +41,10 @@ TRmMainDate SolarTerm() {
     return record;
 }
 
-class CalDavSyncTest : public ::testing::Test {
+class CalDavSyncTest : public testing::RadicaleCalendarTest {
 protected:
-    static void SetUpTestSuite() {
-        testing::EventLoopApplication();
-        Server = std::make_unique<RadicaleServer>();
-    }
-    static void TearDownTestSuite() { Server.reset(); }
-    void SetUp() override {
-        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        CalendarName = QString::fromStdString(name).toLower();
-        ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
-        Calendar = Server->Calendar(CalendarName);
-    }
     QUrl ResourceUrl(const QString& name) const { return Calendar.resolved(QUrl(name)); }
-
-    static std::unique_ptr<RadicaleServer> Server;
-    QString CalendarName;
-    QUrl Calendar;
 };
-std::unique_ptr<RadicaleServer> CalDavSyncTest::Server;
 
 TEST_F(CalDavSyncTest, TwoMachinesShareAddsEditsAndDeletes) {
     Machine desk;

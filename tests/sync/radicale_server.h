@@ -17,6 +17,10 @@
 #include <QThread>
 #include <QUrl>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 #include <fstream>
 #include <list>
 #include <stdexcept>
@@ -157,6 +161,27 @@ private:
 };
 
 // Accepts connections on 127.0.0.1 and answers every request with one canned reply, or never.
+// A test of its own calendar on one Radicale that all tests of the program share: the server starts before the
+// first test and stops after the last; each test gets a calendar named after it.
+class RadicaleCalendarTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        EventLoopApplication();
+        Server = std::make_unique<RadicaleServer>();
+    }
+    static void TearDownTestSuite() { Server.reset(); }
+    void SetUp() override {
+        CalendarName =
+            QString::fromStdString(::testing::UnitTest::GetInstance()->current_test_info()->name()).toLower();
+        ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
+        Calendar = Server->Calendar(CalendarName);
+    }
+
+    static inline std::unique_ptr<RadicaleServer> Server;
+    QString CalendarName;
+    QUrl Calendar;
+};
+
 class StandInServer {
 public:
     explicit StandInServer(QByteArray reply) : Reply(std::move(reply)) {

@@ -17,7 +17,6 @@ namespace {
 
 using testing::DatedRecord;
 using testing::Machine;
-using testing::RadicaleServer;
 using testing::Sync;
 
 std::vector<std::int32_t> LeadMinutes(const std::vector<TLeadTime>& warnings) {
@@ -28,19 +27,8 @@ std::vector<std::int32_t> LeadMinutes(const std::vector<TLeadTime>& warnings) {
     return minutes;
 }
 
-class SyncScheduleTest : public ::testing::Test {
+class SyncScheduleTest : public testing::RadicaleCalendarTest {
 protected:
-    static void SetUpTestSuite() {
-        testing::EventLoopApplication();
-        Server = std::make_unique<RadicaleServer>();
-    }
-    static void TearDownTestSuite() { Server.reset(); }
-    void SetUp() override {
-        CalendarName =
-            QString::fromStdString(::testing::UnitTest::GetInstance()->current_test_info()->name()).toLower();
-        ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
-        Calendar = Server->Calendar(CalendarName);
-    }
     QUrl EventUrl(const std::string& uid) const {
         return Calendar.resolved(QUrl(QString::fromStdString(uid) + QStringLiteral(".ics")));
     }
@@ -60,12 +48,7 @@ protected:
         text.replace(QRegularExpression(QStringLiteral("(DTSTAMP:[^\r]*\r\n)")), QStringLiteral("\\1SEQUENCE:1\r\n"));
         Put(uid, text.toUtf8());
     }
-
-    static std::unique_ptr<RadicaleServer> Server;
-    QString CalendarName;
-    QUrl Calendar;
 };
-std::unique_ptr<RadicaleServer> SyncScheduleTest::Server;
 
 // A plain event as another client writes it, without this program's X- properties.
 QByteArray OtherClientsEvent(const QByteArray& uid, const QByteArray& body) {

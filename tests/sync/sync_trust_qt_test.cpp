@@ -22,24 +22,12 @@ using testing::DailyRecord;
 using testing::DatedRecord;
 using testing::HttpStandIn;
 using testing::Machine;
-using testing::RadicaleServer;
 using testing::StandInRequest;
 using testing::Sync;
 using testing::SyncOptions;
 
-class SyncTrustTest : public ::testing::Test {
+class SyncTrustTest : public testing::RadicaleCalendarTest {
 protected:
-    static void SetUpTestSuite() {
-        testing::EventLoopApplication();
-        Server = std::make_unique<RadicaleServer>();
-    }
-    static void TearDownTestSuite() { Server.reset(); }
-    void SetUp() override {
-        CalendarName =
-            QString::fromStdString(::testing::UnitTest::GetInstance()->current_test_info()->name()).toLower();
-        ASSERT_EQ(Server->MakeCalendar(CalendarName), 201);
-        Calendar = Server->Calendar(CalendarName);
-    }
     QUrl EventUrl(const TRmMainDate& record) const {
         return Calendar.resolved(QUrl(QString::fromStdString(record.Uid) + QStringLiteral(".ics")));
     }
@@ -60,12 +48,7 @@ protected:
                       100,
                   2);
     }
-
-    static std::unique_ptr<RadicaleServer> Server;
-    QString CalendarName;
-    QUrl Calendar;
 };
-std::unique_ptr<RadicaleServer> SyncTrustTest::Server;
 
 TEST_F(SyncTrustTest, AnEditInAnotherClientArrivesAndIsWrittenBackInThisProgramsForm) {
     Machine desk;
