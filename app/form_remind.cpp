@@ -440,7 +440,11 @@ void TfrmRemind::MarkExpiredLines() {
     const TDateTime now = Now();
     std::vector<std::uint8_t> expired(static_cast<std::size_t>(std::min(List.Count, lstRecordList->count())));
     for (std::size_t index = 0; index < expired.size(); ++index) {
-        expired[index] = List.Item(static_cast<std::int32_t>(index)).IsExpiredAt(now) ? 1 : 0;
+        const TRmMainDate& record = List.Item(static_cast<std::int32_t>(index));
+        // A repeat of so many times has ended once none is left.
+        const bool counted = record.EndCount > 0 && record.StartDate != 0;
+        expired[index] =
+            record.IsExpiredAt(now) || (counted && !NextFiring(record, now, Config.BeginWithSunday)) ? 1 : 0;
     }
     lstRecordList->Lines().SetExpired(std::move(expired),
                                       lstRecordList->palette().brush(QPalette::Disabled, QPalette::Text));
@@ -455,8 +459,7 @@ bool TfrmRemind::eventFilter(QObject* watched, QEvent* event) {
         const int line = lstRecordList->RowAt(help->pos());
         if (line >= 0 && line < List.Count) {
             const TNextFiringLine next = DescribeNextFiring(List.Item(line), Now(), Config.BeginWithSunday);
-            QToolTip::showText(help->globalPos(), Q(next.Notice.empty() ? next.Text : next.Text + "\n" + next.Notice),
-                               lstRecordList->viewport());
+            QToolTip::showText(help->globalPos(), Q(next.AllLines()), lstRecordList->viewport());
         } else {
             QToolTip::hideText();
         }

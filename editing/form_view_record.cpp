@@ -107,11 +107,7 @@ TfrmViewRecord::TfrmViewRecord(QWidget* parent)
 
 void TfrmViewRecord::Fill(const TRmMainDate& record, const std::string& sysMusicFile, bool beginWithSunday) {
     const TNextFiringLine next = DescribeNextFiring(record, Now(), beginWithSunday);
-    std::string shown = next.Text;
-    for (const std::string* more : {&next.Warning, &next.Notice}) {
-        shown += more->empty() ? "" : "\n" + *more;
-    }
-    lbNextFiring->setText(Q(shown));
+    lbNextFiring->setText(Q(next.AllLines()));
     const TViewRecordTexts texts = ViewRecordTexts(record, sysMusicFile);
     const std::array<const std::string*, 8> values = {
         &texts.GongLiLunar, &texts.Date,          &texts.Time,       &texts.RemindType,

@@ -614,6 +614,14 @@ std::string NextFiringText(std::optional<TDateTime> minute) {
     return text;
 }
 
+std::string TNextFiringLine::AllLines() const {
+    std::string lines = Text;
+    for (const std::string* more : {&Warning, &Notice}) {
+        lines += more->empty() ? "" : "\n" + *more;
+    }
+    return lines;
+}
+
 TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, bool beginWithSunday) {
     TNextFiringLine line;
     // The reminder's own next time; a warning before it has a line of its own.

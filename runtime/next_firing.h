@@ -57,6 +57,9 @@ struct TNextFiringLine {
     // The warning that comes before that time: "下次提前提醒：2026年12月13日 星期日 08:00，提前 3天";
     // else empty.
     std::string Warning;
+
+    // The three, as far as they say anything, one to a line.
+    std::string AllLines() const;
 };
 TNextFiringLine DescribeNextFiring(const TRmMainDate& record, TDateTime now, bool beginWithSunday);
 

@@ -151,6 +151,7 @@ TEST(WarningLines, TheViewWindowSaysTheReminderAndTheWarningBeforeIt) {
     const TNextFiringLine line = DescribeNextFiring(Christmas(), EncodeDateTime(2026, 12, 20, 0, 0), false);
     EXPECT_EQ(line.Text.rfind("下次提醒：2026年12月25日 星期五 09:30（农历", 0), 0U) << line.Text;
     EXPECT_EQ(line.Warning, "下次提前提醒：2026年12月22日 星期二 09:30，提前 3天");
+    EXPECT_EQ(line.AllLines(), line.Text + "\n" + line.Warning);
     // Past the last warning, only the reminder's own line.
     EXPECT_EQ(DescribeNextFiring(Christmas(), EncodeDateTime(2026, 12, 25, 8, 0), false).Warning, "");
 }
