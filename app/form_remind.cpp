@@ -438,13 +438,14 @@ void TfrmRemind::RefreshRecordList() {
 
 void TfrmRemind::MarkExpiredLines() {
     const TDateTime now = Now();
+    const TDueMoment today(now);
     std::vector<std::uint8_t> expired(static_cast<std::size_t>(std::min(List.Count, lstRecordList->count())));
     for (std::size_t index = 0; index < expired.size(); ++index) {
         const TRmMainDate& record = List.Item(static_cast<std::int32_t>(index));
         // A repeat of so many times has ended once none is left.
         const bool counted = record.EndCount > 0 && record.StartDate != 0;
         expired[index] =
-            record.IsExpiredAt(now) || (counted && !NextFiring(record, now, Config.BeginWithSunday)) ? 1 : 0;
+            record.IsExpiredAt(today) || (counted && !NextFiring(record, now, Config.BeginWithSunday)) ? 1 : 0;
     }
     lstRecordList->Lines().SetExpired(std::move(expired),
                                       lstRecordList->palette().brush(QPalette::Disabled, QPalette::Text));

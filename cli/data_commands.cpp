@@ -80,9 +80,10 @@ int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     LoadedFolder loaded;
     LoadFolder(options.Folder, loaded);
     std::string buffer;
+    const TDueMoment today(moment);
     for (std::int32_t index = 0; index < loaded.List.Count; ++index) {
         const TRmMainDate& record = loaded.List.Item(index);
-        buffer += std::to_string(index) + "\t" + (record.IsExpiredAt(moment) ? "1" : "0") + "\t" +
+        buffer += std::to_string(index) + "\t" + (record.IsExpiredAt(today) ? "1" : "0") + "\t" +
                   record.Describe(DescribeOptions::All()) + "\n";
     }
     out << buffer;

@@ -73,27 +73,27 @@ bool TRmMainDate::IsExpired() const {
 }
 
 bool TRmMainDate::IsExpiredAt(TDateTime now) const {
+    return IsExpiredAt(TDueMoment(now));
+}
+
+bool TRmMainDate::IsExpiredAt(const TDueMoment& today) const {
     // A repeat that ended before today has no day left, whatever its date fields say.
-    if (EndDate != 0) {
-        const DateFields today = DecodeDate(now);
-        if (EndDate < today.Year * 10000 + today.Month * 100 + today.Day) {
-            return true;
-        }
+    if (EndDate != 0 && EndDate < today.Solar.Year * 10000 + today.Solar.Month * 100 + today.Solar.Day) {
+        return true;
     }
     // Today's year, month and day in the record's own calendar; outside the lunar table all three are 0.
     int thisYear = 0;
     int thisMonth = 0;
     int thisDay = 0;
     if (IsLunar) {
-        const LunarDate today = SolarToLunar(DateOf(now));
-        thisYear = today.Year;
-        thisMonth = today.Month;
-        thisDay = today.Day;
+        const LunarDate& lunar = today.Lunar();
+        thisYear = lunar.Year;
+        thisMonth = lunar.Month;
+        thisDay = lunar.Day;
     } else {
-        const DateFields today = DecodeDate(now);
-        thisYear = today.Year;
-        thisMonth = today.Month;
-        thisDay = today.Day;
+        thisYear = today.Solar.Year;
+        thisMonth = today.Solar.Month;
+        thisDay = today.Solar.Day;
     }
     if (Year == 0 || Year > thisYear) {
         return false;

@@ -118,6 +118,8 @@ struct TRmMainDate : TRmSchedule {
     // The fixed date lies wholly before today.
     bool IsExpired() const;
     bool IsExpiredAt(TDateTime now) const;
+    // The same with today's dates in both calendars worked out once, for a pass over a whole list.
+    bool IsExpiredAt(const TDueMoment& today) const;
 
     std::string YearText() const;
     std::string MonthText() const;
