@@ -63,10 +63,21 @@ const std::vector<Command>& Commands() {
          "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
          "      reminder's full description.\n",
          RunList},
+        {"delete", "delete [--dir DIR] INDEX...",
+         "      Deletes the reminders at those indexes (as `list` numbers them) and prints their lines as `list`\n"
+         "      printed them. The file is written as the program writes it: a running program takes the change in\n"
+         "      and loses nothing of its own; a reminder another program changed meanwhile is left (exit 1).\n",
+         RunDelete},
+        {"set", "set [--dir DIR] INDEX KEY=VALUE...",
+         "      Changes keys of the reminder at INDEX, by the data file's names (Year, Month, Day, Hour, Minuter,\n"
+         "      Forward, Method, IsLunar, IsLeapMonth, AutoExecScript, Reminded, Music, Command, Message, Warnings\n"
+         "      such as 3d,1d, Interval such as 2w, StartDate and EndDate such as 2027-06-30, EndCount; an empty\n"
+         "      value clears the last six), and prints its new line as `list` prints it. Written as `delete` is.\n",
+         RunSet},
         {"due", "due [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--startup]",
          "      What the once-a-minute check would fire at that minute (default now), in firing order: INDEX, PASS "
          "(exact,\n"
-         "      hourly, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
+         "      hourly, warning, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
          RunDue},
         {"expand", "expand [--at \"YYYY-MM-DD HH:MM:SS\"] [--sunday] [--dir DIR] TEXT",
          "      The reminder text with its # and % codes filled in at that moment (default now); for a text\n"

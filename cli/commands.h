@@ -2,6 +2,10 @@
 // The commands of chimewell-cli. Each takes the arguments after its name and writes to out; a malformed
 // argument throws UsageError; the result is the exit status.
 
+#include "calendar/due.h"
+#include "data/reminder.h"
+
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,6 +23,9 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
+// A reminder's line as `list` prints it: INDEX, EXPIRED (0 or 1 today) and its full description.
+std::string ListLine(std::int32_t index, const TRmMainDate& record, const TDueMoment& today);
+
 // The whole command line: dispatch, --help, and the messages and exit statuses of failures.
 int RunCommandLine(const Arguments& arguments, std::ostream& out, std::ostream& err);
 
@@ -27,6 +34,8 @@ int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunCal(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunList(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunDelete(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunSet(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err);

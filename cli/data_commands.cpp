@@ -71,6 +71,11 @@ const char* ActionName(FiringAction action) {
 }
 } // namespace
 
+std::string ListLine(std::int32_t index, const TRmMainDate& record, const TDueMoment& today) {
+    return std::to_string(index) + "\t" + (record.IsExpiredAt(today) ? "1" : "0") + "\t" +
+           record.Describe(DescribeOptions::All()) + "\n";
+}
+
 int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     const DataOptions options = ParseOptions(arguments, false, false, true);
     if (!options.Rest.empty()) {
@@ -82,9 +87,7 @@ int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     std::string buffer;
     const TDueMoment today(moment);
     for (std::int32_t index = 0; index < loaded.List.Count; ++index) {
-        const TRmMainDate& record = loaded.List.Item(index);
-        buffer += std::to_string(index) + "\t" + (record.IsExpiredAt(today) ? "1" : "0") + "\t" +
-                  record.Describe(DescribeOptions::All()) + "\n";
+        buffer += ListLine(index, loaded.List.Item(index), today);
     }
     out << buffer;
     return 0;

@@ -183,11 +183,11 @@ std::string TRmMainDate::Describe(const DescribeOptions& options) const {
     if (options.Time) {
         text += TimeText();
     }
-    if (options.Date) {
-        text += RepeatBoundsText(*this);
-    }
     if (options.Method) {
         text += std::to_string(Method) + "方式";
+    }
+    if (options.Date) {
+        text += RepeatBoundsText(*this);
     }
     if (options.Forward) {
         text += Forward > 0 ? "，提前" + std::to_string(Forward) + "分" : std::string("，不提前");

@@ -1,0 +1,104 @@
+// delete and set: what they change, what they refuse without writing, and that a running program's list and
+// theirs lose nothing of each other.
+
+#include "cli/commands.h"
+#include "cli/run_cli.h"
+#include "data/reminder_list.h"
+#include "data/reminder_schedule.h"
+
+#include "data/temp_folder.h"
+#include "sample_record.h"
+
+#include <gtest/gtest.h>
+
+namespace chimewell::cli {
+namespace {
+
+using chimewell::testing::DatedRecord;
+using chimewell::testing::ReadBytes;
+
+class EditCommands : public ::testing::Test {
+protected:
+    EditCommands() {
+        List.Reset(Path);
+        List.Add(DatedRecord(0, 3, 15, 9, 30, "交房租"), true);
+        List.Add(DatedRecord(0, 0, 0x80 | 0x05, 10, 0, "例会"), true);
+        List.Add(DatedRecord(2027, 1, 5, 8, 0, "体检"), true);
+    }
+    TRmDataList Loaded() const {
+        TRmDataList list;
+        list.Reset(Path);
+        list.Load();
+        return list;
+    }
+
+    chimewell::testing::TempFolder Folder;
+    std::string Path = Folder.File("reminddata.sdt");
+    TRmDataList List;
+};
+
+TEST_F(EditCommands, DeleteRemovesTheChosenAndPrintsTheirLines) {
+    const Result deleted = RunCli({"delete", "--dir", Folder.Folder(), "2", "0"});
+    ASSERT_EQ(deleted.Status, 0) << deleted.Err;
+    EXPECT_EQ(deleted.Out.rfind("0\t0\t公历，每年3月15日9时30分", 0), 0U) << deleted.Out;
+    EXPECT_NE(deleted.Out.find("\n2\t0\t公历，2027年1月5日8时0分"), std::string::npos) << deleted.Out;
+    const TRmDataList left = Loaded();
+    ASSERT_EQ(left.Count, 1);
+    EXPECT_EQ(left.Item(0).Message, "例会");
+}
+
+TEST_F(EditCommands, SetChangesKeysByTheirStoredNames) {
+    const Result set = RunCli({"set", "--dir", Folder.Folder(), "1", "message=双周例会", "Interval=2w",
+                               "StartDate=2026-12-07", "Warnings=1d,30m", "EndCount=10"});
+    ASSERT_EQ(set.Status, 0) << set.Err;
+    EXPECT_EQ(set.Out,
+              "1\t0\t公历，每隔 2 周的星期一、三10时0分0方式，从 2026-12-07 起，共 10 次，不提前，另提前 1 天、30 "
+              "分钟，提醒为：双周例会(无音乐)(无脚本)\n");
+    const TRmMainDate changed = Loaded().Item(1);
+    EXPECT_EQ(changed.Every, RepeatUnit::Weeks);
+    EXPECT_EQ(FormatWarnings(changed.Warnings), "1d,30m");
+    // An empty value clears a key after the 15.
+    ASSERT_EQ(RunCli({"set", "--dir", Folder.Folder(), "1", "Warnings=", "Interval=", "EndCount="}).Status, 0);
+    EXPECT_FALSE(Loaded().Item(1).Warnings.size() > 0 || Loaded().Item(1).Every != RepeatUnit::None);
+}
+
+TEST_F(EditCommands, WhatCannotBeWrittenIsRefusedWithoutWriting) {
+    const std::string before = ReadBytes(Path);
+    for (const Arguments& arguments :
+         std::vector<Arguments>{{"set", "--dir", Folder.Folder(), "3", "Hour=8"},
+                                {"set", "--dir", Folder.Folder(), "0", "Hour=24"},
+                                {"set", "--dir", Folder.Folder(), "0", "Warnings=1d,61d"},
+                                {"set", "--dir", Folder.Folder(), "0", "Warnings=1d,tomorrow"},
+                                {"set", "--dir", Folder.Folder(), "0", "Interval=0w"},
+                                {"set", "--dir", Folder.Folder(), "0", "EndDate=2027-02-30"},
+                                {"set", "--dir", Folder.Folder(), "0", "StartDate=2027-06-01", "EndDate=2027-05-31"},
+                                {"set", "--dir", Folder.Folder(), "0", "Colour=red"},
+                                {"set", "--dir", Folder.Folder(), "0"},
+                                {"delete", "--dir", Folder.Folder(), "-1"},
+                                {"delete", "--dir", Folder.Folder()}}) {
+        const Result refused = RunCli(arguments);
+        EXPECT_EQ(refused.Status, 2) << arguments.back() << ": " << refused.Out;
+        EXPECT_FALSE(refused.Err.empty());
+    }
+    EXPECT_EQ(ReadBytes(Path), before);
+}
+
+// The program holds the list while a script changes it: the program's next save keeps the script's change, and
+// the script's write kept what the program had saved.
+TEST_F(EditCommands, ARunningProgramAndTheCommandsKeepEachOthersChanges) {
+    TRmDataList program;
+    program.Reset(Path);
+    program.Load();
+    ASSERT_EQ(RunCli({"set", "--dir", Folder.Folder(), "0", "Message=交房租和水电"}).Status, 0);
+    program.Add(DatedRecord(0, 0, 0, 7, 0, "吃药"), true);
+    ASSERT_EQ(RunCli({"delete", "--dir", Folder.Folder(), "2"}).Status, 0);
+    program.ReloadIfChanged();
+    ASSERT_EQ(program.Count, 3);
+    EXPECT_EQ(program.Item(0).Message, "交房租和水电");
+    EXPECT_EQ(program.Item(1).Message, "例会");
+    EXPECT_EQ(program.Item(2).Message, "吃药");
+    EXPECT_EQ(Loaded().Count, 3);
+}
+
+} // namespace
+} // namespace chimewell::cli
