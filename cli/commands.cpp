@@ -59,7 +59,7 @@ const std::vector<Command>& Commands() {
          "      festivals of both calendars starred and named under the month; the current month without\n"
          "      arguments, the whole year with YEAR alone.\n",
          RunCal},
-        {"list", "list [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"]",
+        {"list", "list [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"] [--json]",
          "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
          "      reminder's full description.\n",
          RunList},
@@ -74,7 +74,7 @@ const std::vector<Command>& Commands() {
          "      such as 3d,1d, Interval such as 2w, StartDate and EndDate such as 2027-06-30, EndCount; an empty\n"
          "      value clears the last six), and prints its new line as `list` prints it. Written as `delete` is.\n",
          RunSet},
-        {"due", "due [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--startup]",
+        {"due", "due [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--startup] [--json]",
          "      What the once-a-minute check would fire at that minute (default now), in firing order: INDEX, PASS "
          "(exact,\n"
          "      hourly, warning, or startup with --startup), ACTION (show, silent or skip) and the text shown.\n",
@@ -89,16 +89,19 @@ const std::vector<Command>& Commands() {
          "      festival of a date the holiday schedule lists. A year the schedule does not know goes by the\n"
          "      weekday, and a notice on standard error says so. DIR's holidays.txt adds or replaces years.\n",
          RunWorkday},
-        {"next", "next [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"] [--count N] [--days D]",
+        {"next", "next [--dir DIR] [--at \"YYYY-MM-DD HH:MM\"] [--count N] [--days D] [--json]",
          "      The next N firings (default 20) after that minute (default now) within D days (default 366),\n"
          "      in time order, then list order: MINUTE, INDEX, ACTION (show or silent) and the text shown.\n"
          "      A holiday condition decided in a year the schedule does not know gives a notice on standard error.\n",
          RunNext},
-        {"missed", "missed --since \"YYYY-MM-DD HH:MM\" [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR]",
+        {"missed", "missed --since \"YYYY-MM-DD HH:MM\" [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--json]",
          "      What the program would catch up when it last checked the minute --since and now checks at --at\n"
          "      (default now): the firings of the minutes between, none older than the MissedWindowHours\n"
          "      setting (24 hours unless config.ini says otherwise), in time order, then list order: MINUTE,\n"
-         "      INDEX, ACTION (show or silent) and the text, expanded at its own minute.\n",
+         "      INDEX, ACTION (show or silent) and the text, expanded at its own minute.\n"
+         "      With --json, list, due, next and missed print one JSON object a line instead: what the line says\n"
+         "      (index, minute, pass, action, lead of a warning in minutes, text, ...) and the reminder's stored keys\n"
+         "      by their file names.\n",
          RunMissed},
         {"export", "export [--dir DIR] --items N[,N...] FILE",
          "      Writes the reminders at those positions, counted from 1 (list's INDEX + 1), to the new exchange\n"

@@ -3,9 +3,11 @@
 #include "cli/commands.h"
 #include "cli/folder.h"
 #include "cli/holidays.h"
+#include "cli/json_lines.h"
 #include "data/paths.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
+#include "runtime/next_firing.h"
 #include "runtime/remind_runtime.h"
 #include "runtime/remind_text.h"
 
@@ -22,12 +24,14 @@ struct DataOptions {
     std::optional<std::string> At;
     bool Startup = false;
     bool Sunday = false;
+    bool Json = false;
     Arguments Rest;
 };
 
 DataOptions ParseOptions(const Arguments& arguments, bool allowStartup, bool allowSunday, bool allowDir) {
-    const ParsedArguments parsed = allowDir ? ParseArguments(arguments, {"--startup", "--sunday"}, {"--dir", "--at"})
-                                            : ParseArguments(arguments, {"--startup", "--sunday"}, {"--at"});
+    const ParsedArguments parsed =
+        allowDir ? ParseArguments(arguments, {"--startup", "--sunday", "--json"}, {"--dir", "--at"})
+                 : ParseArguments(arguments, {"--startup", "--sunday"}, {"--at"});
     for (const auto& [flag, allowed] : {std::pair{"--startup", allowStartup}, std::pair{"--sunday", allowSunday}}) {
         if (parsed.Flags.contains(flag) && !allowed) {
             throw UsageError("unknown option '" + std::string(flag) + "'");
@@ -36,6 +40,7 @@ DataOptions ParseOptions(const Arguments& arguments, bool allowStartup, bool all
     DataOptions options;
     options.Startup = parsed.Flags.contains("--startup");
     options.Sunday = parsed.Flags.contains("--sunday");
+    options.Json = parsed.Flags.contains("--json");
     if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
         options.At = at->second;
     }
@@ -87,7 +92,19 @@ int RunList(const Arguments& arguments, std::ostream& out, std::ostream&) {
     std::string buffer;
     const TDueMoment today(moment);
     for (std::int32_t index = 0; index < loaded.List.Count; ++index) {
-        buffer += ListLine(index, loaded.List.Item(index), today);
+        const TRmMainDate& record = loaded.List.Item(index);
+        if (!options.Json) {
+            buffer += ListLine(index, record, today);
+            continue;
+        }
+        const std::optional<TDateTime> next = NextFiring(record, moment, loaded.Config.BeginWithSunday);
+        buffer += TJsonLine()
+                      .Number("index", index)
+                      .Flag("expired", record.IsExpiredAt(today))
+                      .Reminder(record)
+                      .Text("description", record.Describe(DescribeOptions::All()))
+                      .Text("next", next ? FormatMinute(*next) : std::string())
+                      .Line();
     }
     out << buffer;
     return 0;
@@ -117,14 +134,29 @@ int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         if (HasHolidayCondition(loaded.List.Item(reminder.Position).Message)) {
             notices.NoteDate(moment);
         }
-        out << reminder.Position << "\t" << (reminder.Lead != 0 ? "warning" : PassName(reminder.Pass)) << "\t"
-            << ActionName(plan.Action) << "\t" << plan.Presentation.Text << "\n";
+        const char* pass = reminder.Lead != 0 ? "warning" : PassName(reminder.Pass);
+        if (options.Json) {
+            out << TJsonLine()
+                       .Number("index", reminder.Position)
+                       .Text("pass", pass)
+                       .Text("action", ActionName(plan.Action))
+                       .Number("lead", reminder.Lead)
+                       .Text("text", plan.Presentation.Text)
+                       .Reminder(loaded.List.Item(reminder.Position))
+                       .Line();
+            continue;
+        }
+        out << reminder.Position << "\t" << pass << "\t" << ActionName(plan.Action) << "\t" << plan.Presentation.Text
+            << "\n";
     }
     return 0;
 }
 
 int RunExpand(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const DataOptions options = ParseOptions(arguments, false, true, true);
+    if (options.Json) {
+        throw UsageError("unknown option '--json'");
+    }
     if (options.Rest.size() != 1) {
         throw UsageError("expand needs exactly one TEXT (quote it)");
     }

@@ -2,6 +2,7 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/holidays.h"
+#include "cli/json_lines.h"
 #include "data/reminder_list.h"
 #include "data/settings.h"
 #include "runtime/catch_up.h"
@@ -11,7 +12,7 @@
 namespace chimewell::cli {
 
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err) {
-    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir", "--since", "--at"});
+    const ParsedArguments parsed = ParseArguments(arguments, {"--json"}, {"--dir", "--since", "--at"});
     if (!parsed.Positional.empty()) {
         throw UsageError("unexpected argument '" + parsed.Positional.front() + "'");
     }
@@ -35,6 +36,19 @@ int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err) 
          MissedFirings(list, lastChecked, now, config.MissedWindowHours, config.BeginWithSunday)) {
         const TMissedReminder missed = DescribeMissed(list.Item(firing.Position), firing, config.BeginWithSunday);
         const std::string text = missed.Silent ? list.Item(firing.Position).Message : missed.Text;
+        if (parsed.Flags.contains("--json")) {
+            buffer += TJsonLine()
+                          .Text("minute", FormatMinute(firing.Minute))
+                          .Number("index", firing.Position)
+                          .Text("action", missed.Silent ? "silent" : "show")
+                          .Number("lead", firing.Lead)
+                          .Text("text", text)
+                          .Text("command", missed.Command)
+                          .Text("not_run", missed.NotRun)
+                          .Reminder(list.Item(firing.Position))
+                          .Line();
+            continue;
+        }
         buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
                   (missed.Silent ? "silent" : "show") + "\t" + text + "\n";
     }

@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/folder.h"
 #include "cli/holidays.h"
+#include "cli/json_lines.h"
 #include "data/reminder_list.h"
 #include "data/reminder_stream.h"
 #include "data/settings.h"
@@ -25,15 +26,17 @@ struct NextOptions {
     std::optional<std::string> At;
     int Count = 20;
     int Days = 366;
+    bool Json = false;
 };
 
 NextOptions ParseNextOptions(const Arguments& arguments) {
-    const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir", "--at", "--count", "--days"});
+    const ParsedArguments parsed = ParseArguments(arguments, {"--json"}, {"--dir", "--at", "--count", "--days"});
     if (!parsed.Positional.empty()) {
         throw UsageError("unexpected argument '" + parsed.Positional.front() + "'");
     }
     NextOptions options;
     options.Folder = DataFolder(parsed);
+    options.Json = parsed.Flags.contains("--json");
     if (const auto at = parsed.Values.find("--at"); at != parsed.Values.end()) {
         options.At = at->second;
     }
@@ -76,6 +79,17 @@ int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     for (const TComingFiringsCollector::Kept& kept : agenda) {
         const TMonthFiring& firing = kept.Firing;
         const bool silent = kept.Reminder->Message == SilentReminderMessage;
+        if (options.Json) {
+            buffer += TJsonLine()
+                          .Text("minute", FormatMinute(firing.Minute))
+                          .Number("index", firing.Position)
+                          .Text("action", silent ? "silent" : "show")
+                          .Number("lead", firing.Lead)
+                          .Text("text", firing.Text)
+                          .Reminder(*kept.Reminder)
+                          .Line();
+            continue;
+        }
         buffer += FormatMinute(firing.Minute) + "\t" + std::to_string(firing.Position) + "\t" +
                   (silent ? "silent" : "show") + "\t" + firing.Text + "\n";
     }
