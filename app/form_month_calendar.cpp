@@ -57,7 +57,8 @@ QString FiringLine(const TMonthFiring& firing, bool withDate) {
         // The text says how far ahead; the mark tells it from the reminder's own day at a glance.
         line += "◇ ";
     }
-    line += firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + "）";
+    // A warning's text ends with the time it warns of, in brackets already.
+    line += firing.Lead != 0 ? firing.Text : firing.Text + "（" + (firing.IsLunar ? "农历" : "公历") + "）";
     return Q(line);
 }
 

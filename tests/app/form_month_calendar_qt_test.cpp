@@ -136,6 +136,23 @@ TEST_F(MonthCalendarTest, ADayCountsRemindersAndShowsAnEarlyFiringAsSuch) {
     EXPECT_EQ(window.lstDay->item(2)->text(), QStringLiteral("12:00 午饭（公历）"));
 }
 
+// A warning days ahead shows on its own day, marked apart from the reminders of the day.
+TEST_F(MonthCalendarTest, AWarningShowsOnItsDayMarkedAsSuch) {
+    TRmMainDate report = testing::DatedRecord(2023, 3, 25, 9, 0, "交报告");
+    report.Warnings = {{3, LeadUnit::Days}};
+    List.Add(report, false);
+    TfrmMonthCalendar window(nullptr, List, Config);
+    // The cell may cut its marks to the column; the tooltip and the name for screen readers say them whole.
+    EXPECT_TRUE(window.grdMonth->currentItem()->text().startsWith(QStringLiteral("22 ●")));
+    EXPECT_TRUE(window.grdMonth->currentItem()->toolTip().endsWith(QStringLiteral("\n1个提醒\n1个提前提醒")));
+    EXPECT_TRUE(window.grdMonth->currentItem()
+                    ->data(Qt::AccessibleTextRole)
+                    .toString()
+                    .endsWith(QStringLiteral(" 1个提醒 1个提前提醒")));
+    ASSERT_EQ(window.lstDay->count(), 2);
+    EXPECT_EQ(window.lstDay->item(0)->text(), QStringLiteral("09:00 ◇ 还有 3 天：交报告（3月25日 星期六 09:00）"));
+}
+
 // 休 and 班 have their own colours, whatever festival falls on the day; a festival on an ordinary day a third.
 TEST_F(MonthCalendarTest, RestDaysMakeupWorkdaysAndFestivalsDrawApart) {
     TfrmMonthCalendar window(nullptr, List, Config);
