@@ -71,8 +71,9 @@ const std::vector<Command>& Commands() {
         {"set", "set [--dir DIR] INDEX KEY=VALUE...",
          "      Changes keys of the reminder at INDEX, by the data file's names (Year, Month, Day, Hour, Minuter,\n"
          "      Forward, Method, IsLunar, IsLeapMonth, AutoExecScript, Reminded, Music, Command, Message, Warnings\n"
-         "      such as 3d,1d, Interval such as 2w, StartDate and EndDate such as 2027-06-30, EndCount; an empty\n"
-         "      value clears the last six), and prints its new line as `list` prints it. Written as `delete` is.\n",
+         "      such as 3d,1d, Interval such as 2w, StartDate and EndDate such as 2027-06-30, EndCount, MonthEnd\n"
+         "      (1: a day 29..31 falls on the last day of shorter months); an empty value clears the last seven),\n"
+         "      and prints its new line as `list` prints it. Written as `delete` is.\n",
          RunSet},
         {"due", "due [--at \"YYYY-MM-DD HH:MM\"] [--dir DIR] [--startup] [--json]",
          "      What the once-a-minute check would fire at that minute (default now), in firing order: INDEX, PASS "

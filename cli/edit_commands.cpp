@@ -129,6 +129,10 @@ void SetKey(TRmMainDate& record, const std::string& assignment) {
             return;
         }
     }
+    if (SameKey(key, ReminderMonthEndKey)) {
+        record.MonthEnd = !value.empty() && NumberOf(ReminderMonthEndKey, value, 0, 1) == 1;
+        return;
+    }
     if (SameKey(key, ReminderEndCountKey)) {
         record.EndCount = value.empty() ? 0 : NumberOf(ReminderEndCountKey, value, 0, MostEndCount);
         return;

@@ -74,7 +74,8 @@ TJsonLine& TJsonLine::Reminder(const TRmMainDate& record) {
     Text(ReminderIntervalKey, FormatInterval(record.Every, record.EveryCount));
     Text(ReminderStartDateKey, FormatStoredDate(record.StartDate));
     Text(ReminderEndDateKey, FormatStoredDate(record.EndDate));
-    return Number(ReminderEndCountKey, record.EndCount);
+    Number(ReminderEndCountKey, record.EndCount);
+    return Flag(ReminderMonthEndKey, record.MonthEnd);
 }
 
 std::string TJsonLine::Line() const {

@@ -44,12 +44,20 @@ void TRmMainDate::CopyFrom(const TRmMainDate& source) {
     *this = source;
 }
 
+std::int32_t TRmMainDate::DayOn(const TDueMoment& moment) const {
+    if (!FallsToMonthEnd() || moment.Solar.Day >= Day ||
+        moment.Solar.Day != GregorianMonthDays(moment.Solar.Year, moment.Solar.Month)) {
+        return Day;
+    }
+    return moment.Solar.Day;
+}
+
 bool TRmMainDate::IsDueNowAt(const TDueMoment& moment) const {
-    return IsDateTimeDueAt(moment, IsLunar, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, true);
+    return IsDateTimeDueAt(moment, IsLunar, Year, Month, DayOn(moment), Hour, Minuter, Forward, IsLeapMonth, true);
 }
 
 bool TRmMainDate::IsDueTodayAt(const TDueMoment& moment) const {
-    return IsDateTimeDueAt(moment, IsLunar, Year, Month, Day, Hour, Minuter, Forward, IsLeapMonth, false);
+    return IsDateTimeDueAt(moment, IsLunar, Year, Month, DayOn(moment), Hour, Minuter, Forward, IsLeapMonth, false);
 }
 
 bool TRmMainDate::IsDueNowAt(TDateTime now) const {
@@ -144,6 +152,9 @@ std::string TRmMainDate::DayText() const {
     }
     if ((Day & WeekdayMask) != 0) {
         return WeekdaysText();
+    }
+    if (FallsToMonthEnd()) {
+        return Day == 31 ? std::string("最后一天") : std::to_string(Day) + "日（没有这天的月份在月末）";
     }
     if (IsLunar && IsInRange(Day, 1, LastNamedLunarDay)) {
         return LunarDayName(Day);

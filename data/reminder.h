@@ -59,8 +59,8 @@ struct TLeadTime {
 enum class RepeatUnit : char { None = 0, Days = 'd', Weeks = 'w', Months = 'm', Years = 'y' };
 
 // What a reminder says beyond its 15 keys and UID, each stored after them (as "Warnings", "Interval", "StartDate",
-// "EndDate" and "EndCount") only where it is set: a file without them stays as it was, and an older copy of the
-// program that rewrites the 15 keys leaves them alone. Calendar files carry them too; exchange files do not.
+// "EndDate", "EndCount" and "MonthEnd") only where it is set: a file without them stays as it was, and an older copy of
+// the program that rewrites the 15 keys leaves them alone. Calendar files carry them too; exchange files do not.
 struct TRmSchedule {
     // Warnings before the time, each on its own minute, even on an earlier day; Forward stays the 0..30 minutes.
     std::vector<TLeadTime> Warnings;
@@ -71,6 +71,9 @@ struct TRmSchedule {
     std::int32_t EndDate = 0;
     // The firing days from StartDate on that count, 0 for all.
     std::int32_t EndCount = 0;
+    // A Gregorian day 29, 30 or 31 falls on the last day of a month that does not have it ("每月最后一天" is day
+    // 31 with this); stored as "MonthEnd".
+    bool MonthEnd = false;
 
     // Any of them is set: the due rules take the one engine's longer way.
     bool HasSchedule() const;
@@ -120,6 +123,10 @@ struct TRmMainDate : TRmSchedule {
     bool IsExpiredAt(TDateTime now) const;
     // The same with today's dates in both calendars worked out once, for a pass over a whole list.
     bool IsExpiredAt(const TDueMoment& today) const;
+    // The day of the month the Day field stands for on that day: a month-end reminder's day 29..31 is the last day
+    // of a shorter month.
+    std::int32_t DayOn(const TDueMoment& moment) const;
+    bool FallsToMonthEnd() const { return MonthEnd && !IsLunar && Day >= 29 && Day <= 31; }
 
     std::string YearText() const;
     std::string MonthText() const;

@@ -27,7 +27,7 @@ std::string ItemSectionName(std::int32_t number) {
 
 namespace {
 // The keys of a reminder, in the order of the file.
-constexpr std::array<std::string_view, 21> ReminderKeys = {"Year",
+constexpr std::array<std::string_view, 22> ReminderKeys = {"Year",
                                                            "Month",
                                                            "Day",
                                                            "Hour",
@@ -47,7 +47,8 @@ constexpr std::array<std::string_view, 21> ReminderKeys = {"Year",
                                                            ReminderIntervalKey,
                                                            ReminderStartDateKey,
                                                            ReminderEndDateKey,
-                                                           ReminderEndCountKey};
+                                                           ReminderEndCountKey,
+                                                           ReminderMonthEndKey};
 
 // A key after the 15 is written where it says something, or where the section's former reminder had it (so that
 // clearing it does not leave the old value behind).
@@ -139,6 +140,7 @@ TRmMainDate ReadReminderAt(const TIniFile& ini, std::size_t handle, TextDecoder*
     record.StartDate = texts[6].empty() ? 0 : ParseStoredDate(texts[6]);
     record.EndDate = texts[7].empty() ? 0 : ParseStoredDate(texts[7]);
     record.EndCount = texts[8].empty() ? 0 : CountOf(texts[8]);
+    record.MonthEnd = CountOf(texts[9]) == 1;
     return record;
 }
 
@@ -165,6 +167,7 @@ void WriteReminder(TIniFile& ini, const std::string& section, const TRmMainDate&
     WriteExtraKey(ini, section, ReminderStartDateKey, FormatStoredDate(record.StartDate));
     WriteExtraKey(ini, section, ReminderEndDateKey, FormatStoredDate(record.EndDate));
     WriteExtraKey(ini, section, ReminderEndCountKey, record.EndCount > 0 ? std::to_string(record.EndCount) : "");
+    WriteExtraKey(ini, section, ReminderMonthEndKey, record.MonthEnd ? "1" : "");
 }
 
 std::int32_t StoredItemCount(const TIniFile& ini) {
@@ -201,7 +204,7 @@ std::int32_t HighestItemSection(const TIniFile& ini) {
 bool SameSchedule(const TRmMainDate& a, const TRmMainDate& b) {
     return a.Warnings == b.Warnings && a.Every == b.Every &&
            (a.Every == RepeatUnit::None || a.EveryCount == b.EveryCount) && a.StartDate == b.StartDate &&
-           a.EndDate == b.EndDate && a.EndCount == b.EndCount;
+           a.EndDate == b.EndDate && a.EndCount == b.EndCount && a.MonthEnd == b.MonthEnd;
 }
 
 bool SameReminder(const TRmMainDate& a, const TRmMainDate& b) {
@@ -255,7 +258,8 @@ std::optional<TRmMainDate> MergeEdit(const TRmMainDate& original, const TRmMainD
         MergeField(original.EveryCount, current.EveryCount, edited.EveryCount, merged.EveryCount) &&
         MergeField(original.StartDate, current.StartDate, edited.StartDate, merged.StartDate) &&
         MergeField(original.EndDate, current.EndDate, edited.EndDate, merged.EndDate) &&
-        MergeField(original.EndCount, current.EndCount, edited.EndCount, merged.EndCount);
+        MergeField(original.EndCount, current.EndCount, edited.EndCount, merged.EndCount) &&
+        MergeField(original.MonthEnd, current.MonthEnd, edited.MonthEnd, merged.MonthEnd);
     if (!merges) {
         return std::nullopt;
     }
@@ -298,7 +302,8 @@ std::string ContentKey(const TRmMainDate& r) {
     if (r.HasSchedule()) {
         key += '\0';
         key += FormatWarnings(r.Warnings) + ';' + FormatInterval(r.Every, r.EveryCount) + ';' +
-               std::to_string(r.StartDate) + ';' + std::to_string(r.EndDate) + ';' + std::to_string(r.EndCount);
+               std::to_string(r.StartDate) + ';' + std::to_string(r.EndDate) + ';' + std::to_string(r.EndCount) +
+               (r.MonthEnd ? ";e" : "");
     }
     return key;
 }

@@ -93,7 +93,8 @@ std::int32_t TLeadTime::Minutes() const {
 }
 
 bool TRmSchedule::HasSchedule() const {
-    return !Warnings.empty() || Every != RepeatUnit::None || StartDate != 0 || EndDate != 0 || EndCount != 0;
+    return !Warnings.empty() || Every != RepeatUnit::None || StartDate != 0 || EndDate != 0 || EndCount != 0 ||
+           MonthEnd;
 }
 
 void CopySchedule(const TRmSchedule& from, TRmSchedule& to) {

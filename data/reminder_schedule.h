@@ -17,6 +17,7 @@ inline constexpr const char* ReminderIntervalKey = "Interval";
 inline constexpr const char* ReminderStartDateKey = "StartDate";
 inline constexpr const char* ReminderEndDateKey = "EndDate";
 inline constexpr const char* ReminderEndCountKey = "EndCount";
+inline constexpr const char* ReminderMonthEndKey = "MonthEnd";
 
 inline constexpr std::int32_t MostWarnings = 10;
 inline constexpr std::int32_t MostEveryCount = 999;

@@ -83,7 +83,9 @@ TfrmSchedule::TfrmSchedule(TScheduleEditor& editor, QWidget* parent)
     warningGrid->addWidget(btnRemoveLead, 2, 1, Qt::AlignLeft | Qt::AlignTop);
     column->addWidget(gbWarnings);
 
-    auto* gbRepeat = new QGroupBox(QStringLiteral("间隔重复"), this);
+    auto* gbRepeat = new QGroupBox(QStringLiteral("重复"), this);
+    chkMonthEnd = new QCheckBox(
+        QStringLiteral("没有这一天的月份在月末提醒[&M]（如 31 日在小月的 30 日、二月的 28 或 29 日）"), gbRepeat);
     chkEvery = new QCheckBox(QStringLiteral("每隔[&E]"), gbRepeat);
     spEvery = new QSpinBox(gbRepeat);
     spEvery->setRange(1, MostEveryCount);
@@ -108,20 +110,21 @@ TfrmSchedule::TfrmSchedule(TScheduleEditor& editor, QWidget* parent)
     everyRow->addWidget(deStart);
     everyRow->addWidget(new QLabel(QStringLiteral("起"), gbRepeat));
     everyRow->addStretch(1);
-    repeatGrid->addLayout(everyRow, 0, 0, 1, 3);
-    repeatGrid->addWidget(rbNoEnd, 1, 0);
+    repeatGrid->addWidget(chkMonthEnd, 0, 0, 1, 3);
+    repeatGrid->addLayout(everyRow, 1, 0, 1, 3);
+    repeatGrid->addWidget(rbNoEnd, 2, 0);
     auto* untilRow = new QHBoxLayout;
     untilRow->addWidget(rbEndDate);
     untilRow->addWidget(deEnd);
     untilRow->addWidget(new QLabel(QStringLiteral("为止"), gbRepeat));
     untilRow->addStretch(1);
-    repeatGrid->addLayout(untilRow, 1, 1);
+    repeatGrid->addLayout(untilRow, 2, 1);
     auto* countRow = new QHBoxLayout;
     countRow->addWidget(rbEndCount);
     countRow->addWidget(spEndCount);
     countRow->addWidget(new QLabel(QStringLiteral("次"), gbRepeat));
     countRow->addStretch(1);
-    repeatGrid->addLayout(countRow, 1, 2);
+    repeatGrid->addLayout(countRow, 2, 2);
     column->addWidget(gbRepeat);
 
     lbSummary = new QLabel(this);
@@ -153,6 +156,12 @@ TfrmSchedule::TfrmSchedule(TScheduleEditor& editor, QWidget* parent)
             Editor.RemoveWarning(static_cast<std::size_t>(row));
             Render();
             lwWarnings->setCurrentRow(std::min(row, lwWarnings->count() - 1));
+        }
+    });
+    connect(chkMonthEnd, &QCheckBox::toggled, this, [this](bool checked) {
+        if (!Rendering) {
+            Editor.SetMonthEnd(checked);
+            Render();
         }
     });
     connect(chkEvery, &QCheckBox::toggled, this, [this] { RepeatChanged(); });
@@ -224,6 +233,8 @@ void TfrmSchedule::Render() {
         lwWarnings->addItem(QStringLiteral("提前 ") + Q(LeadText(lead)));
     }
     btnRemoveLead->setEnabled(!record.Warnings.empty());
+    chkMonthEnd->setChecked(record.MonthEnd);
+    chkMonthEnd->setEnabled(Editor.MonthEndAllowed());
     const bool every = record.Every != RepeatUnit::None;
     chkEvery->setChecked(every);
     if (every) {

@@ -33,6 +33,7 @@ public:
     QComboBox* cbLeadUnit;
     QPushButton* btnAddLead;
     QPushButton* btnRemoveLead;
+    QCheckBox* chkMonthEnd;
     QCheckBox* chkEvery;
     QSpinBox* spEvery;
     QComboBox* cbEveryUnit;

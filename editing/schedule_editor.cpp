@@ -121,6 +121,9 @@ std::string ScheduleSummary(const TRmMainDate& record) {
     } else {
         text += "按日期重复";
     }
+    if (record.FallsToMonthEnd()) {
+        text += "，没有这一天的月份在月末";
+    }
     text += RepeatBoundsText(record);
     return text;
 }

@@ -33,6 +33,9 @@ public:
     void SetEndDate(std::int32_t date);
     void SetEndCount(std::int32_t count);
     RepeatEnd End() const;
+    // A Gregorian day 29..31 may fall on the last day of shorter months.
+    bool MonthEndAllowed() const { return !Record.IsLunar && Record.Day >= 29 && Record.Day <= 31; }
+    void SetMonthEnd(bool monthEnd) { Record.MonthEnd = monthEnd && MonthEndAllowed(); }
     // The units a reminder of its calendar may repeat by: a lunar one by lunar months and years only.
     bool UnitAllowed(RepeatUnit unit) const;
 

@@ -386,12 +386,13 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     // Blanks between the warnings: a CalDAV server that reads an X- property as a list keeps its first item only.
     std::string warnings = FormatWarnings(schedule.Warnings);
     std::replace(warnings.begin(), warnings.end(), ',', ' ');
-    const std::array<std::pair<const char*, std::string>, 5> scheduleKeys = {{
+    const std::array<std::pair<const char*, std::string>, 6> scheduleKeys = {{
         {ReminderWarningsKey, warnings},
         {ReminderIntervalKey, FormatInterval(schedule.Every, schedule.EveryCount)},
         {ReminderStartDateKey, FormatStoredDate(schedule.StartDate)},
         {ReminderEndDateKey, FormatStoredDate(schedule.EndDate)},
         {ReminderEndCountKey, schedule.EndCount > 0 ? std::to_string(schedule.EndCount) : std::string()},
+        {ReminderMonthEndKey, schedule.MonthEnd ? std::string("1") : std::string()},
     }};
     for (const auto& [key, value] : scheduleKeys) {
         if (!value.empty()) {
@@ -440,7 +441,7 @@ std::string IntervalRuleOf(const TRmMainDate& record, bool every, bool fixed) {
         rule += ";BYMONTH=" + std::to_string(record.Month);
     }
     if (fixed) {
-        rule += ";BYMONTHDAY=" + std::to_string(record.Day);
+        rule += ";BYMONTHDAY=" + (record.FallsToMonthEnd() ? std::string("-1") : std::to_string(record.Day));
     } else if (!every) {
         rule += ";BYDAY=" + RuleDaysOf(record.Day & 0x7F);
     } else if (record.Every != RepeatUnit::Days) {
@@ -466,9 +467,16 @@ std::string GregorianRuleOf(const TRmMainDate& record) {
     if (!every && !fixed && !weekdays) {
         return {};
     }
-    if (fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
+    // The last day of each month is a rule's; day 29 or 30 falling on a shorter month's end is none, and goes out
+    // as its dates.
+    const bool lastDay = fixed && record.FallsToMonthEnd();
+    if (lastDay && day != 31) {
         return {};
     }
+    if (!lastDay && fixed && record.Month != 0 && day > GregorianMonthDays(2000, record.Month)) {
+        return {};
+    }
+    const std::string monthDay = lastDay ? std::string("-1") : std::to_string(day);
     if (fixed && record.Year != 0 && record.Month != 0) {
         return {}; // one day
     }
@@ -477,9 +485,8 @@ std::string GregorianRuleOf(const TRmMainDate& record) {
     }
     std::string rule;
     if (fixed) {
-        rule = record.Month != 0
-                   ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + std::to_string(day)
-                   : "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(day);
+        rule = record.Month != 0 ? "FREQ=YEARLY;BYMONTH=" + std::to_string(record.Month) + ";BYMONTHDAY=" + monthDay
+                                 : "FREQ=MONTHLY;BYMONTHDAY=" + monthDay;
     } else {
         if (every) {
             rule = "FREQ=DAILY";

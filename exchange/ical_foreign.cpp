@@ -331,9 +331,13 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
     const int months = ArrayLength(rule.by_month, ICAL_BY_MONTH_SIZE);
     const int monthDays = ArrayLength(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
     const int days = ArrayLength(rule.by_day, ICAL_BY_DAY_SIZE);
-    if (months > 1 || monthDays > 1 || (monthDays == 1 && rule.by_month_day[0] < 1)) {
+    // BYMONTHDAY=-1, the last day of each month, is day 31 falling on the month's end.
+    const bool lastDay = monthDays == 1 && rule.by_month_day[0] == -1;
+    if (months > 1 || monthDays > 1 || (monthDays == 1 && rule.by_month_day[0] < 1 && !lastDay)) {
         return std::nullopt;
     }
+    const int monthDay = lastDay ? 31 : monthDays == 1 ? rule.by_month_day[0] : 0;
+    item.Schedule.MonthEnd = lastDay;
     int weekdayBits = 0;
     for (int k = 0; k < days; ++k) {
         if (icalrecurrencetype_day_position(rule.by_day[k]) != 0) {
@@ -349,14 +353,14 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
             return std::nullopt;
         }
         item.Numbers[KeyMonth] = month != 0 ? month : date.Month;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
+        item.Numbers[KeyDay] = monthDays == 1 ? monthDay : date.Day;
         break;
     case ICAL_MONTHLY_RECURRENCE:
         if (days != 0 || months != 0) {
             return std::nullopt;
         }
         item.Numbers[KeyMonth] = 0;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : date.Day;
+        item.Numbers[KeyDay] = monthDays == 1 ? monthDay : date.Day;
         break;
     case ICAL_WEEKLY_RECURRENCE:
         if (monthDays != 0) {
@@ -376,7 +380,7 @@ std::optional<TExchangeItem> GregorianCandidate(const icalrecurrencetype& rule, 
             return std::nullopt;
         }
         item.Numbers[KeyMonth] = month;
-        item.Numbers[KeyDay] = monthDays == 1 ? rule.by_month_day[0] : (days != 0 ? WeekdayMask | weekdayBits : 0);
+        item.Numbers[KeyDay] = monthDays == 1 ? monthDay : (days != 0 ? WeekdayMask | weekdayBits : 0);
         break;
     default:
         return std::nullopt;

@@ -58,6 +58,8 @@ void TakeScheduleKey(const std::string& name, const std::string& value, TRmSched
         schedule.EndDate = ParseStoredDate(value);
     } else if (name == PropertyName(ReminderEndCountKey)) {
         schedule.EndCount = std::clamp(NumberOf(value).value_or(0), 0, MostEndCount);
+    } else if (name == PropertyName(ReminderMonthEndKey)) {
+        schedule.MonthEnd = NumberOf(value).value_or(0) == 1;
     }
 }
 

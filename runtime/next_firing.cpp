@@ -218,8 +218,11 @@ void VisitSolarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64
     if (pattern.Rule == DayRule::Never || record.Month < 0 || record.Month > 12) {
         return;
     }
-    // A day the month never has (2-30, 4-31) is known at once; 2000 is a leap year, so 2-29 stays possible.
-    if (pattern.Rule == DayRule::Fixed && record.Month != 0 && pattern.Fixed > GregorianMonthDays(2000, record.Month)) {
+    // A day the month never has (2-30, 4-31) is known at once; 2000 is a leap year, so 2-29 stays possible. A
+    // month-end reminder has it on the month's last day instead.
+    const bool monthEnd = record.FallsToMonthEnd();
+    if (!monthEnd && pattern.Rule == DayRule::Fixed && record.Month != 0 &&
+        pattern.Fixed > GregorianMonthDays(2000, record.Month)) {
         return;
     }
     int fromYear = DecodeDate(static_cast<TDateTime>(firstDay)).Year;
@@ -231,7 +234,8 @@ void VisitSolarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64
     const int lastMonth = record.Month == 0 ? 12 : record.Month;
     for (int year = fromYear; year <= toYear; ++year) {
         // A leap day of every year: only leap years need a look.
-        if (pattern.Rule == DayRule::Fixed && record.Month == 2 && pattern.Fixed == 29 && !IsGregorianLeapYear(year)) {
+        if (!monthEnd && pattern.Rule == DayRule::Fixed && record.Month == 2 && pattern.Fixed == 29 &&
+            !IsGregorianLeapYear(year)) {
             continue;
         }
         for (int month = firstMonth; month <= lastMonth; ++month) {
@@ -243,7 +247,7 @@ void VisitSolarDays(const TRmMainDate& record, std::int64_t firstDay, std::int64
             if (monthStart + length - 1 < firstDay) {
                 continue;
             }
-            if (!VisitMonth(pattern, monthStart, length, firstDay, lastDay, false, collector)) {
+            if (!VisitMonth(pattern, monthStart, length, firstDay, lastDay, monthEnd, collector)) {
                 return;
             }
         }
@@ -396,7 +400,7 @@ std::int64_t CountEndDay(const TRmMainDate& record, std::int64_t firstAllowed, s
                             std::to_string(lastAllowed) + ':' + std::to_string(record.Year) + ':' +
                             std::to_string(record.Month) + ':' + std::to_string(record.Day) + ':' +
                             (record.IsLunar ? 'L' : 'G') + (record.IsLeapMonth ? 'l' : '-') +
-                            FormatInterval(record.Every, record.EveryCount);
+                            FormatInterval(record.Every, record.EveryCount) + (record.MonthEnd ? "e" : "");
     static std::mutex guard;
     static std::unordered_map<std::string, std::int64_t> known;
     {

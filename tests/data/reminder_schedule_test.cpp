@@ -130,6 +130,7 @@ TEST_F(ScheduleKeysTest, AnOlderReaderOfTheFifteenKeysReadsEveryReminder) {
             record.EveryCount = i % 3 + 1;
             record.StartDate = 20260101 + i % 28;
             record.EndCount = i + 1;
+            record.MonthEnd = i % 4 == 0;
         }
         list.Add(record, true);
         written.push_back(record);
@@ -211,6 +212,27 @@ TEST(ScheduleTexts, ARepeatThatEndedBeforeTodayIsExpired) {
     daily.EndDate = 20261209;
     EXPECT_FALSE(daily.IsExpiredAt(EncodeDateTime(2026, 12, 9, 23, 59)));
     EXPECT_TRUE(daily.IsExpiredAt(EncodeDateTime(2026, 12, 10, 0, 0)));
+}
+
+// The last day of every month: day 31 on February's 28th or 29th and on the 30th of the short months.
+TEST(ScheduleTexts, AMonthEndReminderFallsOnEachMonthsLastDay) {
+    TRmMainDate rent;
+    rent.Day = 31;
+    rent.Hour = 9;
+    rent.MonthEnd = true;
+    EXPECT_EQ(rent.DateText(), "每年每月最后一天");
+    EXPECT_TRUE(rent.IsDueTodayAt(EncodeDateTime(2027, 2, 28, 9, 0)));
+    EXPECT_TRUE(rent.IsDueTodayAt(EncodeDateTime(2028, 2, 29, 9, 0)));
+    EXPECT_FALSE(rent.IsDueTodayAt(EncodeDateTime(2028, 2, 28, 9, 0)));
+    EXPECT_TRUE(rent.IsDueTodayAt(EncodeDateTime(2027, 4, 30, 9, 0)));
+    EXPECT_TRUE(rent.IsDueTodayAt(EncodeDateTime(2027, 5, 31, 9, 0)));
+    EXPECT_FALSE(rent.IsDueTodayAt(EncodeDateTime(2027, 5, 30, 9, 0)));
+    // Not for a lunar date, whose day 30 already falls on a short month's 29th, nor for a day before the 29th.
+    rent.IsLunar = true;
+    EXPECT_FALSE(rent.FallsToMonthEnd());
+    rent.IsLunar = false;
+    rent.Day = 28;
+    EXPECT_FALSE(rent.FallsToMonthEnd());
 }
 
 } // namespace

@@ -89,8 +89,9 @@ TExchangeItem RandomScheduled(std::mt19937& random, int kind, bool otherReaders)
         item.Numbers[2] = 0x80 | pick(1, 0x7F);
         every(RepeatUnit::Weeks, 4);
         break;
-    case 2: // a day of every few months
+    case 2: // a day of every few months, the end of a month among them
         item.Numbers[2] = pick(1, 31);
+        schedule.MonthEnd = item.Numbers[2] >= 29 && pick(0, 1) == 0;
         every(RepeatUnit::Months, 6);
         break;
     case 3: // a day of every few years
@@ -421,6 +422,21 @@ TEST(IcsCarriedTexts, CommasTravelCodedAndOlderExportsReadAsWritten) {
     const TIcsImportFile older = Read(Replaced(text, "X-CHIMEWELL-TEXTS:PERCENT\r\n", ""));
     ASSERT_EQ(older.Items.size(), 1U);
     EXPECT_EQ(older.Items[0].Message, "买牛奶%2C面包 100%25");
+}
+
+// The last day of each month, from another calendar and back out: day 31 falling on each month's end.
+TEST(IcsMonthEnd, TheLastDayOfEachMonthTravelsAsTheRulesMinusOne) {
+    const TIcsImportFile file = Read(Calendar("BEGIN:VEVENT\nUID:rent\nDTSTAMP:20261201T000000Z\n"
+                                              "DTSTART:20261231T090000\nRRULE:FREQ=MONTHLY;BYMONTHDAY=-1\n"
+                                              "SUMMARY:交房租\nEND:VEVENT\n"));
+    ASSERT_EQ(file.Items.size(), 1U);
+    const TRmMainDate rent = RecordOf(file.Items[0]);
+    EXPECT_EQ(rent.Day, 31);
+    EXPECT_TRUE(rent.MonthEnd);
+    EXPECT_EQ(rent.Every, RepeatUnit::None);
+    const std::string out = Unfolded(IcsFileBytes({file.Items[0]}, ExportOptions()));
+    EXPECT_NE(out.find("RRULE:FREQ=MONTHLY;BYMONTHDAY=-1"), std::string::npos) << out;
+    EXPECT_NE(out.find("X-CHIMEWELL-MONTHEND:1"), std::string::npos);
 }
 
 } // namespace

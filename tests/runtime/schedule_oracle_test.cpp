@@ -95,8 +95,17 @@ std::vector<OracleFiring> Oracle(const TRmMainDate& record, std::int64_t first, 
         if (interval && periods % record.EveryCount != 0) {
             continue;
         }
-        // The tick's own test of the day, at noon: the date fields alone.
-        if (!record.IsDueTodayAt(MomentOf(day, 720))) {
+        // The tick's own test of the day, at noon: the date fields alone. A month-end reminder's day 29..31 is, in a
+        // shorter month, that month's last day.
+        TRmMainDate plain = record;
+        plain.MonthEnd = false;
+        const DateFields today = DecodeDate(static_cast<TDateTime>(day));
+        const bool lastDayOfMonth = DecodeDate(static_cast<TDateTime>(day + 1)).Day == 1;
+        if (record.MonthEnd && !record.IsLunar && record.Day >= 29 && record.Day <= 31 && lastDayOfMonth &&
+            today.Day < record.Day) {
+            plain.Day = today.Day;
+        }
+        if (!plain.IsDueTodayAt(MomentOf(day, 720))) {
             continue;
         }
         ++fired;
@@ -169,6 +178,7 @@ TRmMainDate RandomReminder(std::mt19937& random) {
             break;
         default:
             record.Day = pick(0, 3) == 0 ? pick(28, 31) : pick(1, 31);
+            record.MonthEnd = record.Day >= 29 && pick(0, 1) == 0;
         }
     }
     const int warnings = pick(0, 3);
@@ -202,7 +212,8 @@ std::string Describe(const TRmMainDate& r) {
            std::to_string(r.Day) + (r.IsLeapMonth ? " leap" : "") + " " + std::to_string(r.Hour) + ":" +
            std::to_string(r.Minuter) + " fwd " + std::to_string(r.Forward) + " warn " + FormatWarnings(r.Warnings) +
            " every " + FormatInterval(r.Every, r.EveryCount) + " from " + std::to_string(r.StartDate) + " to " +
-           std::to_string(r.EndDate) + " count " + std::to_string(r.EndCount) + " " + r.Message;
+           std::to_string(r.EndDate) + " count " + std::to_string(r.EndCount) + (r.MonthEnd ? " month-end " : " ") +
+           r.Message;
 }
 
 TEST(ScheduleOracle, NextAgreesWithTheDayByDayRulesForRandomReminders) {
