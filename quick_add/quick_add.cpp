@@ -1,0 +1,567 @@
+// Places what the recognisers found on the calendar: a one-off reminder at the nearest such moment after now,
+// a repeating one with its days, interval, end and warnings; an hour that may be morning or afternoon gets both
+// readings, the one that comes first (or, with a date, the morning one) as the record.
+
+#include "quick_add/quick_add.h"
+
+#include "calendar/festivals.h"
+#include "calendar/lunar.h"
+#include "calendar/solar_terms.h"
+#include "data/reminder_schedule.h"
+#include "quick_add/quick_add_findings.h"
+#include "runtime/next_firing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <variant>
+
+namespace chimewell {
+
+using namespace quick_add;
+
+namespace {
+
+const std::string NoSuchDate = "没有这个日期";
+const std::string PastRefusal = "这个时间已经过去了";
+const std::string NoMessage = "没有提醒内容";
+const std::string NoTime = "没有找到提醒时间";
+const std::string TooLongLead = "提前提醒最多 60 天";
+
+// How far ahead a date without a year is looked for: 2月29日 may be eight years away (2096 to 2104).
+constexpr int YearsAhead = 8;
+
+struct TClock {
+    int Hour = 9;
+    int Minute = 0;
+};
+
+int PeriodHour(TPeriod period) {
+    switch (period) {
+    case TPeriod::Morning:
+        return 8;
+    case TPeriod::Noon:
+        return 12;
+    case TPeriod::Afternoon:
+        return 15;
+    case TPeriod::Dusk:
+        return 18;
+    case TPeriod::Evening:
+        return 20;
+    case TPeriod::SmallHours:
+        return 1;
+    case TPeriod::Midnight:
+        return 0;
+    default:
+        return 9;
+    }
+}
+
+// The clock as said, and for 1..11 o'clock without a time of day the same clock twelve hours on.
+std::pair<TClock, std::optional<TClock>> Clocks(const TQuickAddFindings& findings) {
+    if (!findings.Hour) {
+        return {{PeriodHour(findings.Period), 0}, std::nullopt};
+    }
+    int hour = *findings.Hour;
+    switch (findings.Period) {
+    case TPeriod::Afternoon:
+    case TPeriod::Dusk:
+    case TPeriod::Evening:
+        hour += hour >= 1 && hour <= 11 ? 12 : 0;
+        break;
+    case TPeriod::Noon:
+        hour += hour >= 1 && hour <= 5 ? 12 : 0;
+        break;
+    case TPeriod::Midnight:
+        hour = hour == 12 ? 0 : hour;
+        break;
+    case TPeriod::None:
+        if (hour >= 1 && hour <= 11) {
+            return {{hour, findings.Minute}, TClock{hour + 12, findings.Minute}};
+        }
+        break;
+    default:
+        break;
+    }
+    return {{hour, findings.Minute}, std::nullopt};
+}
+
+TDateTime At(TDateTime day, TClock clock) {
+    return day + (clock.Hour * 60 + clock.Minute) / 1440.0;
+}
+bool IsAfter(TDateTime moment, TDateTime now) {
+    return moment - now > 1e-7;
+}
+
+struct TPlaced {
+    std::optional<TRmMainDate> Record;
+    std::optional<TRmMainDate> Alternative;
+    std::string Refusal;
+};
+
+TPlaced Refused(const std::string& why) {
+    return {std::nullopt, std::nullopt, why};
+}
+
+TRmMainDate GregorianRecord(TDateTime day, TClock clock) {
+    const DateFields date = DecodeDate(day);
+    TRmMainDate record;
+    record.Year = date.Year;
+    record.Month = date.Month;
+    record.Day = date.Day;
+    record.Hour = clock.Hour;
+    record.Minuter = clock.Minute;
+    return record;
+}
+
+TRmMainDate LunarRecord(const LunarDate& date, TClock clock) {
+    TRmMainDate record;
+    record.IsLunar = true;
+    record.Year = date.Year;
+    record.Month = date.Month;
+    record.Day = date.Day;
+    record.IsLeapMonth = date.IsLeapMonth;
+    record.Hour = clock.Hour;
+    record.Minuter = clock.Minute;
+    return record;
+}
+
+// A date that is fixed whatever the time: it is after now, or the reminder would never fire.
+TPlaced PlaceFixed(TDateTime day, TClock clock, TDateTime now) {
+    if (!IsAfter(At(day, clock), now)) {
+        return Refused(PastRefusal);
+    }
+    return {GregorianRecord(day, clock), std::nullopt, {}};
+}
+
+// The nearest lunar month and day after now (the plain month, the leap one when said), and when the plain month
+// has a leap month of the same number that comes earlier, that one as the other reading.
+TPlaced PlaceLunar(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
+    const int month = findings.Date.Month;
+    const int day = findings.Date.Day;
+    if (month < 1 || month > 12 || day < 1 || day > 30) {
+        return Refused(NoSuchDate);
+    }
+    const int thisYear = SolarToLunar(DateOf(now)).Year;
+    const auto next = [&](bool leap, int lastYear) -> std::optional<LunarDate> {
+        for (int year = thisYear - 1; year <= lastYear; ++year) {
+            const LunarDate date{year, month, day, leap};
+            if ((!leap || LunarLeapMonth(year) == month) && IsValidLunarDate(date) &&
+                IsAfter(At(LunarToSolar(date), clock), now)) {
+                return date;
+            }
+        }
+        return std::nullopt;
+    };
+    if (findings.LeapMonth) {
+        // A leap month comes every few years at most; one further off than three years is no plan to make now.
+        const std::optional<LunarDate> leap = next(true, thisYear + 3);
+        if (!leap) {
+            return Refused("三年内没有闰" + LunarMonthName(month, false));
+        }
+        return {LunarRecord(*leap, clock), std::nullopt, {}};
+    }
+    const std::optional<LunarDate> plain = next(false, thisYear + YearsAhead);
+    if (!plain) {
+        return Refused(NoSuchDate);
+    }
+    TPlaced placed{LunarRecord(*plain, clock), std::nullopt, {}};
+    if (const std::optional<LunarDate> leap = next(true, plain->Year);
+        leap && LunarToSolar(*leap) < LunarToSolar(*plain)) {
+        placed.Alternative = LunarRecord(*leap, clock);
+    }
+    return placed;
+}
+
+// The next day of the lunar month with that number, in whatever month, a leap one too.
+TPlaced PlaceLunarDay(int day, TClock clock, TDateTime now) {
+    if (day < 1 || day > 30) {
+        return Refused(NoSuchDate);
+    }
+    const TDateTime today = DateOf(now);
+    for (int ahead = 0; ahead <= 400; ++ahead) {
+        const LunarDate date = SolarToLunar(today + ahead);
+        if (date.Day == day && IsAfter(At(today + ahead, clock), now)) {
+            return {LunarRecord(date, clock), std::nullopt, {}};
+        }
+    }
+    return Refused(NoSuchDate);
+}
+
+TPlaced PlaceFestival(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
+    const TFestival& festival = *findings.Festival;
+    if (findings.FestivalLunar) {
+        const int thisYear = SolarToLunar(DateOf(now)).Year;
+        for (int year = thisYear - 1; year <= thisYear + 2; ++year) {
+            if (IsAfter(At(LunarFestivalDate(festival, year), clock), now)) {
+                // A one-off 除夕 names the day it falls on: a 30th in a short month would never come.
+                const int day = std::min(festival.Day, LunarMonthDays(year, festival.Month));
+                return {LunarRecord({year, festival.Month, day, false}, clock), std::nullopt, {}};
+            }
+        }
+        return Refused(NoSuchDate);
+    }
+    const int thisYear = DecodeDate(now).Year;
+    for (int year = thisYear; year <= thisYear + 1; ++year) {
+        if (IsAfter(At(SolarFestivalDate(festival, year), clock), now)) {
+            TRmMainDate record = GregorianRecord(SolarFestivalDate(festival, year), clock);
+            record.Month = festival.Month;
+            record.Day = festival.Day;
+            record.Message = FestivalWeekCondition(festival);
+            return {record, std::nullopt, {}};
+        }
+    }
+    return Refused(NoSuchDate);
+}
+
+TPlaced PlaceSolarTerm(int term, TClock clock, TDateTime now) {
+    const int thisYear = DecodeDate(now).Year;
+    for (int year = thisYear; year <= thisYear + 1; ++year) {
+        const TDateTime day = DateOf(SolarTermMoment(year, term));
+        if (IsAfter(At(day, clock), now)) {
+            // A term's reminder is a lunar one, its year the lunar year of the day: 小寒 and 大寒 come before the
+            // lunar new year and belong to the year before.
+            TRmMainDate record;
+            record.IsLunar = true;
+            record.Year = SolarToLunar(day).Year;
+            record.Month = SolarTermMonth;
+            record.Day = term;
+            record.Hour = clock.Hour;
+            record.Minuter = clock.Minute;
+            return {record, std::nullopt, {}};
+        }
+    }
+    return Refused(NoSuchDate);
+}
+
+// A Gregorian month and day, in the year given or else the nearest year that has it after now.
+TPlaced PlaceGregorian(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
+    const TGregorianDate& date = findings.Date;
+    const int thisYear = DecodeDate(now).Year;
+    int year = date.Year;
+    if (year == 0 && findings.YearOffset >= 0) {
+        year = thisYear + findings.YearOffset;
+    }
+    if (year != 0) {
+        if (!IsValidGregorianDate(year, date.Month, date.Day)) {
+            return Refused(NoSuchDate);
+        }
+        return PlaceFixed(EncodeDate(year, date.Month, date.Day), clock, now);
+    }
+    bool exists = false;
+    for (year = thisYear; year <= thisYear + YearsAhead; ++year) {
+        if (IsValidGregorianDate(year, date.Month, date.Day)) {
+            exists = true;
+            if (IsAfter(At(EncodeDate(year, date.Month, date.Day), clock), now)) {
+                return PlaceFixed(EncodeDate(year, date.Month, date.Day), clock, now);
+            }
+        }
+    }
+    return Refused(exists ? PastRefusal : NoSuchDate);
+}
+
+TPlaced PlaceWeekday(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
+    const TDateTime today = DateOf(now);
+    const int weekday = *findings.Weekday;             // 1 = Monday .. 7 = Sunday
+    const int todayIndex = (DayOfWeek(today) + 5) % 7; // [0, 6], Monday 0
+    const TDateTime monday = today - todayIndex;
+    switch (findings.WeekOf) {
+    case TWeekOf::This:
+        return PlaceFixed(monday + weekday - 1, clock, now);
+    case TWeekOf::Following:
+        return PlaceFixed(monday + 7 + weekday - 1, clock, now);
+    case TWeekOf::AfterFollowing:
+        return PlaceFixed(monday + 14 + weekday - 1, clock, now);
+    case TWeekOf::Next:
+        break;
+    }
+    for (int ahead = 0; ahead <= 7; ++ahead) {
+        if ((todayIndex + ahead) % 7 == weekday - 1 && IsAfter(At(today + ahead, clock), now)) {
+            return PlaceFixed(today + ahead, clock, now);
+        }
+    }
+    return Refused(PastRefusal);
+}
+
+TDateTime LastDayOfMonth(int year, int month) {
+    return EncodeDate(year, month, GregorianMonthDays(year, month));
+}
+
+TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
+    const TDateTime today = DateOf(now);
+    const DateFields todayFields = DecodeDate(today);
+    if (findings.SolarTerm >= 0) {
+        return PlaceSolarTerm(findings.SolarTerm, clock, now);
+    }
+    if (findings.Festival != nullptr) {
+        return PlaceFestival(findings, clock, now);
+    }
+    if (findings.NewYearsDay) {
+        TQuickAddFindings newYear = findings;
+        newYear.Date = {0, 1, 1};
+        return PlaceGregorian(newYear, clock, now);
+    }
+    if (findings.Lunar) {
+        return findings.Date.Month == 0 ? PlaceLunarDay(findings.Date.Day, clock, now)
+                                        : PlaceLunar(findings, clock, now);
+    }
+    if (findings.Date.Month != 0 || findings.Date.Day != 0) {
+        if (findings.Date.Month < 1 || findings.Date.Month > 12 || findings.Date.Day < 1 || findings.Date.Day > 31) {
+            return Refused(NoSuchDate);
+        }
+        return PlaceGregorian(findings, clock, now);
+    }
+    if (findings.ThisMonthEnd) {
+        return PlaceFixed(LastDayOfMonth(todayFields.Year, todayFields.Month), clock, now);
+    }
+    if (findings.NextMonthDay != 0) {
+        const int year = todayFields.Year + (todayFields.Month == 12 ? 1 : 0);
+        const int month = todayFields.Month % 12 + 1;
+        if (!IsValidGregorianDate(year, month, findings.NextMonthDay)) {
+            return Refused(NoSuchDate);
+        }
+        return PlaceFixed(EncodeDate(year, month, findings.NextMonthDay), clock, now);
+    }
+    if (findings.DayOffset) {
+        return PlaceFixed(today + *findings.DayOffset, clock, now);
+    }
+    if (findings.Weekday) {
+        return PlaceWeekday(findings, clock, now);
+    }
+    // A time of day alone: today's if it is still to come, else tomorrow's.
+    return PlaceFixed(IsAfter(At(today, clock), now) ? today : today + 1, clock, now);
+}
+
+TPlaced PlaceMinutesLater(int minutes, TDateTime now) {
+    const TDateTime moment = MinuteOf(now + 1e-7) + minutes / 1440.0 + 1e-7;
+    const TimeFields time = DecodeTime(moment);
+    return {GregorianRecord(DateOf(moment), {time.Hour, time.Minute}), std::nullopt, {}};
+}
+
+// The days of a repeating reminder, without its time; empty Refusal when they exist.
+TPlaced RepeatDays(const TQuickAddFindings& findings) {
+    TRmMainDate record;
+    record.IsLunar = findings.Lunar;
+    record.IsLeapMonth = findings.LeapMonth;
+    record.Message = findings.Condition;
+    switch (findings.Repeat) {
+    case TRepeat::Daily:
+    case TRepeat::None:
+        break;
+    case TRepeat::Weekly:
+        record.Day = findings.Weekdays == 0 ? 0 : WeekdayMask | findings.Weekdays;
+        break;
+    case TRepeat::Monthly:
+        if (findings.Weekdays != 0) {
+            record.Day = WeekdayMask | findings.Weekdays;
+        } else if (findings.Date.Day < 1 || findings.Date.Day > (findings.Lunar ? 30 : 31)) {
+            return Refused(NoSuchDate);
+        } else {
+            record.Day = findings.Date.Day;
+            // 每月最后一天: day 31, on the last day of the shorter months.
+            record.MonthEnd = findings.MonthEnd && !findings.Lunar;
+        }
+        break;
+    case TRepeat::Yearly:
+        if (findings.SolarTerm >= 0) {
+            record.IsLunar = true;
+            record.Month = SolarTermMonth;
+            record.Day = findings.SolarTerm;
+        } else if (findings.Festival != nullptr) {
+            record.IsLunar = findings.FestivalLunar;
+            record.Month = findings.Festival->Month;
+            record.Day = findings.Festival->Day;
+            record.Message = FestivalWeekCondition(*findings.Festival);
+        } else if (findings.NewYearsDay) {
+            record.Month = 1;
+            record.Day = 1;
+        } else if (findings.Weekdays != 0 && findings.Date.Month >= 1 && findings.Date.Month <= 12) {
+            record.Month = findings.Date.Month;
+            record.Day = WeekdayMask | findings.Weekdays;
+        } else if (findings.Date.Month == 0) {
+            return Refused(NoTime);
+        } else {
+            const int longest =
+                findings.Lunar ? 30 : GregorianMonthDays(2000, std::max(1, std::min(findings.Date.Month, 12)));
+            if (findings.Date.Month > 12 || findings.Date.Day < 1 || findings.Date.Day > longest) {
+                return Refused(NoSuchDate);
+            }
+            record.Month = findings.Date.Month;
+            record.Day = findings.Date.Day;
+        }
+        break;
+    }
+    return {record, std::nullopt, {}};
+}
+
+TPlaced PlaceRepeat(const TQuickAddFindings& findings, TDateTime now) {
+    TPlaced placed = RepeatDays(findings);
+    if (!placed.Record) {
+        return placed;
+    }
+    const auto [clock, otherHalf] = Clocks(findings);
+    TRmMainDate record = *placed.Record;
+    record.Hour = clock.Hour;
+    record.Minuter = clock.Minute;
+    const std::optional<TDateTime> first = NextFiring(record, now, false);
+    if (!first) {
+        return Refused(NoSuchDate);
+    }
+    placed.Record = record;
+    if (otherHalf) {
+        TRmMainDate other = record;
+        other.Hour = otherHalf->Hour;
+        const std::optional<TDateTime> otherFirst = NextFiring(other, now, false);
+        if (otherFirst && *otherFirst < *first) {
+            placed.Record = other;
+            placed.Alternative = record;
+        } else {
+            placed.Alternative = other;
+        }
+    }
+    return placed;
+}
+
+// The interval counts from the first day the reminder would fire without it.
+void StartInterval(const TQuickAddFindings& findings, TRmMainDate& record, TDateTime now) {
+    if (findings.Every == RepeatUnit::None) {
+        return;
+    }
+    if (const std::optional<TDateTime> first = NextFiring(record, now, false)) {
+        record.Every = findings.Every;
+        record.EveryCount = findings.EveryCount;
+        record.StartDate = StoredDateOf(DateOf(*first));
+    }
+}
+
+// The last day an end phrase allows; a refusal when there is no such day or it has gone.
+std::variant<std::int32_t, std::string> EndDate(const TQuickAddFindings& findings, TDateTime now) {
+    const TDateTime today = DateOf(now);
+    const DateFields fields = DecodeDate(today);
+    if (findings.EndAtMonthEnd) {
+        return StoredDateOf(LastDayOfMonth(fields.Year, fields.Month));
+    }
+    if (findings.EndAtYearEnd) {
+        return StoredDateOf(EncodeDate(fields.Year, 12, 31));
+    }
+    const TGregorianDate& end = *findings.End;
+    if (end.Year != 0) {
+        if (!IsValidGregorianDate(end.Year, end.Month, end.Day)) {
+            return NoSuchDate;
+        }
+        if (EncodeDate(end.Year, end.Month, end.Day) < today) {
+            return PastRefusal;
+        }
+        return StoredDateOf(EncodeDate(end.Year, end.Month, end.Day));
+    }
+    for (int year = fields.Year; year <= fields.Year + YearsAhead; ++year) {
+        if (IsValidGregorianDate(year, end.Month, end.Day) && EncodeDate(year, end.Month, end.Day) >= today) {
+            return StoredDateOf(EncodeDate(year, end.Month, end.Day));
+        }
+    }
+    return NoSuchDate;
+}
+
+TLeadTime LeadOf(int minutes) {
+    if (minutes % 1440 == 0) {
+        return {minutes / 1440, LeadUnit::Days};
+    }
+    if (minutes % 60 == 0) {
+        return {minutes / 60, LeadUnit::Hours};
+    }
+    return {minutes, LeadUnit::Minutes};
+}
+
+// Gives the record what the phrase says beyond its date and time; a refusal, or empty.
+std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDateTime now) {
+    std::vector<TLeadTime> warnings;
+    for (const int minutes : findings.LeadMinutes) {
+        if (minutes > LongestLeadMinutes) {
+            return TooLongLead;
+        }
+        if (minutes <= 30) {
+            record.Forward = std::max(record.Forward, minutes);
+        } else {
+            warnings.push_back(LeadOf(minutes));
+        }
+    }
+    record.Warnings = OrderedWarnings(std::move(warnings));
+    if (findings.End || findings.EndAtMonthEnd || findings.EndAtYearEnd) {
+        const auto end = EndDate(findings, now);
+        if (const std::string* refusal = std::get_if<std::string>(&end)) {
+            return *refusal;
+        }
+        record.EndDate = std::get<std::int32_t>(end);
+    }
+    record.EndCount = findings.EndCount;
+    record.Message += findings.Message;
+    return {};
+}
+
+} // namespace
+
+TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
+    const TQuickAddFindings findings = RecogniseFindings(text);
+    TQuickAddResult result;
+    if (!findings.Refusal.empty()) {
+        result.Refusal = findings.Refusal;
+        return result;
+    }
+    if (findings.Message.empty()) {
+        result.Refusal = NoMessage;
+        return result;
+    }
+    if (!findings.HasTime() && findings.Repeat == TRepeat::None) {
+        result.Refusal = NoTime;
+        return result;
+    }
+    TPlaced placed;
+    if (findings.Repeat != TRepeat::None) {
+        placed = PlaceRepeat(findings, now);
+    } else if (findings.MinutesLater) {
+        placed = PlaceMinutesLater(*findings.MinutesLater, now);
+    } else {
+        const auto [clock, otherHalf] = Clocks(findings);
+        placed = PlaceOnce(findings, clock, now);
+        if (otherHalf && !findings.HasDate()) {
+            // A clock alone: whichever half of the day comes first.
+            TPlaced other = PlaceOnce(findings, *otherHalf, now);
+            if (placed.Record && other.Record) {
+                const auto moment = [](const TRmMainDate& r) {
+                    return EncodeDateTime(r.Year, r.Month, r.Day, r.Hour, r.Minuter);
+                };
+                if (moment(*other.Record) < moment(*placed.Record)) {
+                    std::swap(placed, other);
+                }
+                placed.Alternative = other.Record;
+            }
+        } else if (otherHalf && placed.Record) {
+            TRmMainDate other = *placed.Record;
+            other.Hour = otherHalf->Hour;
+            placed.Alternative = other;
+        } else if (otherHalf) {
+            placed = PlaceOnce(findings, *otherHalf, now);
+        }
+    }
+    if (!placed.Record) {
+        result.Refusal = placed.Refusal;
+        return result;
+    }
+    if (findings.Repeat != TRepeat::None) {
+        StartInterval(findings, *placed.Record, now);
+        if (placed.Alternative) {
+            StartInterval(findings, *placed.Alternative, now);
+        }
+    }
+    if (std::string refusal = Finish(findings, *placed.Record, now); !refusal.empty()) {
+        result.Refusal = std::move(refusal);
+        return result;
+    }
+    if (placed.Alternative) {
+        Finish(findings, *placed.Alternative, now);
+    }
+    result.Record = std::move(placed.Record);
+    result.Alternative = std::move(placed.Alternative);
+    return result;
+}
+
+} // namespace chimewell

@@ -1,0 +1,790 @@
+// The recognisers: each reads one kind of phrase ("提前一天", "每隔两周的周五", "农历八月十五", "下午三点")
+// wherever it stands in the text and takes it; the order below lets the longer kinds claim their words first
+// ("到6月30日为止" before the date, "每月初一" before the bare lunar day).
+
+#include "calendar/festivals.h"
+#include "calendar/solar_terms.h"
+#include "quick_add/quick_add_findings.h"
+
+#include <algorithm>
+#include <array>
+
+namespace chimewell::quick_add {
+
+namespace {
+
+const std::string PastRefusal = "这个时间已经过去了";
+const std::string NoSuchTimeRefusal = "没有这个时刻";
+
+// 1 = Monday .. 7 = Sunday; 0 for a character that names no weekday.
+int WeekdayOf(char32_t c) {
+    switch (c) {
+    case U'一':
+        return 1;
+    case U'二':
+        return 2;
+    case U'三':
+        return 3;
+    case U'四':
+        return 4;
+    case U'五':
+        return 5;
+    case U'六':
+        return 6;
+    case U'日':
+    case U'天':
+        return 7;
+    default:
+        return 0;
+    }
+}
+
+int WeekdayBit(int weekday) {
+    return 1 << (weekday - 1);
+}
+
+int ReadDay(TCursor& c) {
+    const int day = WeekdayOf(c.Peek());
+    if (day != 0) {
+        ++c.Pos;
+    }
+    return day;
+}
+
+int ReadPrefixedDay(TCursor& c, bool needPrefix) {
+    const std::size_t start = c.Pos;
+    const bool prefixed = c.AnyWord({U"星期", U"礼拜", U"周"}) >= 0;
+    if (needPrefix && !prefixed) {
+        return 0;
+    }
+    const int day = ReadDay(c);
+    if (day == 0) {
+        c.Pos = start;
+    }
+    return day;
+}
+
+// A set of weekdays: 一三五, 一、三、五, 一到周五, 二和周四, 末 (Saturday and Sunday). Weekday bits, 0 for none.
+int ReadWeekdays(TCursor& c, bool needPrefix) {
+    const std::size_t start = c.Pos;
+    int last = ReadPrefixedDay(c, needPrefix);
+    if (last == 0) {
+        if (c.AnyWord({U"周末", U"末"}) >= 0) {
+            return WeekdayBit(6) | WeekdayBit(7);
+        }
+        c.Pos = start;
+        return 0;
+    }
+    int bits = WeekdayBit(last);
+    for (;;) {
+        const std::size_t save = c.Pos;
+        if (c.AnyWord({U"到", U"至", U"-", U"~", U"～"}) >= 0) {
+            const int to = ReadPrefixedDay(c, false);
+            if (to == 0 || to < last) {
+                c.Pos = save;
+                break;
+            }
+            for (int day = last; day <= to; ++day) {
+                bits |= WeekdayBit(day);
+            }
+            last = to;
+        } else if (c.AnyWord({U"、", U"，", U",", U"和", U"及", U"与"}) >= 0) {
+            const int next = ReadPrefixedDay(c, false);
+            if (next == 0) {
+                c.Pos = save;
+                break;
+            }
+            bits |= WeekdayBit(next);
+            last = next;
+        } else {
+            const int next = ReadDay(c);
+            if (next == 0) {
+                break;
+            }
+            bits |= WeekdayBit(next);
+            last = next;
+        }
+    }
+    return bits;
+}
+
+// A length of time in minutes: 10分钟, 半小时, 一个半小时, 两天, 一周, 三个月 (30 days each).
+std::optional<int> ReadLength(TCursor& c, bool allowMonths) {
+    const std::size_t start = c.Pos;
+    const std::optional<int> count = c.Numeral();
+    c.Word(U"个");
+    const bool half = c.Word(U"半");
+    static constexpr std::array<int, 11> unitMinutes = {1, 15, 1, 60, 60, 1440, 1440, 10080, 10080, 10080, 43200};
+    const int unit =
+        c.AnyWord({U"分钟", U"刻钟", U"分", U"小时", U"钟头", U"天", U"日", U"周", U"星期", U"礼拜", U"月"});
+    if (unit < 0 || (!count && !half) || (unit == 10 && !allowMonths)) {
+        c.Pos = start;
+        return std::nullopt;
+    }
+    return count.value_or(0) * unitMinutes[unit] + (half ? unitMinutes[unit] / 2 : 0);
+}
+
+bool RecogniseLeads(TCursor& c, TQuickAddFindings& findings) {
+    if (!c.Word(U"提前")) {
+        return false;
+    }
+    std::vector<int> leads;
+    for (;;) {
+        c.SkipSpaces();
+        const std::optional<int> minutes = ReadLength(c, true);
+        if (!minutes) {
+            break;
+        }
+        leads.push_back(*minutes);
+        const std::size_t save = c.Pos;
+        if (c.AnyWord({U"和", U"、", U"，", U",", U"及"}) < 0) {
+            break;
+        }
+        TCursor ahead = c;
+        ahead.SkipSpaces();
+        if (!ReadLength(ahead, true)) {
+            c.Pos = save;
+            break;
+        }
+    }
+    if (leads.empty()) {
+        return false;
+    }
+    // "提前10分钟提醒我开会": 提醒我 frames the message and is left for the trimming.
+    if (TCursor ahead = c; !(ahead.Word(U"提醒") && ahead.Peek() == U'我')) {
+        c.Word(U"提醒");
+    }
+    findings.LeadMinutes.insert(findings.LeadMinutes.end(), leads.begin(), leads.end());
+    return true;
+}
+
+// A Gregorian date: 2027-01-05, 2027.1.5, 2027年1月5日, 二〇二七年一月五日, 12月25日, 十二月二十五号, 12.25, 12/25.
+bool ReadGregorianDate(TCursor& c, TGregorianDate& date) {
+    const std::size_t start = c.Pos;
+    if (start > 0 && (IsDigit(c.Text().Chars[start - 1]) || IsAsciiLetter(c.Text().Chars[start - 1]))) {
+        return false;
+    }
+    int yearDigits = 0;
+    TCursor year = c;
+    std::optional<int> yearValue = year.Digits(4, &yearDigits);
+    if (!yearValue) {
+        const std::size_t before = year.Pos;
+        yearValue = year.Numeral();
+        yearDigits = static_cast<int>(year.Pos - before);
+    }
+    if (yearValue && yearDigits == 4) {
+        TCursor rest = year;
+        if (rest.Word(U"年")) {
+            const std::optional<int> month = rest.Numeral();
+            if (month && rest.Word(U"月")) {
+                if (const std::optional<int> day = rest.Numeral()) {
+                    rest.AnyWord({U"日", U"号"});
+                    date = {*yearValue, *month, *day};
+                    c.Pos = rest.Pos;
+                    return true;
+                }
+            }
+        }
+        rest = year;
+        const char32_t separator = rest.Peek();
+        if (separator == U'-' || separator == U'.' || separator == U'/') {
+            ++rest.Pos;
+            const std::optional<int> month = rest.Digits(2);
+            if (month && rest.Peek() == separator) {
+                ++rest.Pos;
+                if (const std::optional<int> day = rest.Digits(2)) {
+                    date = {*yearValue, *month, *day};
+                    c.Pos = rest.Pos;
+                    return true;
+                }
+            }
+        }
+    }
+    TCursor rest = c;
+    if (const std::optional<int> month = rest.Numeral(); month && rest.Word(U"月")) {
+        if (const std::optional<int> day = rest.Numeral()) {
+            rest.AnyWord({U"日", U"号"});
+            date = {0, *month, *day};
+            c.Pos = rest.Pos;
+            return true;
+        }
+    }
+    rest = c;
+    if (const std::optional<int> month = rest.Digits(2)) {
+        const char32_t separator = rest.Peek();
+        if (separator == U'.' || separator == U'/') {
+            ++rest.Pos;
+            int dayDigits = 0;
+            const std::optional<int> day = rest.Digits(2, &dayDigits);
+            if (day && !IsDigit(rest.Peek()) && rest.Peek() != U'.' && rest.Peek() != U'/') {
+                date = {0, *month, *day};
+                c.Pos = rest.Pos;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
+    const int opening = c.AnyWord({U"截止到", U"截止", U"直到", U"到"});
+    if (opening < 0) {
+        return false;
+    }
+    c.SkipSpaces();
+    TGregorianDate date;
+    bool monthEnd = false;
+    bool yearEnd = false;
+    if (c.AnyWord({U"本月底", U"月底"}) >= 0) {
+        monthEnd = true;
+    } else if (c.AnyWord({U"今年年底", U"年底"}) >= 0) {
+        yearEnd = true;
+    } else if (!ReadGregorianDate(c, date)) {
+        return false;
+    }
+    if (!c.Word(U"为止") && opening == 3) {
+        return false;
+    }
+    findings.End = date;
+    findings.EndAtMonthEnd = monthEnd;
+    findings.EndAtYearEnd = yearEnd;
+    return true;
+}
+
+bool RecogniseEndCount(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    const bool total = c.AnyWord({U"一共", U"共"}) >= 0;
+    if (!total && start > 0) {
+        const char32_t before = c.Text().Chars[start - 1];
+        if (!IsSpace(before) && before != U'，' && before != U',') {
+            return false;
+        }
+    }
+    const std::optional<int> count = c.Numeral();
+    if (!count || !c.Word(U"次")) {
+        return false;
+    }
+    if (!total && !c.AtEnd() && !IsSpace(c.Peek()) && c.Peek() != U'，' && c.Peek() != U'。') {
+        return false;
+    }
+    findings.EndCount = *count;
+    return true;
+}
+
+// 3天后, 两小时后, 一个半小时后, 1小时20分钟后, 一刻钟后, 20分钟以后, 一周后.
+bool RecogniseLater(TCursor& c, TQuickAddFindings& findings) {
+    int minutes = 0;
+    bool any = false;
+    bool days = false;
+    while (const std::optional<int> length = ReadLength(c, false)) {
+        any = true;
+        minutes += *length;
+        days = days || *length % 1440 == 0;
+    }
+    if (!any || c.AnyWord({U"以后", U"之后", U"后"}) < 0) {
+        return false;
+    }
+    if (days && minutes % 1440 == 0) {
+        findings.DayOffset = minutes / 1440;
+    } else {
+        findings.MinutesLater = minutes;
+    }
+    return true;
+}
+
+// What follows 每月…: 5号, 二十号, 初一 (lunar), 廿八 (lunar), 最后一天, 底, 第二个星期日.
+bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
+    c.Word(U"的");
+    const bool lunar = c.Word(U"农历") || findings.Lunar;
+    if (c.AnyWord({U"最后一天", U"月底", U"底"}) >= 0) {
+        findings.MonthEnd = true;
+        findings.Date.Day = 31;
+        return true;
+    }
+    const std::size_t start = c.Pos;
+    if (c.Word(U"第")) {
+        const std::optional<int> occurrence = c.Numeral();
+        if (occurrence && c.Word(U"个")) {
+            c.Word(U"的");
+            if (const int day = ReadPrefixedDay(c, true)) {
+                findings.Weekdays = WeekdayBit(day);
+                findings.Condition = "$mwo" + std::to_string(*occurrence) + "$";
+                return true;
+            }
+        }
+        c.Pos = start;
+        return false;
+    }
+    const bool lunarDay = c.Word(U"初") || c.Peek() == U'廿';
+    const std::optional<int> day = c.Numeral();
+    if (!day) {
+        c.Pos = start;
+        return false;
+    }
+    const bool suffixed = c.AnyWord({U"号", U"日"}) >= 0;
+    if (!suffixed && !lunar && !lunarDay) {
+        c.Pos = start;
+        return false;
+    }
+    findings.Lunar = lunar || lunarDay;
+    findings.Date.Day = *day;
+    return true;
+}
+
+// 每天, 每周一三五, 每隔两周的周五, 每月5号, 每两个月的15号, 每年…, 农历每月初一.
+bool RecogniseEvery(TCursor& c, TQuickAddFindings& findings) {
+    const bool lunar = c.Word(U"农历");
+    if (!c.Word(U"每")) {
+        return false;
+    }
+    const bool skipping = c.Word(U"隔");
+    const std::optional<int> count = c.Numeral();
+    c.Word(U"个");
+    const int unit = c.AnyWord({U"天", U"日", U"周", U"星期", U"礼拜", U"月", U"年"});
+    if (unit < 0) {
+        return false;
+    }
+    int every = count.value_or(1);
+    if (skipping && every == 1) {
+        every = 2; // 每隔一周 is every other week
+    }
+    TQuickAddFindings found = findings;
+    found.Lunar = found.Lunar || lunar;
+    if (every >= 2) {
+        found.EveryCount = every;
+        found.Every = unit <= 1   ? RepeatUnit::Days
+                      : unit <= 4 ? RepeatUnit::Weeks
+                      : unit == 5 ? RepeatUnit::Months
+                                  : RepeatUnit::Years;
+    }
+    if (unit <= 1) {
+        found.Repeat = TRepeat::Daily;
+    } else if (unit <= 4) {
+        found.Repeat = TRepeat::Weekly;
+        if (every >= 2) {
+            c.Word(U"的");
+            found.Weekdays = ReadWeekdays(c, true);
+        } else {
+            found.Weekdays = ReadWeekdays(c, false);
+        }
+        if (found.Weekdays == 0) {
+            return false;
+        }
+    } else if (unit == 5) {
+        found.Repeat = TRepeat::Monthly;
+        if (!ReadMonthlyDay(c, found)) {
+            return false;
+        }
+    } else {
+        found.Repeat = TRepeat::Yearly;
+        c.Word(U"的");
+    }
+    findings = std::move(found);
+    return true;
+}
+
+bool RecogniseCondition(TCursor& c, TQuickAddFindings& findings) {
+    switch (c.AnyWord({U"每个法定工作日", U"法定工作日", U"上班日", U"每个休息日", U"法定节假日和周末", U"休息日",
+                       U"节假日", U"每个工作日", U"工作日"})) {
+    case 0:
+    case 1:
+    case 2:
+        findings.Condition = "$gzr$";
+        break;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        findings.Condition = "$xxr$";
+        break;
+    case 7:
+    case 8:
+        findings.Weekdays = 0x1F;
+        break;
+    default:
+        return false;
+    }
+    findings.Repeat = TRepeat::Weekly;
+    return true;
+}
+
+// 周一到周五 without 每 still means every such week.
+bool RecogniseWeekdayRange(TCursor& c, TQuickAddFindings& findings) {
+    const int from = ReadPrefixedDay(c, true);
+    if (from == 0 || c.AnyWord({U"到", U"至"}) < 0) {
+        return false;
+    }
+    const int to = ReadPrefixedDay(c, false);
+    if (to < from) {
+        return false;
+    }
+    findings.Repeat = TRepeat::Weekly;
+    for (int day = from; day <= to; ++day) {
+        findings.Weekdays |= WeekdayBit(day);
+    }
+    return true;
+}
+
+struct TFestivalName {
+    std::u32string_view Said;
+    std::string_view Title; // as the festival list calls it
+};
+
+constexpr std::array<TFestivalName, 31> FestivalNames = {{
+    {U"春节", "春节"},         {U"元宵节", "元宵节"},     {U"元宵", "元宵节"},     {U"端午节", "端午节"},
+    {U"端午", "端午节"},       {U"七夕节", "女儿节"},     {U"七夕", "女儿节"},     {U"中秋节", "中秋节"},
+    {U"中秋", "中秋节"},       {U"重阳节", "重阳节"},     {U"重阳", "重阳节"},     {U"腊八节", "腊八节"},
+    {U"腊八", "腊八节"},       {U"小年", "祭灶日"},       {U"除夕", "除夕"},       {U"情人节", "情人节"},
+    {U"妇女节", "国际妇女节"}, {U"劳动节", "国际劳动节"}, {U"五一", "国际劳动节"}, {U"青年节", "中国青年节"},
+    {U"母亲节", "母亲节"},     {U"儿童节", "国际儿童节"}, {U"六一", "国际儿童节"}, {U"父亲节", "父亲节"},
+    {U"教师节", "中国教师节"}, {U"国庆节", "中国国庆节"}, {U"国庆", "中国国庆节"}, {U"万圣节", "万圣节"},
+    {U"感恩节", "感恩节"},     {U"圣诞节", "圣诞节"},     {U"圣诞", "圣诞节"},
+}};
+
+template <std::size_t N>
+const TFestival* FindFestival(const std::array<TFestival, N>& festivals, std::string_view title) {
+    for (const TFestival& festival : festivals) {
+        if (FestivalTitle(festival) == title) {
+            return &festival;
+        }
+    }
+    return nullptr;
+}
+
+bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
+    if (c.Word(U"元旦")) {
+        findings.NewYearsDay = true;
+        return true;
+    }
+    for (const TFestivalName& name : FestivalNames) {
+        if (!c.Word(name.Said)) {
+            continue;
+        }
+        if (const TFestival* lunar = FindFestival(LunarFestivals, name.Title)) {
+            findings.Festival = lunar;
+            findings.FestivalLunar = true;
+        } else {
+            findings.Festival = FindFestival(SolarFestivals, name.Title);
+        }
+        return findings.Festival != nullptr;
+    }
+    return false;
+}
+
+bool RecogniseSolarTerm(TCursor& c, TQuickAddFindings& findings) {
+    static const std::array<std::u32string, SolarTermCount> names = [] {
+        std::array<std::u32string, SolarTermCount> decoded;
+        for (int i = 0; i < SolarTermCount; ++i) {
+            decoded[i] = DecodeUtf8(SolarTermNames[i]);
+        }
+        return decoded;
+    }();
+    if (c.Word(U"清明节")) {
+        findings.SolarTerm = 6;
+        return true;
+    }
+    for (int i = 0; i < SolarTermCount; ++i) {
+        if (c.Word(names[i])) {
+            findings.SolarTerm = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<int> ReadLunarDay(TCursor& c) {
+    const std::size_t start = c.Pos;
+    const bool early = c.Word(U"初");
+    const std::optional<int> day = c.Numeral();
+    if (!day || (early && *day > 10)) {
+        c.Pos = start;
+        return std::nullopt;
+    }
+    if (!early) {
+        c.AnyWord({U"日", U"号"});
+    }
+    return day;
+}
+
+// 农历八月十五, 腊月廿三, 闰六月初八, 农历12月8日, 大年初一, 农历十五, and a bare 初一 or 廿三.
+bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    const bool said = c.Word(U"农历");
+    const bool leap = c.Word(U"闰");
+    const std::size_t afterPrefix = c.Pos;
+    int month = 0;
+    bool named = true;
+    switch (c.AnyWord({U"正月", U"冬月", U"腊月"})) {
+    case 0:
+        month = 1;
+        break;
+    case 1:
+        month = 11;
+        break;
+    case 2:
+        month = 12;
+        break;
+    default:
+        named = false;
+        if (const std::optional<int> number = c.Numeral(); number && c.Word(U"月")) {
+            month = *number;
+        }
+    }
+    if (month != 0 && (said || leap || named)) {
+        if (const std::optional<int> day = ReadLunarDay(c)) {
+            findings.Lunar = true;
+            findings.LeapMonth = leap;
+            findings.Date = {0, month, *day};
+            return true;
+        }
+    }
+    c.Pos = afterPrefix;
+    if (said && !leap) {
+        if (const std::optional<int> day = ReadLunarDay(c)) {
+            findings.Lunar = true;
+            findings.Date = {0, 0, *day};
+            return true;
+        }
+    }
+    c.Pos = start;
+    if (c.Word(U"大年")) {
+        if (const std::optional<int> day = ReadLunarDay(c)) {
+            findings.Lunar = true;
+            findings.Date = {0, 1, *day};
+            return true;
+        }
+        c.Pos = start;
+        return false;
+    }
+    // 廿 after a month of no calendar named is the Gregorian date's day (十二月廿三日), read further on.
+    const bool afterMonth = start > 0 && c.Text().Chars[start - 1] == U'月';
+    if (c.Peek() == U'初' || (c.Peek() == U'廿' && !afterMonth)) {
+        if (const std::optional<int> day = ReadLunarDay(c)) {
+            findings.Lunar = true;
+            findings.Date = {0, 0, *day};
+            return true;
+        }
+    }
+    return false;
+}
+
+// 12月25日 and the other Gregorian dates, 今年/明年 before them, 5月第二个星期日, 下个月15号, 本月底.
+bool RecogniseGregorian(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    if (c.AnyWord({U"本月底", U"这个月底", U"月底"}) >= 0) {
+        findings.ThisMonthEnd = true;
+        return true;
+    }
+    if (c.AnyWord({U"下个月", U"下月"}) >= 0) {
+        const std::optional<int> day = c.Numeral();
+        if (!day || c.AnyWord({U"号", U"日"}) < 0) {
+            c.Pos = start;
+            return false;
+        }
+        findings.NextMonthDay = *day;
+        return true;
+    }
+    const int yearWord = c.AnyWord({U"今年", U"明年"});
+    const std::size_t afterYear = c.Pos;
+    if (const std::optional<int> month = c.Numeral(); month && c.Word(U"月") && c.Word(U"第")) {
+        const std::optional<int> occurrence = c.Numeral();
+        if (occurrence && c.Word(U"个")) {
+            if (const int day = ReadPrefixedDay(c, true)) {
+                findings.Date = {0, *month, 0};
+                findings.Weekdays = WeekdayBit(day);
+                findings.Condition = "$mwo" + std::to_string(*occurrence) + "$";
+                return true;
+            }
+        }
+    }
+    c.Pos = afterYear;
+    TGregorianDate date;
+    if (!ReadGregorianDate(c, date)) {
+        c.Pos = start;
+        return false;
+    }
+    findings.Date = date;
+    findings.YearOffset = yearWord;
+    return true;
+}
+
+bool RecogniseRelativeDay(TCursor& c, TQuickAddFindings& findings) {
+    const int word = c.AnyWord(
+        {U"大后天", U"后天", U"明天", U"明日", U"今天", U"今日", U"今晚", U"明早", U"明晚", U"昨天", U"前天", U"昨晚"});
+    static constexpr std::array<int, 9> offsets = {3, 2, 1, 1, 0, 0, 0, 1, 1};
+    if (word < 0) {
+        return false;
+    }
+    if (word >= 9) {
+        findings.Refusal = PastRefusal;
+        return true;
+    }
+    findings.DayOffset = offsets[word];
+    if (word == 6 || word == 8) {
+        findings.Period = TPeriod::Evening;
+    } else if (word == 7) {
+        findings.Period = TPeriod::Morning;
+    }
+    return true;
+}
+
+bool RecogniseWeekday(TCursor& c, TQuickAddFindings& findings) {
+    const int which = c.AnyWord({U"下下", U"下个", U"下", U"这个", U"这", U"本"});
+    static constexpr std::array<TWeekOf, 6> weeks = {TWeekOf::AfterFollowing, TWeekOf::Following, TWeekOf::Following,
+                                                     TWeekOf::This,           TWeekOf::This,      TWeekOf::This};
+    const int day = ReadPrefixedDay(c, true);
+    if (day == 0) {
+        return false;
+    }
+    findings.Weekday = day;
+    findings.WeekOf = which < 0 ? TWeekOf::Next : weeks[which];
+    return true;
+}
+
+// 下午三点, 晚上8点半, 10点一刻, 8点零五分, 15:40, and a time of day alone (明天早上).
+bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    if (start > 0 && (IsDigit(c.Text().Chars[start - 1]) || IsAsciiLetter(c.Text().Chars[start - 1]))) {
+        return false;
+    }
+    static constexpr std::array<TPeriod, 11> periods = {
+        TPeriod::Morning, TPeriod::Morning,    TPeriod::Forenoon, TPeriod::Noon,    TPeriod::Afternoon, TPeriod::Dusk,
+        TPeriod::Evening, TPeriod::SmallHours, TPeriod::Midnight, TPeriod::Evening, TPeriod::Midnight};
+    const int period =
+        c.AnyWord({U"早上", U"早晨", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"半夜", U"夜里", U"午夜"});
+    const std::size_t afterPeriod = c.Pos;
+    c.SkipSpaces();
+    std::optional<int> hour;
+    int minute = 0;
+    int hourDigits = 0;
+    if (std::optional<int> digits = c.Digits(2, &hourDigits); digits && (c.Word(U":") || c.Word(U"："))) {
+        int minuteDigits = 0;
+        const std::optional<int> minutes = c.Digits(2, &minuteDigits);
+        if (minuteDigits != 2) {
+            c.Pos = start;
+            return false;
+        }
+        hour = digits;
+        minute = *minutes;
+    } else {
+        c.Pos = afterPeriod;
+        c.SkipSpaces();
+        const std::size_t clockStart = c.Pos;
+        hour = c.Numeral();
+        c.SkipSpaces();
+        if (hour && c.AnyWord({U"点", U"时"}) >= 0) {
+            c.Word(U"钟");
+            if (c.Word(U"半")) {
+                minute = 30;
+            } else if (c.Word(U"一刻")) {
+                minute = 15;
+            } else if (c.Word(U"三刻")) {
+                minute = 45;
+            } else if (!c.Word(U"整")) {
+                const std::size_t beforeMinute = c.Pos;
+                c.Word(U"零");
+                if (const std::optional<int> minutes = c.Numeral()) {
+                    minute = *minutes;
+                    c.Word(U"分");
+                } else {
+                    c.Pos = beforeMinute;
+                }
+            }
+        } else {
+            hour.reset();
+            c.Pos = clockStart;
+        }
+    }
+    if (period < 0 && !hour) {
+        c.Pos = start;
+        return false;
+    }
+    if (!hour) {
+        c.Pos = afterPeriod;
+    }
+    if (hour && (*hour > 23 || minute > 59)) {
+        findings.Refusal = NoSuchTimeRefusal;
+    }
+    if (period >= 0) {
+        findings.Period = periods[period];
+    }
+    findings.Hour = hour;
+    findings.Minute = minute;
+    return true;
+}
+
+using TRecogniser = bool (*)(TCursor&, TQuickAddFindings&);
+
+// Tries the recogniser at each free position from the left and lets it take what it read the first time it
+// reads anything.
+void Scan(TQuickText& text, TQuickAddFindings& findings, TRecogniser recognise) {
+    for (std::size_t pos = 0; pos < text.Chars.size(); ++pos) {
+        if (!text.IsFree(pos)) {
+            continue;
+        }
+        TCursor cursor(text, pos);
+        if (recognise(cursor, findings) && cursor.Pos > pos) {
+            text.Take(pos, cursor.Pos);
+            return;
+        }
+    }
+}
+
+bool IsEdgePunctuation(char32_t c) {
+    static constexpr std::u32string_view marks = U" \t　，。！？：；、,.!?:;~～…";
+    return marks.find(c) != std::u32string_view::npos;
+}
+
+// The message: what is left, without the words and marks that only frame it.
+std::string TrimMessage(std::u32string rest) {
+    static constexpr std::array<std::u32string_view, 7> frames = {U"提醒我", U"提醒", U"记得", U"叫我",
+                                                                  U"的",     U"在",   U"要"};
+    bool trimmed = true;
+    while (trimmed && !rest.empty()) {
+        trimmed = false;
+        while (!rest.empty() && IsEdgePunctuation(rest.front())) {
+            rest.erase(0, 1);
+            trimmed = true;
+        }
+        while (!rest.empty() && IsEdgePunctuation(rest.back())) {
+            rest.pop_back();
+            trimmed = true;
+        }
+        for (const std::u32string_view frame : frames) {
+            if (rest.starts_with(frame)) {
+                rest.erase(0, frame.size());
+                trimmed = true;
+            }
+            if (rest.ends_with(frame)) {
+                rest.erase(rest.size() - frame.size());
+                trimmed = true;
+            }
+        }
+    }
+    std::u32string message;
+    for (const char32_t c : rest) {
+        if (!(IsSpace(c) && !message.empty() && IsSpace(message.back()))) {
+            message.push_back(IsSpace(c) ? U' ' : c);
+        }
+    }
+    return EncodeUtf8(message);
+}
+
+} // namespace
+
+TQuickAddFindings RecogniseFindings(std::string_view phrase) {
+    TQuickText text(DecodeUtf8(phrase));
+    TQuickAddFindings findings;
+    static constexpr std::array<TRecogniser, 14> recognisers = {
+        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount, RecogniseLater,     RecogniseEvery,
+        RecogniseCondition, RecogniseWeekdayRange, RecogniseFestival, RecogniseSolarTerm, RecogniseLunar,
+        RecogniseGregorian, RecogniseRelativeDay,  RecogniseWeekday,  RecogniseTime,
+    };
+    for (const TRecogniser recognise : recognisers) {
+        Scan(text, findings, recognise);
+    }
+    findings.Message = TrimMessage(text.Rest());
+    return findings;
+}
+
+} // namespace chimewell::quick_add
