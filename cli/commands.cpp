@@ -63,6 +63,13 @@ const std::vector<Command>& Commands() {
          "      One line per reminder: INDEX (from 0), EXPIRED (0 or 1 at that moment, default now) and the\n"
          "      reminder's full description.\n",
          RunList},
+        {"add", "add [--dir DIR] [--dry-run] [--at \"YYYY-MM-DD HH:MM\"] TEXT...",
+         "      Adds the reminder the words say, in Chinese as people write it (明天下午三点开会, 每年农历八月十五\n"
+         "      晚上八点 赏月, 每隔两周的周五18:00 发工资, 腊月廿三 提前一天 买糖瓜), read at that moment (default\n"
+         "      now), and prints its line as `list` prints it and its next firing; an ambiguous hour's other\n"
+         "      reading goes to standard error. --dry-run writes nothing. Words it cannot read: exit 2 and why.\n"
+         "      Written as `delete` is.\n",
+         RunAdd},
         {"delete", "delete [--dir DIR] INDEX...",
          "      Deletes the reminders at those indexes (as `list` numbers them) and prints their lines as `list`\n"
          "      printed them. The file is written as the program writes it: a running program takes the change in\n"

@@ -34,6 +34,7 @@ int RunSolar(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunTerms(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunCal(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunList(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunAdd(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunDelete(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunSet(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunDue(const Arguments& arguments, std::ostream& out, std::ostream& err);

@@ -8,6 +8,8 @@
 #include "cli/folder.h"
 #include "data/reminder_list.h"
 #include "data/reminder_schedule.h"
+#include "quick_add/quick_add.h"
+#include "runtime/next_firing.h"
 
 #include <algorithm>
 #include <charconv>
@@ -141,6 +143,40 @@ void SetKey(TRmMainDate& record, const std::string& assignment) {
 }
 
 } // namespace
+
+int RunAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
+    const ParsedArguments parsed = ParseArguments(arguments, {"--dry-run"}, {"--dir", "--at"});
+    if (parsed.Positional.empty()) {
+        throw UsageError("add needs the reminder as TEXT, such as: add 明天下午三点开会");
+    }
+    std::string text;
+    for (const std::string& word : parsed.Positional) {
+        text += (text.empty() ? "" : " ") + word;
+    }
+    const auto at = parsed.Values.find("--at");
+    const TDateTime now = at != parsed.Values.end() ? ParseDateTime(at->second, false) : Now();
+    const TQuickAddResult reading = ParseQuickAdd(text, now);
+    if (!reading.Record) {
+        throw UsageError("cannot read '" + text + "': " + reading.Refusal);
+    }
+    LoadedFolder loaded;
+    LoadFolder(DataFolder(parsed), loaded);
+    const bool dryRun = parsed.Flags.contains("--dry-run");
+    std::int32_t index = loaded.List.Count;
+    if (!dryRun) {
+        loaded.List.Add(*reading.Record, true);
+        // Where it landed: another program may have added its own meanwhile.
+        index = loaded.List.Find(*reading.Record, loaded.List.Count - 1);
+    }
+    const TDueMoment today(now);
+    out << ListLine(index, *reading.Record, today)
+        << NextFiringText(NextFiring(*reading.Record, now, loaded.Config.BeginWithSunday)) << "\n";
+    if (reading.Alternative) {
+        err << "chimewell-cli: read as above; the other reading is: "
+            << reading.Alternative->Describe(DescribeOptions::All()) << "\n";
+    }
+    return 0;
+}
 
 int RunDelete(const Arguments& arguments, std::ostream& out, std::ostream& err) {
     const ParsedArguments parsed = ParseArguments(arguments, {}, {"--dir"});

@@ -100,5 +100,39 @@ TEST_F(EditCommands, ARunningProgramAndTheCommandsKeepEachOthersChanges) {
     EXPECT_EQ(Loaded().Count, 3);
 }
 
+TEST_F(EditCommands, AddReadsPlainChineseAndWritesAsTheProgramWrites) {
+    TRmDataList program;
+    program.Reset(Path);
+    program.Load();
+    const Result added = RunCli({"add", "--dir", Folder.Folder(), "--at", "2026-03-10 14:20", "明天下午三点", "开会"});
+    ASSERT_EQ(added.Status, 0) << added.Err;
+    EXPECT_EQ(
+        added.Out.rfind(
+            "3\t0\t公历，2026年3月11日15时0分0方式，不提前，提醒为：开会(无音乐)(无脚本)\n下次提醒：2026年3月11日 "
+            "星期三 15:00",
+            0),
+        0U)
+        << added.Out;
+    // The program, holding the list from before, adds its own: both stay.
+    program.Add(DatedRecord(0, 0, 0, 7, 0, "吃药"), true);
+    const TRmDataList both = Loaded();
+    ASSERT_EQ(both.Count, 5);
+    EXPECT_EQ(both.Item(3).Message, "开会");
+    EXPECT_EQ(both.Item(4).Message, "吃药");
+
+    const std::string before = ReadBytes(Path);
+    const Result dry = RunCli({"add", "--dir", Folder.Folder(), "--dry-run", "每隔两周的周五18:00 发工资"});
+    EXPECT_EQ(dry.Status, 0) << dry.Err;
+    EXPECT_NE(dry.Out.find("每隔 2 周的星期五18时0分"), std::string::npos) << dry.Out;
+    const Result past = RunCli({"add", "--dir", Folder.Folder(), "--at", "2026-06-10 16:00", "今天下午3点取快递"});
+    EXPECT_EQ(past.Status, 2);
+    EXPECT_NE(past.Err.find("过去"), std::string::npos) << past.Err;
+    EXPECT_EQ(ReadBytes(Path), before);
+    // An hour without a part of the day is read one way, and the other reading is said.
+    const Result ambiguous = RunCli({"add", "--dir", Folder.Folder(), "--at", "2026-06-10 16:00", "3点开会"});
+    EXPECT_EQ(ambiguous.Status, 0);
+    EXPECT_NE(ambiguous.Err.find("the other reading"), std::string::npos);
+}
+
 } // namespace
 } // namespace chimewell::cli
