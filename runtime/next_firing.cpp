@@ -108,19 +108,16 @@ public:
     FiringCollector(const TRmMainDate& record, std::int64_t afterMinute, std::int64_t untilMinute, int count,
                     bool beginWithSunday, bool withCondition = true)
         : Record(record), Minutes(FiringMinutesOfDay(record)), AfterMinute(afterMinute), UntilMinute(untilMinute),
-          Count(count), BeginWithSunday(beginWithSunday), HasCondition(HasWeekCondition(record.Message)),
-          HasHolidayDependence(HasHolidayCondition(record.Message)) {
-        HasCondition = HasCondition && withCondition;
-    }
-
-    // Days the interval does not take are passed over.
-    bool (*Filter)(const TRmMainDate&, std::int64_t) = nullptr;
+          Count(count), BeginWithSunday(beginWithSunday),
+          HasCondition(withCondition && HasWeekCondition(record.Message)),
+          HasHolidayDependence(HasHolidayCondition(record.Message)), HasInterval(record.HasInterval()) {}
 
     bool CanFire() const { return Minutes.Count > 0 && Count > 0; }
 
     // False once enough firings are found or the day lies past the end.
     bool Visit(std::int64_t day) {
-        if (Filter != nullptr && !Filter(Record, day)) {
+        // Days the interval does not take are passed over.
+        if (HasInterval && !IntervalTakesDay(Record, day)) {
             return day * MinutesPerDay <= UntilMinute;
         }
         for (int i = 0; i < Minutes.Count; ++i) {
@@ -168,8 +165,9 @@ private:
     const std::int64_t UntilMinute;
     const int Count;
     const bool BeginWithSunday;
-    bool HasCondition;
+    const bool HasCondition;
     const bool HasHolidayDependence;
+    const bool HasInterval;
 };
 
 // The days of one month that the pattern allows, from firstDay on. A lunar day 30 kept for every year falls on
@@ -366,9 +364,6 @@ TNextFirings CollectFirings(const TRmMainDate& record, std::int64_t afterMinute,
     if (!collector.CanFire() || untilMinute <= afterMinute) {
         return {};
     }
-    if (record.HasInterval()) {
-        collector.Filter = [](const TRmMainDate& r, std::int64_t day) { return IntervalTakesDay(r, day); };
-    }
     // Days are whole: the first is the day of the minute after `after`, the last the day of `until`.
     const std::int64_t firstDay = (afterMinute + 1) / MinutesPerDay;
     const std::int64_t lastDay = untilMinute / MinutesPerDay;
@@ -386,16 +381,6 @@ constexpr std::int64_t NoDay = std::numeric_limits<std::int32_t>::max();
 // interval and the end date do), or NoDay when there are fewer. Kept for the records last asked about: the
 // tick and the month window ask again and again.
 std::int64_t CountEndDay(const TRmMainDate& record, std::int64_t firstAllowed, std::int64_t lastAllowed) {
-    TRmMainDate days = record;
-    days.Forward = 0;
-    days.Hour = 12;
-    days.Minuter = 0;
-    days.Warnings.clear();
-    days.EndCount = 0;
-    days.Message.clear();
-    days.Music.clear();
-    days.Command.clear();
-    days.Uid.clear();
     const std::string key = std::to_string(record.EndCount) + ':' + std::to_string(firstAllowed) + ':' +
                             std::to_string(lastAllowed) + ':' + std::to_string(record.Year) + ':' +
                             std::to_string(record.Month) + ':' + std::to_string(record.Day) + ':' +
@@ -409,6 +394,17 @@ std::int64_t CountEndDay(const TRmMainDate& record, std::int64_t firstAllowed, s
             return found->second;
         }
     }
+    // The days alone: at noon, without warnings, texts or conditions.
+    TRmMainDate days = record;
+    days.Forward = 0;
+    days.Hour = 12;
+    days.Minuter = 0;
+    days.Warnings.clear();
+    days.EndCount = 0;
+    days.Message.clear();
+    days.Music.clear();
+    days.Command.clear();
+    days.Uid.clear();
     const TNextFirings firings =
         CollectFirings(days, RangeFirstDay() * MinutesPerDay - 1, RangeLastDay() * MinutesPerDay + MinutesPerDay - 1,
                        record.EndCount, false, firstAllowed, lastAllowed, false);
