@@ -169,8 +169,9 @@ int RunAdd(const Arguments& arguments, std::ostream& out, std::ostream& err) {
         index = loaded.List.Find(*reading.Record, loaded.List.Count - 1);
     }
     const TDueMoment today(now);
+    // The set time, and the warning before it where one comes first.
     out << ListLine(index, *reading.Record, today)
-        << NextFiringText(NextFiring(*reading.Record, now, loaded.Config.BeginWithSunday)) << "\n";
+        << DescribeNextFiring(*reading.Record, now, loaded.Config.BeginWithSunday).AllLines() << "\n";
     if (reading.Alternative) {
         err << "chimewell-cli: read as above; the other reading is: "
             << reading.Alternative->Describe(DescribeOptions::All()) << "\n";

@@ -40,7 +40,41 @@ void TRecordCommands::Move(int selected, int steps) {
     Call(Hooks.DoSearch);
 }
 
-void TRecordCommands::AddFrom(const TRmMainDate* model) {
+void TRecordCommands::Append(const TRmMainDate& record) {
+    const std::int32_t before = List.Count;
+    try {
+        List.Add(record, true);
+    } catch (...) {
+        // Not in the file, so not in the list either.
+        if (List.Count > before) {
+            List.Delete(List.Count - 1, false);
+        }
+        throw;
+    }
+}
+
+void TRecordCommands::ShowAdded() {
+    Call(Hooks.RefreshRecordList);
+    // The new reminder is the last one, whatever other programs added meanwhile: it is selected and shown.
+    if (Hooks.SetSelection) {
+        Hooks.SetSelection(List.Count - 1);
+    }
+}
+
+bool TRecordCommands::AddRecord(const TRmMainDate& record) {
+    try {
+        Append(record);
+    } catch (const std::exception& failure) {
+        ShowMessageBox(MessageKind::Error, "没有保存",
+                       ShownFailure(failure) + "\n\n这一句还在快速添加里：可以处理好之后再按回车。");
+        return false;
+    }
+    ShowAdded();
+    Call(Hooks.DoSearch);
+    return true;
+}
+
+bool TRecordCommands::AddFrom(const TRmMainDate* model) {
     TRecordEditor editor(Config.QuickFinishFilePath());
     editor.WeeksBeginOnSunday = Config.BeginWithSunday;
     if (model != nullptr) {
@@ -48,15 +82,12 @@ void TRecordCommands::AddFrom(const TRmMainDate* model) {
     }
     editor.Caption = "添加提醒";
     editor.MusicStartDir = Config.ChooserFolder(Config.LastMusicDir);
-    while (Hooks.RunEditor && Hooks.RunEditor(editor)) {
-        const std::int32_t before = List.Count;
+    bool added = false;
+    while (!added && Hooks.RunEditor && Hooks.RunEditor(editor)) {
         try {
-            List.Add(editor.WorkRecord, true);
+            Append(editor.WorkRecord);
         } catch (const std::exception& failure) {
-            // Not in the file, so not in the list either; what was typed comes back in the dialog.
-            if (List.Count > before) {
-                List.Delete(List.Count - 1, false);
-            }
+            // What was typed comes back in the dialog.
             ShowMessageBox(MessageKind::Error, "没有保存",
                            ShownFailure(failure) + "\n\n这条提醒还在对话框里：可以处理好之后再按确定，或按取消放弃。");
             continue;
@@ -64,14 +95,11 @@ void TRecordCommands::AddFrom(const TRmMainDate* model) {
         if (!editor.WorkRecord.Music.empty()) {
             Config.LastMusicDir = FolderOf(editor.WorkRecord.Music);
         }
-        Call(Hooks.RefreshRecordList);
-        // The new reminder is the last one, whatever other programs added meanwhile: it is selected and shown.
-        if (Hooks.SetSelection) {
-            Hooks.SetSelection(List.Count - 1);
-        }
-        break;
+        ShowAdded();
+        added = true;
     }
     Call(Hooks.DoSearch);
+    return added;
 }
 
 void TRecordCommands::View(int selected) {

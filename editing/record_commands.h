@@ -32,14 +32,18 @@ struct TRecordCommands {
     TRecordCommandHooks Hooks;
 
     void Add();
+    // Adds a reminder made without the dialog (快速添加): selected and shown like a new one; false, after saying
+    // why, when the file refuses it.
+    bool AddRecord(const TRmMainDate& record);
     // The commands on one reminder do nothing when the selection is not a line of the list.
     void View(int selected);
     void Edit(int selected);
     void Delete(int selected);
     // The add dialog filled with a copy of the reminder; a new reminder on OK.
     void Copy(int selected);
-    // The add dialog preset to a date (the month window's 在此日添加提醒).
-    void AddPreset(const TRmMainDate& preset) { AddFrom(&preset); }
+    // The add dialog preset to a date (the month window's 在此日添加提醒) or filled with what 快速添加 read; true
+    // when it added a reminder.
+    bool AddPreset(const TRmMainDate& preset) { return AddFrom(&preset); }
     // Moves the reminder one place up (-1) or down (1): the list's order is also the order in which the
     // reminders of one minute show. Postponements and queued reminders go with it.
     void Move(int selected, int steps);
@@ -48,7 +52,10 @@ struct TRecordCommands {
 
 private:
     // The add dialog, empty or filled with a model's fields; adds its reminder on OK.
-    void AddFrom(const TRmMainDate* model);
+    bool AddFrom(const TRmMainDate* model);
+    // Writes a new reminder and takes it out of the list again when the file refuses it.
+    void Append(const TRmMainDate& record);
+    void ShowAdded();
     bool IsLine(int selected) const { return selected >= 0 && selected < List.Count; }
     void Call(const std::function<void()>& hook) const;
 };

@@ -233,6 +233,15 @@ TPlaced PlaceSolarTerm(int term, TClock clock, TDateTime now) {
     return Refused(NoSuchDate);
 }
 
+// Why a Gregorian month and day are no date: "2月没有30日", "2027年2月没有29日", "一年没有13月".
+std::string NoSuchGregorianDate(int year, int month, int day) {
+    if (month < 1 || month > 12) {
+        return "一年没有" + std::to_string(month) + "月";
+    }
+    return (year != 0 ? std::to_string(year) + "年" : std::string()) + std::to_string(month) + "月没有" +
+           std::to_string(day) + "日";
+}
+
 // A Gregorian month and day, in the year given or else the nearest year that has it after now.
 TPlaced PlaceGregorian(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
     const TGregorianDate& date = findings.Date;
@@ -243,7 +252,7 @@ TPlaced PlaceGregorian(const TQuickAddFindings& findings, TClock clock, TDateTim
     }
     if (year != 0) {
         if (!IsValidGregorianDate(year, date.Month, date.Day)) {
-            return Refused(NoSuchDate);
+            return Refused(NoSuchGregorianDate(year, date.Month, date.Day));
         }
         return PlaceFixed(EncodeDate(year, date.Month, date.Day), clock, now);
     }
@@ -256,7 +265,7 @@ TPlaced PlaceGregorian(const TQuickAddFindings& findings, TClock clock, TDateTim
             }
         }
     }
-    return Refused(exists ? PastRefusal : NoSuchDate);
+    return Refused(exists ? PastRefusal : NoSuchGregorianDate(0, date.Month, date.Day));
 }
 
 TPlaced PlaceWeekday(const TQuickAddFindings& findings, TClock clock, TDateTime now) {

@@ -110,6 +110,38 @@ TEST_F(RecordCommandsTest, AnAddTheFileRefusesComesBackInTheDialogWithWhatWasTyp
     EXPECT_EQ(List.Count, 2);
 }
 
+// 快速添加 adds without the dialog: written, shown and selected; a refusing disk says why and adds nothing, and
+// the 详细… way opens the dialog on what was read and tells whether it added.
+TEST_F(RecordCommandsTest, AQuickAddIsWrittenOrRefusedWithTheReason) {
+    Add(Dated(0, 0, 0, "旧的"));
+    EXPECT_TRUE(Commands().AddRecord(Dated(2026, 7, 1, "快的")));
+    EXPECT_EQ(Reloaded().Count, 2);
+    EXPECT_EQ(Reloaded().Item(1).Message, "快的");
+    EXPECT_EQ(Events, (std::vector<std::string>{"refresh", "select 1", "search"}));
+    EXPECT_TRUE(Editors.empty()) << "no dialog";
+
+    List.BeforeFileReplaced = [this] { throw TWriteFailure(Config.DataFilePath(), ENOSPC); };
+    EXPECT_FALSE(Commands().AddRecord(Dated(2026, 7, 2, "满了")));
+    EXPECT_EQ(List.Count, 2);
+    ASSERT_EQ(Answers.Boxes.size(), 1U);
+    EXPECT_NE(Answers.Boxes[0].Text.find("磁盘已满"), std::string::npos) << Answers.Boxes[0].Text;
+    EXPECT_NE(Answers.Boxes[0].Text.find("快速添加"), std::string::npos) << Answers.Boxes[0].Text;
+    List.BeforeFileReplaced = {};
+
+    TRmMainDate read = Dated(2026, 7, 3, "详细的");
+    read.Warnings = {{1, LeadUnit::Days}};
+    EditorAction = [](TRecordEditor& editor) {
+        EXPECT_EQ(editor.WorkRecord.Warnings.size(), 1U) << "the schedule comes along";
+        editor.Accepted = true;
+        return true;
+    };
+    EXPECT_TRUE(Commands().AddPreset(read));
+    EXPECT_EQ(Reloaded().Item(2).Warnings, read.Warnings);
+    EditorAction = [](TRecordEditor&) { return false; };
+    EXPECT_FALSE(Commands().AddPreset(read)) << "cancelled";
+    EXPECT_EQ(Reloaded().Count, 3);
+}
+
 TEST_F(RecordCommandsTest, AddWritesTheReminderAndRemembersTheMusicFolder) {
     EditorAction = [](TRecordEditor& editor) {
         editor.cbRemindTextChange("带音乐");
