@@ -131,7 +131,8 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
       btnToday(new QPushButton(QStringLiteral("今天[&T]"), this)),
       btnGoTo(new QPushButton(QStringLiteral("转到…[&G]"), this)), grdMonth(new QTableWidget(Rows, Columns, this)),
       lbDay(new QLabel(this)), lstDay(new QListWidget(this)),
-      btnAddOnDay(new QPushButton(QStringLiteral("在此日添加提醒[&A]"), this)), lstComing(new QListWidget(this)),
+      btnAddOnDay(new QPushButton(QStringLiteral("在此日添加提醒[&A]"), this)),
+      btnQuickAddOnDay(new QPushButton(QStringLiteral("快速添加[&Q]…"), this)), lstComing(new QListWidget(this)),
       List(list), Config(config) {
     setObjectName(QStringLiteral("frmMonthCalendar"));
     setWindowTitle(QStringLiteral("月历"));
@@ -197,6 +198,7 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     left->addWidget(grdMonth, 3);
     auto* dayRow = new QHBoxLayout;
     dayRow->addWidget(lbDay, 1);
+    dayRow->addWidget(btnQuickAddOnDay);
     dayRow->addWidget(btnAddOnDay);
     left->addLayout(dayRow);
     left->addWidget(lstDay, 1);
@@ -218,6 +220,15 @@ TfrmMonthCalendar::TfrmMonthCalendar(QWidget* owner, const TRmDataList& list, co
     connect(btnToday, &QPushButton::clicked, this, [this] { ShowDate(Today()); });
     connect(btnGoTo, &QPushButton::clicked, this, &TfrmMonthCalendar::btnGoToClick);
     connect(btnAddOnDay, &QPushButton::clicked, this, &TfrmMonthCalendar::btnAddOnDayClick);
+    btnQuickAddOnDay->setToolTip(QStringLiteral("用一句话添加这一天的提醒，如“晚上8点 聚会”（Ctrl+K）"));
+    connect(btnQuickAddOnDay, &QPushButton::clicked, this, [this] {
+        if (QuickAddOnDay) {
+            QuickAddOnDay(Selected);
+        }
+    });
+    auto* quickAdd = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this);
+    quickAdd->setContext(Qt::WindowShortcut);
+    connect(quickAdd, &QShortcut::activated, btnQuickAddOnDay, &QPushButton::click);
     connect(grdMonth, &QTableWidget::currentCellChanged, this,
             [this](int row, int column) { CellChosen(row, column); });
     connect(lstDay, &QListWidget::itemDoubleClicked, this, [this] {

@@ -27,6 +27,8 @@ public:
     std::function<void(std::int32_t)> EditRecord;
     std::function<void(std::int32_t)> DeleteRecord;
     std::function<void(const TRmMainDate&)> AddRecord;
+    // 快速添加 started with the chosen day.
+    std::function<void(TDateTime)> QuickAddOnDay;
     std::function<void(std::int32_t)> SelectRecord;
 
     // Shows the month of the date and selects the date.
@@ -50,6 +52,7 @@ public:
     QLabel* lbDay;
     QListWidget* lstDay;
     QPushButton* btnAddOnDay;
+    QPushButton* btnQuickAddOnDay;
     QListWidget* lstComing;
 
 public slots:

@@ -1,4 +1,5 @@
 #include "app/form_remind.h"
+#include "app/quick_add_bar.h"
 #include "app/record_list_view.h"
 
 #include "app/app_icon.h"
@@ -75,7 +76,11 @@ TfrmRemind::TfrmRemind(const std::string& appPath, const std::string& executable
     auto* layout = new QHBoxLayout(central);
     lstRecordList = new TRecordListView(List, central);
     lstRecordList->viewport()->installEventFilter(this);
-    layout->addWidget(lstRecordList, 1);
+    barQuickAdd = new TQuickAddBar(Config, central);
+    auto* listColumn = new QVBoxLayout();
+    listColumn->addWidget(barQuickAdd);
+    listColumn->addWidget(lstRecordList, 1);
+    layout->addLayout(listColumn, 1);
     auto* buttons = new QVBoxLayout();
     CreateButtonColumn(buttons, central);
     layout->addLayout(buttons);
@@ -119,6 +124,7 @@ TfrmRemind::~TfrmRemind() {
     } catch (const std::exception& error) {
         ShowGeneralError(ShownFailure(error));
     }
+    delete frmQuickAdd;
     delete RemindBox;
 }
 
@@ -138,6 +144,7 @@ void TfrmRemind::CreateMenus() {
 
     popRemindMenu = std::make_unique<QMenu>();
     popShowHideMain = popRemindMenu->addAction(QStringLiteral("显示界面[&M]"), this, &TfrmRemind::popShowHideMainClick);
+    popQuickAdd = popRemindMenu->addAction(QStringLiteral("快速添加[&Q]…"), this, [this] { OpenQuickAdd(); });
     popPauseRemind = popRemindMenu->addAction(QStringLiteral("暂停提醒[&P]"), this, &TfrmRemind::popPauseRemindClick);
     popPauseRemind->setCheckable(true);
     CreatePauseMenu();
@@ -423,9 +430,7 @@ void TfrmRemind::ShowIfWanted() {
 }
 
 void TfrmRemind::RefreshRecordList() {
-    const DescribeOptions options{Config.ShowGL,        Config.ShowDate,     Config.ShowTime,    Config.ShowRms,
-                                  Config.ShowBefRemind, Config.ShowSetMusic, Config.ShowCommand, Config.ShowWithScript};
-    lstRecordList->Lines().Reset(options);
+    lstRecordList->Lines().Reset(ListDescribeOptions(Config));
     MarkExpiredLines();
     if (Sync != nullptr) {
         Sync->DataFileMayHaveChanged();

@@ -29,6 +29,8 @@ class SyncController;
 class TfrmRemindBox;
 class TfrmMonthCalendar;
 class TRecordListView;
+class TQuickAddBar;
+class TfrmQuickAdd;
 class TfrmSearch;
 struct TExchangeCommands;
 struct TRecordCommands;
@@ -93,6 +95,12 @@ public:
     std::optional<TDateTime> PausedUntil;
     NotificationAreaIcon* ttiRemindTray = nullptr;
     TRecordListView* lstRecordList = nullptr;
+    // 快速添加 at the top of the list, and its window of its own for the tray menu and the month window, made
+    // when first opened and kept until the program ends.
+    TQuickAddBar* barQuickAdd = nullptr;
+    TfrmQuickAdd* frmQuickAdd = nullptr;
+    QAction* nmQuickAdd = nullptr;
+    QAction* popQuickAdd = nullptr;
     QPushButton* btnAddRecord = nullptr;
     QPushButton* btnViewRecord = nullptr;
     QPushButton* btnEditRecord = nullptr;
@@ -172,6 +180,10 @@ public slots:
     void nmMoveDownRecordClick();
     void btnSearchRecordClick();
     void nmDeleteOldRecordClick();
+    // Shows the window with the keyboard in 快速添加 (Ctrl+K).
+    void nmQuickAddClick();
+    // 快速添加 in its own window, started with a text (the month window's chosen day) or as last left.
+    void OpenQuickAdd(const std::string& text = {});
     // Opens the month window 月历 on today.
     void nmMonthCalendarClick();
     void nmExportRecordClick();

@@ -5,12 +5,14 @@
 #include "app/record_list_view.h"
 
 #include "app/form_month_calendar.h"
+#include "app/quick_add_bar.h"
 #include "calendar/clock.h"
 #include "editing/qt_record_dialogs.h"
 #include "editing/record_commands.h"
 
 #include <QAction>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -49,6 +51,11 @@ void TfrmRemind::CreateButtonColumn(QVBoxLayout* column, QWidget* parent) {
 void TfrmRemind::CreateRecordMenus() {
     auto* recordMenu = new QMenu(QStringLiteral("提醒[&R]"), this);
     nmAddRecord = recordMenu->addAction(QStringLiteral("添加提醒[&A]"), this, &TfrmRemind::btnAddRecordClick);
+    nmQuickAdd = recordMenu->addAction(QStringLiteral("快速添加[&Q]"), this, &TfrmRemind::nmQuickAddClick);
+    nmQuickAdd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    barQuickAdd->edtQuickAdd->setPlaceholderText(QStringLiteral("快速添加 (Ctrl+K)：明天下午三点开会"));
+    barQuickAdd->AddRecord = [this](const TRmMainDate& record) { return RecordCommands().AddRecord(record); };
+    barQuickAdd->DetailRecord = [this](const TRmMainDate& record) { return RecordCommands().AddPreset(record); };
     nmViewRecord = recordMenu->addAction(QStringLiteral("查看提醒[&V]"), this, &TfrmRemind::btnViewRecordClick);
     nmModifyRecord = recordMenu->addAction(QStringLiteral("编辑提醒[&M]"), this, &TfrmRemind::btnEditRecordClick);
     nmCopyRecord = recordMenu->addAction(QStringLiteral("复制提醒[&C]"), this, &TfrmRemind::nmCopyRecordClick);
@@ -130,6 +137,26 @@ void TfrmRemind::btnAddRecordClick() {
     RecordCommands().Add();
 }
 
+void TfrmRemind::nmQuickAddClick() {
+    ShowMainWindow();
+    barQuickAdd->FocusLine();
+}
+
+void TfrmRemind::OpenQuickAdd(const std::string& text) {
+    if (frmQuickAdd == nullptr) {
+        // Without a parent, like the tray menu: the main window is disabled while a reminder shows.
+        frmQuickAdd = new TfrmQuickAdd(Config);
+        frmQuickAdd->setWindowIcon(windowIcon());
+        frmQuickAdd->Bar->AddRecord = [this](const TRmMainDate& record) {
+            return RecordCommands(frmQuickAdd).AddRecord(record);
+        };
+        frmQuickAdd->Bar->DetailRecord = [this](const TRmMainDate& record) {
+            return RecordCommands(frmQuickAdd).AddPreset(record);
+        };
+    }
+    frmQuickAdd->Open(text);
+}
+
 void TfrmRemind::btnViewRecordClick() {
     RecordCommands().View(SelectedIndex());
 }
@@ -157,6 +184,7 @@ void TfrmRemind::nmMonthCalendarClick() {
         frmMonthCalendar->AddRecord = [this](const TRmMainDate& preset) {
             RecordCommands(frmMonthCalendar).AddPreset(preset);
         };
+        frmMonthCalendar->QuickAddOnDay = [this](TDateTime day) { OpenQuickAdd(TQuickAddLine::DayPrefill(day)); };
         frmMonthCalendar->SelectRecord = [this](std::int32_t position) {
             if (position >= 0 && position < lstRecordList->count()) {
                 lstRecordList->setCurrentRow(position);

@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/form_month_calendar.h"
 #include "app/form_remind.h"
+#include "app/quick_add_bar.h"
 
 #include "app/sync_controller.h"
 #include "calendar/clock.h"
@@ -88,6 +89,11 @@ void TfrmRemind::trOneSecondTimer() {
         }
         if (DateOf(Now()) != MarkedDay) {
             MarkExpiredLines();
+        }
+        // A line being written is read as of the new minute ("10分钟后", "明天" after midnight).
+        barQuickAdd->Reread();
+        if (frmQuickAdd != nullptr && frmQuickAdd->isVisible()) {
+            frmQuickAdd->Bar->Reread();
         }
     }
 }

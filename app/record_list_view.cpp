@@ -1,5 +1,7 @@
 #include "app/record_list_view.h"
 
+#include "data/settings.h"
+
 #include "data/reminder_list.h"
 
 #include <utility>
@@ -7,6 +9,11 @@
 namespace chimewell {
 
 TRecordLines::TRecordLines(const TRmDataList& list, QObject* parent) : QAbstractListModel(parent), List(list) {}
+
+DescribeOptions ListDescribeOptions(const TRmConfig& config) {
+    return {config.ShowGL,        config.ShowDate,     config.ShowTime,    config.ShowRms,
+            config.ShowBefRemind, config.ShowSetMusic, config.ShowCommand, config.ShowWithScript};
+}
 
 void TRecordLines::Reset(const DescribeOptions& options) {
     beginResetModel();

@@ -15,6 +15,10 @@
 namespace chimewell {
 
 class TRmDataList;
+struct TRmConfig;
+
+// The parts of a reminder the list's lines show, as the settings choose them.
+DescribeOptions ListDescribeOptions(const TRmConfig& config);
 
 class TRecordLines : public QAbstractListModel {
     Q_OBJECT

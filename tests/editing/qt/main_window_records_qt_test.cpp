@@ -27,6 +27,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace chimewell {
 namespace {
@@ -84,13 +85,25 @@ TEST_F(MainWindowRecordsTest, TheButtonsDownTheSideAndTheRecordMenus) {
     const std::vector<std::string> menus = Texts(Form->menuBar()->actions());
     EXPECT_THAT(menus, ElementsAre("软件[&S]", "提醒[&R]", "查看[&V]", "帮助[&H]"));
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmAddRecord->parent())->actions()),
-                ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "复制提醒[&C]", "删除提醒[&D]", "-",
-                            "上移[&U]", "下移[&W]", "-", "搜索提醒[&S]", "-", "导出提醒[&E]", "导入提醒[&I]"));
+                ElementsAre("添加提醒[&A]", "快速添加[&Q]", "查看提醒[&V]", "编辑提醒[&M]", "复制提醒[&C]",
+                            "删除提醒[&D]", "-", "上移[&U]", "下移[&W]", "-", "搜索提醒[&S]", "-", "导出提醒[&E]",
+                            "导入提醒[&I]"));
     EXPECT_THAT(Texts(Form->popRecordMenu->actions()),
                 ElementsAre("添加提醒[&A]", "查看提醒[&V]", "编辑提醒[&M]", "复制提醒[&C]", "删除提醒[&D]", "-",
                             "上移[&U]", "下移[&W]"));
     EXPECT_EQ(Form->nmMoveUpRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Up));
     EXPECT_EQ(Form->nmCopyRecord->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
+    // Every command's key is its own.
+    std::map<QString, QString> keys;
+    for (const QAction* action : Form->findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty()) {
+            const auto [place, fresh] = keys.emplace(action->shortcut().toString(), action->text());
+            EXPECT_TRUE(fresh || place->second == action->text())
+                << action->shortcut().toString().toStdString() << ": " << place->second.toStdString() << " and "
+                << action->text().toStdString();
+        }
+    }
+    EXPECT_EQ(keys.count(QStringLiteral("Ctrl+K")), 1U);
     EXPECT_THAT(Texts(qobject_cast<QMenu*>(Form->nmDeleteOldRecord->parent())->actions()),
                 ElementsAre("月历[&L]", "-", "删除过期提醒[&D]", "-", "对提醒排序[&S]"));
     ASSERT_EQ(Form->nmSortRecord->actions().size(), 3);
