@@ -451,7 +451,11 @@ const TFestival* FindFestival(const std::array<TFestival, N>& festivals, std::st
     return nullptr;
 }
 
+// Only where nothing else gave the day: "12月25日 圣诞聚餐" is a dinner on the day said, its name whole.
 bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
+    if (findings.HasDate()) {
+        return false;
+    }
     if (c.Word(U"元旦")) {
         findings.NewYearsDay = true;
         return true;
@@ -776,9 +780,9 @@ TQuickAddFindings RecogniseFindings(std::string_view phrase) {
     TQuickText text(DecodeUtf8(phrase));
     TQuickAddFindings findings;
     static constexpr std::array<TRecogniser, 14> recognisers = {
-        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount, RecogniseLater,     RecogniseEvery,
-        RecogniseCondition, RecogniseWeekdayRange, RecogniseFestival, RecogniseSolarTerm, RecogniseLunar,
-        RecogniseGregorian, RecogniseRelativeDay,  RecogniseWeekday,  RecogniseTime,
+        RecogniseLeads,       RecogniseEnd,          RecogniseEndCount,  RecogniseLater, RecogniseEvery,
+        RecogniseCondition,   RecogniseWeekdayRange, RecogniseSolarTerm, RecogniseLunar, RecogniseGregorian,
+        RecogniseRelativeDay, RecogniseWeekday,      RecogniseFestival,  RecogniseTime,
     };
     for (const TRecogniser recognise : recognisers) {
         Scan(text, findings, recognise);
