@@ -37,14 +37,18 @@ TQuickAddBar::TQuickAddBar(const TRmConfig& config, QWidget* parent)
     auto* row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(edtQuickAdd, 1);
-    row->addWidget(btnOtherReading);
     row->addWidget(btnDetails);
+    // The other reading beside the firing it would change, so that the line keeps its width.
+    auto* firingRow = new QHBoxLayout;
+    firingRow->setContentsMargins(0, 0, 0, 0);
+    firingRow->addWidget(lbNextFiring, 1);
+    firingRow->addWidget(btnOtherReading, 0, Qt::AlignTop);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
     layout->addLayout(row);
     layout->addWidget(lbUnderstood);
-    layout->addWidget(lbNextFiring);
+    layout->addLayout(firingRow);
 
     connect(edtQuickAdd, &QLineEdit::textChanged, this, &TQuickAddBar::TextEdited);
     connect(edtQuickAdd, &QLineEdit::returnPressed, this, &TQuickAddBar::Enter);

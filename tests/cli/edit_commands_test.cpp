@@ -132,6 +132,12 @@ TEST_F(EditCommands, AddReadsPlainChineseAndWritesAsTheProgramWrites) {
     const Result ambiguous = RunCli({"add", "--dir", Folder.Folder(), "--at", "2026-06-10 16:00", "3点开会"});
     EXPECT_EQ(ambiguous.Status, 0);
     EXPECT_NE(ambiguous.Err.find("the other reading"), std::string::npos);
+    // The set time is the next firing; a warning before it is told as a warning, not as the reminder.
+    const Result warned =
+        RunCli({"add", "--dir", Folder.Folder(), "--dry-run", "--at", "2026-12-10 11:00", "腊月廿三 提前一天 买糖瓜"});
+    EXPECT_NE(warned.Out.find("\n下次提醒：2027年1月30日 星期六 09:00（农历腊月廿三）\n下次提前提醒：2027年1月29日"),
+              std::string::npos)
+        << warned.Out;
 }
 
 } // namespace

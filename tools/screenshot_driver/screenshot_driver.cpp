@@ -6,6 +6,7 @@
 #include "app/app_icon.h"
 #include "app/form_month_calendar.h"
 #include "app/form_remind.h"
+#include "app/quick_add_bar.h"
 #include "app/record_list_view.h"
 #include "calendar/clock.h"
 #include "data/constants.h"
@@ -40,6 +41,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPainter>
@@ -384,8 +386,24 @@ std::vector<Step> MonthSteps(Tour& tour, TfrmRemind& form, const std::string& fo
         {[month] { return month()->SelectedDate() == EncodeDate(2026, 2, 14); },
          [&tour, month] {
              tour.Photograph(month(), "month-calendar-february.png");
+             month()->ShowDate(EncodeDate(2026, 12, 31));
+             month()->btnQuickAddOnDay->click();
+         }},
+        // 快速添加 from the month window, started with the chosen day, then the line at the top of the main list.
+        {[&form] { return form.frmQuickAdd != nullptr && form.frmQuickAdd->isVisible(); },
+         [&form] { form.frmQuickAdd->Bar->edtQuickAdd->insert(QStringLiteral("晚上7点 跨年晚会 提前一天")); }},
+        {[&form] { return form.frmQuickAdd->Bar->lbNextFiring->isVisible(); },
+         [&tour, &form, month] {
+             tour.Photograph(form.frmQuickAdd, "quick-add-window.png");
+             form.frmQuickAdd->close();
              month()->ShowDate(Today());
              month()->close();
+             form.barQuickAdd->edtQuickAdd->setText(QStringLiteral("3点 交电费"));
+         }},
+        {[&form] { return form.barQuickAdd->btnOtherReading->isVisible(); },
+         [&tour, &form] {
+             tour.Photograph(&form, "main-window-quick-add.png");
+             form.barQuickAdd->edtQuickAdd->clear();
          }},
         {none,
          [&form, folder, chooser] {
