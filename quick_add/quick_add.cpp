@@ -187,21 +187,45 @@ TPlaced PlaceLunarDay(int day, TClock clock, TDateTime now) {
     return Refused(NoSuchDate);
 }
 
+// The Gregorian year a festival was said in ("2027年春节", "明年中秋"); 0 when none was.
+int SaidYear(const TQuickAddFindings& findings, TDateTime now) {
+    if (findings.Date.Year != 0) {
+        return findings.Date.Year;
+    }
+    return findings.YearOffset >= 0 ? DecodeDate(now).Year + findings.YearOffset : 0;
+}
+
+// The next such festival after now, or the one of the year said, refused when that one has passed.
 TPlaced PlaceFestival(const TQuickAddFindings& findings, TClock clock, TDateTime now) {
     const TFestival& festival = *findings.Festival;
+    const int said = SaidYear(findings, now);
+    if (said != 0 && (said <= 1901 || said >= 2100)) {
+        return Refused(NoSuchDate);
+    }
     if (findings.FestivalLunar) {
         const int thisYear = SolarToLunar(DateOf(now)).Year;
-        for (int year = thisYear - 1; year <= thisYear + 2; ++year) {
-            if (IsAfter(At(LunarFestivalDate(festival, year), clock), now)) {
+        // A lunar festival's year is the lunar year: in December "今年除夕" is the eve of the lunar year now running,
+        // which falls in the next Gregorian year.
+        const int lunarSaid = findings.Date.Year != 0    ? findings.Date.Year
+                              : findings.YearOffset >= 0 ? thisYear + findings.YearOffset
+                                                         : 0;
+        const int first = lunarSaid != 0 ? lunarSaid : thisYear - 1;
+        const int last = lunarSaid != 0 ? lunarSaid : thisYear + 2;
+        for (int year = first; year <= last; ++year) {
+            const TDateTime day = LunarFestivalDate(festival, year);
+            if (IsAfter(At(day, clock), now)) {
                 // A one-off 除夕 names the day it falls on: a 30th in a short month would never come.
-                const int day = std::min(festival.Day, LunarMonthDays(year, festival.Month));
-                return {LunarRecord({year, festival.Month, day, false}, clock), std::nullopt, {}};
+                const int dayOfMonth = std::min(festival.Day, LunarMonthDays(year, festival.Month));
+                return {LunarRecord({year, festival.Month, dayOfMonth, false}, clock), std::nullopt, {}};
+            }
+            if (lunarSaid != 0) {
+                return Refused(PastRefusal);
             }
         }
         return Refused(NoSuchDate);
     }
     const int thisYear = DecodeDate(now).Year;
-    for (int year = thisYear; year <= thisYear + 1; ++year) {
+    for (int year = said != 0 ? said : thisYear; year <= (said != 0 ? said : thisYear + 1); ++year) {
         if (IsAfter(At(SolarFestivalDate(festival, year), clock), now)) {
             TRmMainDate record = GregorianRecord(SolarFestivalDate(festival, year), clock);
             record.Month = festival.Month;
@@ -210,7 +234,7 @@ TPlaced PlaceFestival(const TQuickAddFindings& findings, TClock clock, TDateTime
             return {record, std::nullopt, {}};
         }
     }
-    return Refused(NoSuchDate);
+    return Refused(said != 0 ? PastRefusal : NoSuchDate);
 }
 
 TPlaced PlaceSolarTerm(int term, TClock clock, TDateTime now) {
@@ -306,7 +330,7 @@ TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now
     }
     if (findings.NewYearsDay) {
         TQuickAddFindings newYear = findings;
-        newYear.Date = {0, 1, 1};
+        newYear.Date = {findings.Date.Year, 1, 1};
         return PlaceGregorian(newYear, clock, now);
     }
     if (findings.Lunar) {

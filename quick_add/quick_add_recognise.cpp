@@ -302,6 +302,17 @@ bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
         return true;
     }
     const std::size_t start = c.Pos;
+    // A month's last Friday is no day a reminder can keep (the conditions count from the month's start): said so,
+    // rather than read as the next Friday.
+    if (c.AnyWord({U"最后一个", U"最后1个", U"倒数第一个"}) >= 0) {
+        c.Word(U"的");
+        if (ReadPrefixedDay(c, true) != 0) {
+            findings.Refusal = "不能按每月最后一个星期几重复：可以写“每个月第四个星期五”，或“每月最后一天”";
+            return true;
+        }
+        c.Pos = start;
+        return false;
+    }
     if (c.Word(U"第")) {
         const std::optional<int> occurrence = c.Numeral();
         if (occurrence && c.Word(U"个")) {
@@ -456,9 +467,28 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
     if (findings.HasDate()) {
         return false;
     }
+    const std::size_t start = c.Pos;
+    // The year it is said in: 今年, 明年, 后年, or 2027年.
+    int yearOffset = c.AnyWord({U"今年", U"明年", U"后年"});
+    int year = 0;
+    if (yearOffset < 0) {
+        int digits = 0;
+        const std::optional<int> number = c.Digits(4, &digits);
+        if (number && digits == 4 && c.Word(U"年")) {
+            year = *number;
+        } else {
+            c.Pos = start;
+        }
+    }
+    c.SkipSpaces();
+    const auto found = [&] {
+        findings.YearOffset = yearOffset;
+        findings.Date.Year = year;
+        return true;
+    };
     if (c.Word(U"元旦")) {
         findings.NewYearsDay = true;
-        return true;
+        return found();
     }
     for (const TFestivalName& name : FestivalNames) {
         if (!c.Word(name.Said)) {
@@ -470,8 +500,12 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
         } else {
             findings.Festival = FindFestival(SolarFestivals, name.Title);
         }
-        return findings.Festival != nullptr;
+        if (findings.Festival == nullptr) {
+            break;
+        }
+        return found();
     }
+    c.Pos = start;
     return false;
 }
 

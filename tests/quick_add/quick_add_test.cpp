@@ -6,6 +6,7 @@
 #include "runtime/next_firing.h"
 
 #include <gtest/gtest.h>
+#include <regex>
 
 #include <fstream>
 #include <sstream>
@@ -208,10 +209,14 @@ TEST(QuickAddPhrases, EveryReadingFiresAfterTheMomentItWasTyped) {
                             " never fires: " + Describe(reading, {}) + "\n";
                 continue;
             }
-            // A one-off reading is the nearest such day: the same date in every year comes no sooner.
+            // A one-off reading is the nearest such day: the same date in every year comes no sooner, unless the
+            // phrase named a later year.
             TRmMainDate everyYear = *reading;
             everyYear.Year = 0;
-            if (reading->Year != 0 && reading->Every == RepeatUnit::None &&
+            const bool yearSaid = row.Phrase.find("明年") != std::string::npos ||
+                                  row.Phrase.find("后年") != std::string::npos ||
+                                  std::regex_search(row.Phrase, std::regex("[0-9]{4}年"));
+            if (!yearSaid && reading->Year != 0 && reading->Every == RepeatUnit::None &&
                 NextFiring(everyYear, NowOf(row), false) != first) {
                 failures += "line " + std::to_string(row.Line) + ": " + row.Phrase + " fires " + FormatMinute(*first) +
                             ", not the nearest such day: " + Describe(reading, {}) + "\n";
