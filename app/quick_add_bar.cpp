@@ -109,31 +109,28 @@ void TQuickAddBar::ShowAdded(const TRmMainDate& record) {
 }
 
 void TQuickAddBar::Enter() {
-    // The moment may have moved on since the last key ("10分钟后" counts from Enter).
-    Line.Reread(Now());
-    ShowReading();
-    if (!Line.CanAdd()) {
+    if (!Take(AddRecord)) {
         QApplication::beep();
-        return;
-    }
-    const TRmMainDate record = *Line.Record();
-    if (AddRecord && AddRecord(record)) {
-        ShowAdded(record);
-        emit Added();
     }
 }
 
 void TQuickAddBar::DetailsClick() {
+    Take(DetailRecord);
+}
+
+bool TQuickAddBar::Take(const std::function<bool(const TRmMainDate&)>& add) {
+    // The moment may have moved on since the last key ("10分钟后" counts from Enter).
     Line.Reread(Now());
     ShowReading();
     if (!Line.CanAdd()) {
-        return;
+        return false;
     }
     const TRmMainDate record = *Line.Record();
-    if (DetailRecord && DetailRecord(record)) {
+    if (add && add(record)) {
         ShowAdded(record);
         emit Added();
     }
+    return true;
 }
 
 void TQuickAddBar::OtherReadingClick() {

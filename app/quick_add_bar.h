@@ -53,6 +53,8 @@ private:
     void ShowReading();
     void Enter();
     void DetailsClick();
+    // Reads the line again and hands its reminder to `add`; false when the line cannot be added.
+    bool Take(const std::function<bool(const TRmMainDate&)>& add);
     void OtherReadingClick();
     // What the last add gave, shown until the user types again.
     void ShowAdded(const TRmMainDate& record);
