@@ -1,6 +1,6 @@
 // Places what the recognisers found on the calendar: a one-off reminder at the nearest such moment after now,
 // a repeating one with its days, interval, end and warnings; an hour that may be morning or afternoon gets both
-// readings, the one that comes first (or, with a date, the morning one) as the record.
+// readings, the one that comes first (or, with a day or a repeat, the daytime one) as the record.
 
 #include "quick_add/quick_add.h"
 
@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <variant>
 
 namespace chimewell {
@@ -78,11 +79,21 @@ std::pair<TClock, std::optional<TClock>> Clocks(const TQuickAddFindings& finding
         if (hour >= 1 && hour <= 11) {
             return {{hour, findings.Minute}, TClock{hour + 12, findings.Minute}};
         }
+        // 12点 is noon, or the midnight that begins the day.
+        if (hour == 12) {
+            return {{12, findings.Minute}, TClock{0, findings.Minute}};
+        }
         break;
     default:
         break;
     }
     return {{hour, findings.Minute}, std::nullopt};
+}
+
+// Of an hour said without the time of day, the half people mostly mean when the day is named or repeats: 6 to
+// 11 in the morning, 1 to 5 in the afternoon ("明天三点开会" is 15:00, "每天8点吃药" 08:00).
+std::pair<TClock, TClock> DaytimeFirst(TClock said, TClock otherHalf) {
+    return said.Hour >= 6 || said.Hour == 0 ? std::pair{said, otherHalf} : std::pair{otherHalf, said};
 }
 
 TDateTime At(TDateTime day, TClock clock) {
@@ -431,25 +442,21 @@ TPlaced PlaceRepeat(const TQuickAddFindings& findings, TDateTime now) {
     if (!placed.Record) {
         return placed;
     }
-    const auto [clock, otherHalf] = Clocks(findings);
+    auto [clock, otherHalf] = Clocks(findings);
+    if (otherHalf) {
+        std::tie(clock, otherHalf) = DaytimeFirst(clock, *otherHalf);
+    }
     TRmMainDate record = *placed.Record;
     record.Hour = clock.Hour;
     record.Minuter = clock.Minute;
-    const std::optional<TDateTime> first = NextFiring(record, now, false);
-    if (!first) {
+    if (!NextFiring(record, now, false)) {
         return Refused(NoSuchDate);
     }
     placed.Record = record;
     if (otherHalf) {
         TRmMainDate other = record;
         other.Hour = otherHalf->Hour;
-        const std::optional<TDateTime> otherFirst = NextFiring(other, now, false);
-        if (otherFirst && *otherFirst < *first) {
-            placed.Record = other;
-            placed.Alternative = record;
-        } else {
-            placed.Alternative = other;
-        }
+        placed.Alternative = other;
     }
     return placed;
 }
@@ -533,7 +540,15 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
 } // namespace
 
 TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
-    const TQuickAddFindings findings = RecogniseFindings(text);
+    TQuickAddFindings findings = RecogniseFindings(text);
+    // 晚上12点 and 今晚零点 end the evening: the midnight after it, the next day's 0:00.
+    if (findings.Period == TPeriod::Evening && findings.Hour && (*findings.Hour == 12 || *findings.Hour == 0)) {
+        findings.Hour = 0;
+        findings.Period = TPeriod::Midnight;
+        if (findings.DayOffset) {
+            ++*findings.DayOffset;
+        }
+    }
     TQuickAddResult result;
     if (!findings.Refusal.empty()) {
         result.Refusal = findings.Refusal;
@@ -553,7 +568,10 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     } else if (findings.MinutesLater) {
         placed = PlaceMinutesLater(*findings.MinutesLater, now);
     } else {
-        const auto [clock, otherHalf] = Clocks(findings);
+        auto [clock, otherHalf] = Clocks(findings);
+        if (otherHalf && findings.HasDate()) {
+            std::tie(clock, otherHalf) = DaytimeFirst(clock, *otherHalf);
+        }
         placed = PlaceOnce(findings, clock, now);
         if (otherHalf && !findings.HasDate()) {
             // A clock alone: whichever half of the day comes first.
@@ -562,17 +580,22 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
                 const auto moment = [](const TRmMainDate& r) {
                     return EncodeDateTime(r.Year, r.Month, r.Day, r.Hour, r.Minuter);
                 };
-                if (moment(*other.Record) < moment(*placed.Record)) {
+                // 12点 stays noon, midnight being the other reading.
+                if (clock.Hour != 12 && moment(*other.Record) < moment(*placed.Record)) {
                     std::swap(placed, other);
                 }
                 placed.Alternative = other.Record;
             }
-        } else if (otherHalf && placed.Record) {
-            TRmMainDate other = *placed.Record;
-            other.Hour = otherHalf->Hour;
-            placed.Alternative = other;
         } else if (otherHalf) {
-            placed = PlaceOnce(findings, *otherHalf, now);
+            // With a day: the half people mostly mean, the other a click away; each placed on its own, for one of
+            // them may have passed already (今天3点 at 10:00).
+            TPlaced other = PlaceOnce(findings, *otherHalf, now);
+            if (!placed.Record) {
+                std::swap(placed, other);
+            }
+            if (placed.Record && other.Record) {
+                placed.Alternative = other.Record;
+            }
         }
     }
     if (!placed.Record) {

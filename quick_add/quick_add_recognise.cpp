@@ -685,11 +685,23 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     if (start > 0 && (IsDigit(c.Text().Chars[start - 1]) || IsAsciiLetter(c.Text().Chars[start - 1]))) {
         return false;
     }
-    static constexpr std::array<TPeriod, 11> periods = {
-        TPeriod::Morning, TPeriod::Morning,    TPeriod::Forenoon, TPeriod::Noon,    TPeriod::Afternoon, TPeriod::Dusk,
-        TPeriod::Evening, TPeriod::SmallHours, TPeriod::Midnight, TPeriod::Evening, TPeriod::Midnight};
-    const int period =
-        c.AnyWord({U"早上", U"早晨", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"半夜", U"夜里", U"午夜"});
+    static constexpr std::array<TPeriod, 17> periods = {
+        TPeriod::Morning,  TPeriod::Morning,   TPeriod::Forenoon, TPeriod::Noon,       TPeriod::Afternoon,
+        TPeriod::Dusk,     TPeriod::Evening,   TPeriod::SmallHours, TPeriod::Midnight, TPeriod::Evening,
+        TPeriod::Midnight, TPeriod::Evening,   TPeriod::Afternoon,  TPeriod::Evening,  TPeriod::Morning,
+        TPeriod::Evening,  TPeriod::Morning};
+    int period = c.AnyWord({U"早上", U"早晨", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"半夜", U"夜里",
+                            U"午夜", U"深夜", U"午后", U"晚间", U"清晨", U"晚", U"早"});
+    // 晚 and 早 alone say a time of day only before a clock: "晚8点", not "晚饭" or "早餐".
+    constexpr int SingleCharacterPeriods = 15;
+    if (period >= SingleCharacterPeriods) {
+        TCursor ahead = c;
+        ahead.SkipSpaces();
+        if (!ahead.Numeral()) {
+            c.Pos = start;
+            return false;
+        }
+    }
     const std::size_t afterPeriod = c.Pos;
     c.SkipSpaces();
     std::optional<int> hour;
@@ -742,6 +754,12 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     }
     if (hour && (*hour > 23 || minute > 59)) {
         findings.Refusal = NoSuchTimeRefusal;
+    }
+    // 上午15点, 凌晨20点: the time of day and the clock disagree.
+    if (hour && *hour > 12 && period >= 0 &&
+        (periods[period] == TPeriod::Morning || periods[period] == TPeriod::Forenoon ||
+         periods[period] == TPeriod::SmallHours)) {
+        findings.Refusal = "时间前后矛盾：" + EncodeUtf8(std::u32string(c.Text().Chars.substr(start, c.Pos - start)));
     }
     if (period >= 0) {
         findings.Period = periods[period];
