@@ -267,6 +267,10 @@ bool RecogniseEndCount(TCursor& c, TQuickAddFindings& findings) {
     if (!total && !c.AtEnd() && !IsSpace(c.Peek()) && c.Peek() != U'，' && c.Peek() != U'。') {
         return false;
     }
+    if (*count == 0) {
+        findings.Refusal = "“共 0 次”就是不提醒：至少共 1 次";
+        return true;
+    }
     findings.EndCount = *count;
     return true;
 }
@@ -295,7 +299,7 @@ bool RecogniseLater(TCursor& c, TQuickAddFindings& findings) {
 // What follows 每月…: 5号, 二十号, 初一 (lunar), 廿八 (lunar), 最后一天, 底, 第二个星期日.
 bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
     c.Word(U"的");
-    const bool lunar = c.Word(U"农历") || findings.Lunar;
+    const bool lunar = c.Word(U"农历") || c.Word(U"阴历") || findings.Lunar;
     if (c.AnyWord({U"最后一天", U"月底", U"底"}) >= 0) {
         findings.MonthEnd = true;
         findings.Date.Day = 31;
@@ -344,7 +348,7 @@ bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
 
 // 每天, 每周一三五, 每隔两周的周五, 每月5号, 每两个月的15号, 每年…, 农历每月初一.
 bool RecogniseEvery(TCursor& c, TQuickAddFindings& findings) {
-    const bool lunar = c.Word(U"农历");
+    const bool lunar = c.Word(U"农历") || c.Word(U"阴历");
     if (!c.Word(U"每")) {
         return false;
     }
@@ -356,6 +360,10 @@ bool RecogniseEvery(TCursor& c, TQuickAddFindings& findings) {
         return false;
     }
     int every = count.value_or(1);
+    if (every == 0) {
+        findings.Refusal = "“每隔 0”不是间隔：至少每隔 1 天（周、月、年）";
+        return true;
+    }
     if (skipping && every == 1) {
         every = 2; // 每隔一周 is every other week
     }
@@ -441,15 +449,16 @@ struct TFestivalName {
     std::string_view Title; // as the festival list calls it
 };
 
-constexpr std::array<TFestivalName, 31> FestivalNames = {{
-    {U"春节", "春节"},         {U"元宵节", "元宵节"},     {U"元宵", "元宵节"},     {U"端午节", "端午节"},
-    {U"端午", "端午节"},       {U"七夕节", "女儿节"},     {U"七夕", "女儿节"},     {U"中秋节", "中秋节"},
-    {U"中秋", "中秋节"},       {U"重阳节", "重阳节"},     {U"重阳", "重阳节"},     {U"腊八节", "腊八节"},
-    {U"腊八", "腊八节"},       {U"小年", "祭灶日"},       {U"除夕", "除夕"},       {U"情人节", "情人节"},
-    {U"妇女节", "国际妇女节"}, {U"劳动节", "国际劳动节"}, {U"五一", "国际劳动节"}, {U"青年节", "中国青年节"},
-    {U"母亲节", "母亲节"},     {U"儿童节", "国际儿童节"}, {U"六一", "国际儿童节"}, {U"父亲节", "父亲节"},
-    {U"教师节", "中国教师节"}, {U"国庆节", "中国国庆节"}, {U"国庆", "中国国庆节"}, {U"万圣节", "万圣节"},
-    {U"感恩节", "感恩节"},     {U"圣诞节", "圣诞节"},     {U"圣诞", "圣诞节"},
+constexpr std::array<TFestivalName, 33> FestivalNames = {{
+    {U"春节", "春节"},       {U"元宵节", "元宵节"},     {U"元宵", "元宵节"},       {U"端午节", "端午节"},
+    {U"端午", "端午节"},     {U"七夕节", "女儿节"},     {U"七夕", "女儿节"},       {U"中秋节", "中秋节"},
+    {U"中秋", "中秋节"},     {U"重阳节", "重阳节"},     {U"重阳", "重阳节"},       {U"腊八节", "腊八节"},
+    {U"腊八", "腊八节"},     {U"小年", "祭灶日"},       {U"除夕", "除夕"},         {U"大年三十", "除夕"},
+    {U"年三十", "除夕"},     {U"情人节", "情人节"},     {U"妇女节", "国际妇女节"}, {U"劳动节", "国际劳动节"},
+    {U"五一", "国际劳动节"}, {U"青年节", "中国青年节"}, {U"母亲节", "母亲节"},     {U"儿童节", "国际儿童节"},
+    {U"六一", "国际儿童节"}, {U"父亲节", "父亲节"},     {U"教师节", "中国教师节"}, {U"国庆节", "中国国庆节"},
+    {U"国庆", "中国国庆节"}, {U"万圣节", "万圣节"},     {U"感恩节", "感恩节"},     {U"圣诞节", "圣诞节"},
+    {U"圣诞", "圣诞节"},
 }};
 
 template <std::size_t N>
@@ -509,7 +518,11 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
     return false;
 }
 
+// A solar term, only where nothing else gave the day ("明天 去清明上河园").
 bool RecogniseSolarTerm(TCursor& c, TQuickAddFindings& findings) {
+    if (findings.HasDate()) {
+        return false;
+    }
     static const std::array<std::u32string, SolarTermCount> names = [] {
         std::array<std::u32string, SolarTermCount> decoded;
         for (int i = 0; i < SolarTermCount; ++i) {
@@ -547,7 +560,7 @@ std::optional<int> ReadLunarDay(TCursor& c) {
 // 农历八月十五, 腊月廿三, 闰六月初八, 农历12月8日, 大年初一, 农历十五, and a bare 初一 or 廿三.
 bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
-    const bool said = c.Word(U"农历");
+    const bool said = c.Word(U"农历") || c.Word(U"阴历");
     const bool leap = c.Word(U"闰");
     const std::size_t afterPrefix = c.Pos;
     int month = 0;
@@ -568,8 +581,20 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
             month = *number;
         }
     }
-    if (month != 0 && (said || leap || named)) {
-        if (const std::optional<int> day = ReadLunarDay(c)) {
+    // 五月初五 and 七月初七 are lunar by their day; a space may stand between (正月 初一).
+    const std::size_t afterMonth = c.Pos;
+    c.SkipSpaces();
+    const bool lunarDayNext = c.Peek() == U'初';
+    if (!named && !lunarDayNext) {
+        c.Pos = afterMonth;
+    }
+    if (month != 0 && (said || leap || named || lunarDayNext)) {
+        // 腊月三十 said once is New Year's Eve, which in a short 腊月 is the 29th.
+        if (const std::optional<int> day = ReadLunarDay(c); day && month == 12 && *day == 30 && !leap && !said) {
+            findings.Festival = FindFestival(LunarFestivals, "除夕");
+            findings.FestivalLunar = true;
+            return findings.Festival != nullptr;
+        } else if (day) {
             findings.Lunar = true;
             findings.LeapMonth = leap;
             findings.Date = {0, month, *day};
@@ -586,7 +611,8 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
     }
     c.Pos = start;
     if (c.Word(U"大年")) {
-        if (const std::optional<int> day = ReadLunarDay(c)) {
+        // 大年三十 is New Year's Eve, named as a festival.
+        if (const std::optional<int> day = ReadLunarDay(c); day && *day != 30) {
             findings.Lunar = true;
             findings.Date = {0, 1, *day};
             return true;
@@ -594,7 +620,16 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
         c.Pos = start;
         return false;
     }
-    // 廿 after a month of no calendar named is the Gregorian date's day (十二月廿三日), read further on.
+    return false;
+}
+
+// A bare 初一 or 廿三: the next such lunar day, only where nothing else gave the day ("明天 去初一班开家长会").
+bool RecogniseBareLunarDay(TCursor& c, TQuickAddFindings& findings) {
+    if (findings.HasDate()) {
+        return false;
+    }
+    const std::size_t start = c.Pos;
+    // 廿 after a month of no calendar named is the Gregorian date's day (十二月廿三日), read before.
     const bool afterMonth = start > 0 && c.Text().Chars[start - 1] == U'月';
     if (c.Peek() == U'初' || (c.Peek() == U'廿' && !afterMonth)) {
         if (const std::optional<int> day = ReadLunarDay(c)) {
@@ -603,6 +638,7 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
             return true;
         }
     }
+    c.Pos = start;
     return false;
 }
 
@@ -686,9 +722,9 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
         return false;
     }
     static constexpr std::array<TPeriod, 17> periods = {
-        TPeriod::Morning,  TPeriod::Morning,   TPeriod::Forenoon, TPeriod::Noon,       TPeriod::Afternoon,
-        TPeriod::Dusk,     TPeriod::Evening,   TPeriod::SmallHours, TPeriod::Midnight, TPeriod::Evening,
-        TPeriod::Midnight, TPeriod::Evening,   TPeriod::Afternoon,  TPeriod::Evening,  TPeriod::Morning,
+        TPeriod::Morning,  TPeriod::Morning, TPeriod::Forenoon,   TPeriod::Noon,     TPeriod::Afternoon,
+        TPeriod::Dusk,     TPeriod::Evening, TPeriod::SmallHours, TPeriod::Midnight, TPeriod::Evening,
+        TPeriod::Midnight, TPeriod::Evening, TPeriod::Afternoon,  TPeriod::Evening,  TPeriod::Morning,
         TPeriod::Evening,  TPeriod::Morning};
     int period = c.AnyWord({U"早上", U"早晨", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"半夜", U"夜里",
                             U"午夜", U"深夜", U"午后", U"晚间", U"清晨", U"晚", U"早"});
@@ -793,8 +829,8 @@ bool IsEdgePunctuation(char32_t c) {
 
 // The message: what is left, without the words and marks that only frame it.
 std::string TrimMessage(std::u32string rest) {
-    static constexpr std::array<std::u32string_view, 7> frames = {U"提醒我", U"提醒", U"记得", U"叫我",
-                                                                  U"的",     U"在",   U"要"};
+    // Not 在: "在家休息" keeps its place.
+    static constexpr std::array<std::u32string_view, 6> frames = {U"提醒我", U"提醒", U"记得", U"叫我", U"的", U"要"};
     bool trimmed = true;
     while (trimmed && !rest.empty()) {
         trimmed = false;
@@ -831,10 +867,12 @@ std::string TrimMessage(std::u32string rest) {
 TQuickAddFindings RecogniseFindings(std::string_view phrase) {
     TQuickText text(DecodeUtf8(phrase));
     TQuickAddFindings findings;
-    static constexpr std::array<TRecogniser, 14> recognisers = {
-        RecogniseLeads,       RecogniseEnd,          RecogniseEndCount,  RecogniseLater, RecogniseEvery,
-        RecogniseCondition,   RecogniseWeekdayRange, RecogniseSolarTerm, RecogniseLunar, RecogniseGregorian,
-        RecogniseRelativeDay, RecogniseWeekday,      RecogniseFestival,  RecogniseTime,
+    // The names that may also be words of the text (a term, a bare lunar day, a festival) come after the dates
+    // that leave them to the text.
+    static constexpr std::array<TRecogniser, 15> recognisers = {
+        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount,     RecogniseLater,     RecogniseEvery,
+        RecogniseCondition, RecogniseWeekdayRange, RecogniseLunar,        RecogniseGregorian, RecogniseRelativeDay,
+        RecogniseWeekday,   RecogniseSolarTerm,    RecogniseBareLunarDay, RecogniseFestival,  RecogniseTime,
     };
     for (const TRecogniser recognise : recognisers) {
         Scan(text, findings, recognise);
