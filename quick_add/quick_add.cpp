@@ -365,6 +365,19 @@ TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now
         }
         return PlaceFixed(EncodeDate(year, month, findings.NextMonthDay), clock, now);
     }
+    if (findings.ComingMonthDay != 0) {
+        // This month's when it is still to come, else the next month that has the day.
+        for (int ahead = 0; ahead <= 12; ++ahead) {
+            const int index = todayFields.Year * 12 + todayFields.Month - 1 + ahead;
+            const int year = index / 12;
+            const int month = index % 12 + 1;
+            if (IsValidGregorianDate(year, month, findings.ComingMonthDay) &&
+                IsAfter(At(EncodeDate(year, month, findings.ComingMonthDay), clock), now)) {
+                return PlaceFixed(EncodeDate(year, month, findings.ComingMonthDay), clock, now);
+            }
+        }
+        return Refused(NoSuchGregorianDate(0, todayFields.Month, findings.ComingMonthDay));
+    }
     if (findings.DayOffset) {
         return PlaceFixed(today + *findings.DayOffset, clock, now);
     }
@@ -525,6 +538,27 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
         }
     }
     record.Warnings = OrderedWarnings(std::move(warnings));
+    // A one-off's warning that falls before now would never come.
+    if (record.Year != 0 && record.Every == RepeatUnit::None && !record.IsLunar && record.Month >= 1 &&
+        record.Month <= 12 && record.Day >= 1 && record.Day <= 31) {
+        const TDateTime at = EncodeDateTime(record.Year, record.Month, record.Day, record.Hour, record.Minuter);
+        for (const TLeadTime& lead : record.Warnings) {
+            if (!IsAfter(at - lead.Minutes() / 1440.0, now)) {
+                return "提前" + LeadText(lead) + "的提醒时间已经过去了";
+            }
+        }
+    }
+    // 1月6日星期二: a date and a weekday that disagree.
+    if (findings.Weekday && findings.HasDate() && !findings.DayOffset && record.Year != 0 && !record.IsLunar &&
+        (findings.Date.Month != 0 || findings.ComingMonthDay != 0 || findings.NextMonthDay != 0)) {
+        static const char* const names[] = {"一", "二", "三", "四", "五", "六", "日"};
+        const int weekday = (DayOfWeek(EncodeDate(record.Year, record.Month, record.Day)) + 5) % 7 + 1;
+        if (weekday != *findings.Weekday) {
+            return std::to_string(record.Year) + "年" + std::to_string(record.Month) + "月" +
+                   std::to_string(record.Day) + "日是星期" + names[weekday - 1] + "，不是星期" +
+                   names[*findings.Weekday - 1];
+        }
+    }
     if (findings.End || findings.EndAtMonthEnd || findings.EndAtYearEnd) {
         const auto end = EndDate(findings, now);
         if (const std::string* refusal = std::get_if<std::string>(&end)) {

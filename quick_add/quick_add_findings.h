@@ -55,6 +55,7 @@ struct TQuickAddFindings {
     std::optional<int> MinutesLater;
     bool ThisMonthEnd = false;
     int NextMonthDay = 0;
+    int ComingMonthDay = 0; // 20号: the next 20th, this month's or a later one's
 
     TPeriod Period = TPeriod::None;
     std::optional<int> Hour; // as written: 1..11 without a period may be morning or afternoon
@@ -70,7 +71,7 @@ struct TQuickAddFindings {
 
     bool HasDate() const {
         return Date.Month != 0 || Date.Day != 0 || SolarTerm >= 0 || NewYearsDay || Festival != nullptr || DayOffset ||
-               Weekday || ThisMonthEnd || NextMonthDay != 0;
+               Weekday || ThisMonthEnd || NextMonthDay != 0 || ComingMonthDay != 0;
     }
     bool HasTime() const { return HasDate() || MinutesLater || Period != TPeriod::None || Hour; }
 };

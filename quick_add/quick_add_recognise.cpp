@@ -43,6 +43,11 @@ int WeekdayBit(int weekday) {
     return 1 << (weekday - 1);
 }
 
+bool IsEdgePunctuation(char32_t c) {
+    static constexpr std::u32string_view marks = U" \t　，。！？：；、,.!?:;~～…";
+    return marks.find(c) != std::u32string_view::npos;
+}
+
 int ReadDay(TCursor& c) {
     const int day = WeekdayOf(c.Peek());
     if (day != 0) {
@@ -140,6 +145,9 @@ bool RecogniseLeads(TCursor& c, TQuickAddFindings& findings) {
         if (c.AnyWord({U"和", U"、", U"，", U",", U"及"}) < 0) {
             break;
         }
+        // 提前两天和提前1小时: the word may come again.
+        c.SkipSpaces();
+        c.Word(U"提前");
         TCursor ahead = c;
         ahead.SkipSpaces();
         if (!ReadLength(ahead, true)) {
@@ -212,11 +220,20 @@ bool ReadGregorianDate(TCursor& c, TGregorianDate& date) {
     rest = c;
     if (const std::optional<int> month = rest.Digits(2)) {
         const char32_t separator = rest.Peek();
-        if (separator == U'.' || separator == U'/') {
+        // Right after a day ("明天10.30", "周五 9.15") a dotted pair is the time.
+        std::size_t before = start;
+        while (before > 0 && IsSpace(c.Text().Chars[before - 1])) {
+            --before;
+        }
+        static constexpr std::u32string_view dayEnds = U"天晚早午一二三四五六日末";
+        const bool afterDay = before > 0 && dayEnds.find(c.Text().Chars[before - 1]) != std::u32string_view::npos;
+        if (separator == U'/' || separator == U'-' || (separator == U'.' && !afterDay)) {
             ++rest.Pos;
             int dayDigits = 0;
             const std::optional<int> day = rest.Digits(2, &dayDigits);
-            if (day && !IsDigit(rest.Peek()) && rest.Peek() != U'.' && rest.Peek() != U'/') {
+            if (day && *month >= 1 && *month <= 12 && !IsDigit(rest.Peek()) && rest.Peek() != separator &&
+                rest.Peek() != U'.' && rest.Peek() != U'/') {
+                rest.AnyWord({U"日", U"号"});
                 date = {0, *month, *day};
                 c.Pos = rest.Pos;
                 return true;
@@ -224,6 +241,33 @@ bool ReadGregorianDate(TCursor& c, TGregorianDate& date) {
         }
     }
     return false;
+}
+
+// 20号, 廿号: the next such day of a month, only where nothing else gave the day, and not a number of a place
+// ("3号楼", "5号线").
+bool RecogniseMonthDay(TCursor& c, TQuickAddFindings& findings) {
+    if (findings.HasDate()) {
+        return false;
+    }
+    const std::size_t start = c.Pos;
+    if (start > 0) {
+        const char32_t before = c.Text().Chars[start - 1];
+        if (IsDigit(before) || IsAsciiLetter(before) || before == U'第' || before == U'月' || before == U'初') {
+            return false;
+        }
+    }
+    const std::optional<int> day = c.Numeral();
+    if (!day || c.AnyWord({U"号", U"日"}) < 0) {
+        c.Pos = start;
+        return false;
+    }
+    static constexpr std::u32string_view places = U"楼线门床厅馆院室车房位座机道口栋店库柜窗桌台站";
+    if (places.find(c.Peek()) != std::u32string_view::npos) {
+        c.Pos = start;
+        return false;
+    }
+    findings.ComingMonthDay = *day;
+    return true;
 }
 
 bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
@@ -242,7 +286,9 @@ bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
     } else if (!ReadGregorianDate(c, date)) {
         return false;
     }
-    if (!c.Word(U"为止") && opening == 3) {
+    // 到 alone ends a repeat only with 为止 or where the date ends the phrase or a part of it: "到北京" is no end,
+    // "吃药 到2027年1月15日" is.
+    if (!c.Word(U"为止") && opening == 3 && !c.AtEnd() && !IsEdgePunctuation(c.Peek())) {
         return false;
     }
     findings.End = date;
@@ -660,7 +706,7 @@ bool RecogniseGregorian(TCursor& c, TQuickAddFindings& findings) {
     }
     const int yearWord = c.AnyWord({U"今年", U"明年"});
     const std::size_t afterYear = c.Pos;
-    if (const std::optional<int> month = c.Numeral(); month && c.Word(U"月") && c.Word(U"第")) {
+    if (const std::optional<int> month = c.Numeral(); month && c.Word(U"月") && (c.Word(U"的"), c.Word(U"第"))) {
         const std::optional<int> occurrence = c.Numeral();
         if (occurrence && c.Word(U"个")) {
             if (const int day = ReadPrefixedDay(c, true)) {
@@ -703,7 +749,15 @@ bool RecogniseRelativeDay(TCursor& c, TQuickAddFindings& findings) {
 }
 
 bool RecogniseWeekday(TCursor& c, TQuickAddFindings& findings) {
-    const int which = c.AnyWord({U"下下", U"下个", U"下", U"这个", U"这", U"本"});
+    const int which = c.AnyWord({U"下下", U"下个", U"下", U"这个", U"这", U"本", U"上个", U"上"});
+    if (which >= 6) {
+        // 上周五 has passed.
+        if (ReadPrefixedDay(c, true) == 0) {
+            return false;
+        }
+        findings.Refusal = PastRefusal;
+        return true;
+    }
     static constexpr std::array<TWeekOf, 6> weeks = {TWeekOf::AfterFollowing, TWeekOf::Following, TWeekOf::Following,
                                                      TWeekOf::This,           TWeekOf::This,      TWeekOf::This};
     const int day = ReadPrefixedDay(c, true);
@@ -743,7 +797,9 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     std::optional<int> hour;
     int minute = 0;
     int hourDigits = 0;
-    if (std::optional<int> digits = c.Digits(2, &hourDigits); digits && (c.Word(U":") || c.Word(U"："))) {
+    // 15:40, and 10.30 where the date reader left it as a time.
+    if (std::optional<int> digits = c.Digits(2, &hourDigits);
+        digits && (c.Word(U":") || c.Word(U"：") || (c.Peek() == U'.' && c.Word(U".")))) {
         int minuteDigits = 0;
         const std::optional<int> minutes = c.Digits(2, &minuteDigits);
         if (minuteDigits != 2) {
@@ -822,13 +878,28 @@ void Scan(TQuickText& text, TQuickAddFindings& findings, TRecogniser recognise) 
     }
 }
 
-bool IsEdgePunctuation(char32_t c) {
-    static constexpr std::u32string_view marks = U" \t　，。！？：；、,.!?:;~～…";
-    return marks.find(c) != std::u32string_view::npos;
+// The message: what is left, without the words and marks that only frame it.
+// Brackets whose contents were all date and time words: "【明天下午三点】开会", "1月5日（周二）交材料".
+void EraseEmptyBrackets(std::u32string& text) {
+    static constexpr std::array<std::pair<char32_t, char32_t>, 6> pairs = {
+        {{U'【', U'】'}, {U'（', U'）'}, {U'(', U')'}, {U'[', U']'}, {U'「', U'」'}, {U'〔', U'〕'}}};
+    for (const auto& [open, close] : pairs) {
+        for (std::size_t at = text.find(open); at != std::u32string::npos; at = text.find(open, at)) {
+            std::size_t inside = at + 1;
+            while (inside < text.size() && IsSpace(text[inside])) {
+                ++inside;
+            }
+            if (inside < text.size() && text[inside] == close) {
+                text.replace(at, inside + 1 - at, U" ");
+            } else {
+                ++at;
+            }
+        }
+    }
 }
 
-// The message: what is left, without the words and marks that only frame it.
 std::string TrimMessage(std::u32string rest) {
+    EraseEmptyBrackets(rest);
     // Not 在: "在家休息" keeps its place.
     static constexpr std::array<std::u32string_view, 6> frames = {U"提醒我", U"提醒", U"记得", U"叫我", U"的", U"要"};
     bool trimmed = true;
@@ -869,10 +940,11 @@ TQuickAddFindings RecogniseFindings(std::string_view phrase) {
     TQuickAddFindings findings;
     // The names that may also be words of the text (a term, a bare lunar day, a festival) come after the dates
     // that leave them to the text.
-    static constexpr std::array<TRecogniser, 15> recognisers = {
-        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount,     RecogniseLater,     RecogniseEvery,
-        RecogniseCondition, RecogniseWeekdayRange, RecogniseLunar,        RecogniseGregorian, RecogniseRelativeDay,
-        RecogniseWeekday,   RecogniseSolarTerm,    RecogniseBareLunarDay, RecogniseFestival,  RecogniseTime,
+    static constexpr std::array<TRecogniser, 16> recognisers = {
+        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount,     RecogniseLater,
+        RecogniseEvery,     RecogniseCondition,    RecogniseWeekdayRange, RecogniseLunar,
+        RecogniseGregorian, RecogniseRelativeDay,  RecogniseWeekday,      RecogniseSolarTerm,
+        RecogniseMonthDay,  RecogniseBareLunarDay, RecogniseFestival,     RecogniseTime,
     };
     for (const TRecogniser recognise : recognisers) {
         Scan(text, findings, recognise);

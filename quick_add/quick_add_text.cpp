@@ -79,6 +79,7 @@ int ChineseDigit(char32_t c) {
         return 1;
     case U'二':
     case U'两':
+    case U'俩':
         return 2;
     case U'三':
         return 3;
