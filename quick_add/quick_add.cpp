@@ -378,6 +378,27 @@ TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now
         }
         return Refused(NoSuchGregorianDate(0, todayFields.Month, findings.ComingMonthDay));
     }
+    if (findings.NextMonthEnd) {
+        const int index = todayFields.Year * 12 + todayFields.Month;
+        return PlaceFixed(LastDayOfMonth(index / 12, index % 12 + 1), clock, now);
+    }
+    if (findings.MonthsLater != 0) {
+        // The same day that many months on, or that month's last where it is shorter.
+        const int index = todayFields.Year * 12 + todayFields.Month - 1 + findings.MonthsLater;
+        const int year = index / 12;
+        const int month = index % 12 + 1;
+        if (year > 2100) {
+            return Refused(NoSuchDate);
+        }
+        return PlaceFixed(EncodeDate(year, month, std::min(todayFields.Day, GregorianMonthDays(year, month))), clock,
+                          now);
+    }
+    if (findings.DayOffset && findings.Weekday && *findings.DayOffset % 7 == 0) {
+        // 两周后的周一: that weekday of the week so many weeks on.
+        const TDateTime later = today + *findings.DayOffset;
+        const int laterIndex = (DayOfWeek(later) + 5) % 7; // Monday 0
+        return PlaceFixed(later - laterIndex + (*findings.Weekday - 1), clock, now);
+    }
     if (findings.DayOffset) {
         return PlaceFixed(today + *findings.DayOffset, clock, now);
     }

@@ -55,7 +55,9 @@ struct TQuickAddFindings {
     std::optional<int> MinutesLater;
     bool ThisMonthEnd = false;
     int NextMonthDay = 0;
-    int ComingMonthDay = 0; // 20号: the next 20th, this month's or a later one's
+    int ComingMonthDay = 0;    // 20号: the next 20th, this month's or a later one's
+    bool NextMonthEnd = false; // 下个月底
+    int MonthsLater = 0;       // 一个月后
 
     TPeriod Period = TPeriod::None;
     std::optional<int> Hour; // as written: 1..11 without a period may be morning or afternoon
@@ -71,7 +73,7 @@ struct TQuickAddFindings {
 
     bool HasDate() const {
         return Date.Month != 0 || Date.Day != 0 || SolarTerm >= 0 || NewYearsDay || Festival != nullptr || DayOffset ||
-               Weekday || ThisMonthEnd || NextMonthDay != 0 || ComingMonthDay != 0;
+               Weekday || ThisMonthEnd || NextMonthDay != 0 || ComingMonthDay != 0 || NextMonthEnd || MonthsLater != 0;
     }
     bool HasTime() const { return HasDate() || MinutesLater || Period != TPeriod::None || Hour; }
 };

@@ -323,6 +323,16 @@ bool RecogniseEndCount(TCursor& c, TQuickAddFindings& findings) {
 
 // 3天后, 两小时后, 一个半小时后, 1小时20分钟后, 一刻钟后, 20分钟以后, 一周后.
 bool RecogniseLater(TCursor& c, TQuickAddFindings& findings) {
+    // 过10分钟, 过两天: 过 says "later" before the length.
+    const bool passing = c.Word(U"过");
+    // 一个月后, 三个月以后: the same day of that month.
+    if (const std::size_t start = c.Pos; const std::optional<int> months = c.Numeral()) {
+        if (c.Word(U"个") && c.Word(U"月") && (c.AnyWord({U"以后", U"之后", U"后"}) >= 0 || passing)) {
+            findings.MonthsLater = *months;
+            return true;
+        }
+        c.Pos = start;
+    }
     int minutes = 0;
     bool any = false;
     bool days = false;
@@ -331,9 +341,11 @@ bool RecogniseLater(TCursor& c, TQuickAddFindings& findings) {
         minutes += *length;
         days = days || *length % 1440 == 0;
     }
-    if (!any || c.AnyWord({U"以后", U"之后", U"后"}) < 0) {
+    if (!any || (c.AnyWord({U"以后", U"之后", U"后"}) < 0 && !passing)) {
         return false;
     }
+    // 两周后的周一: the weekday is read on its own.
+    c.Word(U"的");
     if (days && minutes % 1440 == 0) {
         findings.DayOffset = minutes / 1440;
     } else {
@@ -495,16 +507,18 @@ struct TFestivalName {
     std::string_view Title; // as the festival list calls it
 };
 
-constexpr std::array<TFestivalName, 33> FestivalNames = {{
-    {U"春节", "春节"},       {U"元宵节", "元宵节"},     {U"元宵", "元宵节"},       {U"端午节", "端午节"},
-    {U"端午", "端午节"},     {U"七夕节", "女儿节"},     {U"七夕", "女儿节"},       {U"中秋节", "中秋节"},
-    {U"中秋", "中秋节"},     {U"重阳节", "重阳节"},     {U"重阳", "重阳节"},       {U"腊八节", "腊八节"},
-    {U"腊八", "腊八节"},     {U"小年", "祭灶日"},       {U"除夕", "除夕"},         {U"大年三十", "除夕"},
-    {U"年三十", "除夕"},     {U"情人节", "情人节"},     {U"妇女节", "国际妇女节"}, {U"劳动节", "国际劳动节"},
-    {U"五一", "国际劳动节"}, {U"青年节", "中国青年节"}, {U"母亲节", "母亲节"},     {U"儿童节", "国际儿童节"},
-    {U"六一", "国际儿童节"}, {U"父亲节", "父亲节"},     {U"教师节", "中国教师节"}, {U"国庆节", "中国国庆节"},
-    {U"国庆", "中国国庆节"}, {U"万圣节", "万圣节"},     {U"感恩节", "感恩节"},     {U"圣诞节", "圣诞节"},
-    {U"圣诞", "圣诞节"},
+constexpr std::array<TFestivalName, 44> FestivalNames = {{
+    {U"春节", "春节"},         {U"元宵节", "元宵节"},     {U"元宵", "元宵节"},       {U"端午节", "端午节"},
+    {U"端午", "端午节"},       {U"七夕节", "女儿节"},     {U"七夕", "女儿节"},       {U"中秋节", "中秋节"},
+    {U"中秋", "中秋节"},       {U"重阳节", "重阳节"},     {U"重阳", "重阳节"},       {U"腊八节", "腊八节"},
+    {U"腊八", "腊八节"},       {U"小年", "祭灶日"},       {U"除夕", "除夕"},         {U"大年三十", "除夕"},
+    {U"年三十", "除夕"},       {U"情人节", "情人节"},     {U"妇女节", "国际妇女节"}, {U"劳动节", "国际劳动节"},
+    {U"五一", "国际劳动节"},   {U"青年节", "中国青年节"}, {U"母亲节", "母亲节"},     {U"儿童节", "国际儿童节"},
+    {U"六一", "国际儿童节"},   {U"父亲节", "父亲节"},     {U"教师节", "中国教师节"}, {U"国庆节", "中国国庆节"},
+    {U"国庆", "中国国庆节"},   {U"万圣节", "万圣节"},     {U"感恩节", "感恩节"},     {U"圣诞节", "圣诞节"},
+    {U"圣诞", "圣诞节"},       {U"中元节", "盂兰盆会"},   {U"中元", "盂兰盆会"},     {U"鬼节", "盂兰盆会"},
+    {U"盂兰盆节", "盂兰盆会"}, {U"盂兰盆会", "盂兰盆会"}, {U"寒衣节", "祭祖节"},     {U"祭祖节", "祭祖节"},
+    {U"送穷日", "送穷日"},     {U"愚人节", "愚人节"},     {U"学雷锋日", "学雷锋日"}, {U"消费者权益日", "消费者权益日"},
 }};
 
 template <std::size_t N>
@@ -695,7 +709,16 @@ bool RecogniseGregorian(TCursor& c, TQuickAddFindings& findings) {
         findings.ThisMonthEnd = true;
         return true;
     }
+    if (c.AnyWord({U"今年年底", U"年底", U"年末"}) >= 0) {
+        findings.Date = {0, 12, 31};
+        findings.YearOffset = 0;
+        return true;
+    }
     if (c.AnyWord({U"下个月", U"下月"}) >= 0) {
+        if (c.AnyWord({U"底", U"末"}) >= 0) {
+            findings.NextMonthEnd = true;
+            return true;
+        }
         const std::optional<int> day = c.Numeral();
         if (!day || c.AnyWord({U"号", U"日"}) < 0) {
             c.Pos = start;
@@ -750,6 +773,15 @@ bool RecogniseRelativeDay(TCursor& c, TQuickAddFindings& findings) {
 
 bool RecogniseWeekday(TCursor& c, TQuickAddFindings& findings) {
     const int which = c.AnyWord({U"下下", U"下个", U"下", U"这个", U"这", U"本", U"上个", U"上"});
+    // 周末, 下周末: the Saturday.
+    if (which < 6 && c.AnyWord({U"周末", U"礼拜天", U"礼拜日"}) >= 0) {
+        static constexpr std::array<TWeekOf, 6> weekends = {TWeekOf::AfterFollowing, TWeekOf::Following,
+                                                            TWeekOf::Following,      TWeekOf::This,
+                                                            TWeekOf::This,           TWeekOf::This};
+        findings.Weekday = c.Text().Chars[c.Pos - 1] == U'末' ? 6 : 7;
+        findings.WeekOf = which < 0 ? TWeekOf::Next : weekends[which];
+        return true;
+    }
     if (which >= 6) {
         // 上周五 has passed.
         if (ReadPrefixedDay(c, true) == 0) {
