@@ -153,6 +153,25 @@ TPlaced PlaceLunar(const TQuickAddFindings& findings, TClock clock, TDateTime no
         return Refused(NoSuchDate);
     }
     const int thisYear = SolarToLunar(DateOf(now)).Year;
+    // A lunar year said: that year's day, or the reason there is none.
+    if (findings.Date.Year != 0 || findings.YearOffset >= 0) {
+        const int year = findings.Date.Year != 0 ? findings.Date.Year : thisYear + findings.YearOffset;
+        const std::string name = "农历" + std::to_string(year) + "年";
+        if (year <= 1900 || year >= 2100) {
+            return Refused(NoSuchDate);
+        }
+        if (findings.LeapMonth && LunarLeapMonth(year) != month) {
+            return Refused(name + "没有闰" + LunarMonthName(month, false));
+        }
+        const LunarDate date{year, month, day, findings.LeapMonth};
+        if (!IsValidLunarDate(date)) {
+            return Refused(name + LunarMonthName(month, findings.LeapMonth) + "没有" + LunarDayName(day));
+        }
+        if (!IsAfter(At(LunarToSolar(date), clock), now)) {
+            return Refused(PastRefusal);
+        }
+        return {LunarRecord(date, clock), std::nullopt, {}};
+    }
     const auto next = [&](bool leap, int lastYear) -> std::optional<LunarDate> {
         for (int year = thisYear - 1; year <= lastYear; ++year) {
             const LunarDate date{year, month, day, leap};
@@ -248,9 +267,13 @@ TPlaced PlaceFestival(const TQuickAddFindings& findings, TClock clock, TDateTime
     return Refused(said != 0 ? PastRefusal : NoSuchDate);
 }
 
-TPlaced PlaceSolarTerm(int term, TClock clock, TDateTime now) {
+TPlaced PlaceSolarTerm(int term, int saidYear, TClock clock, TDateTime now) {
     const int thisYear = DecodeDate(now).Year;
-    for (int year = thisYear; year <= thisYear + 1; ++year) {
+    if (saidYear != 0 && (saidYear <= 1900 || saidYear >= 2100)) {
+        return Refused(NoSuchDate);
+    }
+    // The Gregorian year said (明年立春), else this one's or the next.
+    for (int year = saidYear != 0 ? saidYear : thisYear; year <= (saidYear != 0 ? saidYear : thisYear + 1); ++year) {
         const TDateTime day = DateOf(SolarTermMoment(year, term));
         if (IsAfter(At(day, clock), now)) {
             // A term's reminder is a lunar one, its year the lunar year of the day: 小寒 and 大寒 come before the
@@ -265,7 +288,7 @@ TPlaced PlaceSolarTerm(int term, TClock clock, TDateTime now) {
             return {record, std::nullopt, {}};
         }
     }
-    return Refused(NoSuchDate);
+    return Refused(saidYear != 0 ? PastRefusal : NoSuchDate);
 }
 
 // Why a Gregorian month and day are no date: "2月没有30日", "2027年2月没有29日", "一年没有13月".
@@ -334,7 +357,7 @@ TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now
     const TDateTime today = DateOf(now);
     const DateFields todayFields = DecodeDate(today);
     if (findings.SolarTerm >= 0) {
-        return PlaceSolarTerm(findings.SolarTerm, clock, now);
+        return PlaceSolarTerm(findings.SolarTerm, SaidYear(findings, now), clock, now);
     }
     if (findings.Festival != nullptr) {
         return PlaceFestival(findings, clock, now);

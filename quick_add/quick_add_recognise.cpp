@@ -502,6 +502,26 @@ bool RecogniseWeekdayRange(TCursor& c, TQuickAddFindings& findings) {
     return true;
 }
 
+// The year a day is said in, before it: 今年, 明年, 后年 (an offset) or 2027年 (a year); false, the cursor where it
+// was, when none is there.
+bool ReadSaidYear(TCursor& c, int& year, int& offset) {
+    const std::size_t start = c.Pos;
+    if (const int word = c.AnyWord({U"今年", U"明年", U"后年"}); word >= 0) {
+        offset = word;
+        c.SkipSpaces();
+        return true;
+    }
+    int digits = 0;
+    const std::optional<int> number = c.Digits(4, &digits);
+    if (number && digits == 4 && c.Word(U"年")) {
+        year = *number;
+        c.SkipSpaces();
+        return true;
+    }
+    c.Pos = start;
+    return false;
+}
+
 struct TFestivalName {
     std::u32string_view Said;
     std::string_view Title; // as the festival list calls it
@@ -537,19 +557,9 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
         return false;
     }
     const std::size_t start = c.Pos;
-    // The year it is said in: 今年, 明年, 后年, or 2027年.
-    int yearOffset = c.AnyWord({U"今年", U"明年", U"后年"});
+    int yearOffset = -1;
     int year = 0;
-    if (yearOffset < 0) {
-        int digits = 0;
-        const std::optional<int> number = c.Digits(4, &digits);
-        if (number && digits == 4 && c.Word(U"年")) {
-            year = *number;
-        } else {
-            c.Pos = start;
-        }
-    }
-    c.SkipSpaces();
+    ReadSaidYear(c, year, yearOffset);
     const auto found = [&] {
         findings.YearOffset = yearOffset;
         findings.Date.Year = year;
@@ -590,17 +600,22 @@ bool RecogniseSolarTerm(TCursor& c, TQuickAddFindings& findings) {
         }
         return decoded;
     }();
-    if (c.Word(U"清明节")) {
-        findings.SolarTerm = 6;
-        return true;
+    const std::size_t start = c.Pos;
+    int year = 0;
+    int offset = -1;
+    ReadSaidYear(c, year, offset);
+    int term = c.Word(U"清明节") ? 6 : -1;
+    for (int i = 0; i < SolarTermCount && term < 0; ++i) {
+        term = c.Word(names[i]) ? i : -1;
     }
-    for (int i = 0; i < SolarTermCount; ++i) {
-        if (c.Word(names[i])) {
-            findings.SolarTerm = i;
-            return true;
-        }
+    if (term < 0) {
+        c.Pos = start;
+        return false;
     }
-    return false;
+    findings.SolarTerm = term;
+    findings.Date.Year = year;
+    findings.YearOffset = offset;
+    return true;
 }
 
 std::optional<int> ReadLunarDay(TCursor& c) {
@@ -620,7 +635,19 @@ std::optional<int> ReadLunarDay(TCursor& c) {
 // 农历八月十五, 腊月廿三, 闰六月初八, 农历12月8日, 大年初一, 农历十五, and a bare 初一 or 廿三.
 bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
+    // 2027年农历正月初八, 农历2027年正月初八, 明年正月初八: the lunar year.
+    int year = 0;
+    int offset = -1;
+    const bool yearFirst = ReadSaidYear(c, year, offset);
     const bool said = c.Word(U"农历") || c.Word(U"阴历");
+    if (said && !yearFirst) {
+        ReadSaidYear(c, year, offset);
+    }
+    const auto withYear = [&] {
+        findings.Date.Year = year;
+        findings.YearOffset = offset;
+        return true;
+    };
     const bool leap = c.Word(U"闰");
     const std::size_t afterPrefix = c.Pos;
     int month = 0;
@@ -658,7 +685,7 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
             findings.Lunar = true;
             findings.LeapMonth = leap;
             findings.Date = {0, month, *day};
-            return true;
+            return withYear();
         }
     }
     c.Pos = afterPrefix;
