@@ -617,8 +617,32 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
 
 } // namespace
 
+// The day a repeat starts on: the date said in its year (one already past: it has begun), or the next year that
+// has it on or after today.
+std::variant<TDateTime, std::string> StartDay(const TGregorianDate& start, TDateTime now) {
+    if (start.Year != 0) {
+        if (!IsValidGregorianDate(start.Year, start.Month, start.Day)) {
+            return NoSuchGregorianDate(start.Year, start.Month, start.Day);
+        }
+        return EncodeDate(start.Year, start.Month, start.Day);
+    }
+    const TDateTime today = DateOf(now);
+    const int thisYear = DecodeDate(today).Year;
+    for (int year = thisYear; year <= thisYear + YearsAhead; ++year) {
+        if (IsValidGregorianDate(year, start.Month, start.Day) && EncodeDate(year, start.Month, start.Day) >= today) {
+            return EncodeDate(year, start.Month, start.Day);
+        }
+    }
+    return NoSuchGregorianDate(0, start.Month, start.Day);
+}
+
 TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     TQuickAddFindings findings = RecogniseFindings(text);
+    // 从12月15日起 without a repeat is that day.
+    if (findings.Start && findings.Repeat == TRepeat::None && !findings.HasDate()) {
+        findings.Date = *findings.Start;
+        findings.Start.reset();
+    }
     // 晚上12点 and 今晚零点 end the evening: the midnight after it, the next day's 0:00.
     if (findings.Period == TPeriod::Evening && findings.Hour && (*findings.Hour == 12 || *findings.Hour == 0)) {
         findings.Hour = 0;
@@ -681,6 +705,21 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
         return result;
     }
     if (findings.Repeat != TRepeat::None) {
+        if (findings.Start) {
+            const auto start = StartDay(*findings.Start, now);
+            if (const std::string* refusal = std::get_if<std::string>(&start)) {
+                result.Refusal = *refusal;
+                return result;
+            }
+            // The first firing is on or after that day; an interval counts from it.
+            const TDateTime day = std::get<TDateTime>(start);
+            for (std::optional<TRmMainDate>* reading : {&placed.Record, &placed.Alternative}) {
+                if (*reading) {
+                    (*reading)->StartDate = StoredDateOf(day);
+                }
+            }
+            now = std::max(now, day - 1e-6);
+        }
         StartInterval(findings, *placed.Record, now);
         if (placed.Alternative) {
             StartInterval(findings, *placed.Alternative, now);

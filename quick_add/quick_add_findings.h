@@ -64,7 +64,8 @@ struct TQuickAddFindings {
     int Minute = 0;
 
     std::vector<int> LeadMinutes;
-    std::optional<TGregorianDate> End; // Year 0: the next such date
+    std::optional<TGregorianDate> End;   // Year 0: the next such date
+    std::optional<TGregorianDate> Start; // 从12月15日起: a repeat's first day; Year 0: the next such date
     bool EndAtMonthEnd = false;
     bool EndAtYearEnd = false;
     int EndCount = 0;

@@ -297,6 +297,26 @@ bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
     return true;
 }
 
+// 从12月15日起, 12月15日开始: where a repeat begins.
+bool RecogniseStart(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    const bool from = c.AnyWord({U"从", U"自"}) >= 0;
+    c.SkipSpaces();
+    TGregorianDate date;
+    if (!ReadGregorianDate(c, date)) {
+        c.Pos = start;
+        return false;
+    }
+    c.SkipSpaces();
+    if (c.AnyWord({U"起", U"开始"}) < 0) {
+        c.Pos = start;
+        return false;
+    }
+    (void)from;
+    findings.Start = date;
+    return true;
+}
+
 bool RecogniseEndCount(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
     const bool total = c.AnyWord({U"一共", U"共"}) >= 0;
@@ -999,11 +1019,11 @@ TQuickAddFindings RecogniseFindings(std::string_view phrase) {
     TQuickAddFindings findings;
     // The names that may also be words of the text (a term, a bare lunar day, a festival) come after the dates
     // that leave them to the text.
-    static constexpr std::array<TRecogniser, 16> recognisers = {
-        RecogniseLeads,     RecogniseEnd,          RecogniseEndCount,     RecogniseLater,
-        RecogniseEvery,     RecogniseCondition,    RecogniseWeekdayRange, RecogniseLunar,
-        RecogniseGregorian, RecogniseRelativeDay,  RecogniseWeekday,      RecogniseSolarTerm,
-        RecogniseMonthDay,  RecogniseBareLunarDay, RecogniseFestival,     RecogniseTime,
+    static constexpr std::array<TRecogniser, 17> recognisers = {
+        RecogniseLeads,       RecogniseEnd,       RecogniseStart,        RecogniseEndCount, RecogniseLater,
+        RecogniseEvery,       RecogniseCondition, RecogniseWeekdayRange, RecogniseLunar,    RecogniseGregorian,
+        RecogniseRelativeDay, RecogniseWeekday,   RecogniseSolarTerm,    RecogniseMonthDay, RecogniseBareLunarDay,
+        RecogniseFestival,    RecogniseTime,
     };
     for (const TRecogniser recognise : recognisers) {
         Scan(text, findings, recognise);
