@@ -664,6 +664,10 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
         result.Refusal = NoTime;
         return result;
     }
+    if (findings.DaysBefore != 0 && findings.Repeat != TRepeat::None) {
+        result.Refusal = "每年的“某天前几天”可以写成提前提醒，如“每年春节 提前3天”";
+        return result;
+    }
     TPlaced placed;
     if (findings.Repeat != TRepeat::None) {
         placed = PlaceRepeat(findings, now);
@@ -703,6 +707,22 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     if (!placed.Record) {
         result.Refusal = placed.Refusal;
         return result;
+    }
+    if (findings.DaysBefore != 0) {
+        // So many days before the named day: a Gregorian day of its own, which must still be to come.
+        placed.Alternative.reset();
+        const std::optional<TDateTime> named = NextFiring(*placed.Record, now - 1.0 / 1440, false);
+        if (!named) {
+            result.Refusal = NoSuchDate;
+            return result;
+        }
+        const TClock clock{placed.Record->Hour, placed.Record->Minuter};
+        TRmMainDate before = GregorianRecord(DateOf(*named) - findings.DaysBefore, clock);
+        if (!IsAfter(At(DateOf(*named) - findings.DaysBefore, clock), now)) {
+            result.Refusal = PastRefusal;
+            return result;
+        }
+        placed.Record = before;
     }
     if (findings.Repeat != TRepeat::None) {
         if (findings.Start) {

@@ -58,6 +58,7 @@ struct TQuickAddFindings {
     int ComingMonthDay = 0;    // 20号: the next 20th, this month's or a later one's
     bool NextMonthEnd = false; // 下个月底
     int MonthsLater = 0;       // 一个月后
+    int DaysBefore = 0;        // 春节前三天: days before the festival or term named
 
     TPeriod Period = TPeriod::None;
     std::optional<int> Hour; // as written: 1..11 without a period may be morning or afternoon

@@ -48,6 +48,24 @@ bool IsEdgePunctuation(char32_t c) {
     return marks.find(c) != std::u32string_view::npos;
 }
 
+// "和20号", "和晚上8点" after a day or a time: one reminder keeps one of each, so such a line is refused rather than
+// half read.
+bool SecondFollows(const TCursor& c) {
+    TCursor ahead = c;
+    ahead.SkipSpaces();
+    if (ahead.AnyWord({U"和", U"、", U"及", U"与"}) < 0) {
+        return false;
+    }
+    ahead.SkipSpaces();
+    ahead.AnyWord({U"早上", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"每月", U"初"});
+    ahead.SkipSpaces();
+    if (!ahead.Numeral()) {
+        return false;
+    }
+    return ahead.AnyWord({U"号", U"日", U"点", U"时", U":", U"："}) >= 0;
+}
+const std::string TwoAtOnce = "一条提醒只有一个日子和一个时刻：请分成两条添加";
+
 int ReadDay(TCursor& c) {
     const int day = WeekdayOf(c.Peek());
     if (day != 0) {
@@ -376,6 +394,7 @@ bool RecogniseLater(TCursor& c, TQuickAddFindings& findings) {
 
 // What follows 每月…: 5号, 二十号, 初一 (lunar), 廿八 (lunar), 最后一天, 底, 第二个星期日.
 bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
+    c.SkipSpaces();
     c.Word(U"的");
     const bool lunar = c.Word(U"农历") || c.Word(U"阴历") || findings.Lunar;
     if (c.AnyWord({U"最后一天", U"月底", U"底"}) >= 0) {
@@ -421,6 +440,9 @@ bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
     }
     findings.Lunar = lunar || lunarDay;
     findings.Date.Day = *day;
+    if (SecondFollows(c)) {
+        findings.Refusal = TwoAtOnce;
+    }
     return true;
 }
 
@@ -542,6 +564,19 @@ bool ReadSaidYear(TCursor& c, int& year, int& offset) {
     return false;
 }
 
+// 前三天, 前一天 after a named day: that many days before it.
+void ReadDaysBefore(TCursor& c, TQuickAddFindings& findings) {
+    const std::size_t start = c.Pos;
+    c.Word(U"的");
+    if (c.Word(U"前")) {
+        if (const std::optional<int> days = c.Numeral(); days && c.Word(U"天") && *days >= 1 && *days <= 60) {
+            findings.DaysBefore = *days;
+            return;
+        }
+    }
+    c.Pos = start;
+}
+
 struct TFestivalName {
     std::u32string_view Said;
     std::string_view Title; // as the festival list calls it
@@ -583,6 +618,7 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
     const auto found = [&] {
         findings.YearOffset = yearOffset;
         findings.Date.Year = year;
+        ReadDaysBefore(c, findings);
         return true;
     };
     if (c.Word(U"元旦")) {
@@ -635,6 +671,7 @@ bool RecogniseSolarTerm(TCursor& c, TQuickAddFindings& findings) {
     findings.SolarTerm = term;
     findings.Date.Year = year;
     findings.YearOffset = offset;
+    ReadDaysBefore(c, findings);
     return true;
 }
 
@@ -936,6 +973,9 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
         findings.Period = periods[period];
     }
     findings.Hour = hour;
+    if (hour && SecondFollows(c)) {
+        findings.Refusal = TwoAtOnce;
+    }
     findings.Minute = minute;
     return true;
 }
