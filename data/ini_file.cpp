@@ -374,13 +374,18 @@ void TIniFile::ForEachStoredValueAt(
     }
     const std::string_view bytes(Bytes);
     for (std::size_t line = in->BodyBegin; line < in->End;) {
-        const std::size_t lineEnd = LineEndFrom(bytes, line, in->End);
-        const std::string_view text = Trim(bytes.substr(line, lineEnd - line));
-        const std::size_t equals = text.find('=');
+        // One pass over the line finds both its end and its first "=": every line of a long list comes here.
+        std::size_t lineEnd = line;
+        std::size_t equals = std::string_view::npos;
+        for (; lineEnd < in->End && !IsLineBreak(bytes[lineEnd]); ++lineEnd) {
+            if (bytes[lineEnd] == '=' && equals == std::string_view::npos) {
+                equals = lineEnd;
+            }
+        }
         if (equals != std::string_view::npos) {
-            const std::string_view key = Trim(text.substr(0, equals));
+            const std::string_view key = TrimBlanks(bytes.substr(line, equals - line));
             if (!key.empty()) {
-                visit(key, Trim(text.substr(equals + 1)), true);
+                visit(key, TrimBlanks(bytes.substr(equals + 1, lineEnd - equals - 1)), true);
             }
         }
         line = NextLineFrom(bytes, lineEnd, in->End);

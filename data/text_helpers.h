@@ -39,6 +39,16 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at = 0);
 std::string_view FirstCharacters(std::string_view text, int maxCharacters);
 // The text without the given characters at either end (by default blanks and tabs).
 std::string_view Trim(std::string_view text, std::string_view blanks = " \t");
+// Trim of spaces and tabs, inline for the reading of every line of a large file.
+inline std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
 
 // Decimal digits of |n| filled with "0" on the left up to width, with "-" in front for a negative n.
 std::string ZeroPad(int n, int width);
