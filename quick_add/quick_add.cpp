@@ -73,6 +73,7 @@ std::pair<TClock, std::optional<TClock>> Clocks(const TQuickAddFindings& finding
         hour += hour >= 1 && hour <= 5 ? 12 : 0;
         break;
     case TPeriod::Midnight:
+    case TPeriod::SmallHours:
         hour = hour == 12 ? 0 : hour;
         break;
     case TPeriod::None:
@@ -583,24 +584,32 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
     }
     record.Warnings = OrderedWarnings(std::move(warnings));
     // A one-off's warning that falls before now would never come.
-    if (record.Year != 0 && record.Every == RepeatUnit::None && !record.IsLunar && record.Month >= 1 &&
-        record.Month <= 12 && record.Day >= 1 && record.Day <= 31) {
-        const TDateTime at = EncodeDateTime(record.Year, record.Month, record.Day, record.Hour, record.Minuter);
-        for (const TLeadTime& lead : record.Warnings) {
-            if (!IsAfter(at - lead.Minutes() / 1440.0, now)) {
-                return "提前" + LeadText(lead) + "的提醒时间已经过去了";
+    if (record.Year != 0 && record.Every == RepeatUnit::None && !record.Warnings.empty()) {
+        TRmMainDate own = record;
+        own.Warnings.clear();
+        own.Forward = 0;
+        if (const std::optional<TDateTime> at = NextFiring(own, now - 1.0 / 1440, false)) {
+            for (const TLeadTime& lead : record.Warnings) {
+                if (!IsAfter(*at - lead.Minutes() / 1440.0, now)) {
+                    return "提前" + LeadText(lead) + "的提醒时间已经过去了";
+                }
             }
         }
     }
-    // 1月6日星期二: a date and a weekday that disagree.
-    if (findings.Weekday && findings.HasDate() && !findings.DayOffset && record.Year != 0 && !record.IsLunar &&
-        (findings.Date.Month != 0 || findings.ComingMonthDay != 0 || findings.NextMonthDay != 0)) {
+    // 1月6日星期二, 明天周六, 明天12月13日: a day said twice over, the two disagreeing.
+    if (record.Year != 0 && record.Every == RepeatUnit::None && !record.IsLunar && record.Month >= 1 &&
+        record.Month <= 12 && record.Day >= 1 && record.Day <= 31) {
+        const TDateTime day = EncodeDate(record.Year, record.Month, record.Day);
+        const std::string date = std::to_string(record.Year) + "年" + std::to_string(record.Month) + "月" +
+                                 std::to_string(record.Day) + "日";
         static const char* const names[] = {"一", "二", "三", "四", "五", "六", "日"};
-        const int weekday = (DayOfWeek(EncodeDate(record.Year, record.Month, record.Day)) + 5) % 7 + 1;
-        if (weekday != *findings.Weekday) {
-            return std::to_string(record.Year) + "年" + std::to_string(record.Month) + "月" +
-                   std::to_string(record.Day) + "日是星期" + names[weekday - 1] + "，不是星期" +
-                   names[*findings.Weekday - 1];
+        const int weekday = (DayOfWeek(day) + 5) % 7 + 1;
+        if (findings.Weekday && weekday != *findings.Weekday) {
+            return date + "是星期" + names[weekday - 1] + "，不是星期" + names[*findings.Weekday - 1];
+        }
+        if (findings.DayOffset && findings.Date.Month != 0 && DateOf(now) + *findings.DayOffset != day) {
+            const DateFields said = DecodeDate(DateOf(now) + *findings.DayOffset);
+            return "说的是" + std::to_string(said.Month) + "月" + std::to_string(said.Day) + "日，又说" + date;
         }
     }
     if (findings.End || findings.EndAtMonthEnd || findings.EndAtYearEnd) {
@@ -686,8 +695,9 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
                 const auto moment = [](const TRmMainDate& r) {
                     return EncodeDateTime(r.Year, r.Month, r.Day, r.Hour, r.Minuter);
                 };
-                // 12点 stays noon, midnight being the other reading.
-                if (clock.Hour != 12 && moment(*other.Record) < moment(*placed.Record)) {
+                // 12点 stays noon, midnight being the other reading, unless it is said in the evening.
+                if ((clock.Hour != 12 || DecodeTime(now).Hour >= 18) &&
+                    moment(*other.Record) < moment(*placed.Record)) {
                     std::swap(placed, other);
                 }
                 placed.Alternative = other.Record;

@@ -48,15 +48,39 @@ bool IsEdgePunctuation(char32_t c) {
     return marks.find(c) != std::u32string_view::npos;
 }
 
+// A number followed by what it counts or names ("3个人", "2楼", "5号线", "100元", "2.5mg"): not a date or a time.
+bool CountedThingFollows(const TCursor& c) {
+    static constexpr std::u32string_view things = U"个位人名楼层号线路门床厅馆院室车房座机道口栋店库柜窗桌台站元块角毛"
+                                                  U"分斤两克吨米里寸尺升瓶杯碗片粒袋包盒箱本张份件次"
+                                                  U"倍折成级岁周年月天版万千百亿%‰";
+    const char32_t next = c.Peek();
+    return IsAsciiLetter(next) || things.find(next) != std::u32string_view::npos;
+}
+
+// Where a festival's, a term's or a lunar day's name can say the day: at the start of the line or of a part of it
+// (after a space, a mark, or words already read), or after 过/逢/是/的 ("回老家过春节"). Elsewhere it is a word of
+// the text: "去五一广场", "看清明上河图", "带初三学生".
+bool StartsAPart(const TCursor& c) {
+    if (c.Pos == 0 || !c.Text().IsFree(c.Pos - 1)) {
+        return true;
+    }
+    static constexpr std::u32string_view joins = U"过逢是的";
+    const char32_t before = c.Text().Chars[c.Pos - 1];
+    return IsSpace(before) || IsEdgePunctuation(before) || joins.find(before) != std::u32string_view::npos;
+}
+
 // "和20号", "和晚上8点" after a day or a time: one reminder keeps one of each, so such a line is refused rather than
 // half read.
 bool SecondFollows(const TCursor& c) {
     TCursor ahead = c;
     ahead.SkipSpaces();
-    if (ahead.AnyWord({U"和", U"、", U"及", U"与"}) < 0) {
+    if (ahead.AnyWord({U"和", U"、", U"及", U"与", U"或", U"或者"}) < 0) {
         return false;
     }
     ahead.SkipSpaces();
+    if (ahead.AnyWord({U"今天", U"明天", U"后天", U"大后天", U"今晚", U"明晚"}) >= 0) {
+        return true;
+    }
     ahead.AnyWord({U"早上", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"每月", U"初"});
     ahead.SkipSpaces();
     if (!ahead.Numeral()) {
@@ -249,8 +273,9 @@ bool ReadGregorianDate(TCursor& c, TGregorianDate& date) {
             ++rest.Pos;
             int dayDigits = 0;
             const std::optional<int> day = rest.Digits(2, &dayDigits);
+            // "2.5mg", "3.5斤", "1.5万元": a number with a decimal point, not a date.
             if (day && *month >= 1 && *month <= 12 && !IsDigit(rest.Peek()) && rest.Peek() != separator &&
-                rest.Peek() != U'.' && rest.Peek() != U'/') {
+                rest.Peek() != U'.' && rest.Peek() != U'/' && (rest.Peek() == U'号' || !CountedThingFollows(rest))) {
                 rest.AnyWord({U"日", U"号"});
                 date = {0, *month, *day};
                 c.Pos = rest.Pos;
@@ -608,7 +633,7 @@ const TFestival* FindFestival(const std::array<TFestival, N>& festivals, std::st
 
 // Only where nothing else gave the day: "12月25日 圣诞聚餐" is a dinner on the day said, its name whole.
 bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
-    if (findings.HasDate()) {
+    if (findings.HasDate() || !StartsAPart(c)) {
         return false;
     }
     const std::size_t start = c.Pos;
@@ -646,7 +671,7 @@ bool RecogniseFestival(TCursor& c, TQuickAddFindings& findings) {
 
 // A solar term, only where nothing else gave the day ("明天 去清明上河园").
 bool RecogniseSolarTerm(TCursor& c, TQuickAddFindings& findings) {
-    if (findings.HasDate()) {
+    if (findings.HasDate() || !StartsAPart(c)) {
         return false;
     }
     static const std::array<std::u32string, SolarTermCount> names = [] {
@@ -769,7 +794,7 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
 
 // A bare 初一 or 廿三: the next such lunar day, only where nothing else gave the day ("明天 去初一班开家长会").
 bool RecogniseBareLunarDay(TCursor& c, TQuickAddFindings& findings) {
-    if (findings.HasDate()) {
+    if (findings.HasDate() || !StartsAPart(c)) {
         return false;
     }
     const std::size_t start = c.Pos;
@@ -845,6 +870,9 @@ bool RecogniseRelativeDay(TCursor& c, TQuickAddFindings& findings) {
     if (word >= 9) {
         findings.Refusal = PastRefusal;
         return true;
+    }
+    if (SecondFollows(c)) {
+        findings.Refusal = TwoAtOnce;
     }
     findings.DayOffset = offsets[word];
     if (word == 6 || word == 8) {
@@ -940,10 +968,14 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
                 minute = 45;
             } else if (!c.Word(U"整")) {
                 const std::size_t beforeMinute = c.Pos;
-                c.Word(U"零");
-                if (const std::optional<int> minutes = c.Numeral()) {
+                const bool zero = c.Word(U"零");
+                const std::size_t numberStart = c.Pos;
+                const std::optional<int> minutes = c.Numeral();
+                const std::size_t numberLength = c.Pos - numberStart;
+                const bool arabic = minutes && IsDigit(c.Text().Chars[numberStart]);
+                // "8点05", "八点十五", "9点5分" are minutes; "8点3个人", "3点2楼", "9点100元" are the text's.
+                if (minutes && (c.Word(U"分") || ((!arabic || numberLength == 2 || zero) && !CountedThingFollows(c)))) {
                     minute = *minutes;
-                    c.Word(U"分");
                 } else {
                     c.Pos = beforeMinute;
                 }
@@ -963,10 +995,11 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     if (hour && (*hour > 23 || minute > 59)) {
         findings.Refusal = NoSuchTimeRefusal;
     }
-    // 上午15点, 凌晨20点: the time of day and the clock disagree.
-    if (hour && *hour > 12 && period >= 0 &&
-        (periods[period] == TPeriod::Morning || periods[period] == TPeriod::Forenoon ||
-         periods[period] == TPeriod::SmallHours)) {
+    // 上午15点, 凌晨20点, 晚上3点: the time of day and the clock disagree.
+    if (hour && period >= 0 &&
+        ((*hour > 12 && (periods[period] == TPeriod::Morning || periods[period] == TPeriod::Forenoon ||
+                         periods[period] == TPeriod::SmallHours)) ||
+         (*hour >= 1 && *hour <= 4 && periods[period] == TPeriod::Evening))) {
         findings.Refusal = "时间前后矛盾：" + EncodeUtf8(std::u32string(c.Text().Chars.substr(start, c.Pos - start)));
     }
     if (period >= 0) {
@@ -1067,6 +1100,16 @@ TQuickAddFindings RecogniseFindings(std::string_view phrase) {
     };
     for (const TRecogniser recognise : recognisers) {
         Scan(text, findings, recognise);
+    }
+    // A second clock in what is left ("早上8点晚上9点吃药", "下午3点上午开会"): one reminder keeps one time, and the
+    // line is not half read.
+    if (findings.Refusal.empty() && findings.Hour) {
+        TQuickText rest = text;
+        TQuickAddFindings second;
+        Scan(rest, second, RecogniseTime);
+        if (second.Hour) {
+            findings.Refusal = TwoAtOnce;
+        }
     }
     findings.Message = TrimMessage(text.Rest());
     return findings;
