@@ -626,6 +626,11 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
 
 } // namespace
 
+TGregorianDate GregorianDateOf(TDateTime day) {
+    const DateFields fields = DecodeDate(day);
+    return {fields.Year, fields.Month, fields.Day};
+}
+
 // The day a repeat starts on: the date said in its year (one already past: it has begun), or the next year that
 // has it on or after today.
 std::variant<TDateTime, std::string> StartDay(const TGregorianDate& start, TDateTime now) {
@@ -647,6 +652,17 @@ std::variant<TDateTime, std::string> StartDay(const TGregorianDate& start, TDate
 
 TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     TQuickAddFindings findings = RecogniseFindings(text);
+    // 从明年1月1日起: the year, now that it is known.
+    if (findings.Start && findings.StartYearOffset >= 0 && findings.Start->Year == 0) {
+        findings.Start->Year = DecodeDate(now).Year + findings.StartYearOffset;
+    }
+    // The day a start word names as a date, the start being gone: 从明天起 is 明天, 从下个月起 its first day.
+    if (findings.StartDayOffset) {
+        findings.Start = GregorianDateOf(DateOf(now) + *findings.StartDayOffset);
+    } else if (findings.StartNextMonth) {
+        const DateFields today = DecodeDate(now);
+        findings.Start = TGregorianDate{today.Year + (today.Month == 12 ? 1 : 0), today.Month % 12 + 1, 1};
+    }
     // 从12月15日起 without a repeat is that day.
     if (findings.Start && findings.Repeat == TRepeat::None && !findings.HasDate()) {
         findings.Date = *findings.Start;
@@ -674,7 +690,8 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
         return result;
     }
     if (findings.DaysBefore != 0 && findings.Repeat != TRepeat::None) {
-        result.Refusal = "每年的“某天前几天”可以写成提前提醒，如“每年春节 提前3天”";
+        result.Refusal = findings.DaysBefore > 0 ? "每年的“某天前几天”可以写成提前提醒，如“每年春节 提前3天”"
+                                                 : "重复的提醒不能定在节日后几天：请写出日子";
         return result;
     }
     TPlaced placed;

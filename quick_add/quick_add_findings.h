@@ -58,7 +58,7 @@ struct TQuickAddFindings {
     int ComingMonthDay = 0;    // 20号: the next 20th, this month's or a later one's
     bool NextMonthEnd = false; // 下个月底
     int MonthsLater = 0;       // 一个月后
-    int DaysBefore = 0;        // 春节前三天: days before the festival or term named
+    int DaysBefore = 0;        // 春节前三天: days before the festival or term named (after it when below 0)
 
     TPeriod Period = TPeriod::None;
     std::optional<int> Hour; // as written: 1..11 without a period may be morning or afternoon
@@ -67,6 +67,9 @@ struct TQuickAddFindings {
     std::vector<int> LeadMinutes;
     std::optional<TGregorianDate> End;   // Year 0: the next such date
     std::optional<TGregorianDate> Start; // 从12月15日起: a repeat's first day; Year 0: the next such date
+    std::optional<int> StartDayOffset;   // 从明天起
+    bool StartNextMonth = false;         // 从下个月起: its first day
+    int StartYearOffset = -1;            // 从明年1月1日起
     bool EndAtMonthEnd = false;
     bool EndAtYearEnd = false;
     int EndCount = 0;

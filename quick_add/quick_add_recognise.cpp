@@ -48,6 +48,16 @@ bool IsEdgePunctuation(char32_t c) {
     return marks.find(c) != std::u32string_view::npos;
 }
 
+// 之前, 以前, 前 right after a day or a clock ("周五前交周报", "下午4点前"): a deadline, said by the time itself.
+void ReadDeadline(TCursor& c) {
+    const std::size_t start = c.Pos;
+    if (c.AnyWord({U"之前", U"以前", U"前"}) >= 0) {
+        if (IsDigit(c.Peek()) || IsChineseNumeral(c.Peek())) {
+            c.Pos = start;
+        }
+    }
+}
+
 // A number followed by what it counts or names ("3个人", "2楼", "5号线", "100元", "2.5mg"): not a date or a time.
 bool CountedThingFollows(const TCursor& c) {
     static constexpr std::u32string_view things = U"个位人名楼层号线路门床厅馆院室车房座机道口栋店库柜窗桌台站元块角毛"
@@ -310,6 +320,7 @@ bool RecogniseMonthDay(TCursor& c, TQuickAddFindings& findings) {
         return false;
     }
     findings.ComingMonthDay = *day;
+    ReadDeadline(c);
     return true;
 }
 
@@ -343,25 +354,46 @@ bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
 // 从12月15日起, 12月15日开始: where a repeat begins.
 bool RecogniseStart(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
-    const bool from = c.AnyWord({U"从", U"自"}) >= 0;
+    c.AnyWord({U"从", U"自"});
     c.SkipSpaces();
-    TGregorianDate date;
-    if (!ReadGregorianDate(c, date)) {
-        c.Pos = start;
-        return false;
+    TQuickAddFindings found;
+    static constexpr std::array<int, 3> offsets = {0, 1, 2};
+    if (const int relative = c.AnyWord({U"今天", U"明天", U"后天"}); relative >= 0) {
+        found.StartDayOffset = offsets[static_cast<std::size_t>(relative)];
+    } else if (c.AnyWord({U"下个月", U"下月"}) >= 0) {
+        found.StartNextMonth = true;
+    } else {
+        found.StartYearOffset = c.AnyWord({U"今年", U"明年"});
+        TGregorianDate date;
+        if (!ReadGregorianDate(c, date)) {
+            c.Pos = start;
+            return false;
+        }
+        found.Start = date;
     }
     c.SkipSpaces();
     if (c.AnyWord({U"起", U"开始"}) < 0) {
         c.Pos = start;
         return false;
     }
-    (void)from;
-    findings.Start = date;
+    findings.Start = found.Start;
+    findings.StartDayOffset = found.StartDayOffset;
+    findings.StartNextMonth = found.StartNextMonth;
+    findings.StartYearOffset = found.StartYearOffset;
     return true;
 }
 
 bool RecogniseEndCount(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
+    // 每天3次: times of a day, each a reminder of its own.
+    if (c.AnyWord({U"每天", U"每日", U"一天"}) >= 0) {
+        if (const std::optional<int> times = c.Numeral(); times && *times >= 2 && c.Word(U"次")) {
+            findings.Refusal = "一条提醒每天只在一个时刻提醒：请按时刻分成几条添加";
+            return true;
+        }
+        c.Pos = start;
+        return false;
+    }
     const bool total = c.AnyWord({U"一共", U"共"}) >= 0;
     if (!total && start > 0) {
         const char32_t before = c.Text().Chars[start - 1];
@@ -593,10 +625,17 @@ bool ReadSaidYear(TCursor& c, int& year, int& offset) {
 void ReadDaysBefore(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
     c.Word(U"的");
-    if (c.Word(U"前")) {
-        if (const std::optional<int> days = c.Numeral(); days && c.Word(U"天") && *days >= 1 && *days <= 60) {
-            findings.DaysBefore = *days;
-            return;
+    // 前三天, 前一周, 后两天, 后第一天.
+    if (const int side = c.AnyWord({U"前", U"后"}); side >= 0) {
+        c.Word(U"第");
+        const std::optional<int> count = c.Numeral();
+        const int unit = c.AnyWord({U"天", U"周", U"个星期", U"星期"});
+        if (count && unit >= 0 && *count >= 1) {
+            const int days = *count * (unit == 0 ? 1 : 7);
+            if (days <= 60) {
+                findings.DaysBefore = side == 0 ? days : -days;
+                return;
+            }
         }
     }
     c.Pos = start;
@@ -814,6 +853,15 @@ bool RecogniseBareLunarDay(TCursor& c, TQuickAddFindings& findings) {
 // 12月25日 and the other Gregorian dates, 今年/明年 before them, 5月第二个星期日, 下个月15号, 本月底.
 bool RecogniseGregorian(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
+    // 公历6月1日, 阳历5月20号: the calendar said, as it is anyway.
+    if (c.AnyWord({U"公历", U"阳历", U"新历"}) >= 0) {
+        c.SkipSpaces();
+        if (!RecogniseGregorian(c, findings)) {
+            c.Pos = start;
+            return false;
+        }
+        return true;
+    }
     if (c.AnyWord({U"本月底", U"这个月底", U"月底"}) >= 0) {
         findings.ThisMonthEnd = true;
         return true;
@@ -910,6 +958,7 @@ bool RecogniseWeekday(TCursor& c, TQuickAddFindings& findings) {
     }
     findings.Weekday = day;
     findings.WeekOf = which < 0 ? TWeekOf::Next : weeks[which];
+    ReadDeadline(c);
     return true;
 }
 
@@ -1006,6 +1055,9 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
         findings.Period = periods[period];
     }
     findings.Hour = hour;
+    if (hour) {
+        ReadDeadline(c);
+    }
     if (hour && SecondFollows(c)) {
         findings.Refusal = TwoAtOnce;
     }
