@@ -369,8 +369,16 @@ TPlaced PlaceOnce(const TQuickAddFindings& findings, TClock clock, TDateTime now
         return PlaceGregorian(newYear, clock, now);
     }
     if (findings.Lunar) {
-        return findings.Date.Month == 0 ? PlaceLunarDay(findings.Date.Day, clock, now)
-                                        : PlaceLunar(findings, clock, now);
+        if (findings.Date.Month == 0) {
+            return PlaceLunarDay(findings.Date.Day, clock, now);
+        }
+        TPlaced placed = PlaceLunar(findings, clock, now);
+        if (findings.BareChineseDate && placed.Record && !placed.Alternative) {
+            TQuickAddFindings gregorian = findings;
+            gregorian.Lunar = false;
+            placed.Alternative = PlaceGregorian(gregorian, clock, now).Record;
+        }
+        return placed;
     }
     if (findings.Date.Month != 0 || findings.Date.Day != 0) {
         if (findings.Date.Month < 1 || findings.Date.Month > 12 || findings.Date.Day < 1 || findings.Date.Day > 31) {

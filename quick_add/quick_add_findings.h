@@ -40,8 +40,9 @@ struct TQuickAddFindings {
 
     // A date of either calendar; Month 0 with Day set is a day of every month (or the next such lunar day).
     bool Lunar = false;
-    bool LeapMonth = false;   // said 闰
-    bool FestivalDay = false; // the date came from a festival's name: no other reading by leap month
+    bool LeapMonth = false;       // said 闰
+    bool FestivalDay = false;     // the date came from a festival's name: no other reading by leap month
+    bool BareChineseDate = false; // 八月十五: read as lunar, the Gregorian date its other reading
     TGregorianDate Date;
     int YearOffset = -1; // 今年 0, 明年 1
     int SolarTerm = -1;

@@ -789,10 +789,18 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
             month = *number;
         }
     }
-    // 五月初五 and 七月初七 are lunar by their day; a space may stand between (正月 初一).
+    // 五月初五 and 七月初七 are lunar by their day; a space may stand between (正月 初一). So is 八月十五 written
+    // in Chinese numerals without 日 or 号, as the lunar days are written; 八月15日 and 8月15 are not.
     const std::size_t afterMonth = c.Pos;
     c.SkipSpaces();
-    const bool lunarDayNext = c.Peek() == U'初';
+    bool lunarDayNext = c.Peek() == U'初';
+    bool bare = false;
+    if (!named && month != 0 && !lunarDayNext && IsChineseNumeral(c.Text().Chars[afterPrefix]) &&
+        IsChineseNumeral(c.Peek())) {
+        TCursor day = c;
+        lunarDayNext = day.Numeral() && day.Peek() != U'日' && day.Peek() != U'号';
+        bare = lunarDayNext && !said && !leap;
+    }
     if (!named && !lunarDayNext) {
         c.Pos = afterMonth;
     }
@@ -805,6 +813,7 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
         } else if (day) {
             findings.Lunar = true;
             findings.LeapMonth = leap;
+            findings.BareChineseDate = bare;
             findings.Date = {0, month, *day};
             return withYear();
         }
