@@ -93,11 +93,13 @@ bool TRmMainDate::IsExpiredAt(const TDueMoment& today) const {
     int thisYear = 0;
     int thisMonth = 0;
     int thisDay = 0;
+    bool thisLeapMonth = false;
     if (IsLunar) {
         const LunarDate& lunar = today.Lunar();
         thisYear = lunar.Year;
         thisMonth = lunar.Month;
         thisDay = lunar.Day;
+        thisLeapMonth = lunar.IsLeapMonth;
     } else {
         thisYear = today.Solar.Year;
         thisMonth = today.Solar.Month;
@@ -114,6 +116,11 @@ bool TRmMainDate::IsExpiredAt(const TDueMoment& today) const {
     }
     if (Month < thisMonth) {
         return true;
+    }
+    // A leap month follows the plain month of its number: in the plain month a leap-month day is still to come,
+    // in the leap month a plain-month day has passed.
+    if (IsLunar && IsLeapMonth != thisLeapMonth) {
+        return !IsLeapMonth;
     }
     return Day != 0 && Day < thisDay;
 }

@@ -168,6 +168,22 @@ TEST(LunarExpiryTest, ComparesWithTodaysLunarDate) {
     EXPECT_TRUE(Gregorian(2024, 12, 30).IsExpired());
 }
 
+// 2028 has a leap fifth month after the plain one: on 五月廿七 (2028-06-20) 闰五月初五 is a week away, and on
+// 闰五月初八 the plain 五月 is over. "删除过期提醒" must not offer the first.
+TEST(LunarExpiryTest, ALeapMonthComesAfterThePlainMonthOfItsNumber) {
+    ClockOverride plainMonth(EncodeDateTime(2028, 6, 20, 10, 0));
+    TRmMainDate leap = Lunar(2028, 5, 5);
+    leap.IsLeapMonth = true;
+    EXPECT_FALSE(leap.IsExpired());
+    EXPECT_TRUE(Lunar(2028, 5, 5).IsExpired());
+    EXPECT_FALSE(Lunar(2028, 5, 28).IsExpired());
+    ClockOverride leapMonth(EncodeDateTime(2028, 6, 30, 10, 0));
+    EXPECT_TRUE(leap.IsExpired()) << "today is 闰五月初八";
+    leap.Day = 10;
+    EXPECT_FALSE(leap.IsExpired());
+    EXPECT_TRUE(Lunar(2028, 5, 29).IsExpired()) << "the plain month is over";
+}
+
 TEST(ReminderDueTest, DispatchesOnCalendar) {
     ClockOverride clock(Moment);
     const LunarDate today = SolarToLunar(Today());
