@@ -546,10 +546,17 @@ std::variant<std::int32_t, std::string> EndDate(const TQuickAddFindings& finding
     if (findings.EndAtMonthEnd) {
         return StoredDateOf(LastDayOfMonth(fields.Year, fields.Month));
     }
+    if (findings.EndAtNextMonthEnd) {
+        const int index = fields.Year * 12 + fields.Month;
+        return StoredDateOf(LastDayOfMonth(index / 12, index % 12 + 1));
+    }
     if (findings.EndAtYearEnd) {
         return StoredDateOf(EncodeDate(fields.Year, 12, 31));
     }
-    const TGregorianDate& end = *findings.End;
+    TGregorianDate end = *findings.End;
+    if (end.Year == 0 && findings.EndYearOffset >= 0) {
+        end.Year = fields.Year + findings.EndYearOffset;
+    }
     if (end.Year != 0) {
         if (!IsValidGregorianDate(end.Year, end.Month, end.Day)) {
             return NoSuchDate;
@@ -620,7 +627,7 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
             return "说的是" + std::to_string(said.Month) + "月" + std::to_string(said.Day) + "日，又说" + date;
         }
     }
-    if (findings.End || findings.EndAtMonthEnd || findings.EndAtYearEnd) {
+    if (findings.End || findings.EndAtMonthEnd || findings.EndAtNextMonthEnd || findings.EndAtYearEnd) {
         const auto end = EndDate(findings, now);
         if (const std::string* refusal = std::get_if<std::string>(&end)) {
             return *refusal;
@@ -667,6 +674,13 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     // The day a start word names as a date, the start being gone: 从明天起 is 明天, 从下个月起 its first day.
     if (findings.StartDayOffset) {
         findings.Start = GregorianDateOf(DateOf(now) + *findings.StartDayOffset);
+    } else if (findings.StartWeekday != 0) {
+        TQuickAddFindings weekday;
+        weekday.Weekday = findings.StartWeekday;
+        weekday.WeekOf = findings.StartWeekOf;
+        if (const std::optional<TRmMainDate> day = PlaceWeekday(weekday, TClock{23, 59}, now).Record) {
+            findings.Start = TGregorianDate{day->Year, day->Month, day->Day};
+        }
     } else if (findings.StartNextMonth) {
         const DateFields today = DecodeDate(now);
         findings.Start = TGregorianDate{today.Year + (today.Month == 12 ? 1 : 0), today.Month % 12 + 1, 1};
@@ -677,12 +691,23 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
         findings.Start.reset();
     }
     // 晚上12点 and 今晚零点 end the evening: the midnight after it, the next day's 0:00.
-    if (findings.Period == TPeriod::Evening && findings.Hour && (*findings.Hour == 12 || *findings.Hour == 0)) {
+    // 半夜12点 too; on a named day that midnight begins the next one ("周五晚上12点" is Saturday 0:00).
+    bool afterMidnight = false;
+    if ((findings.Period == TPeriod::Evening || findings.Period == TPeriod::Midnight) && findings.Hour &&
+        (*findings.Hour == 12 || *findings.Hour == 0)) {
         findings.Hour = 0;
         findings.Period = TPeriod::Midnight;
         if (findings.DayOffset) {
             ++*findings.DayOffset;
+        } else if (findings.HasDate() && findings.Repeat == TRepeat::None) {
+            // Placed at the end of the day named, then moved on to the midnight.
+            afterMidnight = true;
+            findings.Hour = 23;
         }
+    }
+    const int midnightMinute = findings.Minute;
+    if (afterMidnight) {
+        findings.Minute = 59;
     }
     TQuickAddResult result;
     if (!findings.Refusal.empty()) {
@@ -743,21 +768,27 @@ TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
         result.Refusal = placed.Refusal;
         return result;
     }
-    if (findings.DaysBefore != 0) {
-        // So many days before the named day: a Gregorian day of its own, which must still be to come.
+    if (afterMidnight || findings.DaysBefore != 0) {
+        // So many days before the named day, or the midnight after it: a Gregorian day of its own, still to come.
         placed.Alternative.reset();
         const std::optional<TDateTime> named = NextFiring(*placed.Record, now - 1.0 / 1440, false);
         if (!named) {
             result.Refusal = NoSuchDate;
             return result;
         }
-        const TClock clock{placed.Record->Hour, placed.Record->Minuter};
-        TRmMainDate before = GregorianRecord(DateOf(*named) - findings.DaysBefore, clock);
-        if (!IsAfter(At(DateOf(*named) - findings.DaysBefore, clock), now)) {
+        const TClock clock =
+            afterMidnight ? TClock{0, midnightMinute} : TClock{placed.Record->Hour, placed.Record->Minuter};
+        const TDateTime day = DateOf(*named) - findings.DaysBefore + (afterMidnight ? 1 : 0);
+        TRmMainDate before = GregorianRecord(day, clock);
+        if (!IsAfter(At(day, clock), now)) {
             result.Refusal = PastRefusal;
             return result;
         }
         placed.Record = before;
+        // The weekday named is the evening's, not the midnight's ("周五晚上12点" is Saturday 0:00).
+        if (afterMidnight) {
+            findings.Weekday.reset();
+        }
     }
     if (findings.Repeat != TRepeat::None) {
         if (findings.Start) {

@@ -21,8 +21,13 @@ bool ReadSaidYear(TCursor& c, int& year, int& offset) {
         return true;
     }
     int digits = 0;
-    const std::optional<int> number = c.Digits(4, &digits);
-    if (number && digits == 4 && c.Word(U"年")) {
+    std::optional<int> number = c.Digits(4, &digits);
+    if (!number) {
+        // 二〇二七年
+        number = c.Numeral();
+        digits = static_cast<int>(c.Pos - start);
+    }
+    if (number && digits == 4 && *number >= 1000 && c.Word(U"年")) {
         year = *number;
         c.SkipSpaces();
         return true;
@@ -315,8 +320,12 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
     bool bare = false;
     if (!named && month != 0 && !lunarDayNext && IsChineseNumeral(c.Text().Chars[afterPrefix]) &&
         IsChineseNumeral(c.Peek())) {
+        // Only the lunar days people name so: 八月十五, 七月十五, 二月二, 九月九 (三月十五 is the Gregorian 3.15).
         TCursor day = c;
-        lunarDayNext = day.Numeral() && day.Peek() != U'日' && day.Peek() != U'号';
+        const std::optional<int> number = day.Numeral();
+        const bool known = number && ((month == 8 && *number == 15) || (month == 7 && *number == 15) ||
+                                      (month == 2 && *number == 2) || (month == 9 && *number == 9));
+        lunarDayNext = known && day.Peek() != U'日' && day.Peek() != U'号';
         bare = lunarDayNext && !said && !leap;
     }
     if (!named && !lunarDayNext) {
@@ -324,7 +333,7 @@ bool RecogniseLunar(TCursor& c, TQuickAddFindings& findings) {
     }
     if (month != 0 && (said || leap || named || lunarDayNext)) {
         // 腊月三十 said once is New Year's Eve, which in a short 腊月 is the 29th.
-        if (const std::optional<int> day = ReadLunarDay(c); day && month == 12 && *day == 30 && !leap && !said) {
+        if (const std::optional<int> day = ReadLunarDay(c); day && month == 12 && *day == 30 && !leap) {
             findings.Festival = FindFestival(LunarFestivals, "除夕");
             findings.FestivalLunar = true;
             return findings.Festival != nullptr;
@@ -393,13 +402,14 @@ bool RecogniseGregorian(TCursor& c, TQuickAddFindings& findings) {
         findings.ThisMonthEnd = true;
         return true;
     }
-    if (c.AnyWord({U"今年年底", U"年底", U"年末"}) >= 0) {
+    if (c.AnyWord({U"今年最后一天", U"今年年底", U"年底", U"年末"}) >= 0) {
         findings.Date = {0, 12, 31};
         findings.YearOffset = 0;
         return true;
     }
     if (c.AnyWord({U"下个月", U"下月"}) >= 0) {
-        if (c.AnyWord({U"底", U"末"}) >= 0) {
+        c.Word(U"的");
+        if (c.AnyWord({U"最后一天", U"底", U"末"}) >= 0) {
             findings.NextMonthEnd = true;
             return true;
         }

@@ -71,7 +71,11 @@ struct TQuickAddFindings {
     std::optional<int> StartDayOffset;   // 从明天起
     bool StartNextMonth = false;         // 从下个月起: its first day
     int StartYearOffset = -1;            // 从明年1月1日起
+    int StartWeekday = 0;                // 从下周一起: 1 = Monday .. 7 = Sunday
+    TWeekOf StartWeekOf = TWeekOf::Next;
     bool EndAtMonthEnd = false;
+    bool EndAtNextMonthEnd = false;
+    int EndYearOffset = -1; // 到明年6月30日为止
     bool EndAtYearEnd = false;
     int EndCount = 0;
 

@@ -58,12 +58,16 @@ bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
     c.SkipSpaces();
     TGregorianDate date;
     bool monthEnd = false;
+    bool nextMonthEnd = false;
     bool yearEnd = false;
+    int yearOffset = -1;
     if (c.AnyWord({U"本月底", U"月底"}) >= 0) {
         monthEnd = true;
+    } else if (c.AnyWord({U"下个月底", U"下月底"}) >= 0) {
+        nextMonthEnd = true;
     } else if (c.AnyWord({U"今年年底", U"年底"}) >= 0) {
         yearEnd = true;
-    } else if (!ReadGregorianDate(c, date)) {
+    } else if (yearOffset = c.AnyWord({U"今年", U"明年"}); !ReadGregorianDate(c, date)) {
         return false;
     }
     // 到 alone ends a repeat only with 为止 or where the date ends the phrase or a part of it: "到北京" is no end,
@@ -73,7 +77,9 @@ bool RecogniseEnd(TCursor& c, TQuickAddFindings& findings) {
     }
     findings.End = date;
     findings.EndAtMonthEnd = monthEnd;
+    findings.EndAtNextMonthEnd = nextMonthEnd;
     findings.EndAtYearEnd = yearEnd;
+    findings.EndYearOffset = yearOffset;
     return true;
 }
 
@@ -88,7 +94,14 @@ bool RecogniseStart(TCursor& c, TQuickAddFindings& findings) {
         found.StartDayOffset = offsets[static_cast<std::size_t>(relative)];
     } else if (c.AnyWord({U"下个月", U"下月"}) >= 0) {
         found.StartNextMonth = true;
+    } else if (const int next = c.AnyWord({U"下个", U"下", U"这个", U"这", U"本"});
+               const int weekday = ReadPrefixedDay(c, true)) {
+        found.StartWeekday = weekday;
+        found.StartWeekOf = next < 0 ? TWeekOf::Next : next <= 1 ? TWeekOf::Following : TWeekOf::This;
     } else {
+        c.Pos = start;
+        c.AnyWord({U"从", U"自"});
+        c.SkipSpaces();
         found.StartYearOffset = c.AnyWord({U"今年", U"明年"});
         TGregorianDate date;
         if (!ReadGregorianDate(c, date)) {
@@ -105,6 +118,8 @@ bool RecogniseStart(TCursor& c, TQuickAddFindings& findings) {
     findings.Start = found.Start;
     findings.StartDayOffset = found.StartDayOffset;
     findings.StartNextMonth = found.StartNextMonth;
+    findings.StartWeekday = found.StartWeekday;
+    findings.StartWeekOf = found.StartWeekOf;
     findings.StartYearOffset = found.StartYearOffset;
     return true;
 }
@@ -217,7 +232,9 @@ bool ReadMonthlyDay(TCursor& c, TQuickAddFindings& findings) {
         return false;
     }
     const bool suffixed = c.AnyWord({U"号", U"日"}) >= 0;
-    if (!suffixed && !lunar && !lunarDay) {
+    // 每月十五 交房租: a day without 号 where a space or the end follows.
+    const bool alone = c.AtEnd() || IsEdgePunctuation(c.Peek());
+    if (!suffixed && !lunar && !lunarDay && !alone) {
         c.Pos = start;
         return false;
     }
@@ -264,6 +281,7 @@ bool RecogniseEvery(TCursor& c, TQuickAddFindings& findings) {
     } else if (unit <= 4) {
         found.Repeat = TRepeat::Weekly;
         if (every >= 2) {
+            c.SkipSpaces();
             c.Word(U"的");
             found.Weekdays = ReadWeekdays(c, true);
         } else {
@@ -421,6 +439,7 @@ bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     }
     findings.Hour = hour;
     if (hour) {
+        c.Word(U"左右");
         ReadDeadline(c);
     }
     if (hour && SecondFollows(c)) {
