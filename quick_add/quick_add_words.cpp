@@ -142,7 +142,8 @@ int ReadWeekdays(TCursor& c, bool needPrefix) {
             bits |= WeekdayBit(next);
             last = next;
         } else {
-            const int next = ReadDay(c);
+            // 一三五, and 周二周四 with the word again.
+            const int next = ReadPrefixedDay(c, false);
             if (next == 0) {
                 break;
             }
