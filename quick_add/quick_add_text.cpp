@@ -64,11 +64,6 @@ bool IsDigit(char32_t c) {
     return (c >= U'0' && c <= U'9') || (c >= U'０' && c <= U'９');
 }
 
-namespace {
-int DigitValue(char32_t c) {
-    return c >= U'０' ? static_cast<int>(c - U'０') : static_cast<int>(c - U'0');
-}
-
 // 0..9 for a Chinese digit, -1 for anything else.
 int ChineseDigit(char32_t c) {
     switch (c) {
@@ -99,6 +94,12 @@ int ChineseDigit(char32_t c) {
         return -1;
     }
 }
+
+namespace {
+int DigitValue(char32_t c) {
+    return c >= U'０' ? static_cast<int>(c - U'０') : static_cast<int>(c - U'0');
+}
+
 } // namespace
 
 bool IsChineseNumeral(char32_t c) {

@@ -28,6 +28,8 @@ struct TQuickText {
 
 bool IsDigit(char32_t c);
 bool IsChineseNumeral(char32_t c);
+// 0..9 for a Chinese digit (两 and 俩 are 2), -1 for anything else.
+int ChineseDigit(char32_t c);
 bool IsSpace(char32_t c);
 bool IsAsciiLetter(char32_t c);
 

@@ -7,25 +7,12 @@ namespace chimewell::quick_add {
 
 // 1 = Monday .. 7 = Sunday; 0 for a character that names no weekday.
 int WeekdayOf(char32_t c) {
-    switch (c) {
-    case U'一':
-        return 1;
-    case U'二':
-        return 2;
-    case U'三':
-        return 3;
-    case U'四':
-        return 4;
-    case U'五':
-        return 5;
-    case U'六':
-        return 6;
-    case U'日':
-    case U'天':
+    if (c == U'日' || c == U'天') {
         return 7;
-    default:
-        return 0;
     }
+    // 周一 .. 周六; not 周两.
+    const int digit = c == U'两' || c == U'俩' ? -1 : ChineseDigit(c);
+    return digit >= 1 && digit <= 6 ? digit : 0;
 }
 
 int WeekdayBit(int weekday) {
