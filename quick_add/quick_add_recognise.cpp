@@ -348,6 +348,11 @@ bool RecogniseWeekdayRange(TCursor& c, TQuickAddFindings& findings) {
 // 下午三点, 晚上8点半, 10点一刻, 8点零五分, 15:40, and a time of day alone (明天早上).
 bool RecogniseTime(TCursor& c, TQuickAddFindings& findings) {
     const std::size_t start = c.Pos;
+    // 早晚8点, 早中晚: two or three times of a day, each a reminder of its own.
+    if (c.AnyWord({U"早中晚", U"早晚", U"早中"}) >= 0) {
+        findings.Refusal = TwoAtOnce;
+        return true;
+    }
     if (start > 0 && (IsDigit(c.Text().Chars[start - 1]) || IsAsciiLetter(c.Text().Chars[start - 1]))) {
         return false;
     }

@@ -67,12 +67,22 @@ bool SecondFollows(const TCursor& c) {
     if (ahead.AnyWord({U"今天", U"明天", U"后天", U"大后天", U"今晚", U"明晚"}) >= 0) {
         return true;
     }
-    ahead.AnyWord({U"早上", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"每月", U"初"});
+    // 初一和十五: a lunar day after a lunar day.
+    if (ahead.Peek() == U'初') {
+        return true;
+    }
+    ahead.AnyWord({U"早上", U"上午", U"中午", U"下午", U"傍晚", U"晚上", U"凌晨", U"每月"});
     ahead.SkipSpaces();
-    if (!ahead.Numeral()) {
+    const bool chinese = IsChineseNumeral(ahead.Peek());
+    const std::optional<int> number = ahead.Numeral();
+    if (!number) {
         return false;
     }
-    return ahead.AnyWord({U"号", U"日", U"点", U"时", U":", U"："}) >= 0;
+    if (ahead.AnyWord({U"号", U"日", U"点", U"时", U":", U"："}) >= 0) {
+        return true;
+    }
+    // 和十五上香: a day of the month in Chinese numerals, where nothing counted follows.
+    return chinese && *number >= 11 && *number <= 30 && !CountedThingFollows(ahead);
 }
 
 int ReadDay(TCursor& c) {
