@@ -639,8 +639,6 @@ std::string Finish(const TQuickAddFindings& findings, TRmMainDate& record, TDate
     return {};
 }
 
-} // namespace
-
 TGregorianDate GregorianDateOf(TDateTime day) {
     const DateFields fields = DecodeDate(day);
     return {fields.Year, fields.Month, fields.Day};
@@ -664,6 +662,8 @@ std::variant<TDateTime, std::string> StartDay(const TGregorianDate& start, TDate
     }
     return NoSuchGregorianDate(0, start.Month, start.Day);
 }
+
+} // namespace
 
 TQuickAddResult ParseQuickAdd(std::string_view text, TDateTime now) {
     TQuickAddFindings findings = RecogniseFindings(text);

@@ -5,6 +5,8 @@
 
 namespace chimewell::quick_add {
 
+namespace {
+
 // 1 = Monday .. 7 = Sunday; 0 for a character that names no weekday.
 int WeekdayOf(char32_t c) {
     if (c == U'日' || c == U'天') {
@@ -14,6 +16,16 @@ int WeekdayOf(char32_t c) {
     const int digit = c == U'两' || c == U'俩' ? -1 : ChineseDigit(c);
     return digit >= 1 && digit <= 6 ? digit : 0;
 }
+
+int ReadDay(TCursor& c) {
+    const int day = WeekdayOf(c.Peek());
+    if (day != 0) {
+        ++c.Pos;
+    }
+    return day;
+}
+
+} // namespace
 
 int WeekdayBit(int weekday) {
     return 1 << (weekday - 1);
@@ -83,14 +95,6 @@ bool SecondFollows(const TCursor& c) {
     }
     // 和十五上香: a day of the month in Chinese numerals, where nothing counted follows.
     return chinese && *number >= 11 && *number <= 30 && !CountedThingFollows(ahead);
-}
-
-int ReadDay(TCursor& c) {
-    const int day = WeekdayOf(c.Peek());
-    if (day != 0) {
-        ++c.Pos;
-    }
-    return day;
 }
 
 int ReadPrefixedDay(TCursor& c, bool needPrefix) {

@@ -13,8 +13,6 @@ inline const std::string PastRefusal = "这个时间已经过去了";
 inline const std::string NoSuchTimeRefusal = "没有这个时刻";
 inline const std::string TwoAtOnce = "一条提醒只有一个日子和一个时刻：请分成两条添加";
 
-// 1 = Monday .. 7 = Sunday; 0 for a character that names no weekday.
-int WeekdayOf(char32_t c);
 int WeekdayBit(int weekday);
 // The marks and spaces that only frame a phrase's parts.
 bool IsEdgePunctuation(char32_t c);
