@@ -212,6 +212,8 @@ private:
     // The seven buttons down the right-hand side, and the menus of the record commands.
     void CreateButtonColumn(QVBoxLayout* column, QWidget* parent);
     void CreateRecordMenus();
+    // A quick-add line adds through the record commands, its dialogs over `owner` (the main window when none).
+    void ConnectQuickAdd(TQuickAddBar& bar, QWidget* owner);
     void CreateExchangeMenuItems(QMenu* recordMenu);
     // The record commands with their dialogs over `owner` (the main window when none is given).
     TRecordCommands RecordCommands(QWidget* owner = nullptr);

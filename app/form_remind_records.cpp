@@ -54,8 +54,7 @@ void TfrmRemind::CreateRecordMenus() {
     nmQuickAdd = recordMenu->addAction(QStringLiteral("快速添加[&Q]"), this, &TfrmRemind::nmQuickAddClick);
     nmQuickAdd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     barQuickAdd->edtQuickAdd->setPlaceholderText(QStringLiteral("快速添加 (Ctrl+K)：明天下午三点开会"));
-    barQuickAdd->AddRecord = [this](const TRmMainDate& record) { return RecordCommands().AddRecord(record); };
-    barQuickAdd->DetailRecord = [this](const TRmMainDate& record) { return RecordCommands().AddPreset(record); };
+    ConnectQuickAdd(*barQuickAdd, nullptr);
     nmViewRecord = recordMenu->addAction(QStringLiteral("查看提醒[&V]"), this, &TfrmRemind::btnViewRecordClick);
     nmModifyRecord = recordMenu->addAction(QStringLiteral("编辑提醒[&M]"), this, &TfrmRemind::btnEditRecordClick);
     nmCopyRecord = recordMenu->addAction(QStringLiteral("复制提醒[&C]"), this, &TfrmRemind::nmCopyRecordClick);
@@ -147,14 +146,14 @@ void TfrmRemind::OpenQuickAdd(const std::string& text) {
         // Without a parent, like the tray menu: the main window is disabled while a reminder shows.
         frmQuickAdd = new TfrmQuickAdd(Config);
         frmQuickAdd->setWindowIcon(windowIcon());
-        frmQuickAdd->Bar->AddRecord = [this](const TRmMainDate& record) {
-            return RecordCommands(frmQuickAdd).AddRecord(record);
-        };
-        frmQuickAdd->Bar->DetailRecord = [this](const TRmMainDate& record) {
-            return RecordCommands(frmQuickAdd).AddPreset(record);
-        };
+        ConnectQuickAdd(*frmQuickAdd->Bar, frmQuickAdd);
     }
     frmQuickAdd->Open(text);
+}
+
+void TfrmRemind::ConnectQuickAdd(TQuickAddBar& bar, QWidget* owner) {
+    bar.AddRecord = [this, owner](const TRmMainDate& record) { return RecordCommands(owner).AddRecord(record); };
+    bar.DetailRecord = [this, owner](const TRmMainDate& record) { return RecordCommands(owner).AddPreset(record); };
 }
 
 void TfrmRemind::btnViewRecordClick() {
