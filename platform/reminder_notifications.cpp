@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVariantMap>
+#include <optional>
 
 namespace chimewell {
 
@@ -56,8 +57,12 @@ int ReminderNotifications::Show(const QString& title, const QString& body, const
 void ReminderNotifications::Update(int number, const QString& title, const QString& body, const Actions& actions,
                                    bool critical) {
     const auto found = Ids.find(number);
-    if (found == Ids.end() || found->second == 0) {
-        // Not up yet: what it shows now is what was asked; the next change brings the rest.
+    if (found == Ids.end()) {
+        return;
+    }
+    if (found->second == 0) {
+        // Not up yet: put in place as soon as the server names it.
+        Pending[number] = {title, body, actions, critical};
         return;
     }
     Send(number, found->second, title, body, actions, critical);
@@ -103,6 +108,12 @@ void ReminderNotifications::Send(int number, uint replaces, const QString& title
         }
         const bool given = Abandoned.erase(number) > 0;
         const bool closed = ClosedEarly.erase(number) > 0;
+        const auto pending = Pending.find(number);
+        std::optional<TContent> content;
+        if (pending != Pending.end()) {
+            content = std::move(pending->second);
+            Pending.erase(pending);
+        }
         if (!reply.isValid()) {
             Ids.erase(found);
             if (!given && !closed) {
@@ -117,6 +128,9 @@ void ReminderNotifications::Send(int number, uint replaces, const QString& title
             return;
         }
         found->second = reply.value();
+        if (content) {
+            Send(number, found->second, content->Title, content->Body, content->Buttons, content->Critical);
+        }
     });
 }
 
@@ -129,6 +143,7 @@ void ReminderNotifications::Close(int number) {
     if (found == Ids.end()) {
         return;
     }
+    Pending.erase(number);
     if (found->second == 0) {
         ClosedEarly.insert(number);
         return;

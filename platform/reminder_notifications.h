@@ -74,6 +74,15 @@ private:
     // it comes, withdraws the notification.
     std::set<int> ClosedEarly;
     std::set<int> Abandoned;
+    // What a notification is to show once the server's first answer came: asked while that answer was on its
+    // way (one more reminder fell due meanwhile).
+    struct TContent {
+        QString Title;
+        QString Body;
+        Actions Buttons;
+        bool Critical = false;
+    };
+    std::map<int, TContent> Pending;
 };
 
 // The desktop's name for the program, the icon and the entry the notifications carry.

@@ -528,8 +528,17 @@ std::int32_t TRmRuntime::WaitingCount() const {
     return waiting;
 }
 
+void TRmRuntime::TellWaiting() const {
+    if (Window.SetWaiting) {
+        Window.SetWaiting(WaitingCount() - ShownStillCounted);
+    }
+}
+
 void TRmRuntime::DoRemind() {
     if (Firing) {
+        // A tick inside a window: what fell due joins the queue, and the window (or its notification) says how
+        // many wait now.
+        TellWaiting();
         return;
     }
     bool firedAny = false;
@@ -624,9 +633,9 @@ void TRmRuntime::FireMissed() {
         }
         NoteShown(one.Position, MinuteCountOf(one.Minute));
         MarkReminded(one.Position);
-        if (Window.SetWaiting) {
-            Window.SetWaiting(WaitingCount() - 1);
-        }
+        // The one shown is still in the batch until it is answered.
+        ShownStillCounted = 1;
+        TellWaiting();
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }
@@ -749,9 +758,8 @@ void TRmRuntime::Fire(std::int32_t position, std::int64_t minute, std::int32_t l
     case FiringAction::Skip:
         break;
     case FiringAction::Show:
-        if (Window.SetWaiting) {
-            Window.SetWaiting(WaitingCount());
-        }
+        ShownStillCounted = 0;
+        TellWaiting();
         if (Window.SetCloseWindowEnabled) {
             Window.SetCloseWindowEnabled(true);
         }

@@ -157,11 +157,15 @@ private:
     std::size_t TimesQueued(std::int64_t minute, std::size_t reminder) const;
     // The reminder's window was shown for the minute.
     void NoteShown(std::int32_t position, std::int64_t minute);
+    // Tells the window how many wait behind the reminder it shows.
+    void TellWaiting() const;
 
     TRmDataList& List;
     const TRmConfig& Config;
     ReminderWindowSeam Window;
     bool Firing = false;
+    // 1 while the reminder shown is a caught-up one, still counted among the waiting until answered.
+    std::int32_t ShownStillCounted = 0;
     bool Ending = false;
     bool CloseAllRequested = false;
     // Minute counts (minutes since 1899-12-30).

@@ -265,6 +265,32 @@ TEST_F(RunContinuityTest, CloseAllShowsEveryWaitingReminderInOneList) {
     EXPECT_EQ(FormatMinute(*Runtime->LastChecked()), "2026-12-08 09:31");
 }
 
+// A reminder that falls due while another's window (or notification) shows is counted at once, not only
+// when the next window opens; a caught-up one being shown is not counted among those behind it.
+TEST_F(RunContinuityTest, WhatFallsDueWhileAReminderShowsIsCountedAtOnce) {
+    List.Add(DailyRecord(9, 31, "先"), true);
+    List.Add(DailyRecord(9, 32, "后"), true);
+    StartRun();
+    bool first = true;
+    WhileShown = [this, &first] {
+        if (std::exchange(first, false)) {
+            RunSeconds(60); // the next minute turns while the first window waits
+        }
+        return LATER_NONE;
+    };
+    RunSeconds(40);
+    EXPECT_EQ(Shown, (std::vector<std::string>{"先", "后"}));
+    EXPECT_EQ(Waiting, (std::vector<std::int32_t>{0, 1, 0}));
+
+    Waiting.clear();
+    Shown.clear();
+    Clock.Set(EncodeDateTime(2026, 12, 9, 9, 35, 30));
+    Restart(); // two missed a day later, then one due while the first of them shows
+    EXPECT_EQ(Shown.size(), 2U);
+    ASSERT_FALSE(Waiting.empty());
+    EXPECT_EQ(Waiting.front(), 1) << "one caught-up reminder behind the first";
+}
+
 TEST(CheckedMinutes, MergesAndFindsTheGaps) {
     TCheckedMinutes checked;
     checked.Add(10, 20);

@@ -45,6 +45,8 @@ public:
     std::vector<uint> Closed;
     // A server that is slow to answer (stopped, or busy): the answer to Notify comes this much later.
     int AnswerAfterMilliseconds = 0;
+    // A server that refuses every notification (out of memory, a bad hint, a policy).
+    bool Refuses = false;
 
 public slots:
     QStringList GetCapabilities() { return Capabilities; }
@@ -52,6 +54,10 @@ public slots:
                 const QStringList& actions, const QVariantMap& hints, int) {
         const uint id = replaces != 0 ? replaces : static_cast<uint>(Notifications.size()) + 1;
         Notifications.push_back({id, summary, body, actions, hints, icon, replaces});
+        if (Refuses) {
+            sendErrorReply(QDBusError::Failed, QStringLiteral("no"));
+            return 0;
+        }
         if (AnswerAfterMilliseconds > 0) {
             setDelayedReply(true);
             QTimer::singleShot(AnswerAfterMilliseconds,
@@ -239,6 +245,40 @@ TEST_F(NotificationsTest, ASlowServerNeverHoldsTheReminderAndALateNotificationIs
     QTest::qWait(1500);
     EXPECT_EQ(Server.Closed.size(), 2U);
     EXPECT_EQ(Server.Closed.back(), Server.Notifications.back().Id);
+}
+
+// A refused notification is answered in the window at once, without waiting out the server's patience; a
+// change of the waiting count asked before the server named its notification is put in place once it does.
+TEST_F(NotificationsTest, ARefusedNotificationBringsTheWindowAndAnEarlyChangeIsNotLost) {
+    Connect(RemindModeNotification);
+    Server.Refuses = true;
+    Window->Prepare(Presentation());
+    QElapsedTimer waited;
+    waited.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (Window->isVisible()) {
+            poll.stop();
+            Window->btnClose->click();
+        }
+    });
+    poll.start(20);
+    EXPECT_EQ(Window->ShowModal(), LATER_NONE);
+    EXPECT_LT(waited.elapsed(), NotifyPatienceMilliseconds);
+    poll.stop();
+
+    Server.Refuses = false;
+    Server.AnswerAfterMilliseconds = 500;
+    Connect(RemindModeNotification);
+    Window->Prepare(Presentation());
+    QTimer::singleShot(100, [&] { Window->SetWaiting(2); }); // before the server's answer
+    QTimer::singleShot(1200, [&] {
+        ASSERT_EQ(Server.Notifications.size(), 3U);
+        EXPECT_EQ(Server.Notifications.back().Replaces, Server.Notifications[1].Id);
+        EXPECT_TRUE(Server.Notifications.back().Body.contains(QStringLiteral("还有 2 个"))) << "the change arrives";
+        Click(Server.Notifications.back().Id, "close");
+    });
+    EXPECT_EQ(Window->ShowModal(), LATER_NONE);
 }
 
 TEST_F(NotificationsTest, TheTextIsEscapedForServersThatReadMarkupAndTheIconGoesAsAFile) {
