@@ -31,6 +31,7 @@ TExchangeCommands TfrmRemind::ExchangeCommands() {
     hooks.ReadCalendar = [this](const std::function<TIcsImportFile(const std::atomic<bool>&)>& read) {
         return ReadCalendarInBackground(this, read);
     };
+    hooks.WriteCalendar = [this](const std::function<bool()>& write) { return WriteCalendarInBackground(this, write); };
     return TExchangeCommands{List, Config, std::move(hooks)};
 }
 

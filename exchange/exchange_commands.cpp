@@ -87,7 +87,9 @@ void TExchangeCommands::Export() {
         options.LunarRules = chosen->LunarRules;
         options.BeginWithSunday = Config.BeginWithSunday;
         options.TimeZone = LocalTimeZoneName();
-        if (!ExportIcs(List.FileName, fileName, chosen->Numbers, options)) {
+        // The file is written from the data file as it is now, UIDs included, so the list is not touched.
+        const auto write = [&] { return ExportIcs(List.FileName, fileName, chosen->Numbers, options); };
+        if (!(Hooks.WriteCalendar ? Hooks.WriteCalendar(write) : write())) {
             FileExists();
             return;
         }

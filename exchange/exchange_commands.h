@@ -39,6 +39,8 @@ struct TExchangeHooks {
     // a window that offers 取消); without it the reading runs here.
     std::function<TIcsImportFile(const std::function<TIcsImportFile(const std::atomic<bool>& cancel)>& read)>
         ReadCalendar;
+    // Writes the calendar file likewise; what the writing returned.
+    std::function<bool(const std::function<bool()>& write)> WriteCalendar;
 };
 
 struct TExchangeCommands {

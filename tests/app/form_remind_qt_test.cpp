@@ -305,6 +305,40 @@ TEST_F(MainWindowTest, AnOutsideChangeOfTheDataFileShowsWithinTwoSeconds) {
     EXPECT_EQ(stored.Item(2).Message, "three");
 }
 
+// A version of the file that looks destroyed asks which stays: 是 writes the list back over it, 否 takes it.
+TEST_F(MainWindowTest, AFileThatLooksDestroyedAsksWhichVersionStays) {
+    auto form = Create();
+    const std::string path = Folder.File("reminddata.sdt");
+    const auto replace = [&path](const std::string& bytes) {
+        std::ofstream(path + ".new", std::ios::binary) << bytes;
+        std::filesystem::rename(path + ".new", path);
+    };
+    const auto countOnDisk = [&path] {
+        TRmDataList stored;
+        stored.Reset(path);
+        stored.Load();
+        return stored.Count;
+    };
+    Answers = {MessageAnswer::Yes};
+    replace("");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Answers.empty(); }, 3000)) << "the question came";
+    ASSERT_FALSE(Asked.empty());
+    EXPECT_EQ(Asked.back(), "提醒数据文件被改坏了？");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return countOnDisk() == 2; }, 2000)) << "是: the list written back";
+    EXPECT_EQ(form->lstRecordList->count(), 2);
+
+    Answers = {MessageAnswer::No};
+    replace("");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Answers.empty(); }, 3000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->lstRecordList->count() == 0; }, 2000)) << "否: the empty file taken";
+    EXPECT_EQ(countOnDisk(), 0);
+    for (const auto& entry : std::filesystem::directory_iterator(Folder.Folder())) {
+        if (entry.path().filename().string().starts_with("reminddata.sdt.outside-")) {
+            std::filesystem::remove(entry.path());
+        }
+    }
+}
+
 // The month window follows the main list: a delete there takes the reminder's marks away at once.
 TEST_F(MainWindowTest, TheMonthWindowFollowsADelete) {
     auto form = Create();

@@ -227,6 +227,34 @@ TEST_F(TwoWritersTest, AFileStillBeingWrittenIsWaitedFor) {
     EXPECT_EQ(MessagesOnDisk().count("写完了"), 1U);
 }
 
+// The writer of the fault as found: it empties the file in place, takes its time, then writes what it read
+// before with one more. The empty moment is refused, and nothing of the list is written over it, a firing's
+// mark included; what the writer wrote in the end is taken in, and the next save keeps both.
+TEST_F(TwoWritersTest, AWriterThatEmptiesTheFileAndTakesItsTimeLosesNothing) {
+    const std::string mine = ReadBytes(Path);
+    WriteBytes(Path, "");
+    EXPECT_FALSE(List.ReloadIfChanged());
+    EXPECT_EQ(Refusals, 1);
+    EXPECT_NE(List.Refused.Message.find("一条提醒也没有"), std::string::npos) << List.Refused.Message;
+    EXPECT_EQ(List.Count, 3);
+    EXPECT_THROW(List.Add(DailyRecord(9, 0, "写的时候加的"), true), std::runtime_error);
+    List.MarkReminded(1);
+    EXPECT_THROW(List.TakeRemindedMarks(), std::runtime_error);
+    EXPECT_TRUE(List.HasRemindedMarks()) << "the mark waits";
+    EXPECT_EQ(ReadBytes(Path), "") << "nothing written over the writer's file while it writes";
+    std::filesystem::remove(List.Refused.CopyName);
+
+    TIniFile file(Path, mine);
+    file.WriteInteger("Main", "Items", 4);
+    WriteReminder(file, "Item4", DailyRecord(7, 0, "写完了"));
+    WriteBytes(Path, file.ToBytes());
+    EXPECT_TRUE(List.ReloadIfChanged());
+    EXPECT_TRUE(List.Refused.Message.empty()) << "the question is answered by the writer itself";
+    EXPECT_EQ(List.Count, 4);
+    List.Add(DailyRecord(9, 0, "写完以后加的"), true);
+    EXPECT_EQ(MessagesOnDisk(), (std::multiset<std::string>{"本机 0", "本机 1", "本机 2", "写完了", "写完以后加的"}));
+}
+
 TEST_F(TwoWritersTest, AFileThatIsNoDataFileIsRefusedAtStartAndNeverWritten) {
     Replace("this is not a reminder file\r\n[foo]\r\nbar=1\r\n");
     TRmDataList list;

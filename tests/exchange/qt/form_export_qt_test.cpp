@@ -70,6 +70,28 @@ TEST_F(ExportWindowTest, ReadingACalendarLeavesTheTimersRunningAndCanBeCancelled
     EXPECT_TRUE(cancelled.Cancelled);
 }
 
+// Writing a calendar file likewise leaves the timers running; its window has nothing to cancel, since a file
+// half written is worth nothing, and a failure of the writing comes out where it was asked for.
+TEST_F(ExportWindowTest, WritingACalendarLeavesTheTimersRunning) {
+    std::atomic<int> ticks{0};
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(20);
+    bool cancelOffered = true;
+    auto look = WhenModal<QProgressDialog>([&cancelOffered](QProgressDialog* progress) {
+        cancelOffered = progress->findChild<QPushButton*>() != nullptr;
+    });
+    EXPECT_TRUE(WriteCalendarInBackground(nullptr, [&ticks] {
+        for (int waited = 0; ticks < 30 && waited < 5000; waited += 10) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return ticks >= 30;
+    }));
+    EXPECT_FALSE(cancelOffered);
+    EXPECT_THROW(WriteCalendarInBackground(nullptr, []() -> bool { throw std::runtime_error("磁盘已满"); }),
+                 std::runtime_error);
+}
+
 TEST_F(ExportWindowTest, ChosenLinesComeBackAsPositionsFromOne) {
     auto act = WhenModal<TfrmExport>([](TfrmExport* window) {
         EXPECT_EQ(window->windowTitle(), QStringLiteral("导出提醒"));
