@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPixmap>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -74,6 +75,22 @@ TEST(ApplicationIcon, TheDisabledFormIsGreyedNotBlank) {
     ASSERT_EQ(disabled.size(), normal.size());
     EXPECT_NE(disabled, normal);
     EXPECT_GT(CountPixels(disabled, [](int alpha) { return alpha > 0; }), 24 * 24 / 4);
+}
+
+// Where the icon theme does not hold the program's icon (a build run in place), notifications get the icon as
+// a file of the user's cache, drawn once.
+TEST(ApplicationIcon, NotificationsGetTheIconAsAFileWhereTheThemeHasNone) {
+    QTemporaryDir cache;
+    ASSERT_TRUE(cache.isValid());
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    ASSERT_FALSE(QIcon::hasThemeIcon(QStringLiteral("chimewell")));
+    const QString path = NotificationIconFile();
+    EXPECT_TRUE(path.startsWith(cache.path())) << path.toStdString();
+    const QImage image(path);
+    EXPECT_EQ(image.size(), QSize(128, 128));
+    EXPECT_GT(CountPixels(image.convertToFormat(QImage::Format_ARGB32), Opaque), 128 * 128 / 8);
+    EXPECT_EQ(NotificationIconFile(), path) << "drawn once, then found";
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 } // namespace
