@@ -365,32 +365,42 @@ TEST_F(NotificationsTest, TheWindowModeSendsNothing) {
     EXPECT_TRUE(Server.Notifications.empty());
 }
 
+// A click on it opens the list; so does its dismissal without an answer, since the reminders still wait.
 TEST_F(NotificationsTest, MissedRemindersComeAsOneNotificationThatOpensTheList) {
     Connect(RemindModeNotification);
     std::vector<TMissedReminder> missed(4);
     for (TMissedReminder& one : missed) {
         one.Text = "错过的";
     }
-    QTimer poll;
-    poll.setInterval(10);
-    bool shownAfterClick = false;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (Server.Notifications.empty()) {
-            return;
-        }
-        poll.stop();
-        EXPECT_EQ(Server.Notifications.back().Body, QStringLiteral("错过了 4 个提醒"));
-        QTimer::singleShot(100, [&] {
-            Click(Server.Notifications.back().Id, "default");
-            QTimer::singleShot(50, [&] {
-                shownAfterClick = testing::ShowingWindow<QDialog>() != nullptr;
-                Window->CloseWindow();
+    for (const bool dismissed : {false, true}) {
+        SCOPED_TRACE(dismissed ? "dismissed" : "clicked");
+        const std::size_t before = Server.Notifications.size();
+        QTimer poll;
+        poll.setInterval(10);
+        bool listShown = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (Server.Notifications.size() == before) {
+                return;
+            }
+            poll.stop();
+            EXPECT_EQ(Server.Notifications.back().Body, QStringLiteral("错过了 4 个提醒"));
+            QTimer::singleShot(100, [&] {
+                const uint id = Server.Notifications.back().Id;
+                if (dismissed) {
+                    emit Server.NotificationClosed(id, 2);
+                } else {
+                    Click(id, "default");
+                }
+                QTimer::singleShot(100, [&] {
+                    listShown = testing::ShowingWindow<QDialog>() != nullptr;
+                    Window->CloseWindow();
+                });
             });
         });
-    });
-    poll.start();
-    Window->ShowMissedList(missed);
-    EXPECT_TRUE(shownAfterClick);
+        poll.start();
+        Window->ShowMissedList(missed);
+        EXPECT_TRUE(listShown);
+    }
 }
 
 } // namespace
