@@ -104,6 +104,19 @@ TEST_F(RunContinuityTest, AnExitInTheMiddleOfAMinutesQueueLosesNoneOfIt) {
     }
 }
 
+// Three missed reminders are three windows, one after another; the fourth makes them a list.
+TEST_F(RunContinuityTest, UpToThreeMissedComeOneByOne) {
+    for (int i = 1; i <= 3; ++i) {
+        List.Add(DailyRecord(9, 31, "第" + std::to_string(i) + "个"), true);
+    }
+    StartRun();
+    RunSeconds(1); // 09:30 checked, then off until 09:40
+    Clock.AdvanceSeconds(600);
+    Restart();
+    EXPECT_TRUE(MissedLists.empty());
+    EXPECT_EQ(Shown.size(), 3U);
+}
+
 // Ended a second after a window appeared, started again within the same minute or a minute later: that
 // reminder is not shown again, the others of its minute are.
 TEST_F(RunContinuityTest, ARestartAfterAShownWindowShowsNothingTwice) {
