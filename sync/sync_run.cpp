@@ -118,8 +118,7 @@ SyncRun::SyncRun(TSyncSettings settings, TRmDataList& list, CalDavClient* client
     connect(RunDeadline, &QTimer::timeout, this, [this] {
         // What was sent is settled; the rest waits for the next run.
         Client->CancelAll();
-        Fail(QStringLiteral("同步用了 %1 秒还没有完成，已停止；没发完的改动留到下次同步。")
-                 .arg(RunDeadline->interval() / 1000));
+        Fail(QStringLiteral("同步用了 %1 秒还没有完成，已停止；没发完的改动留到下次同步。").arg(RunTimeLimit() / 1000));
     });
 }
 
@@ -134,8 +133,13 @@ int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds) {
     return std::max(10 * requestTimeoutMilliseconds, 120000);
 }
 
+int SyncRun::RunTimeLimit() const {
+    return Settings.RunTimeLimitMilliseconds > 0 ? Settings.RunTimeLimitMilliseconds
+                                                 : SyncRunTimeLimitMilliseconds(Settings.Account.TimeoutMilliseconds);
+}
+
 void SyncRun::Start() {
-    RunDeadline->start(SyncRunTimeLimitMilliseconds(Settings.Account.TimeoutMilliseconds));
+    RunDeadline->start(RunTimeLimit());
     std::string failure;
     Before = LoadSyncState(Settings.StatePath, failure);
     if (!failure.empty()) {

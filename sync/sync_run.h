@@ -29,6 +29,8 @@ struct TSyncSettings {
     bool BeginWithSunday = false;
     // Works everything out and tells it, changing nothing here or on the server.
     bool DryRun = false;
+    // How long the whole run may take; 0 takes SyncRunTimeLimitMilliseconds of the account's time-out.
+    int RunTimeLimitMilliseconds = 0;
     // Answers to the questions of a run; an empty one leaves what it asks about for later (the command line).
     // Reminders from the server with commands: true takes the commands, false takes the reminders without them.
     std::function<bool(const std::string& question)> AgreeToCommands;
@@ -96,6 +98,7 @@ private:
     void Finish();
     void SaveState();
     QUrl UrlOf(const std::string& href) const;
+    int RunTimeLimit() const;
 
     TSyncSettings Settings;
     TRmDataList& List;

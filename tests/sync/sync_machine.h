@@ -44,6 +44,8 @@ struct Machine {
 struct SyncOptions {
     QString Password = QString::fromUtf8(RadicaleServer::Password);
     int Timeout = 10000;
+    // The whole run's limit; 0 leaves it as the program sets it.
+    int RunTimeLimit = 0;
     bool DryRun = false;
     std::function<bool(const std::string&)> AgreeToCommands = [](const std::string&) { return true; };
     std::function<bool(const std::string&)> AgreeToDeletions;
@@ -61,6 +63,7 @@ inline TSyncReport Sync(Machine& machine, const QUrl& calendar, const SyncOption
     settings.Calendar = calendar;
     settings.StatePath = machine.StatePath();
     settings.DryRun = options.DryRun;
+    settings.RunTimeLimitMilliseconds = options.RunTimeLimit;
     settings.AgreeToCommands = options.AgreeToCommands;
     settings.AgreeToDeletions = options.AgreeToDeletions;
     SyncRun run(settings, machine.List);
