@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVariantMap>
 #include <optional>
+#include <utility>
 
 namespace chimewell {
 
@@ -30,6 +31,17 @@ ReminderNotifications::ReminderNotifications(QDBusConnection bus, QObject* paren
     connect(Owners, &QDBusServiceWatcher::serviceOwnerChanged, this, [this] {
         Capabilities.clear();
         AskCapabilities();
+        // The server that held them is gone (it ended, or another took its place): what it showed went with
+        // it, unanswered, and what it had not yet named never will be.
+        for (const auto& [number, id] : std::exchange(Ids, {})) {
+            Pending.erase(number);
+            ClosedEarly.erase(number);
+            if (id != 0) {
+                emit closedByServer(number);
+            } else if (Abandoned.erase(number) == 0) {
+                emit failed(number);
+            }
+        }
     });
     AskCapabilities();
 }

@@ -320,6 +320,23 @@ TEST_F(NotificationsTest, AServerThatComesAfterTheProgramGetsActions) {
     });
 }
 
+// The server that showed the notification ends (or another takes its place): the notification went with it,
+// unanswered, and the reminder comes in its window.
+TEST_F(NotificationsTest, AServerThatGoesAwayBringsTheWindow) {
+    Connect(RemindModeNotification);
+    Window->Prepare(Presentation());
+    bool shownAfterwards = false;
+    EXPECT_EQ(ShowAndAnswer([&](const FakeNotificationServer::Posted&) {
+                  ASSERT_TRUE(ServerBus->unregisterService(QStringLiteral("org.freedesktop.Notifications")));
+                  QTimer::singleShot(300, [&] {
+                      shownAfterwards = Window->isVisible();
+                      Window->btnClose->click();
+                  });
+              }),
+              LATER_NONE);
+    EXPECT_TRUE(shownAfterwards);
+}
+
 TEST_F(NotificationsTest, ManyAtOnceSayHowManyWaitAndCloseTogether) {
     Connect(RemindModeNotification);
     Window->Prepare(Presentation());
