@@ -50,33 +50,24 @@ struct CodeRange {
     std::uint32_t Last;
 };
 
-// Characters that show as nothing, or as a blank that is not one: the controls (Cc), the format characters
-// (Cf: soft hyphen, the marks that turn the direction of text, zero-width characters, tags), the spaces other
-// than the plain blank (Zs, Zl, Zp), the variation selectors, private use (Co), the bytes no code page reads,
-// and the letters and signs that draw as blanks (Hangul fillers, the blank Braille pattern).
-constexpr CodeRange HiddenCharacters[] = {
-    {0x0000, 0x001F},   {0x007F, 0x00A0},   {0x00AD, 0x00AD},    {0x034F, 0x034F},   {0x0600, 0x0605},
-    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},    {0x0890, 0x0891},   {0x08E2, 0x08E2},
-    {0x115F, 0x1160},   {0x1680, 0x1680},   {0x17B4, 0x17B5},    {0x180B, 0x180F},   {0x2000, 0x200F},
-    {0x2028, 0x202F},   {0x205F, 0x206F},   {0x2800, 0x2800},    {0x3000, 0x3000},   {0x3164, 0x3164},
-    {0xD800, 0xDFFF},   {0xE000, 0xF8FF},   {0xFE00, 0xFE0F},    {0xFEFF, 0xFEFF},   {0xFFA0, 0xFFA0},
-    {0xFFF0, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},  {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3},
-    {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF}, {0xF0000, 0x10FFFF},
-};
+// The characters that show as nothing, or as a blank that is not one, and the combining marks, by the Unicode
+// categories (see tools/unicode_ranges).
+#include "exchange/unicode_ranges.inc"
+
+template <std::size_t N>
+bool InRanges(const CodeRange (&ranges)[N], std::uint32_t point) {
+    const CodeRange* after = std::upper_bound(std::begin(ranges), std::end(ranges), point,
+                                              [](std::uint32_t p, const CodeRange& range) { return p < range.First; });
+    return after != std::begin(ranges) && point <= (after - 1)->Last;
+}
 
 bool IsHiddenCharacter(std::uint32_t point) {
-    return std::any_of(std::begin(HiddenCharacters), std::end(HiddenCharacters),
-                       [point](const CodeRange& range) { return point >= range.First && point <= range.Last; });
+    return InRanges(HiddenCharacters, point);
 }
 
 // A combining mark at the start of a text joins what stands before it on the screen, the quotes or the number.
 bool IsCombiningMark(std::uint32_t point) {
-    return (point >= 0x0300 && point <= 0x036F) || (point >= 0x0483 && point <= 0x0489) ||
-           (point >= 0x0591 && point <= 0x05BD) || (point >= 0x0610 && point <= 0x061A) ||
-           (point >= 0x064B && point <= 0x065F) || (point >= 0x1AB0 && point <= 0x1AFF) ||
-           (point >= 0x1DC0 && point <= 0x1DFF) || (point >= 0x20D0 && point <= 0x20FF) ||
-           (point >= 0x302A && point <= 0x302F) || (point >= 0x3099 && point <= 0x309A) ||
-           (point >= 0xFE20 && point <= 0xFE2F);
+    return InRanges(CombiningMarks, point);
 }
 
 } // namespace

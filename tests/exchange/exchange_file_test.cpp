@@ -305,6 +305,28 @@ TEST(ExchangeCommandQuestion, EveryCommandIsListedAndThoseThatRunByThemselvesCom
     EXPECT_NE(CommandQuestionText("/x.txt", joined).find("〔U+0301〕"), std::string::npos);
 }
 
+// By the character's category, not by a list of the usual suspects: marks that begin the text in any script,
+// the joiners and selectors that draw nothing anywhere, code points not assigned yet; what draws, drawn.
+TEST(ExchangeCommandQuestion, HiddenCharactersAreFoundByTheirCategory) {
+    struct Case {
+        const char* Text;
+        const char* Shown;
+    };
+    for (const Case& one : {
+             Case{"\u05BFrm", "〔U+05BF〕rm"},      // Hebrew point at the start
+             Case{"\u093Crm", "〔U+093C〕rm"},      // Devanagari nukta
+             Case{"\u0E31rm", "〔U+0E31〕rm"},      // Thai vowel sign
+             Case{"\u0915\u093C", "\u0915\u093C"},  // the same nukta after its letter draws
+             Case{"a\u034Fb", "a〔U+034F〕b"},      // the grapheme joiner
+             Case{"a\U000E01EFb", "a〔U+E01EF〕b"}, // a variation selector of the supplement
+             Case{"a\u0378b", "a〔U+0378〕b"},      // not assigned
+             Case{"a\u2065b", "a〔U+2065〕b"},      // not assigned, among the invisible operators
+             Case{"echo 晴铃 ok", "echo 晴铃 ok"},
+         }) {
+        EXPECT_EQ(VisibleCommand(one.Text), one.Shown) << one.Text;
+    }
+}
+
 // Run as a user who may not write the folder: the import fails at its one write, and the file is whole.
 TEST_F(ExchangeFileTest, AFailedWriteLeavesTheDataFileAsItWas) {
     const std::string file = Folder.File("one.txt");
