@@ -255,8 +255,13 @@ TEST_F(RunContinuityTest, AReminderAddedForAMinuteTheClockGoesBackOverFires) {
     other.Reset(List.FileName);
     other.Load();
     other.Add(DailyRecord(9, 34, "九点三十四"), true);
+    // And one that fired at 09:33 is changed, its text now another: a reminder that was not there then.
+    TRmMainDate changed = other.Item(0);
+    changed.Message = "九点三十三 改过";
+    ASSERT_GE(other.Replace(other.Item(0), 0, changed), 0);
     RunSeconds(5 * 60);
-    EXPECT_EQ(Shown, (std::vector<std::string>{"错过的提醒：原定 2026-12-08 09:33　九点三十三", "九点三十四"}));
+    EXPECT_EQ(Shown, (std::vector<std::string>{"错过的提醒：原定 2026-12-08 09:33　九点三十三", "九点三十三 改过",
+                                               "九点三十四"}));
 }
 
 TEST_F(RunContinuityTest, CloseAllShowsEveryWaitingReminderInOneList) {
