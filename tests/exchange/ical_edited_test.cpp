@@ -3,7 +3,10 @@
 
 #include "calendar/clock.h"
 #include "data/ini_file.h"
+#include "data/temp_folder.h"
 #include "exchange/ical_file.h"
+#include "exchange/sample_reminders.h"
+#include "runtime/remind_runtime.h"
 #include "runtime/remind_text.h"
 
 #include <gmock/gmock.h>
@@ -102,8 +105,8 @@ TEST(IcsEditedElsewhere, WhatAnotherCalendarChangedWinsAndTheRestStays) {
     EXPECT_EQ(time.Items[0], expected);
 
     // Another day of the year, and an alarm moved from ten minutes to twenty.
-    const TIcsImportFile day =
-        Read(Replaced(Replaced(exported, "BYMONTHDAY=15", "BYMONTHDAY=16"), "Shanghai:20270315T", "Shanghai:20270316T"));
+    const TIcsImportFile day = Read(
+        Replaced(Replaced(exported, "BYMONTHDAY=15", "BYMONTHDAY=16"), "Shanghai:20270315T", "Shanghai:20270316T"));
     ASSERT_EQ(day.Items.size(), 1U);
     EXPECT_EQ(day.Items[0].Numbers[2], 16);
     const TIcsImportFile alarm = Read(Replaced(exported, "TRIGGER:-PT10M", "TRIGGER:-PT20M"));
@@ -253,6 +256,53 @@ TEST(IcsTitles, AnotherCalendarsTitleShowsAsWrittenAndIsCutOnce) {
     ASSERT_EQ(read.Items.size(), 1U);
     EXPECT_EQ(read.Items[0].Message, std::string(2046, 'a'));
     EXPECT_THAT(read.Notes.at(0), HasSubstr("只取了前 2047 个字"));
+}
+
+// Tried: imported into the list and fired, "#dev" showed as the day, "%u" as the user, and the two titles that
+// begin with "$" were taken as conditions and never fired. Here the whole way: the import command writes the data
+// file, and each reminder is fired at its minute as the running program (and `due`) fires it.
+TEST(IcsTitles, ImportedTitlesFireOnTheirDaysShowingWhatWasWritten) {
+    testing::TempFolder folder;
+    TRmConfig config;
+    config.InitDefaults(folder.Folder(), 265, 202, 429, 279);
+    testing::WriteBytes(config.DataFilePath(), "[Main]\r\nItems=0\r\n");
+    // One a day from Monday 1 March 2027: "$xxr$" falls on a Thursday, a workday, where it would not hold.
+    const std::vector<std::string> titles = {"Standup in #dev channel", "Sale 50%off for %username",
+                                             "$mw9$Board meeting", "$xxr$Pay rent"};
+    std::string events;
+    for (std::size_t k = 0; k < titles.size(); ++k) {
+        events += "BEGIN:VEVENT\r\nUID:title-" + std::to_string(k) + "\r\nDTSTART:2027030" + std::to_string(k + 1) +
+                  "T100000\r\nSUMMARY:" + titles[k] + "\r\nEND:VEVENT\r\n";
+    }
+    testing::WriteBytes(folder.File("other.ics"),
+                        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n" + events + "END:VCALENDAR\r\n");
+    // This program's own event keeps its codes.
+    testing::WriteBytes(folder.File("own.ics"), Exported(Item(0, 3, 15, 9, 30, "交房租 #y年，#m月")));
+    std::string summary;
+    ASSERT_TRUE(ImportIcsReminders(config.DataFilePath(), folder.File("other.ics"), {ExportMoment, false}, summary));
+    ASSERT_TRUE(ImportIcsReminders(config.DataFilePath(), folder.File("own.ics"), {ExportMoment, false}, summary));
+
+    const TRmDataList list = testing::LoadedList(config.DataFilePath());
+    ASSERT_EQ(list.Count, 5);
+    const auto fired = [&](TDateTime moment) {
+        std::vector<std::pair<std::int32_t, FiringPlan>> plans;
+        for (const QueuedReminder& queued :
+             MinutePasses(list, moment, DecodeTime(moment).Minute == 0, config.BeginWithSunday)) {
+            plans.emplace_back(queued.Position, PlanFiring(list.Item(queued.Position), config, moment, queued.Lead));
+        }
+        return plans;
+    };
+    for (std::int32_t k = 0; k < 4; ++k) {
+        const auto plans = fired(EncodeDateTime(2027, 3, k + 1, 10, 0));
+        ASSERT_EQ(plans.size(), 1U) << titles[k];
+        EXPECT_EQ(plans[0].first, k);
+        EXPECT_EQ(plans[0].second.Action, FiringAction::Show) << titles[k];
+        EXPECT_EQ(plans[0].second.Presentation.Text, titles[k]);
+    }
+    const auto rent = fired(EncodeDateTime(2027, 3, 15, 9, 30));
+    ASSERT_EQ(rent.size(), 1U);
+    EXPECT_EQ(rent[0].first, 4);
+    EXPECT_EQ(rent[0].second.Presentation.Text, "交房租 2027年，03月");
 }
 
 } // namespace

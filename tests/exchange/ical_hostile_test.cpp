@@ -124,6 +124,37 @@ TEST(IcsHostile, OneUidTwiceGoesOutAsTwoEvents) {
     EXPECT_EQ(exported.size(), 5U);
 }
 
+// Two events of one UID in a file, and one whose UID a reminder of the list has already: taken as they stand they
+// would be sections of one UID, which go out as events other calendars merge. The first keeps the UID; the others
+// come in without one and are given their own when they are exported.
+TEST(IcsHostile, AUidTheListOrTheFileHasAlreadyComesInOnce) {
+    testing::TempFolder folder;
+    const std::string data = folder.File("reminddata.sdt");
+    testing::WriteDataFile(data, testing::FiveSampleReminders());
+    {
+        TRmDataList list = testing::LoadedList(data);
+        TRmMainDate first = list.Item(0);
+        first.Uid = "taken";
+        list.Replace(list.Item(0), 0, first);
+    }
+    const std::string calendar = folder.File("in.ics");
+    testing::WriteBytes(
+        calendar,
+        Calendar(Event("twice", "20270301T100000", "", "第一") + Event("twice", "20270302T100000", "", "第二") +
+                 Event("taken", "20270303T100000", "", "第三") + Event("once", "20270304T100000", "", "第四")));
+    std::string summary;
+    ASSERT_TRUE(ImportIcsReminders(data, calendar, {Present, false}, summary));
+    const TRmDataList list = testing::LoadedList(data);
+    ASSERT_EQ(list.Count, 9);
+    EXPECT_EQ(list.Item(0).Uid, "taken");
+    EXPECT_EQ(list.Item(5).Message, "第一");
+    EXPECT_EQ(list.Item(5).Uid, "twice") << "the first of the file keeps its UID";
+    EXPECT_EQ(list.Item(6).Message, "第二");
+    EXPECT_EQ(list.Item(6).Uid, "");
+    EXPECT_EQ(list.Item(7).Uid, "");
+    EXPECT_EQ(list.Item(8).Uid, "once");
+}
+
 TEST(IcsHostile, AReadingCanBeCancelledBetweenEvents) {
     std::string events;
     for (int k = 0; k < 50; ++k) {

@@ -70,15 +70,19 @@ TEST_F(SkinTest, ImagesComeOnlyFromBoundedRegularFilesOfTheSkinsFolder) {
         {"url(bell.png", "没有结束"},
         // Escapes Qt's parser reads as url( and as a path, which the check would not see.
         {"u\\rl(pipe.png)", "反斜杠"},
+        {"u\\rl(" + Skins + "/pipe.png)", "反斜杠"},
         {"\\75 rl(pipe.png)", "反斜杠"},
         {"url(\\2f dev/zero)", "反斜杠"},
     };
     for (const auto& [rule, reason] : refused) {
-        testing::WriteBytes(Skins + "/bad.skn", "QWidget { border-image: " + rule + "; }");
-        std::string why;
-        EXPECT_EQ(ReadSkin(Skins, "bad.skn", &why), std::nullopt) << rule;
-        EXPECT_NE(why.find(reason), std::string::npos) << rule << ": " << why;
-        EXPECT_NE(why.find("bad.skn"), std::string::npos) << why;
+        for (const std::string property : {"border-image", "background-image"}) {
+            const std::string declaration = property + ": " + rule;
+            testing::WriteBytes(Skins + "/bad.skn", "QWidget { " + declaration + "; }");
+            std::string why;
+            EXPECT_EQ(ReadSkin(Skins, "bad.skn", &why), std::nullopt) << declaration;
+            EXPECT_NE(why.find(reason), std::string::npos) << declaration << ": " << why;
+            EXPECT_NE(why.find("bad.skn"), std::string::npos) << why;
+        }
     }
 }
 

@@ -22,7 +22,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace chimewell {
 namespace {
@@ -141,6 +147,48 @@ TEST_F(MainWindowSettingsTest, AMissingSystemMusicKeepsTheDialogOpen) {
         dialog->btnOK->click();
     });
     EXPECT_EQ(Form->Config.SysMusicFile, "");
+}
+
+// Tried: a skin whose url was spelt with a CSS escape passed the check, and every start blocked in open() of the
+// FIFO it named, before any reminder could show. The FIFO is watched here: a reader that opened it would be seen,
+// and opening its other end lets that reader go on, so such a start fails the test rather than hangs it.
+TEST_F(MainWindowSettingsTest, ASkinWithAnEscapedUrlIsRefusedAtStartWithoutOpeningWhatItNames) {
+    // The window of the fixture goes first: it saves its settings as it closes.
+    Form.reset();
+    const std::string fifo = Folder.File("skins/fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    testing::WriteBytes(Folder.File("skins/escaped.skn"), "QWidget { background-image: u\\rl(" + fifo + "); }");
+    testing::WriteBytes(Folder.File("config.ini"), std::string(StartingConfig) + "SkinFileName=escaped.skn\r\n"
+                                                                                 "NeverAskAutorun=1\r\n");
+    Answers.Boxes.clear();
+
+    std::atomic<bool> done{false};
+    std::atomic<bool> opened{false};
+    std::thread watch([&] {
+        while (!done) {
+            if (const int end = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); end >= 0) {
+                opened = true;
+                close(end);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    const auto started = std::chrono::steady_clock::now();
+    Form = std::make_unique<TfrmRemind>(Folder.Folder(), Folder.File("chimewell"), false);
+    // The refusal is said once the start is over; drawing the window would load what a skin names.
+    QApplication::processEvents();
+    Form->grab();
+    const auto took = std::chrono::steady_clock::now() - started;
+    done = true;
+    watch.join();
+
+    EXPECT_FALSE(opened) << "the FIFO the skin names was opened";
+    EXPECT_LT(took, std::chrono::seconds(1));
+    EXPECT_FALSE(SkinningOn());
+    EXPECT_TRUE(qApp->styleSheet().isEmpty());
+    ASSERT_EQ(Answers.Titles(), std::vector<std::string>{"皮肤"});
+    EXPECT_NE(Answers.Boxes[0].Text.find("escaped.skn"), std::string::npos) << Answers.Boxes[0].Text;
+    EXPECT_NE(Answers.Boxes[0].Text.find("反斜杠"), std::string::npos) << Answers.Boxes[0].Text;
 }
 
 } // namespace
