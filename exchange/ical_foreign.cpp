@@ -179,6 +179,167 @@ bool AddStepped(const ForeignEvent& event, const icalrecurrencetype& rule, TDate
     return true;
 }
 
+// Whether a day passes the day parts of a rule (BYMONTH, BYMONTHDAY, BYYEARDAY, BYDAY without a number).
+bool DayPasses(const icalrecurrencetype& rule, int year, int month, int day) {
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    constexpr int MonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const int inMonth = MonthDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    const int inYear = leap ? 366 : 365;
+    const auto listed = [](const short* values, auto matches) {
+        if (!HasArray(values)) {
+            return true;
+        }
+        for (const short* value = values; *value != ICAL_RECURRENCE_ARRAY_MAX; ++value) {
+            if (matches(*value)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    int yearDay = day;
+    for (int m = 1; m < month; ++m) {
+        yearDay += MonthDays[m - 1] + (m == 2 && leap ? 1 : 0);
+    }
+    std::tm fields{};
+    fields.tm_year = year - 1900;
+    fields.tm_mon = month - 1;
+    fields.tm_mday = day;
+    fields.tm_hour = 12;
+    timegm(&fields);
+    const int weekday = fields.tm_wday + 1; // as the rule counts: 1 is Sunday
+    return listed(rule.by_month, [month](short v) { return icalrecurrencetype_month_month(v) == month; }) &&
+           listed(rule.by_month_day, [day, inMonth](short v) { return v > 0 ? v == day : inMonth + 1 + v == day; }) &&
+           listed(rule.by_year_day,
+                  [yearDay, inYear](short v) { return v > 0 ? v == yearDay : inYear + 1 + v == yearDay; }) &&
+           listed(rule.by_day, [weekday](short v) { return icalrecurrencetype_day_day_of_week(v) == weekday; });
+}
+
+// A rule that steps by days or less but keeps only some days (every minute of 2月29日, every hour of 4月31日):
+// the iterator would walk every step of the years between, or of all time when no day ever passes. Such a rule
+// is worked out a day at a time, only on the days that pass, each day's occurrences from the iterator started
+// on that day's first step and ended with the day. False when the rule is none such.
+bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDateTime until, TDateTime now,
+                 std::set<TDateTime>& moments, bool& cut, ImportTally& tally) {
+    const long long stepSeconds = FixedStepSeconds(rule);
+    const bool daily = rule.freq == ICAL_DAILY_RECURRENCE;
+    const bool dayParts = HasArray(rule.by_month) || HasArray(rule.by_month_day) || HasArray(rule.by_year_day) ||
+                          (stepSeconds > 0 && HasArray(rule.by_day));
+    if ((stepSeconds == 0 && !daily) || !dayParts || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos) ||
+        rule.rscale != nullptr || event.Start.is_date) {
+        return false;
+    }
+    for (const short* value = rule.by_day; HasArray(rule.by_day) && *value != ICAL_RECURRENCE_ARRAY_MAX; ++value) {
+        if (icalrecurrencetype_day_position(*value) != 0) {
+            return false;
+        }
+    }
+    for (const short* value = rule.by_month; HasArray(rule.by_month) && *value != ICAL_RECURRENCE_ARRAY_MAX; ++value) {
+        if (icalrecurrencetype_month_is_leap(*value)) {
+            return false;
+        }
+    }
+    const std::optional<TDateTime> ruleUntil =
+        icaltime_is_null_time(rule.until) ? std::nullopt : LocalMomentOf(rule.until);
+    const TDateTime end = ruleUntil ? std::min(until, *ruleUntil) : until;
+    const TDateTime startDay = EncodeDateTime(event.Start.year, event.Start.month, event.Start.day, 0, 0);
+    // Without a count the days before the present count for nothing; with one, each occurrence since the start
+    // counts towards it.
+    TDateTime day = startDay;
+    if (rule.count == 0 && DateOf(now) - 2.0 > day) {
+        day = DateOf(now) - 2.0;
+    }
+    const int interval = std::max<short>(rule.interval, 1);
+    const time_t start = InstantOf(event.Start);
+    long long taken = 0;
+    int looked = 0;
+    int ruleSteps = 0;
+    for (; day <= DateOf(end) + 1.0; day += 1.0) {
+        if (++looked > MostStepsPerRule * 10 || tally.Steps >= MostStepsPerFile) {
+            cut = true;
+            return true;
+        }
+        const DateFields date = DecodeDate(day);
+        if (!DayPasses(rule, date.Year, date.Month, date.Day)) {
+            continue;
+        }
+        icaltimetype first = event.Start;
+        first.year = date.Year;
+        first.month = date.Month;
+        first.day = date.Day;
+        if (daily) {
+            const long long days = static_cast<long long>(std::lround(day - startDay));
+            if (days % interval != 0) {
+                continue;
+            }
+        } else {
+            // The day's first step: the start moved on by whole steps to the day's beginning or after.
+            icaltimetype midnight = first;
+            midnight.hour = midnight.minute = midnight.second = 0;
+            const long long behind = static_cast<long long>(InstantOf(midnight)) - static_cast<long long>(start);
+            const long long whole = behind > 0 ? (behind + stepSeconds - 1) / stepSeconds : 0;
+            const time_t at = static_cast<time_t>(start + whole * stepSeconds);
+            if (event.Start.zone != nullptr || icaltime_is_utc(event.Start)) {
+                first = icaltime_from_timet_with_zone(
+                    at, 0, event.Start.zone != nullptr ? event.Start.zone : icaltimezone_get_utc_timezone());
+            } else {
+                std::tm local{};
+                localtime_r(&at, &local);
+                first.year = local.tm_year + 1900;
+                first.month = local.tm_mon + 1;
+                first.day = local.tm_mday;
+                first.hour = local.tm_hour;
+                first.minute = local.tm_min;
+                first.second = local.tm_sec;
+            }
+            if (first.year != date.Year || first.month != date.Month || first.day != date.Day) {
+                continue; // the steps are longer than the day and pass over it
+            }
+        }
+        icalrecurrencetype oneDay = rule;
+        oneDay.count = 0;
+        oneDay.until = first;
+        oneDay.until.hour = 23;
+        oneDay.until.minute = 59;
+        oneDay.until.second = 59;
+        icalrecur_iterator* iterator = icalrecur_iterator_new(oneDay, first);
+        if (iterator == nullptr) {
+            continue;
+        }
+        for (;;) {
+            if (ruleSteps++ >= MostStepsPerRule) {
+                cut = true;
+                icalrecur_iterator_free(iterator);
+                return true;
+            }
+            ++tally.Steps;
+            icaltimetype next = icalrecur_iterator_next(iterator);
+            if (icaltime_is_null_time(next)) {
+                break;
+            }
+            next.zone = event.Start.zone;
+            const std::optional<TDateTime> local = LocalMomentOf(next);
+            if (rule.count > 0 && ++taken > rule.count) {
+                icalrecur_iterator_free(iterator);
+                return true;
+            }
+            if (local && *local > end) {
+                icalrecur_iterator_free(iterator);
+                return true;
+            }
+            if (moments.size() >= MostOccurrences || tally.Steps >= MostStepsPerFile) {
+                cut = true;
+                icalrecur_iterator_free(iterator);
+                return true;
+            }
+            if (local) {
+                moments.insert(MinuteOf(*local));
+            }
+        }
+        icalrecur_iterator_free(iterator);
+    }
+    return true;
+}
+
 struct Expansion {
     std::vector<TDateTime> Moments;
     // More occurrences than one event may cost: what was kept is a part.
@@ -190,7 +351,8 @@ Expansion Occurrences(const ForeignEvent& event, TDateTime until, TDateTime now,
     std::set<TDateTime> moments{MinuteOf(event.First)};
     Expansion expansion;
     for (const icalrecurrencetype& rule : event.Rules) {
-        if (AddStepped(event, rule, until, now, moments, expansion.Cut)) {
+        if (AddStepped(event, rule, until, now, moments, expansion.Cut) ||
+            AddDayByDay(event, rule, until, now, moments, expansion.Cut, tally)) {
             continue;
         }
         icalrecur_iterator* iterator = icalrecur_iterator_new(rule, event.Start);
