@@ -60,6 +60,9 @@ struct ForeignEvent {
 constexpr std::size_t MostOccurrences = 5000;
 constexpr int MostStepsPerRule = 20000;
 constexpr long long MostStepsPerFile = 2000000;
+// The steps the iterator may walk within the days a rule of short steps is worked out on (about a second's work).
+constexpr long long MostWalkPerRule = 500000;
+constexpr long long SecondsPerDay = 86400;
 
 bool HasByParts(const icalrecurrencetype& rule) {
     return HasArray(rule.by_second) || HasArray(rule.by_minute) || HasArray(rule.by_hour) || HasArray(rule.by_day) ||
@@ -217,14 +220,14 @@ bool DayPasses(const icalrecurrencetype& rule, int year, int month, int day) {
 // A rule that steps by days or less but keeps only some days (every minute of 2月29日, every hour of 4月31日):
 // the iterator would walk every step of the years between, or of all time when no day ever passes. Such a rule
 // is worked out a day at a time, only on the days that pass, each day's occurrences from the iterator started
-// on that day's first step and ended with the day. False when the rule is none such.
+// on that day's first step and ended with the day (a BYSETPOS picks within one step's set, which a day holds
+// whole). False when the rule is none such.
 bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDateTime until, TDateTime now,
                  std::set<TDateTime>& moments, bool& cut, ImportTally& tally) {
     const long long stepSeconds = FixedStepSeconds(rule);
     const bool daily = rule.freq == ICAL_DAILY_RECURRENCE;
-    const bool dayParts = HasArray(rule.by_month) || HasArray(rule.by_month_day) || HasArray(rule.by_year_day) ||
-                          (stepSeconds > 0 && HasArray(rule.by_day));
-    if ((stepSeconds == 0 && !daily) || !dayParts || HasArray(rule.by_week_no) || HasArray(rule.by_set_pos) ||
+    const bool dayParts = HasArray(rule.by_month) || HasArray(rule.by_month_day) || HasArray(rule.by_year_day);
+    if (!((stepSeconds > 0 && HasByParts(rule)) || (daily && dayParts)) || HasArray(rule.by_week_no) ||
         rule.rscale != nullptr || event.Start.is_date) {
         return false;
     }
@@ -253,6 +256,7 @@ bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDat
     long long taken = 0;
     int looked = 0;
     int ruleSteps = 0;
+    long long inner = 0;
     for (; day <= DateOf(end) + 1.0; day += 1.0) {
         if (++looked > MostStepsPerRule * 10 || tally.Steps >= MostStepsPerFile) {
             cut = true;
@@ -261,6 +265,14 @@ bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDat
         const DateFields date = DecodeDate(day);
         if (!DayPasses(rule, date.Year, date.Month, date.Day)) {
             continue;
+        }
+        // What the iterator may walk through within the day, whether or not its steps are kept.
+        const long long walked = stepSeconds > 0 ? SecondsPerDay / stepSeconds + 1 : 1;
+        tally.Steps += walked;
+        inner += walked;
+        if (inner > MostWalkPerRule) {
+            cut = true;
+            return true;
         }
         icaltimetype first = event.Start;
         first.year = date.Year;
