@@ -302,6 +302,10 @@ icalcomponent* EventOf(const TExchangeItem& item, const TIcsExportOptions& optio
     const std::string uid = item.Uid.empty() ? NewReminderUid() : item.Uid;
     icalcomponent_add_property(event, icalproperty_new_uid(uid.c_str()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    if (options.Sequence > 0) {
+        icalcomponent_add_property(event, icalproperty_new_sequence(options.Sequence));
+        icalcomponent_add_property(event, icalproperty_new_lastmodified(stamp));
+    }
 
     icalproperty* dtstart = icalproperty_new_dtstart(ExportTimeOf(start, zone));
     AddZoneParameter(dtstart, zone);

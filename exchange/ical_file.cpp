@@ -150,6 +150,18 @@ bool LooksLikeICalendar(std::string_view bytes) {
     return Upper(bytes.substr(first, 15)) == "BEGIN:VCALENDAR";
 }
 
+int IcsEventSequence(const std::string& text) {
+    SetUpLibical();
+    const ComponentPtr root(icalparser_parse_string(text.c_str()));
+    if (!root) {
+        return 0;
+    }
+    icalcomponent* event = icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT
+                               ? root.get()
+                               : icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT);
+    return event != nullptr ? std::max(icalcomponent_get_sequence(event), 0) : 0;
+}
+
 bool IsICalendarFile(const std::string& fileName) {
     const std::string extension = fileName.size() >= 4 ? Upper(fileName.substr(fileName.size() - 4)) : "";
     if (extension == ".ICS") {

@@ -39,6 +39,9 @@ struct TIcsExportOptions {
     // The local zone's name in the zone database; times are written in it with its VTIMEZONE. Empty, or a name
     // the zone database does not hold: floating local times.
     std::string TimeZone;
+    // The revision the events carry (SEQUENCE), with LAST-MODIFIED at the moment of writing; 0 writes neither. A
+    // sync writing over an event another client revised gives one above that client's.
+    int Sequence = 0;
 };
 
 // A stored reminder section as the reminder it makes, and a reminder as its section (flags as 0 or 1).
@@ -109,6 +112,8 @@ inline constexpr int IcsAllDayHour = 9;
 
 // True when the bytes begin (after blanks and a byte order mark) with "BEGIN:VCALENDAR".
 bool LooksLikeICalendar(std::string_view bytes);
+// The SEQUENCE of the first event of a calendar's text; 0 without one.
+int IcsEventSequence(const std::string& text);
 
 // True for a file whose first bytes are a calendar's, or whose name ends in ".ics" (in any letter case).
 bool IsICalendarFile(const std::string& fileName);

@@ -148,7 +148,7 @@ private:
         Plan.Deletions += deletion ? 1 : 0;
     }
     void Send(ServerActionKind kind, const TRmMainDate& record, const std::string& href, const std::string& ifMatch,
-              const std::string& origin) {
+              const std::string& origin, int sequence = 0) {
         TServerAction action;
         action.Kind = kind;
         action.Href = href;
@@ -159,8 +159,10 @@ private:
             // whole calendar): the events a sync writes list their dates.
             TIcsExportOptions options = In.Export;
             options.LunarRules = false;
+            options.Sequence = sequence;
             action.Body = IcsFileBytes({ItemOfRecord(record)}, options);
             action.Digest = ReminderDigest(record);
+            action.Sequence = sequence;
         }
         action.Message = record.Message;
         action.Origin = origin;
@@ -258,7 +260,7 @@ private:
             Release(old);
         }
         if (arriving.empty()) {
-            Plan.State.Entries.push_back({"", resource.Href, resource.ETag, "", SyncEntryKind::Empty, Minute});
+            Plan.State.Entries.push_back({"", resource.Href, resource.ETag, "", SyncEntryKind::Empty, Minute, 0});
         }
         for (std::size_t k = 0; k < arriving.size(); ++k) {
             if (matched[k]) {
@@ -289,9 +291,13 @@ private:
             }
         }
         const std::string digest = ReminderDigest(record);
-        Plan.State.Entries.push_back({record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own, Minute});
+        // Written back in this program's form, it is a revision after the one the other client made.
+        const int revised = IcsEventSequence(resource.Body);
+        const int sequence = rewrite && revised > 0 ? revised + 1 : revised;
+        Plan.State.Entries.push_back(
+            {record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own, Minute, sequence});
         if (rewrite) {
-            Send(ServerActionKind::Update, record, resource.Href, resource.ETag, resource.Href);
+            Send(ServerActionKind::Update, record, resource.Href, resource.ETag, resource.Href, sequence);
         }
         const std::int32_t index = LocalOf(record.Uid);
         if (index < 0) {
@@ -370,16 +376,20 @@ private:
             if (kept.Written.empty()) {
                 kept.Written = Minute;
             }
+            const bool renew = old.Kind == SyncEntryKind::Own && WrittenLongAgo(kept);
+            kept.Sequence += renew && kept.Sequence > 0 ? 1 : 0;
             Plan.State.Entries.push_back(kept);
-            if (old.Kind == SyncEntryKind::Own && WrittenLongAgo(kept)) {
-                Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href);
+            if (renew) {
+                Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href, kept.Sequence);
             }
             return;
         }
         if (old.Kind == SyncEntryKind::Own) {
             Handled[static_cast<std::size_t>(index)] = true;
-            Plan.State.Entries.push_back(old);
-            Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href);
+            TSyncEntry revised = old;
+            revised.Sequence += revised.Sequence > 0 ? 1 : 0;
+            Plan.State.Entries.push_back(revised);
+            Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href, revised.Sequence);
         } else {
             Detach(index, old.Href);
         }
@@ -477,7 +487,7 @@ void SettleAction(TSyncState& state, const TServerAction& action, const std::str
     const auto found = std::find_if(entries.begin(), entries.end(), [&](const TSyncEntry& entry) {
         return entry.Href == action.Href || (entry.Kind == SyncEntryKind::Own && entry.Uid == action.Uid);
     });
-    const TSyncEntry settled{action.Uid, action.Href, etag, action.Digest, SyncEntryKind::Own, minute};
+    const TSyncEntry settled{action.Uid, action.Href, etag, action.Digest, SyncEntryKind::Own, minute, action.Sequence};
     if (found != entries.end()) {
         *found = settled;
     } else {

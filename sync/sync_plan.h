@@ -100,8 +100,9 @@ struct TServerAction {
     std::string IfMatch;
     // Create and Update: the calendar resource.
     std::string Body;
-    // The reminder as sent, for the state once the server took it.
+    // The reminder as sent, and its revision (SEQUENCE, 0 for none), for the state once the server took it.
     std::string Digest;
+    int Sequence = 0;
     std::string Message;
     // The resource whose handling made this action (for a conflict's copy, the server's resource).
     std::string Origin;

@@ -26,6 +26,7 @@ constexpr const char* ETagKey = "ETag";
 constexpr const char* DigestKey = "Digest";
 constexpr const char* KindKey = "Kind";
 constexpr const char* WrittenKey = "Written";
+constexpr const char* SequenceKey = "Sequence";
 // More entries than this is a damaged file, not a user's calendar.
 constexpr std::int32_t MostEntries = 200000;
 
@@ -93,6 +94,7 @@ TSyncState LoadSyncState(const std::string& path, std::string& failure) {
         entry.Digest = ini.ReadString(section, DigestKey, "");
         entry.Kind = KindNamed(ini.ReadString(section, KindKey, ""));
         entry.Written = ini.ReadString(section, WrittenKey, "");
+        entry.Sequence = std::max(ini.ReadInteger(section, SequenceKey, 0), 0);
         state.Entries.push_back(std::move(entry));
     }
     const std::int32_t pending = std::clamp(ini.ReadInteger(SyncSection, PendingKey, 0), 0, MostEntries);
@@ -123,6 +125,9 @@ void SaveSyncState(const std::string& path, const TSyncState& state) {
         ini.WriteString(section, DigestKey, entry.Digest);
         ini.WriteString(section, KindKey, KindName(entry.Kind));
         ini.WriteString(section, WrittenKey, entry.Written);
+        if (entry.Sequence > 0) {
+            ini.WriteInteger(section, SequenceKey, entry.Sequence);
+        }
     }
     number = 0;
     for (const std::string& href : state.Pending) {

@@ -37,6 +37,8 @@ struct TSyncEntry {
     // The minute this version went to the server or came from it, "YYYY-MM-DD HH:MM". The dates an event
     // lists reach some years ahead: a year on, it is written anew, so that other calendars never run out.
     std::string Written;
+    // The event's revision (SEQUENCE) as last written or read, once another client revised it; 0 before.
+    int Sequence = 0;
     friend bool operator==(const TSyncEntry&, const TSyncEntry&) = default;
 };
 

@@ -38,14 +38,18 @@ protected:
                 100,
             2);
     }
-    // Another client's edit of a stored event: one pattern replaced, its sequence raised as clients raise it.
+    // Another client's edit of a stored event: one pattern replaced, its revision raised as clients raise it.
     void EditElsewhere(const std::string& uid, const QString& pattern, const QString& with) const {
         QByteArray event = Server->Fetch(EventUrl(uid));
         event.replace("\r\n ", "");
         QString text = QString::fromUtf8(event);
         ASSERT_TRUE(text.contains(QRegularExpression(pattern))) << pattern.toStdString();
         text.replace(QRegularExpression(pattern), with);
-        text.replace(QRegularExpression(QStringLiteral("(DTSTAMP:[^\r]*\r\n)")), QStringLiteral("\\1SEQUENCE:1\r\n"));
+        const QRegularExpression sequence(QStringLiteral("SEQUENCE:(\\d+)\r\n"));
+        const int revision = sequence.match(text).hasMatch() ? sequence.match(text).captured(1).toInt() : 0;
+        text.remove(sequence);
+        text.replace(QRegularExpression(QStringLiteral("(DTSTAMP:[^\r]*\r\n)")),
+                     QStringLiteral("\\1SEQUENCE:%1\r\n").arg(revision + 1));
         Put(uid, text.toUtf8());
     }
 };

@@ -125,6 +125,8 @@ TEST_F(SyncTrustTest, AnEditInAnotherClientArrivesAndIsWrittenBackInThisPrograms
     // The server's event says it again in the program's own keys.
     EXPECT_EQ(report.Sent, 1);
     EXPECT_TRUE(Server->Fetch(EventUrl(desk.List.Item(0))).contains("X-CHIMEWELL-HOUR:10"));
+    // As a revision after the other client's, so that clients that go by revisions take it as the newer.
+    EXPECT_TRUE(Server->Fetch(EventUrl(desk.List.Item(0))).contains("SEQUENCE:2\r\n"));
 
     // A later change here goes out from the edited version; a sync without changes does nothing.
     report = Sync(desk, Calendar);
@@ -135,6 +137,11 @@ TEST_F(SyncTrustTest, AnEditInAnotherClientArrivesAndIsWrittenBackInThisPrograms
     ASSERT_EQ(laptop.List.Count, 1);
     EXPECT_EQ(laptop.List.Item(0).Message, "交房租和水电");
     EXPECT_EQ(laptop.List.Item(0).Hour, 10);
+    TRmMainDate changed = desk.List.Item(0);
+    changed.Message = "交房租、水电和网费";
+    ASSERT_GE(desk.List.Replace(desk.List.Item(0), 0, changed), 0);
+    ASSERT_TRUE(Sync(desk, Calendar).Succeeded);
+    EXPECT_TRUE(Server->Fetch(EventUrl(desk.List.Item(0))).contains("SEQUENCE:3\r\n"));
 }
 
 TEST_F(SyncTrustTest, AConflictKeepsTheOtherClientsEditedText) {
