@@ -10,6 +10,7 @@
 #include <cmath>
 #include <ctime>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <set>
 
@@ -183,11 +184,12 @@ bool AddStepped(const ForeignEvent& event, const icalrecurrencetype& rule, TDate
 }
 
 // Whether a day passes the day parts of a rule (BYMONTH, BYMONTHDAY, BYYEARDAY, BYDAY without a number).
-bool DayPasses(const icalrecurrencetype& rule, int year, int month, int day) {
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    constexpr int MonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const int inMonth = MonthDays[month - 1] + (month == 2 && leap ? 1 : 0);
-    const int inYear = leap ? 366 : 365;
+bool DayPasses(const icalrecurrencetype& rule, TDateTime day) {
+    const DateFields date = DecodeDate(day);
+    const int inMonth = DecodeDate(EncodeDateTime(date.Year + date.Month / 12, date.Month % 12 + 1, 1, 0, 0) - 1).Day;
+    const int inYear = IsGregorianLeapYear(date.Year) ? 366 : 365;
+    const int yearDay = DayOfYear(day);
+    const int weekday = DayOfWeek(day);
     const auto listed = [](const short* values, auto matches) {
         if (!HasArray(values)) {
             return true;
@@ -199,23 +201,15 @@ bool DayPasses(const icalrecurrencetype& rule, int year, int month, int day) {
         }
         return false;
     };
-    int yearDay = day;
-    for (int m = 1; m < month; ++m) {
-        yearDay += MonthDays[m - 1] + (m == 2 && leap ? 1 : 0);
-    }
-    std::tm fields{};
-    fields.tm_year = year - 1900;
-    fields.tm_mon = month - 1;
-    fields.tm_mday = day;
-    fields.tm_hour = 12;
-    timegm(&fields);
-    const int weekday = fields.tm_wday + 1; // as the rule counts: 1 is Sunday
-    return listed(rule.by_month, [month](short v) { return icalrecurrencetype_month_month(v) == month; }) &&
-           listed(rule.by_month_day, [day, inMonth](short v) { return v > 0 ? v == day : inMonth + 1 + v == day; }) &&
-           listed(rule.by_year_day,
-                  [yearDay, inYear](short v) { return v > 0 ? v == yearDay : inYear + 1 + v == yearDay; }) &&
-           listed(rule.by_day, [weekday](short v) { return icalrecurrencetype_day_day_of_week(v) == weekday; });
+    return listed(rule.by_month, [&](short v) { return icalrecurrencetype_month_month(v) == date.Month; }) &&
+           listed(rule.by_month_day, [&](short v) { return (v > 0 ? v : inMonth + 1 + v) == date.Day; }) &&
+           listed(rule.by_year_day, [&](short v) { return (v > 0 ? v : inYear + 1 + v) == yearDay; }) &&
+           listed(rule.by_day, [&](short v) { return icalrecurrencetype_day_day_of_week(v) == weekday; });
 }
+
+struct IteratorFree {
+    void operator()(icalrecur_iterator* iterator) const { icalrecur_iterator_free(iterator); }
+};
 
 // A rule that steps by days or less but keeps only some days (every minute of 2月29日, every hour of 4月31日):
 // the iterator would walk every step of the years between, or of all time when no day ever passes. Such a rule
@@ -262,10 +256,10 @@ bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDat
             cut = true;
             return true;
         }
-        const DateFields date = DecodeDate(day);
-        if (!DayPasses(rule, date.Year, date.Month, date.Day)) {
+        if (!DayPasses(rule, day)) {
             continue;
         }
+        const DateFields date = DecodeDate(day);
         // What the iterator may walk through within the day, whether or not its steps are kept.
         const long long walked = stepSeconds > 0 ? SecondsPerDay / stepSeconds + 1 : 1;
         tally.Steps += walked;
@@ -313,41 +307,27 @@ bool AddDayByDay(const ForeignEvent& event, const icalrecurrencetype& rule, TDat
         oneDay.until.hour = 23;
         oneDay.until.minute = 59;
         oneDay.until.second = 59;
-        icalrecur_iterator* iterator = icalrecur_iterator_new(oneDay, first);
-        if (iterator == nullptr) {
+        const std::unique_ptr<icalrecur_iterator, IteratorFree> iterator(icalrecur_iterator_new(oneDay, first));
+        if (!iterator) {
             continue;
         }
-        for (;;) {
-            if (ruleSteps++ >= MostStepsPerRule) {
-                cut = true;
-                icalrecur_iterator_free(iterator);
-                return true;
-            }
+        for (icaltimetype next = icalrecur_iterator_next(iterator.get()); !icaltime_is_null_time(next);
+             next = icalrecur_iterator_next(iterator.get())) {
             ++tally.Steps;
-            icaltimetype next = icalrecur_iterator_next(iterator);
-            if (icaltime_is_null_time(next)) {
-                break;
+            if (++ruleSteps > MostStepsPerRule || moments.size() >= MostOccurrences ||
+                tally.Steps >= MostStepsPerFile) {
+                cut = true;
+                return true;
             }
             next.zone = event.Start.zone;
             const std::optional<TDateTime> local = LocalMomentOf(next);
-            if (rule.count > 0 && ++taken > rule.count) {
-                icalrecur_iterator_free(iterator);
-                return true;
-            }
-            if (local && *local > end) {
-                icalrecur_iterator_free(iterator);
-                return true;
-            }
-            if (moments.size() >= MostOccurrences || tally.Steps >= MostStepsPerFile) {
-                cut = true;
-                icalrecur_iterator_free(iterator);
+            if ((rule.count > 0 && ++taken > rule.count) || (local && *local > end)) {
                 return true;
             }
             if (local) {
                 moments.insert(MinuteOf(*local));
             }
         }
-        icalrecur_iterator_free(iterator);
     }
     return true;
 }

@@ -12,6 +12,11 @@ namespace chimewell {
 
 namespace {
 
+// The revision a write of an event gives: the next after another client's, none while there was none.
+int NextRevision(int sequence) {
+    return sequence > 0 ? sequence + 1 : 0;
+}
+
 // An event that came with a command this side did not have: the user agrees before it can run.
 bool BringsCommand(const TRmMainDate& arriving, const TRmMainDate* here) {
     if (arriving.Command.empty()) {
@@ -293,7 +298,7 @@ private:
         const std::string digest = ReminderDigest(record);
         // Written back in this program's form, it is a revision after the one the other client made.
         const int revised = IcsEventSequence(resource.Body);
-        const int sequence = rewrite && revised > 0 ? revised + 1 : revised;
+        const int sequence = rewrite ? NextRevision(revised) : revised;
         Plan.State.Entries.push_back(
             {record.Uid, resource.Href, resource.ETag, digest, SyncEntryKind::Own, Minute, sequence});
         if (rewrite) {
@@ -377,7 +382,7 @@ private:
                 kept.Written = Minute;
             }
             const bool renew = old.Kind == SyncEntryKind::Own && WrittenLongAgo(kept);
-            kept.Sequence += renew && kept.Sequence > 0 ? 1 : 0;
+            kept.Sequence = renew ? NextRevision(kept.Sequence) : kept.Sequence;
             Plan.State.Entries.push_back(kept);
             if (renew) {
                 Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href, kept.Sequence);
@@ -387,7 +392,7 @@ private:
         if (old.Kind == SyncEntryKind::Own) {
             Handled[static_cast<std::size_t>(index)] = true;
             TSyncEntry revised = old;
-            revised.Sequence += revised.Sequence > 0 ? 1 : 0;
+            revised.Sequence = NextRevision(revised.Sequence);
             Plan.State.Entries.push_back(revised);
             Send(ServerActionKind::Update, Local(index), old.Href, old.ETag, old.Href, revised.Sequence);
         } else {
