@@ -90,6 +90,9 @@ void TfrmRemind::trOneSecondTimer() {
         if (DateOf(Now()) != MarkedDay) {
             MarkExpiredLines();
         }
+        if (Sync != nullptr) {
+            Sync->MinuteTick();
+        }
         // A line being written is read as of the new minute ("10分钟后", "明天" after midnight).
         barQuickAdd->Reread();
         if (frmQuickAdd != nullptr && frmQuickAdd->isVisible()) {

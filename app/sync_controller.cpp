@@ -1,5 +1,6 @@
 #include "app/sync_controller.h"
 
+#include "calendar/clock.h"
 #include "data/file_io.h"
 #include "data/reminder_list.h"
 #include "platform/message_box.h"
@@ -17,7 +18,6 @@ SyncController::SyncController(TRmDataList& list, std::string stateFolder, QObje
     : QObject(parent), List(list), StateFolder(std::move(stateFolder)) {
     AfterChange.setSingleShot(true);
     connect(&AfterChange, &QTimer::timeout, this, &SyncController::Begin);
-    connect(&Period, &QTimer::timeout, this, &SyncController::Begin);
 }
 
 SyncController::~SyncController() {
@@ -38,13 +38,12 @@ void SyncController::Configure(const TRmConfig& config) {
         LastSync.clear();
         StoredFailure.clear();
         AfterChange.stop();
-        Period.stop();
         LastFailure.clear();
         TellStatus();
         return;
     }
     ReadStatus();
-    Period.start(PeriodMilliseconds);
+    AimNextPeriodic();
     if (changed) {
         AfterChange.start(AfterChangeMilliseconds);
     }
@@ -66,6 +65,21 @@ void SyncController::SyncSoon() {
     // After waking, the network often comes back a few seconds after the machine.
     if (SyncConfigured(Config)) {
         AfterChange.start(AfterChangeMilliseconds);
+    }
+}
+
+void SyncController::AimNextPeriodic() {
+    NextPeriodic = Now() + PeriodMilliseconds / 86'400'000.0;
+}
+
+void SyncController::MinuteTick() {
+    if (!SyncConfigured(Config)) {
+        return;
+    }
+    const TDateTime now = Now();
+    // A clock set back would otherwise hold the next run off by as much.
+    if (now >= NextPeriodic || NextPeriodic - now > PeriodMilliseconds / 86'400'000.0) {
+        Begin();
     }
 }
 
@@ -105,6 +119,8 @@ void SyncController::Begin() {
         Again = true;
         return;
     }
+    // Whatever started this run, the next of its own comes a quarter of an hour later.
+    AimNextPeriodic();
     if (KnownPassword) {
         // Asked of the secret store once: every quarter hour's sync needs no look-up.
         BeginWithPassword(*KnownPassword);

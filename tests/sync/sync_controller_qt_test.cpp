@@ -2,6 +2,7 @@
 // the data file when there is one; a failure is told.
 
 #include "app/sync_controller.h"
+#include "calendar/clock.h"
 #include "data/reminder_list.h"
 #include "platform/secret_store.h"
 #include "radicale_server.h"
@@ -56,6 +57,7 @@ TEST_F(SyncControllerTest, WithoutAServerNothingEverStarts) {
     sync.DataFileMayHaveChanged();
     sync.SyncNow();
     sync.SyncSoon();
+    sync.MinuteTick();
     WaitFor([] { return false; }, 300);
     EXPECT_FALSE(sync.Running());
     EXPECT_TRUE(sync.findChildren<CalDavClient*>().isEmpty());
@@ -96,6 +98,48 @@ TEST_F(SyncControllerTest, SyncsAtStartAndAfterEachChangeAndTellsAFailure) {
     EXPECT_NE(sync.StatusText().find("同步失败"), std::string::npos);
     EXPECT_GT(changes, 2);
     EXPECT_EQ(List.Count, 3);
+}
+
+TEST_F(SyncControllerTest, TheQuarterHourRunComesOnTheFirstMinuteTickPastItsTime) {
+    // A run asks the secret store first; without a password it ends there, without the network.
+    int runs = 0;
+    SecretStore counting;
+    counting.Read = [&runs](const std::string&, auto done) {
+        ++runs;
+        done(std::nullopt, std::string());
+    };
+    InstallSecretStore(counting);
+    ClockOverride clock(EncodeDateTime(2026, 12, 10, 18, 0, 0));
+    TRmConfig config;
+    config.SyncServer = "http://127.0.0.1:9/";
+    config.SyncUser = "me";
+    config.SyncCalendar = "http://127.0.0.1:9/me/cal/";
+    SyncController sync(List, Folder.Folder());
+    sync.AfterChangeMilliseconds = 3'600'000;
+    sync.Configure(config);
+    clock.AdvanceMinutes(14);
+    sync.MinuteTick();
+    EXPECT_EQ(runs, 0);
+    clock.AdvanceMinutes(1);
+    sync.MinuteTick();
+    EXPECT_EQ(runs, 1);
+    EXPECT_NE(sync.Failure().find("密钥环"), std::string::npos);
+
+    // The quarter hour counts from the last run, whatever began it.
+    clock.AdvanceMinutes(5);
+    sync.SyncNow();
+    WaitFor([&] { return runs == 2; }, 2000);
+    EXPECT_EQ(runs, 2);
+    clock.AdvanceMinutes(14);
+    sync.MinuteTick();
+    EXPECT_EQ(runs, 2);
+    clock.AdvanceMinutes(1);
+    sync.MinuteTick();
+    EXPECT_EQ(runs, 3);
+    // A clock set back does not hold the next run off by as much.
+    clock.Set(EncodeDateTime(2026, 12, 9, 18, 0, 0));
+    sync.MinuteTick();
+    EXPECT_EQ(runs, 4);
 }
 
 } // namespace
