@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 
 namespace chimewell {
@@ -129,6 +130,20 @@ SyncRun::~SyncRun() {
     }
 }
 
+namespace {
+
+// The same state, whatever order the runs that made them put the entries in.
+bool SameState(TSyncState a, TSyncState b) {
+    const auto order = [](const TSyncEntry& x, const TSyncEntry& y) {
+        return std::tie(x.Href, x.Uid) < std::tie(y.Href, y.Uid);
+    };
+    std::sort(a.Entries.begin(), a.Entries.end(), order);
+    std::sort(b.Entries.begin(), b.Entries.end(), order);
+    return a == b;
+}
+
+} // namespace
+
 int SyncRunTimeLimitMilliseconds(int requestTimeoutMilliseconds) {
     return std::max(10 * requestTimeoutMilliseconds, 120000);
 }
@@ -204,21 +219,18 @@ void SyncRun::ListWhole() {
     });
 }
 
-void SyncRun::TakeListing(const TDavReply& reply, bool complete) {
+std::optional<TServerListing> SyncRun::ListingOf(const TDavReply& reply, bool complete, QString& failure) const {
     if (reply.Status != 207) {
-        Fail(ReplyFailureText(reply));
-        return;
+        failure = ReplyFailureText(reply);
+        return std::nullopt;
     }
     const TDavMultistatus status = ParseMultistatus(reply.Body, reply.Url);
     if (!status.Valid) {
-        Fail(QStringLiteral("服务器的事件清单无法读取。"));
-        return;
+        failure = QStringLiteral("服务器的事件清单无法读取。");
+        return std::nullopt;
     }
     TServerListing listing;
     listing.Complete = complete;
-    if (complete) {
-        State.LastFullListing = FormatMinute(MinuteOf(Now()));
-    }
     const QString self = Settings.Calendar.path(QUrl::FullyDecoded);
     for (const TDavResponse& response : status.Responses) {
         const bool collection =
@@ -237,7 +249,20 @@ void SyncRun::TakeListing(const TDavReply& reply, bool complete) {
         }
     }
     listing.NewToken = Std(status.SyncToken);
-    Listed(std::move(listing));
+    return listing;
+}
+
+void SyncRun::TakeListing(const TDavReply& reply, bool complete) {
+    QString failure;
+    std::optional<TServerListing> listing = ListingOf(reply, complete, failure);
+    if (!listing) {
+        Fail(failure);
+        return;
+    }
+    if (complete) {
+        State.LastFullListing = FormatMinute(MinuteOf(Now()));
+    }
+    Listed(std::move(*listing));
 }
 
 void SyncRun::Listed(TServerListing listing) {
@@ -448,6 +473,10 @@ void SyncRun::PushNext() {
         State.LastSync = FormatMinute(MinuteOf(Now()));
         State.LastError.clear();
         Outcome.Succeeded = true;
+        if (Outcome.Sent + Outcome.Deleted > 0 && !State.SyncToken.empty()) {
+            FollowOwnWrites();
+            return;
+        }
         SaveState();
         Finish();
         return;
@@ -485,6 +514,28 @@ void SyncRun::PushNext() {
                  });
 }
 
+void SyncRun::FollowOwnWrites() {
+    // What this run wrote moved the server's token on: the changes since the token it listed by are asked for
+    // once more, and when they are all this run's own writes, the new token is kept. Otherwise the next run
+    // would fetch the list of them all again, and write the state again, to learn nothing.
+    const QByteArray body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
+        XmlEscaped(QString::fromStdString(State.SyncToken)).toUtf8() +
+        "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
+        "</d:sync-collection>";
+    Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
+        QString failure;
+        const std::optional<TServerListing> listing = ListingOf(reply, false, failure);
+        // Anything else, or no answer: the old token stays, and the next run sees whatever there is.
+        if (listing && !listing->NewToken.empty() && HrefsToFetch(State, *listing).empty() &&
+            HrefsGone(State, *listing).empty()) {
+            State.SyncToken = listing->NewToken;
+        }
+        SaveState();
+        Finish();
+    });
+}
+
 void SyncRun::SaveState() {
     Outcome.LastSync = State.LastSync;
     Outcome.LastError = State.LastError;
@@ -497,7 +548,7 @@ void SyncRun::SaveState() {
     const std::optional<TDateTime> lastSaved = ParseMinute(Saved.LastSync);
     const std::optional<TDateTime> last = ParseMinute(State.LastSync);
     const bool stale = State.LastSync != Saved.LastSync && (!lastSaved || !last || *last - *lastSaved >= 1.0 / 24);
-    if (compared == Saved && !stale) {
+    if (SameState(compared, Saved) && !stale) {
         return;
     }
     try {

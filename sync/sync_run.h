@@ -14,6 +14,7 @@
 class QTimer;
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,8 @@ private:
     void ListChanges();
     void ListWhole();
     // The server's listing of the calendar: the changes since the token, or every resource (complete).
+    // The server's listing in a reply, or nothing and why.
+    std::optional<TServerListing> ListingOf(const TDavReply& reply, bool complete, QString& failure) const;
     void TakeListing(const TDavReply& reply, bool complete);
     void Listed(TServerListing listing);
     void FetchNext();
@@ -94,6 +97,7 @@ private:
     void Apply();
     void ApplyLocalActions();
     void PushNext();
+    void FollowOwnWrites();
     void Fail(const QString& why);
     void Finish();
     void SaveState();

@@ -154,6 +154,48 @@ TEST_F(CalDavSyncTest, AnEventAddedByAnotherClientAppears) {
     EXPECT_EQ(desk.List.Count, 0);
 }
 
+TEST_F(CalDavSyncTest, AfterItsOwnWritesTheNextSyncFindsNothingAndWritesNothing) {
+    Machine desk;
+    for (int hour = 8; hour < 12; ++hour) {
+        desk.List.Add(DailyRecord(hour, 0, "整点 " + std::to_string(hour)), true);
+    }
+    ASSERT_EQ(Sync(desk, Calendar).Sent, 4);
+    const std::string state = testing::ReadBytes(desk.StatePath());
+    const auto written = std::filesystem::last_write_time(desk.StatePath());
+    const TSyncReport report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Sent + report.Added + report.Replaced, 0);
+    // The server's token already stands past this machine's own writes.
+    EXPECT_EQ(testing::ReadBytes(desk.StatePath()), state);
+    EXPECT_EQ(std::filesystem::last_write_time(desk.StatePath()), written);
+}
+
+TEST_F(CalDavSyncTest, AnEventAddedElsewhereWhileThisMachineWritesIsStillTaken) {
+    Machine desk;
+    desk.List.Add(DailyRecord(9, 0, "晨会"), true);
+    desk.List.Add(DailyRecord(10, 0, "午饭"), true);
+    const QByteArray event = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//curl//EN\r\nBEGIN:VEVENT\r\n"
+                             "UID:phone-2\r\nDTSTAMP:20261201T000000Z\r\nDTSTART:20270115T013000Z\r\n"
+                             "SUMMARY:写的同时手机上加的\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    int answers = 0;
+    SyncOptions options;
+    options.During = [&](CalDavClient& client) {
+        // Between this machine's first write and the run's last question to the server.
+        QObject::connect(&client, &CalDavClient::answered, [&] {
+            if (++answers == 2) {
+                Server->Curl(QStringLiteral("PUT"), ResourceUrl(QStringLiteral("phone-2.ics")), event,
+                             {QStringLiteral("Content-Type: text/calendar")});
+            }
+        });
+    };
+    ASSERT_EQ(Sync(desk, Calendar, options).Sent, 2);
+    ASSERT_GT(answers, 2);
+    const TSyncReport report = Sync(desk, Calendar);
+    ASSERT_TRUE(report.Succeeded) << report.Failure;
+    EXPECT_EQ(report.Added, 1);
+    EXPECT_GE(desk.IndexOf("写的同时手机上加的"), 0);
+}
+
 TEST_F(CalDavSyncTest, ACommandFromTheServerComesOnlyWithTheUsersAgreement) {
     Machine desk;
     Machine laptop;
