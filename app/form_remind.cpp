@@ -239,7 +239,7 @@ void TfrmRemind::FormCreate() {
         // Kept as it goes, so that a run that ends without saving shows nothing twice at the next start; a
         // failure here is reported when the settings are saved at the end.
         try {
-            Config.SaveConfig();
+            Config.KeepLastCheck();
         } catch (const std::exception&) {
         }
     };

@@ -448,6 +448,55 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
     }
 }
 
+namespace {
+
+// The most bytes an in-place write may change: a minute or two of one line.
+constexpr std::size_t MostQuietBytes = 64;
+
+bool WriteInPlace(const std::string& path, std::string_view bytes) {
+    const int descriptor = open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool written = false;
+    struct stat facts {};
+    std::string present(bytes.size(), '\0');
+    // What the file holds now, through the descriptor that writes: another writer's version is never patched.
+    if (fstat(descriptor, &facts) == 0 && S_ISREG(facts.st_mode) &&
+        static_cast<std::uint64_t>(facts.st_size) == bytes.size() &&
+        pread(descriptor, present.data(), present.size(), 0) == static_cast<ssize_t>(present.size())) {
+        std::size_t first = 0;
+        while (first < bytes.size() && present[first] == bytes[first]) {
+            ++first;
+        }
+        std::size_t last = bytes.size();
+        while (last > first && present[last - 1] == bytes[last - 1]) {
+            --last;
+        }
+        const std::string_view changed = bytes.substr(first, last - first);
+        const std::string_view replaced = std::string_view(present).substr(first, last - first);
+        const bool oneLine = changed.find_first_of("\r\n") == std::string_view::npos &&
+                             replaced.find_first_of("\r\n") == std::string_view::npos;
+        if (changed.empty()) {
+            written = true;
+        } else if (changed.size() <= MostQuietBytes && oneLine) {
+            written = pwrite(descriptor, changed.data(), changed.size(), static_cast<off_t>(first)) ==
+                      static_cast<ssize_t>(changed.size());
+        }
+    }
+    close(descriptor);
+    return written;
+}
+
+} // namespace
+
+void KeepFileQuietly(const std::string& path, std::string_view bytes) {
+    if (!path.empty() && WriteInPlace(ResolveTarget(path), bytes)) {
+        return;
+    }
+    WriteFileAtomically(path, bytes);
+}
+
 ReplaceOutcome ReplaceFileIfUnchanged(const std::string& path, std::string_view bytes, const TFileStamp& expected,
                                       std::size_t expectedDigest, const std::function<void()>& beforeRename,
                                       TFileStamp* written) {

@@ -38,6 +38,13 @@ std::string FileReadFailureText(FileReadResult result, int error);
 // Throws std::runtime_error("Unable to write to <path>") on any failure; the old file then stays as it was.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
+// For a value kept as the program goes (the minute of the last check, of the last sync): when the new bytes are
+// the file's present bytes but for a few of one line, of the same length, they are written over those in
+// place, without the waits of flushing to the disk, since the file is whole at every moment and a crash leaves
+// the old minute or the new one; bytes the file already holds are not written at all. Anything else goes
+// through WriteFileAtomically. Throws as it does.
+void KeepFileQuietly(const std::string& path, std::string_view bytes);
+
 // WriteFileAtomically without the exception, for callers that report failures themselves: false, with errno
 // set, when the file could not be written.
 bool TryWriteFileAtomically(const std::string& path, std::string_view bytes);

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <limits>
+#include <stdexcept>
 #include <string_view>
 #include <variant>
 
@@ -213,6 +214,19 @@ void TRmConfig::SaveConfig() const {
         }
     }
     ini.UpdateFile();
+}
+
+void TRmConfig::KeepLastCheck() const {
+    TIniFile ini(ConfigFilePath());
+    if (ini.ReadFailed()) {
+        throw std::runtime_error(UnableToWriteMessage(ConfigFilePath()));
+    }
+    for (const ConfigField& field : ConfigFields) {
+        if (!field.Key.empty()) {
+            WriteField(ini, field, *this);
+        }
+    }
+    KeepFileQuietly(ConfigFilePath(), ini.ToBytes());
 }
 
 bool SyncConfigured(const TRmConfig& config) {

@@ -88,6 +88,9 @@ struct TRmConfig {
     void LoadConfig();
     // Writes all 37 stored keys at once; throws std::runtime_error "Unable to write to <path>" on failure.
     void SaveConfig() const;
+    // SaveConfig for the minute of the last check, kept as the program goes: when nothing else changed, the
+    // minute is written in place, without the waits of a save flushed to the disk.
+    void KeepLastCheck() const;
 
     // Where a file chooser opens: the folder last used, or the user's home while that is still the program's
     // own folder, where nobody keeps music or calendars.

@@ -552,7 +552,8 @@ void SyncRun::SaveState() {
         return;
     }
     try {
-        SaveSyncState(Settings.StatePath, State);
+        // The minute of the last sync alone is written in place, without the waits of a flushed save.
+        SaveSyncState(Settings.StatePath, State, SameState(compared, Saved));
         Saved = State;
     } catch (const std::exception& error) {
         if (Outcome.Failure.empty()) {

@@ -107,7 +107,7 @@ TSyncState LoadSyncState(const std::string& path, std::string& failure) {
     return state;
 }
 
-void SaveSyncState(const std::string& path, const TSyncState& state) {
+void SaveSyncState(const std::string& path, const TSyncState& state, bool quietly) {
     TIniFile ini(path, std::string());
     ini.WriteString(SyncSection, CalendarKey, state.Calendar);
     ini.WriteString(SyncSection, TokenKey, state.SyncToken);
@@ -133,7 +133,11 @@ void SaveSyncState(const std::string& path, const TSyncState& state) {
     for (const std::string& href : state.Pending) {
         ini.WriteString(PendingSection(++number), HrefKey, href);
     }
-    WriteFileAtomically(path, ini.ToBytes());
+    if (quietly) {
+        KeepFileQuietly(path, ini.ToBytes());
+    } else {
+        WriteFileAtomically(path, ini.ToBytes());
+    }
 }
 
 std::string ReminderDigest(const TRmMainDate& record) {

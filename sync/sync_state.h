@@ -65,7 +65,8 @@ struct TSyncState {
 // state and a sentence naming it in `failure`: syncing then would take every reminder for new.
 TSyncState LoadSyncState(const std::string& path, std::string& failure);
 // Writes the state whole and atomically; throws std::runtime_error "Unable to write to <path>" on failure.
-void SaveSyncState(const std::string& path, const TSyncState& state);
+// Quietly: only the minute of the last sync moved on, which may be written in place (KeepFileQuietly).
+void SaveSyncState(const std::string& path, const TSyncState& state, bool quietly = false);
 
 // A digest of what the user set up in a reminder: every field but Reminded (which firing changes) and the UID.
 std::string ReminderDigest(const TRmMainDate& record);

@@ -97,6 +97,50 @@ TEST_F(FileIoTest, ReadOnlyFileIsRefusedEvenInAWritableFolder) {
     EXPECT_EQ(ReadBytes(Path), "old");
 }
 
+TEST_F(FileIoTest, AMinuteKeptAsItGoesIsWrittenInPlaceAndAnythingElseWhole) {
+    const std::string before = "[Config]\r\nLastCheck=2026-12-10 17:00\r\nSound=1\r\n";
+    WriteBytes(Path, before);
+    const std::uint64_t inode = FileStampOf(Path).Inode;
+    std::string later = before;
+    later.replace(later.find("17:00"), 5, "18:00");
+    KeepFileQuietly(Path, later);
+    EXPECT_EQ(ReadBytes(Path), later);
+    EXPECT_EQ(FileStampOf(Path).Inode, inode);
+
+    // What the file already holds is not written at all.
+    const auto old = fs::last_write_time(Path) - std::chrono::hours(1);
+    fs::last_write_time(Path, old);
+    KeepFileQuietly(Path, later);
+    EXPECT_EQ(fs::last_write_time(Path), old);
+
+    // A change across lines, or of the length: a whole new file, as every save.
+    for (const std::string& whole : {std::string("[Config]\r\nLastCheck=2026-12-10 19:00\r\nSound=0\r\n"),
+                                     std::string("[Config]\r\nLastCheck=2026-12-10 19:00\r\n"),
+                                     std::string("[Config]\r\nLastCheck=2026-12-10 19:00\r\nSound=2\r\n")}) {
+        const std::uint64_t was = FileStampOf(Path).Inode;
+        KeepFileQuietly(Path, whole);
+        EXPECT_NE(FileStampOf(Path).Inode, was) << whole;
+        EXPECT_EQ(ReadBytes(Path), whole);
+        EXPECT_EQ(FilesIn(Folder.Path()), 1);
+    }
+}
+
+TEST_F(FileIoTest, AReadOnlyFileIsNotKeptInPlaceEither) {
+    WriteBytes(Path, "LastCheck=2026-12-10 17:00\r\n");
+    fs::permissions(Path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(Folder.Path(), fs::perms::all);
+    EXPECT_EQ(RunUnprivileged([&] {
+                  try {
+                      KeepFileQuietly(Path, "LastCheck=2026-12-10 18:00\r\n");
+                      return Written;
+                  } catch (const std::runtime_error&) {
+                      return Refused;
+                  }
+              }),
+              Refused);
+    EXPECT_EQ(ReadBytes(Path), "LastCheck=2026-12-10 17:00\r\n");
+}
+
 TEST(ShownFailureTest, ARefusedWriteReadsInChineseWithItsReason) {
     const std::string path = "/nonexistent-folder/reminddata.sdt";
     try {

@@ -1,6 +1,7 @@
 #include "data/settings.h"
 
 #include "data/code_page.h"
+#include "data/file_io.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -73,6 +74,30 @@ TEST_F(SettingsTest, FirstRunWritesEveryKeyWithItsDefaultInOrder) {
     EXPECT_EQ(config.AppDir, Folder.Folder());
     EXPECT_EQ(config.ProductName, "晴铃提醒");
     EXPECT_EQ(config.DataFilePath(), Folder.Folder() + "reminddata.sdt");
+}
+
+// The minute of the last check, kept every hour, goes in place while nothing else changed; any other change
+// is a whole save, flushed to the disk.
+TEST_F(SettingsTest, TheLastCheckAloneIsKeptInPlace) {
+    TRmConfig config = Fresh();
+    config.LoadConfig();
+    config.LastCheck = "2026-12-10 17:00";
+    config.SaveConfig();
+    const std::string path = Folder.File("config.ini");
+    const std::uint64_t inode = FileStampOf(path).Inode;
+    config.LastCheck = "2026-12-10 18:00";
+    config.KeepLastCheck();
+    EXPECT_EQ(FileStampOf(path).Inode, inode);
+    EXPECT_NE(testing::ReadBytes(path).find("LastCheck=2026-12-10 18:00\r\n"), std::string::npos);
+
+    config.LastCheck = "2026-12-10 19:00";
+    config.SyncUser = "me";
+    config.KeepLastCheck();
+    EXPECT_NE(FileStampOf(path).Inode, inode);
+    TRmConfig read = Fresh();
+    read.LoadConfig();
+    EXPECT_EQ(read.LastCheck, "2026-12-10 19:00");
+    EXPECT_EQ(read.SyncUser, "me");
 }
 
 // The alarm sound is the default of a fresh file only: a user who emptied the setting keeps it empty.
