@@ -132,6 +132,13 @@ SyncRun::~SyncRun() {
 
 namespace {
 
+// The question for the changes since a token (RFC 6578).
+QByteArray ChangesSince(const std::string& token) {
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
+           XmlEscaped(QString::fromStdString(token)).toUtf8() +
+           "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop></d:sync-collection>";
+}
+
 // The same state, whatever order the runs that made them put the entries in.
 bool SameState(TSyncState a, TSyncState b) {
     const auto order = [](const TSyncEntry& x, const TSyncEntry& y) {
@@ -188,12 +195,7 @@ void SyncRun::ListChanges() {
         ListWhole();
         return;
     }
-    const QByteArray body =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
-        XmlEscaped(QString::fromStdString(State.SyncToken)).toUtf8() +
-        "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
-        "</d:sync-collection>";
-    Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
+    Client->Send("REPORT", Settings.Calendar, ChangesSince(State.SyncToken), {}, [this](const TDavReply& reply) {
         if (reply.Failure.isEmpty() && TokenRefused(reply.Status)) {
             // The server forgot the token (or never kept one): list everything.
             State.SyncToken.clear();
@@ -518,12 +520,7 @@ void SyncRun::FollowOwnWrites() {
     // What this run wrote moved the server's token on: the changes since the token it listed by are asked for
     // once more, and when they are all this run's own writes, the new token is kept. Otherwise the next run
     // would fetch the list of them all again, and write the state again, to learn nothing.
-    const QByteArray body =
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
-        XmlEscaped(QString::fromStdString(State.SyncToken)).toUtf8() +
-        "</d:sync-token><d:sync-level>1</d:sync-level><d:prop><d:getetag/></d:prop>"
-        "</d:sync-collection>";
-    Client->Send("REPORT", Settings.Calendar, body, {}, [this](const TDavReply& reply) {
+    Client->Send("REPORT", Settings.Calendar, ChangesSince(State.SyncToken), {}, [this](const TDavReply& reply) {
         QString failure;
         const std::optional<TServerListing> listing = ListingOf(reply, false, failure);
         // Anything else, or no answer: the old token stays, and the next run sees whatever there is.
