@@ -8,6 +8,7 @@
 namespace chimewell::cli {
 
 namespace {
+CommandRun IcsRun = RunIcsHelper;
 CommandRun SyncRun = RunSyncHelper;
 
 void PrintHelp(std::ostream& out) {
@@ -125,7 +126,7 @@ const std::vector<Command>& Commands() {
          "      every full hour of their days. A reminder without a UID is given one\n"
          "      in the data file, so that a later export replaces its event elsewhere. An existing FILE is\n"
          "      never written into. Importing is done in the program.\n",
-         RunIcs},
+         [](const Arguments& arguments, std::ostream& out, std::ostream& err) { return IcsRun(arguments, out, err); }},
         {"sync", "sync [--dir DIR] [--dry-run] [--password-stdin] [--timeout SECONDS]",
          "      Syncs the reminders with the CalDAV calendar chosen in the program's settings (软件设置, 同步),\n"
          "      as the program does: the server's changes come into the data file, this side's go to the\n"
@@ -137,6 +138,10 @@ const std::vector<Command>& Commands() {
          [](const Arguments& arguments, std::ostream& out, std::ostream& err) { return SyncRun(arguments, out, err); }},
     };
     return commands;
+}
+
+void UseIcs(CommandRun run) {
+    IcsRun = run;
 }
 
 void UseSync(CommandRun run) {

@@ -43,13 +43,16 @@ int RunWorkday(const Arguments& arguments, std::ostream& out, std::ostream& err)
 int RunNext(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunMissed(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunExport(const Arguments& arguments, std::ostream& out, std::ostream& err);
+// Two commands need libraries that every other command starts without: the sync the network, the secret store
+// and the session bus; ics the iCalendar library and ICU beneath it. Each is run by a helper executable of its
+// own (chimewell-cli-sync, chimewell-cli-ics), which chimewell-cli becomes for that command alone (RunSyncHelper,
+// RunIcsHelper); the helpers, and tests, run the command itself (UseSync, UseIcs).
 int RunIcs(const Arguments& arguments, std::ostream& out, std::ostream& err);
-// The sync needs the network, the secret store and the session bus. Their libraries are loaded by a helper
-// executable of its own, chimewell-cli-sync, which chimewell-cli becomes for this command alone (RunSyncHelper),
-// so that every other command starts without them; the helper, and tests, run RunSync itself (UseSync).
 int RunSync(const Arguments& arguments, std::ostream& out, std::ostream& err);
+int RunIcsHelper(const Arguments& arguments, std::ostream& out, std::ostream& err);
 int RunSyncHelper(const Arguments& arguments, std::ostream& out, std::ostream& err);
 using CommandRun = int (*)(const Arguments& arguments, std::ostream& out, std::ostream& err);
+void UseIcs(CommandRun run);
 void UseSync(CommandRun run);
 
 // main(): the standard output's state at the end is told too (closed, full).

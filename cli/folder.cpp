@@ -1,7 +1,9 @@
 #include "cli/folder.h"
 
+#include "data/constants.h"
 #include "data/paths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <stdexcept>
 
@@ -27,6 +29,27 @@ void LoadFolder(const std::string& folder, LoadedFolder& loaded) {
     if (!loaded.List.LoadFailure.empty()) {
         throw std::runtime_error(loaded.List.LoadFailure);
     }
+}
+
+std::vector<std::int32_t> ItemPositions(const std::string& text, const TRmDataList& list) {
+    std::vector<std::int32_t> numbers;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        numbers.push_back(ParseInteger(part, "position in --items", 1, MaxDataItems));
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    if (numbers.back() > list.Count) {
+        throw std::runtime_error("there is no reminder " + std::to_string(numbers.back()) + ": the list holds " +
+                                 std::to_string(list.Count));
+    }
+    return numbers;
 }
 
 } // namespace chimewell::cli

@@ -5,7 +5,9 @@
 #include "data/reminder_list.h"
 #include "data/settings.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace chimewell::cli {
 
@@ -20,5 +22,9 @@ struct LoadedFolder {
 
 // The folder's settings and reminders. A data file that cannot be read throws std::runtime_error naming it.
 void LoadFolder(const std::string& folder, LoadedFolder& loaded);
+
+// The positions of --items ("2,5"): counted from 1 in list order, each once, ascending. A malformed one is a
+// UsageError; one beyond the list throws std::runtime_error saying how many the list holds.
+std::vector<std::int32_t> ItemPositions(const std::string& text, const TRmDataList& list);
 
 } // namespace chimewell::cli

@@ -14,7 +14,11 @@ using testing::ReadBytes;
 
 class ExportCommand : public ::testing::Test {
 protected:
-    ExportCommand() { testing::WriteDataFile(Folder.File("reminddata.sdt"), testing::FiveSampleReminders()); }
+    ExportCommand() {
+        // ics in this process, as its helper runs it.
+        UseIcs(RunIcs);
+        testing::WriteDataFile(Folder.File("reminddata.sdt"), testing::FiveSampleReminders());
+    }
 
     testing::TempFolder Folder;
 };

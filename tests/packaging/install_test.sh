@@ -95,8 +95,14 @@ completion=$share/bash-completion/completions/chimewell-cli
 
 # The installed command line runs from where it lies, with nothing of the build beside it.
 [ -x "$usr/libexec/chimewell/chimewell-cli-sync" ] || fail "libexec/chimewell/chimewell-cli-sync, the sync's helper, is missing"
+[ -x "$usr/libexec/chimewell/chimewell-cli-ics" ] || fail "libexec/chimewell/chimewell-cli-ics, the helper of ics, is missing"
 terms=$("$usr/bin/chimewell-cli" terms 2026 2>&1)
 [ "$(echo "$terms" | grep -c .)" = 24 ] || fail "the installed chimewell-cli terms 2026 printed: $terms"
+# The helper of ics runs from where it lies (chimewell-cli finds it in /usr/libexec, outside this trial's root).
+icsdir=$(mktemp -d)
+ics=$("$usr/libexec/chimewell/chimewell-cli-ics" ics --dir "$icsdir" "$icsdir/out.ics" 2>&1)
+grep -q "BEGIN:VCALENDAR" "$icsdir/out.ics" 2>/dev/null || fail "the installed chimewell-cli ics wrote no calendar: $ics"
+rm -rf "$icsdir"
 
 if [ "$failures" -gt 0 ]; then
     echo "0 passed, 1 failed"
