@@ -24,8 +24,7 @@ build-core: build-test
 	cmake --build $(CORE_DIR) -j$(JOBS)
 
 # The benchmarks are built and run in the release build (make bench): under the sanitizers they would measure
-# nothing and only lengthen the test run. Line tables (-g1) are all the sanitizers' reports need, and they build
-# and link in far less time than full debugging information.
+# nothing and only lengthen the test run. Line tables (-g1) are all the sanitizers' reports need.
 build-test:
 	tools/install-deps test
 	cmake -S . -B $(TEST_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCHIMEWELL_SANITIZE=ON \

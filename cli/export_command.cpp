@@ -17,13 +17,14 @@ int RunExport(const Arguments& arguments, std::ostream&, std::ostream& err) {
     if (parsed.Positional.size() != 1) {
         throw UsageError("export needs exactly one FILE to write");
     }
+    const std::vector<std::int32_t> numbers = ParseItemPositions(items->second);
     const std::string folder = DataFolder(parsed);
     const std::string& file = parsed.Positional.front();
 
     LoadedFolder loaded;
     LoadFolder(folder, loaded);
     const TRmDataList& list = loaded.List;
-    const std::vector<std::int32_t> numbers = ItemPositions(items->second, list);
+    RefuseMissingItems(numbers, list);
     std::string leftBehind;
     if (!ExportReminders(list.FileName, file, numbers, &leftBehind)) {
         throw std::runtime_error("'" + file + "' exists already; an export never writes into an existing file");

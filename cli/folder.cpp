@@ -31,7 +31,7 @@ void LoadFolder(const std::string& folder, LoadedFolder& loaded) {
     }
 }
 
-std::vector<std::int32_t> ItemPositions(const std::string& text, const TRmDataList& list) {
+std::vector<std::int32_t> ParseItemPositions(const std::string& text) {
     std::vector<std::int32_t> numbers;
     std::size_t start = 0;
     while (true) {
@@ -45,11 +45,14 @@ std::vector<std::int32_t> ItemPositions(const std::string& text, const TRmDataLi
     }
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-    if (numbers.back() > list.Count) {
+    return numbers;
+}
+
+void RefuseMissingItems(const std::vector<std::int32_t>& numbers, const TRmDataList& list) {
+    if (!numbers.empty() && numbers.back() > list.Count) {
         throw std::runtime_error("there is no reminder " + std::to_string(numbers.back()) + ": the list holds " +
                                  std::to_string(list.Count));
     }
-    return numbers;
 }
 
 } // namespace chimewell::cli

@@ -24,7 +24,9 @@ struct LoadedFolder {
 void LoadFolder(const std::string& folder, LoadedFolder& loaded);
 
 // The positions of --items ("2,5"): counted from 1 in list order, each once, ascending. A malformed one is a
-// UsageError; one beyond the list throws std::runtime_error saying how many the list holds.
-std::vector<std::int32_t> ItemPositions(const std::string& text, const TRmDataList& list);
+// UsageError, told before any file is read.
+std::vector<std::int32_t> ParseItemPositions(const std::string& text);
+// A position beyond the list throws std::runtime_error saying how many the list holds.
+void RefuseMissingItems(const std::vector<std::int32_t>& numbers, const TRmDataList& list);
 
 } // namespace chimewell::cli

@@ -41,8 +41,8 @@ int BecomeHelper(const std::string& name, const std::string& command, const Argu
     err.flush();
     std::cout.flush();
     execv(helper.c_str(), argv.data());
-    throw std::runtime_error("cannot start " + helper + " (" + std::strerror(errno) + "): the part of chimewell-cli " +
-                             "for " + command + " is missing");
+    throw std::runtime_error("cannot start " + helper + " (" + std::strerror(errno) +
+                             "): the part of chimewell-cli for " + command + " is missing");
 }
 
 } // namespace

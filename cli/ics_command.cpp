@@ -39,7 +39,8 @@ int RunIcs(const Arguments& arguments, std::ostream&, std::ostream& err) {
     options.BeginWithSunday = loaded.Config.BeginWithSunday;
     std::vector<std::int32_t> numbers;
     if (const auto items = parsed.Values.find("--items"); items != parsed.Values.end()) {
-        numbers = ItemPositions(items->second, list);
+        numbers = ParseItemPositions(items->second);
+        RefuseMissingItems(numbers, list);
     } else {
         for (std::int32_t number = 1; number <= list.Count; ++number) {
             numbers.push_back(number);
